@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QMainWindow>
+
+namespace Ui {
+class MainWindow;
+}
+
+// The control window: lists the opened videos and drives them.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    enum LoopMode { NoLoop = 0, Normal = 1, Bounce = 2 };
+
+    // The one main window, created on first use. releaseInstance() destroys it; main
+    // calls it before the application object goes, so no widget outlives QApplication.
+    static MainWindow &instance();
+    static void releaseInstance();
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    LoopMode loopMode() const;
+
+private slots:
+    void on_pbOpenImage_clicked();
+    void on_sliderImageZoom_valueChanged(int value);
+    void on_sliderImageZoom_sliderMoved(int position);
+    void on_pbCloseImage_clicked();
+    void on_pb1stepFF_clicked();
+    void on_pb5stepFF_clicked();
+    void on_pb1stepRew_clicked();
+    void on_pb5stepRew_clicked();
+    void on_pbGoToEnd_clicked();
+    void on_pbGoToStart_clicked();
+    void on_pbHideImageWnd_clicked();
+    void on_pbShowImageWnd_clicked();
+    void on_pbMoveUpImageItem_clicked();
+    void on_checkBoxGrid_clicked();
+    void on_comboBoxGrid_currentIndexChanged(int index);
+    void on_rbCompColor_clicked();
+    void on_rbCompY_clicked();
+    void on_rbCompU_clicked();
+    void on_rbCompV_clicked();
+    void on_rbCompR_clicked();
+    void on_rbCompG_clicked();
+    void on_rbCompB_clicked();
+    void on_lwImageItems_currentRowChanged(int currentRow);
+    void on_checkBoxToolTip_clicked();
+    void on_pbStartPlay_clicked();
+    void on_pbStopPlay_clicked();
+    void on_MainWindow_destroyed();
+
+private:
+    Ui::MainWindow *ui;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The six planes a frame is loaded into, owned by the caller and sized with
+// lumaPlaneSize / chromaPlaneSize for the video's format.
+struct FramePlanes
+{
+    std::uint8_t *y = nullptr;
+    std::uint8_t *u = nullptr;
+    std::uint8_t *v = nullptr;
+    std::uint8_t *r = nullptr;
+    std::uint8_t *g = nullptr;
+    std::uint8_t *b = nullptr;
+};
+
+// How much of a frame the file delivered. The planes keep their old samples
+// after the last byte read, so a short read still converts what is there.
+enum class LoadResult { Complete, Partial, Nothing };
+
+// Sets every sample of rows and columns 0, step, 2*step, ... to 200; nothing when step <= 0.
+void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std::int32_t step);
+
+// Open, seek to frameIndex * frame size (64-bit), read Y, U, V straight into the
+// planes, mark the grid, convert, close. Precondition: checkFrameSize(width, height).ok()
+// and frameIndex >= 0. No handle or buffer survives the call.
+LoadResult loadYV12Frame(const std::string &path, std::int32_t width, std::int32_t height,
+                         std::int32_t frameIndex, std::int32_t gridStep, const FramePlanes &planes);
+LoadResult loadPlanar422Frame(const std::string &path, std::int32_t width, std::int32_t height,
+                              std::int32_t frameIndex, std::int32_t gridStep,
+                              const FramePlanes &planes);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+enum PixelFormat : std::int32_t { YV12 = 0, UYVY = 1, Planar422 = 2 };
+
+enum ScanType : std::int32_t { Progressive = 0, Interlaced = 1 };
+
+// Everything needed to read a headerless raw file; the user states all of it.
+struct VideoParameters
+{
+    std::string path;
+    std::int32_t scan = Progressive;
+    std::int32_t format = YV12;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t speed = 0;
+    std::int32_t frameCount = 0;
+};
+
+// Largest accepted width or height: keeps 2 * w * h inside a signed 32-bit frame size.
+constexpr std::int32_t maxFrameDimension = 16384;
+
+enum class SizeField { None, Width, Height };
+enum class SizeProblem { None, NotPositive, Odd, TooLarge };
+
+struct SizeCheck
+{
+    SizeField field = SizeField::None;
+    SizeProblem problem = SizeProblem::None;
+    bool ok() const { return problem == SizeProblem::None; }
+};
+
+// Width is checked before height; the first problem found is reported.
+SizeCheck checkFrameSize(std::int32_t width, std::int32_t height);
+
+// True for the layouts read as planar 4:2:2 (UYVY and Planar422).
+bool isPlanar422(std::int32_t format);
+
+// Bytes per frame in signed 32-bit arithmetic; unknown formats count as YV12.
+std::int32_t frameSize(std::int32_t format, std::int32_t width, std::int32_t height);
+
+// Whole frames in a file, limited to the largest 32-bit value; 0 when frameSize <= 0.
+std::int32_t frameCount(std::int64_t fileSize, std::int32_t frameSize);
+
+std::size_t lumaPlaneSize(std::int32_t width, std::int32_t height);
+std::size_t chromaPlaneSize(std::int32_t format, std::int32_t width, std::int32_t height);

@@ -1,0 +1,141 @@
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <QtTest>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+struct DisplayCloser
+{
+    void operator()(Display *display) const { XCloseDisplay(display); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+QString windowTitle(Display *display, Window window)
+{
+    Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char *data = nullptr;
+    QString title;
+    if (XGetWindowProperty(display, window, netName, 0, 1024, False, utf8, &type, &format, &count,
+                           &remaining, &data) == Success && data) {
+        title = QString::fromUtf8(reinterpret_cast<const char *>(data), int(count));
+    }
+    if (data)
+        XFree(data);
+    return title;
+}
+
+struct FoundWindow
+{
+    Window id = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Top-level windows are children of the root here: Xvfb runs without a window manager.
+std::optional<FoundWindow> findViewableWindow(Display *display, const QString &title)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window *children = nullptr;
+    unsigned int count = 0;
+    std::optional<FoundWindow> found;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return found;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes)
+            || attributes.map_state != IsViewable)
+            continue;
+        if (windowTitle(display, children[i]) == title)
+            found = FoundWindow{children[i], attributes.width, attributes.height};
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+std::optional<FoundWindow> waitForWindow(Display *display, const QString &title, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (auto found = findViewableWindow(display, title))
+            return found;
+        QThread::msleep(50);
+    }
+    return std::nullopt;
+}
+
+// What a window manager sends when the user clicks the title bar's close button.
+void requestClose(Display *display, Window window)
+{
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+} // namespace
+
+class TestStartupX11 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showsTheWindowAndExitsCleanlyOnClose_data();
+    void showsTheWindowAndExitsCleanlyOnClose();
+};
+
+void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no arguments") << QStringList();
+    QTest::newRow("arguments are ignored") << QStringList{"--width", "352", "clip.yuv"};
+}
+
+void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
+{
+    QFETCH(QStringList, arguments);
+    DisplayPtr display(XOpenDisplay(nullptr));
+    QVERIFY2(display, "no X display: run under xvfb-run");
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(ZENTAVO_EXECUTABLE), arguments);
+    QVERIFY(program.waitForStarted());
+
+    auto window = waitForWindow(display.get(), QStringLiteral("Zentavo v1.1"), 30000);
+    QVERIFY2(window, "no window titled \"Zentavo v1.1\" appeared");
+    QCOMPARE(window->width, 630);
+    QCOMPARE(window->height, 280);
+
+    requestClose(display.get(), window->id);
+    QVERIFY2(program.waitForFinished(30000), "the program did not end after its window closed");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+    QVERIFY(!findViewableWindow(display.get(), QStringLiteral("Zentavo v1.1")));
+}
+
+QTEST_GUILESS_MAIN(TestStartupX11)
+#include "test_startup_x11.moc"
