@@ -143,6 +143,7 @@ private slots:
     void widgetMatchesTable_data();
     void widgetMatchesTable();
     void widgetsAreCreatedInTableOrder();
+    void focusChainFollowsTableOrder();
     void windowIsFixedSizeAndWindowModal();
     void formHasNoLayoutsNorBars();
     void iconButtons_data();
@@ -244,6 +245,20 @@ void TestMainWindowForm::widgetsAreCreatedInTableOrder()
     }
     QCOMPARE(created.size(), 69);
     QCOMPARE(created, expected);
+}
+
+void TestMainWindowForm::focusChainFollowsTableOrder()
+{
+    QStringList expected;
+    for (const FormRow &row : formRows)
+        expected << QString::fromLatin1(row.name);
+
+    QStringList chain;
+    for (QWidget *w = window->nextInFocusChain(); w != window.get(); w = w->nextInFocusChain()) {
+        if (expected.contains(w->objectName()))
+            chain << w->objectName();
+    }
+    QCOMPARE(chain, expected);
 }
 
 void TestMainWindowForm::windowIsFixedSizeAndWindowModal()
