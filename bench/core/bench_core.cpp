@@ -1,0 +1,145 @@
+#include "framebuffers.h"
+#include "frameloader.h"
+#include "tempdir.h"
+#include "testclips.h"
+#include "videoparameters.h"
+#include "yuvconvert.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifdef ZENTAVO_HAVE_LIBYUV
+#include <libyuv.h>
+#endif
+
+namespace {
+
+// A frame's planes with clip content in the inputs, filled once.
+FrameBuffers clipFrame(std::int32_t format, int width, int height)
+{
+    FrameBuffers frame(format, width, height);
+    const auto luma = std::int64_t(frame.y.size());
+    const auto chroma = std::int64_t(frame.u.size());
+    testclips::fillClipBytes(frame.y.data(), frame.y.size(), 0, 0);
+    testclips::fillClipBytes(frame.u.data(), frame.u.size(), 0, luma);
+    testclips::fillClipBytes(frame.v.data(), frame.v.size(), 0, luma + chroma);
+    return frame;
+}
+
+void setPixelRate(benchmark::State &state, const FrameBuffers &frame)
+{
+    state.SetItemsProcessed(state.iterations() * std::int64_t(frame.width) * frame.height);
+}
+
+void BM_ConvertYuv420ToRgb(benchmark::State &state)
+{
+    FrameBuffers frame = clipFrame(YV12, int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        convertYuv420ToRgb(frame.y.data(), frame.u.data(), frame.v.data(), frame.r.data(),
+            frame.g.data(), frame.b.data(), frame.width, frame.height);
+        benchmark::ClobberMemory();
+    }
+    setPixelRate(state, frame);
+}
+
+void BM_ConvertYuv422ToRgb(benchmark::State &state)
+{
+    FrameBuffers frame = clipFrame(Planar422, int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        convertYuv422ToRgb(frame.y.data(), frame.u.data(), frame.v.data(), frame.r.data(),
+            frame.g.data(), frame.b.data(), frame.width, frame.height);
+        benchmark::ClobberMemory();
+    }
+    setPixelRate(state, frame);
+}
+
+#ifdef ZENTAVO_HAVE_LIBYUV
+// RAW is libyuv's name for packed bytes in R, G, B order (its RGB24 is B, G, R).
+void BM_LibyuvI420ToRAW(benchmark::State &state)
+{
+    FrameBuffers frame = clipFrame(YV12, int(state.range(0)), int(state.range(1)));
+    std::vector<std::uint8_t> raw(frame.y.size() * 3);
+    const int chromaStride = frame.width / 2;
+    for (auto _ : state) {
+        libyuv::I420ToRAW(frame.y.data(), frame.width, frame.u.data(), chromaStride, frame.v.data(),
+            chromaStride, raw.data(), frame.width * 3, frame.width, frame.height);
+        benchmark::ClobberMemory();
+    }
+    setPixelRate(state, frame);
+}
+#endif
+
+// The whole per-frame path minus drawing: open, read from the page cache, convert, close.
+void BM_LoadYV12Frame(benchmark::State &state)
+{
+    constexpr std::int32_t frames = 8;
+    const int width = int(state.range(0));
+    const int height = int(state.range(1));
+    TempDir dir;
+    const std::string path = dir.filePath("clip.yuv");
+    if (!dir.isValid() || !testclips::writeClip(path, YV12, width, height, frames)) {
+        state.SkipWithError("cannot write the clip");
+        return;
+    }
+    FrameBuffers frame(YV12, width, height);
+    const FramePlanes planes = frame.planes();
+    std::int32_t index = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(loadYV12Frame(path, width, height, index, 0, planes));
+        benchmark::ClobberMemory();
+        index = (index + 1) % frames;
+    }
+    state.counters["fps"]
+        = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void frameSizes(benchmark::internal::Benchmark *bench)
+{
+    bench->Args({ 1920, 1080 })->Args({ 3840, 2160 })->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(BM_ConvertYuv420ToRgb)->Apply(frameSizes);
+#ifdef ZENTAVO_HAVE_LIBYUV
+BENCHMARK(BM_LibyuvI420ToRAW)->Apply(frameSizes);
+#endif
+BENCHMARK(BM_ConvertYuv422ToRgb)->Apply(frameSizes);
+BENCHMARK(BM_LoadYV12Frame)->Args({ 1920, 1080 })->Unit(benchmark::kMicrosecond);
+
+// --write-clip=PATH writes the 1080p YV12 clip content used above (100 frames),
+// so an external decoder can be timed on the same bytes.
+bool writeClipRequested(int argc, char **argv, int &status)
+{
+    const char prefix[] = "--write-clip=";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], prefix, sizeof prefix - 1) == 0) {
+            const bool ok
+                = testclips::writeClip(argv[i] + sizeof prefix - 1, YV12, 1920, 1080, 100);
+            if (!ok)
+                std::fprintf(stderr, "cannot write %s\n", argv[i] + sizeof prefix - 1);
+            status = ok ? EXIT_SUCCESS : EXIT_FAILURE;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int status = EXIT_SUCCESS;
+    if (writeClipRequested(argc, argv, status))
+        return status;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return EXIT_FAILURE;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return EXIT_SUCCESS;
+}

@@ -1,0 +1,110 @@
+#include "frameloader.h"
+
+#include "videoparameters.h"
+#include "yuvconvert.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Closes the descriptor on every path out of a load.
+class ScopedFd
+{
+public:
+    explicit ScopedFd(int fd)
+        : fd_(fd)
+    {
+    }
+    ~ScopedFd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    ScopedFd(const ScopedFd &) = delete;
+    ScopedFd &operator=(const ScopedFd &) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Reads up to size bytes at offset into the start of dest; returns how many arrived.
+// Stops at the end of the file or at any error (a FIFO, a device with nothing ready).
+std::size_t readAt(int fd, std::uint8_t *dest, std::size_t size, std::int64_t offset)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, dest + done, size - done,
+            static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+// Reads the three planes in file order; a short read leaves the rest as it was.
+LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes)
+{
+    // O_NONBLOCK: a FIFO or device named as the video must not hang the GUI thread.
+    const ScopedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0)
+        return LoadResult::Nothing;
+
+    const std::size_t sizes[3] = { lumaPlaneSize(width, height),
+        chromaPlaneSize(format, width, height), chromaPlaneSize(format, width, height) };
+    std::uint8_t *const targets[3] = { planes.y, planes.u, planes.v };
+    std::int64_t offset = std::int64_t { frameIndex } * frameSize(format, width, height);
+    std::size_t total = 0;
+    for (int plane = 0; plane < 3; ++plane) {
+        const std::size_t got = readAt(file.get(), targets[plane], sizes[plane], offset);
+        total += got;
+        if (got < sizes[plane])
+            return total == 0 ? LoadResult::Nothing : LoadResult::Partial;
+        offset += static_cast<std::int64_t>(got);
+    }
+    return LoadResult::Complete;
+}
+
+} // namespace
+
+void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std::int32_t step)
+{
+    if (step <= 0)
+        return;
+    const std::size_t w = static_cast<std::size_t>(width);
+    for (std::int64_t row = 0; row < height; row += step) {
+        std::uint8_t *line = yPlane + static_cast<std::size_t>(row) * w;
+        for (std::size_t x = 0; x < w; ++x)
+            line[x] = 200;
+    }
+    for (std::size_t row = 0; row < static_cast<std::size_t>(height); ++row) {
+        std::uint8_t *line = yPlane + row * w;
+        for (std::int64_t column = 0; column < width; column += step)
+            line[column] = 200;
+    }
+}
+
+LoadResult loadYV12Frame(const std::string &path, std::int32_t width, std::int32_t height,
+    std::int32_t frameIndex, std::int32_t gridStep, const FramePlanes &planes)
+{
+    const LoadResult result = readFrame(path, YV12, width, height, frameIndex, planes);
+    markGrid(planes.y, width, height, gridStep);
+    convertYuv420ToRgb(planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height);
+    return result;
+}
+
+LoadResult loadPlanar422Frame(const std::string &path, std::int32_t width, std::int32_t height,
+    std::int32_t frameIndex, std::int32_t gridStep, const FramePlanes &planes)
+{
+    const LoadResult result = readFrame(path, Planar422, width, height, frameIndex, planes);
+    markGrid(planes.y, width, height, gridStep);
+    convertYuv422ToRgb(planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height);
+    return result;
+}

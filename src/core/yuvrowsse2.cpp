@@ -1,0 +1,50 @@
+#include "yuvrowkernel.h"
+#include "yuvsimd.h"
+
+#include <emmintrin.h>
+
+namespace {
+
+// 16 pixels per step: a luma register holds 16 bytes, a word register 8 lanes.
+struct Sse2
+{
+    using Reg = __m128i;
+    static constexpr std::size_t pixels = 16;
+
+    static Reg splat(int value) { return _mm_set1_epi16(static_cast<short>(value)); }
+    static Reg add(Reg a, Reg b) { return _mm_add_epi16(a, b); }
+    static Reg sub(Reg a, Reg b) { return _mm_sub_epi16(a, b); }
+    static Reg mul(Reg a, Reg b) { return _mm_mullo_epi16(a, b); }
+    static Reg shiftDown8(Reg a) { return _mm_srai_epi16(a, 8); }
+
+    // 8 chroma samples, widened to words in their own order.
+    static Reg loadChroma(const std::uint8_t *p)
+    {
+        return _mm_unpacklo_epi8(
+            _mm_loadl_epi64(reinterpret_cast<const __m128i *>(p)), _mm_setzero_si128());
+    }
+    static Reg loadLuma(const std::uint8_t *p)
+    {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    }
+    // Pixels 0-7 and 8-15 of the luma register, as words.
+    static Reg lumaLow(Reg luma) { return _mm_unpacklo_epi8(luma, _mm_setzero_si128()); }
+    static Reg lumaHigh(Reg luma) { return _mm_unpackhi_epi8(luma, _mm_setzero_si128()); }
+    // Chroma terms of pairs 0-3 and 4-7, each repeated for both pixels of its pair.
+    static Reg repeatLow(Reg terms) { return _mm_unpacklo_epi16(terms, terms); }
+    static Reg repeatHigh(Reg terms) { return _mm_unpackhi_epi16(terms, terms); }
+    // Saturates each word to 0..255: this is the clamp.
+    static Reg packBytes(Reg low, Reg high) { return _mm_packus_epi16(low, high); }
+    static void store(std::uint8_t *p, Reg bytes)
+    {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(p), bytes);
+    }
+};
+
+} // namespace
+
+std::size_t convertRowsSse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, std::size_t width, std::size_t rows)
+{
+    return convertRowsWith<Sse2>(y, u, v, r, g, b, width, rows);
+}

@@ -1,0 +1,413 @@
+#include "framebuffers.h"
+#include "frameloader.h"
+#include "tempdir.h"
+#include "testclips.h"
+#include "testfiles.h"
+#include "videoparameters.h"
+#include "yuvreference.h"
+
+#include <QtTest>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+LoadResult loadFrame(std::int32_t format, const std::string &path, FrameBuffers &frame,
+    std::int32_t index, std::int32_t gridStep = 0)
+{
+    const auto load = format == YV12 ? loadYV12Frame : loadPlanar422Frame;
+    return load(path, frame.width, frame.height, index, gridStep, frame.planes());
+}
+
+// Bytes 0, 1, 2, ... (mod 251, so frames of any size differ): the value is the offset.
+Bytes countingBytes(std::size_t size)
+{
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = std::uint8_t(i % 251);
+    return bytes;
+}
+
+Bytes slice(const Bytes &bytes, std::size_t offset, std::size_t size)
+{
+    return Bytes(
+        bytes.begin() + std::ptrdiff_t(offset), bytes.begin() + std::ptrdiff_t(offset + size));
+}
+
+// R, G and B must be the conversion of whatever Y, U and V now hold.
+bool colourMatchesPlanes(std::int32_t format, FrameBuffers &frame)
+{
+    Bytes r(frame.r.size()), g(r.size()), b(r.size());
+    const auto convert = format == YV12 ? convertYuv420ToRgbReference : convertYuv422ToRgbReference;
+    convert(frame.y.data(), frame.u.data(), frame.v.data(), r.data(), g.data(), b.data(),
+        frame.width, frame.height);
+    return r == frame.r && g == frame.g && b == frame.b;
+}
+
+int openDescriptors()
+{
+    int count = 0;
+    if (DIR *dir = ::opendir("/proc/self/fd")) {
+        while (::readdir(dir))
+            ++count;
+        ::closedir(dir);
+    }
+    return count;
+}
+
+} // namespace
+
+class TestFrameLoader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void frameStartsAtIndexTimesFrameSize_data();
+    void frameStartsAtIndexTimesFrameSize();
+    void yv12BlockIsColouredByItsOneChromaPair();
+    void planar422RowsTakeTheirOwnChroma_data();
+    void planar422RowsTakeTheirOwnChroma();
+    void gridMarksRowsAndColumns_data();
+    void gridMarksRowsAndColumns();
+    void gridStepEightOnSixteenBySixteen();
+    void unreadableFrameKeepsThePlanes_data();
+    void unreadableFrameKeepsThePlanes();
+    void truncatedFrameFillsOnlyWhatExists_data();
+    void truncatedFrameFillsOnlyWhatExists();
+    void fileDeletedBetweenLoadsKeepsThePicture();
+    void fifoDoesNotBlock();
+    void noDescriptorSurvivesALoad();
+    void lastFrameOfThreeGiBFileLoads();
+
+private:
+    TempDir dir_;
+};
+
+void TestFrameLoader::initTestCase()
+{
+    QVERIFY(dir_.isValid());
+}
+
+void TestFrameLoader::frameStartsAtIndexTimesFrameSize_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("offset");
+
+    QTest::newRow("frame 0 of 4x2 YV12 starts at byte 0") << int(YV12) << 4 << 2 << 0 << 0;
+    QTest::newRow("frame 1 of 4x2 YV12 starts at byte 12") << int(YV12) << 4 << 2 << 1 << 12;
+    QTest::newRow("frame 1 of 4x2 UYVY starts at byte 16") << int(UYVY) << 4 << 2 << 1 << 16;
+    QTest::newRow("frame 1 of 4x2 Planar422 starts at byte 16")
+        << int(Planar422) << 4 << 2 << 1 << 16;
+    QTest::newRow("frame 3 of 6x4 YV12 starts at byte 108") << int(YV12) << 6 << 4 << 3 << 108;
+    QTest::newRow("frame 2 of 66x2 UYVY starts at byte 528") << int(UYVY) << 66 << 2 << 2 << 528;
+}
+
+void TestFrameLoader::frameStartsAtIndexTimesFrameSize()
+{
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, index);
+    QFETCH(int, offset);
+    const std::string path = dir_.filePath("offsets.yuv");
+    const std::size_t frameBytes = std::size_t(frameSize(format, width, height));
+    const Bytes file = countingBytes(frameBytes * std::size_t(index + 2));
+    QVERIFY(testfiles::writeFile(path, file));
+
+    FrameBuffers frame(format, width, height);
+    frame.fill(0xa5);
+    QCOMPARE(loadFrame(format, path, frame, index), LoadResult::Complete);
+    const std::size_t luma = frame.y.size();
+    const std::size_t chroma = frame.u.size();
+    QCOMPARE(frame.y, slice(file, std::size_t(offset), luma));
+    QCOMPARE(frame.u, slice(file, std::size_t(offset) + luma, chroma));
+    QCOMPARE(frame.v, slice(file, std::size_t(offset) + luma + chroma, chroma));
+    QVERIFY(colourMatchesPlanes(format, frame));
+}
+
+void TestFrameLoader::yv12BlockIsColouredByItsOneChromaPair()
+{
+    const std::string path = dir_.filePath("block.yuv");
+    QVERIFY(testfiles::writeFile(path, { 16, 81, 126, 235, 90, 240 }));
+    FrameBuffers frame(YV12, 2, 2);
+    QCOMPARE(loadFrame(YV12, path, frame, 0), LoadResult::Complete);
+    QCOMPARE(frame.y, Bytes({ 16, 81, 126, 235 }));
+    QCOMPARE(frame.u, Bytes({ 90 }));
+    QCOMPARE(frame.v, Bytes({ 240 }));
+    for (std::size_t i = 0; i < 4; ++i) {
+        const Rgb expected = yuvToRgbReference(frame.y[i], 90, 240);
+        QCOMPARE(frame.r[i], expected.r);
+        QCOMPARE(frame.g[i], expected.g);
+        QCOMPARE(frame.b[i], expected.b);
+    }
+}
+
+void TestFrameLoader::planar422RowsTakeTheirOwnChroma_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("UYVY") << int(UYVY);
+    QTest::newRow("Planar422") << int(Planar422);
+}
+
+// Y0 Y1 Y2 Y3 U0 U1 V0 V1: the upper row takes U0 V0, the lower row U1 V1.
+void TestFrameLoader::planar422RowsTakeTheirOwnChroma()
+{
+    QFETCH(int, format);
+    const std::string path = dir_.filePath("block422.yuv");
+    QVERIFY(testfiles::writeFile(path, { 81, 126, 200, 60, 90, 200, 240, 30 }));
+    FrameBuffers frame(format, 2, 2);
+    QCOMPARE(loadFrame(format, path, frame, 0), LoadResult::Complete);
+    QCOMPARE(frame.u, Bytes({ 90, 200 }));
+    QCOMPARE(frame.v, Bytes({ 240, 30 }));
+    const int chromaOfPixel[4] = { 0, 0, 1, 1 };
+    for (std::size_t i = 0; i < 4; ++i) {
+        const int k = chromaOfPixel[i];
+        const Rgb expected = yuvToRgbReference(frame.y[i], frame.u[k], frame.v[k]);
+        QCOMPARE(frame.r[i], expected.r);
+        QCOMPARE(frame.g[i], expected.g);
+        QCOMPARE(frame.b[i], expected.b);
+    }
+    QVERIFY(frame.r[2] != yuvToRgbReference(200, 90, 240).r);
+}
+
+void TestFrameLoader::gridMarksRowsAndColumns_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("step");
+
+    for (const int format : { int(YV12), int(UYVY) }) {
+        const QByteArray name = format == YV12 ? "YV12" : "UYVY";
+        QTest::newRow(name + ": step 0 leaves the luma as read") << format << 0;
+        QTest::newRow(name + ": negative step leaves the luma as read") << format << -4;
+        QTest::newRow(name + ": step 1 marks every sample") << format << 1;
+        QTest::newRow(name + ": step 3") << format << 3;
+        QTest::newRow(name + ": step as large as the frame marks row and column 0") << format << 16;
+        QTest::newRow(name + ": largest step marks row and column 0")
+            << format << std::numeric_limits<int>::max();
+    }
+}
+
+void TestFrameLoader::gridMarksRowsAndColumns()
+{
+    QFETCH(int, format);
+    QFETCH(int, step);
+    const int width = 16;
+    const int height = 10;
+    const std::string path = dir_.filePath("grid.yuv");
+    QVERIFY(testclips::writeClip(path, format, width, height, 1));
+    FrameBuffers frame(format, width, height);
+    QCOMPARE(loadFrame(format, path, frame, 0, step), LoadResult::Complete);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool onGrid = step > 0 && (y % step == 0 || x % step == 0);
+            const std::uint8_t read
+                = testclips::clipSample(format, width, height, 0, testclips::Plane::Y, x, y);
+            QCOMPARE(frame.y[std::size_t(y * width + x)], onGrid ? std::uint8_t(200) : read);
+        }
+    }
+    QVERIFY(colourMatchesPlanes(format, frame));
+}
+
+// Rows 0 and 8 and columns 0 and 8 become 200; nothing else differs from the file.
+void TestFrameLoader::gridStepEightOnSixteenBySixteen()
+{
+    for (const int format : { int(YV12), int(UYVY) }) {
+        const std::string path = dir_.filePath("grid16.yuv");
+        QVERIFY(testclips::writeClip(path, format, 16, 16, 1));
+        FrameBuffers frame(format, 16, 16);
+        QCOMPARE(loadFrame(format, path, frame, 0, 8), LoadResult::Complete);
+        Bytes file(std::size_t(frameSize(format, 16, 16)));
+        testclips::fillClipBytes(file.data(), file.size(), 0, 0);
+        Bytes expectedY = slice(file, 0, 256);
+        for (std::size_t i = 0; i < 16; ++i) {
+            for (const std::size_t line : { std::size_t(0), std::size_t(8) }) {
+                expectedY[line * 16 + i] = 200;
+                expectedY[i * 16 + line] = 200;
+            }
+        }
+        QCOMPARE(frame.y, expectedY);
+        QCOMPARE(frame.u, slice(file, 256, frame.u.size()));
+        QCOMPARE(frame.v, slice(file, 256 + frame.u.size(), frame.v.size()));
+        QVERIFY(colourMatchesPlanes(format, frame));
+    }
+}
+
+void TestFrameLoader::unreadableFrameKeepsThePlanes_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("index");
+
+    for (const int format : { int(YV12), int(UYVY) }) {
+        const QByteArray name = format == YV12 ? "YV12" : "UYVY";
+        QTest::newRow(name + ": missing file") << format << QStringLiteral("missing.yuv") << 0;
+        QTest::newRow(name + ": frame just beyond the end")
+            << format << QStringLiteral("two.yuv") << 2;
+        QTest::newRow(name + ": last possible frame index")
+            << format << QStringLiteral("two.yuv") << std::numeric_limits<int>::max();
+        QTest::newRow(name + ": a directory") << format << QString() << 0;
+    }
+}
+
+// The old samples stay, the grid is still marked and the colour still converted.
+void TestFrameLoader::unreadableFrameKeepsThePlanes()
+{
+    QFETCH(int, format);
+    QFETCH(QString, file);
+    QFETCH(int, index);
+    const std::string twoFrames = dir_.filePath("two.yuv");
+    QVERIFY(testclips::writeClip(twoFrames, format, 8, 4, 2));
+    FrameBuffers frame(format, 8, 4);
+    QCOMPARE(loadFrame(format, twoFrames, frame, 1), LoadResult::Complete);
+    const FrameBuffers before = frame;
+
+    const std::string path = file.isEmpty() ? dir_.path() : dir_.filePath(file.toStdString());
+    QCOMPARE(loadFrame(format, path, frame, index, 4), LoadResult::Nothing);
+    Bytes expectedY = before.y;
+    for (std::size_t x = 0; x < 8; ++x)
+        expectedY[x] = 200;
+    for (std::size_t row = 0; row < 4; ++row)
+        expectedY[row * 8] = expectedY[row * 8 + 4] = 200;
+    QCOMPARE(frame.y, expectedY);
+    QCOMPARE(frame.u, before.u);
+    QCOMPARE(frame.v, before.v);
+    QVERIFY(colourMatchesPlanes(format, frame));
+}
+
+void TestFrameLoader::truncatedFrameFillsOnlyWhatExists_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<int>("yBytes");
+    QTest::addColumn<int>("uBytes");
+    QTest::addColumn<int>("vBytes");
+
+    // 8x4: Y 32 bytes, then U and V of 8 (YV12) or 16 (UYVY) bytes each.
+    QTest::newRow("YV12 ends inside Y") << int(YV12) << 20 << 20 << 0 << 0;
+    QTest::newRow("YV12 ends inside U") << int(YV12) << 35 << 32 << 3 << 0;
+    QTest::newRow("YV12 ends inside V") << int(YV12) << 47 << 32 << 8 << 7;
+    QTest::newRow("UYVY ends inside U") << int(UYVY) << 40 << 32 << 8 << 0;
+    QTest::newRow("UYVY ends inside V") << int(UYVY) << 63 << 32 << 16 << 15;
+}
+
+void TestFrameLoader::truncatedFrameFillsOnlyWhatExists()
+{
+    QFETCH(int, format);
+    QFETCH(int, extra);
+    QFETCH(int, yBytes);
+    QFETCH(int, uBytes);
+    QFETCH(int, vBytes);
+    const std::string path = dir_.filePath("truncated.yuv");
+    const std::size_t frameBytes = std::size_t(frameSize(format, 8, 4));
+    Bytes file(frameBytes + std::size_t(extra));
+    testclips::fillClipBytes(file.data(), frameBytes, 0, 0);
+    testclips::fillClipBytes(file.data() + frameBytes, std::size_t(extra), 1, 0);
+    QVERIFY(testfiles::writeFile(path, file));
+
+    FrameBuffers frame(format, 8, 4);
+    QCOMPARE(loadFrame(format, path, frame, 0), LoadResult::Complete);
+    const FrameBuffers before = frame;
+    QCOMPARE(loadFrame(format, path, frame, 1), LoadResult::Partial);
+
+    const auto expectPlane = [&](const Bytes &actual, const Bytes &old, std::size_t start,
+                                 int count) {
+        Bytes expected = old;
+        std::copy_n(file.begin() + std::ptrdiff_t(frameBytes + start), count, expected.begin());
+        return actual == expected;
+    };
+    const std::size_t luma = frame.y.size();
+    QVERIFY(expectPlane(frame.y, before.y, 0, yBytes));
+    QVERIFY(expectPlane(frame.u, before.u, luma, uBytes));
+    QVERIFY(expectPlane(frame.v, before.v, luma + frame.u.size(), vBytes));
+    QVERIFY(frame.y != before.y);
+    QVERIFY(colourMatchesPlanes(format, frame));
+}
+
+void TestFrameLoader::fileDeletedBetweenLoadsKeepsThePicture()
+{
+    const std::string path = dir_.filePath("deleted.yuv");
+    QVERIFY(testclips::writeClip(path, YV12, 64, 4, 3));
+    FrameBuffers frame(YV12, 64, 4);
+    QCOMPARE(loadFrame(YV12, path, frame, 0), LoadResult::Complete);
+    const FrameBuffers before = frame;
+    QVERIFY(testfiles::removeFile(path));
+    QCOMPARE(loadFrame(YV12, path, frame, 1), LoadResult::Nothing);
+    QCOMPARE(frame.y, before.y);
+    QCOMPARE(frame.u, before.u);
+    QCOMPARE(frame.v, before.v);
+    QCOMPARE(frame.r, before.r);
+    QCOMPARE(frame.g, before.g);
+    QCOMPARE(frame.b, before.b);
+}
+
+// Opening a FIFO for reading would wait for a writer; the loader must not.
+void TestFrameLoader::fifoDoesNotBlock()
+{
+    const std::string path = dir_.filePath("fifo");
+    QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
+    FrameBuffers frame(YV12, 4, 2);
+    frame.fill(0x33);
+    const Bytes before = frame.y;
+    QCOMPARE(loadFrame(YV12, path, frame, 0), LoadResult::Nothing);
+    QCOMPARE(frame.y, before);
+}
+
+void TestFrameLoader::noDescriptorSurvivesALoad()
+{
+    const std::string path = dir_.filePath("descriptors.yuv");
+    QVERIFY(testclips::writeClip(path, UYVY, 4, 2, 2));
+    FrameBuffers frame(UYVY, 4, 2);
+    const int open = openDescriptors();
+    QCOMPARE(loadFrame(UYVY, path, frame, 1), LoadResult::Complete);
+    QCOMPARE(loadFrame(UYVY, path, frame, 2), LoadResult::Nothing);
+    QCOMPARE(openDescriptors(), open);
+}
+
+// A sparse file costs no disk: only the last whole frame carries bytes.
+void TestFrameLoader::lastFrameOfThreeGiBFileLoads()
+{
+    const std::int32_t width = 1920;
+    const std::int32_t height = 1080;
+    const std::int64_t fileSize = std::int64_t(3) << 30;
+    const std::int32_t bytes = frameSize(YV12, width, height);
+    const std::int32_t count = frameCount(fileSize, bytes);
+    QCOMPARE(count, 1035);
+
+    const std::string path = dir_.filePath("large.yuv");
+    QVERIFY(testfiles::makeSparseFile(path, fileSize));
+    const std::int32_t last = count - 1;
+    Bytes content(std::size_t(bytes), 0);
+    testclips::fillClipBytes(content.data(), content.size(), last, 0);
+    QVERIFY(testfiles::writeAt(path, std::int64_t(last) * bytes, content.data(), content.size()));
+
+    FrameBuffers frame(YV12, width, height);
+    QCOMPARE(loadFrame(YV12, path, frame, last), LoadResult::Complete);
+    const std::size_t luma = frame.y.size();
+    QCOMPARE(frame.y, slice(content, 0, luma));
+    QCOMPARE(frame.u, slice(content, luma, frame.u.size()));
+    QCOMPARE(frame.v, slice(content, luma + frame.u.size(), frame.v.size()));
+    QVERIFY(colourMatchesPlanes(YV12, frame));
+
+    // The rest of the file is the start of one more frame, all zeros.
+    const std::size_t rest = std::size_t(fileSize - std::int64_t(count) * bytes);
+    QCOMPARE(loadFrame(YV12, path, frame, count), LoadResult::Partial);
+    Bytes expectedY = slice(content, 0, luma);
+    std::fill_n(expectedY.begin(), rest, std::uint8_t(0));
+    QCOMPARE(frame.y, expectedY);
+    QVERIFY(testfiles::removeFile(path));
+}
+
+QTEST_APPLESS_MAIN(TestFrameLoader)
+#include "test_frameloader.moc"

@@ -1,0 +1,181 @@
+#include "videoparameters.h"
+
+#include <QtTest>
+
+#include <cstdint>
+#include <limits>
+
+Q_DECLARE_METATYPE(SizeField)
+Q_DECLARE_METATYPE(SizeProblem)
+
+class TestVideoParameters : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void newRecordIsEmpty();
+    void frameSizeFollowsTheFormat_data();
+    void frameSizeFollowsTheFormat();
+    void frameCountIgnoresPartialFrames_data();
+    void frameCountIgnoresPartialFrames();
+    void checkFrameSizeNamesTheWrongField_data();
+    void checkFrameSizeNamesTheWrongField();
+    void planeSizesFollowTheLayout_data();
+    void planeSizesFollowTheLayout();
+};
+
+void TestVideoParameters::newRecordIsEmpty()
+{
+    const VideoParameters record;
+    QVERIFY(record.path.empty());
+    QCOMPARE(record.scan, 0);
+    QCOMPARE(record.format, 0);
+    QCOMPARE(record.width, 0);
+    QCOMPARE(record.height, 0);
+    QCOMPARE(record.speed, 0);
+    QCOMPARE(record.frameCount, 0);
+    QCOMPARE(int(YV12), 0);
+    QCOMPARE(int(UYVY), 1);
+    QCOMPARE(int(Planar422), 2);
+    QCOMPARE(int(Progressive), 0);
+    QCOMPARE(int(Interlaced), 1);
+}
+
+void TestVideoParameters::frameSizeFollowsTheFormat_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("bytes");
+
+    QTest::newRow("176x144 YV12 is 38016 bytes") << int(YV12) << 176 << 144 << 38016;
+    QTest::newRow("176x144 UYVY is 50688 bytes") << int(UYVY) << 176 << 144 << 50688;
+    QTest::newRow("176x144 Planar422 is 50688 bytes") << int(Planar422) << 176 << 144 << 50688;
+    QTest::newRow("3x3 YV12 is 9 + 4 bytes") << int(YV12) << 3 << 3 << 13;
+    QTest::newRow("1920x1080 YV12") << int(YV12) << 1920 << 1080 << 3110400;
+    QTest::newRow("unknown format 3 counts as YV12") << 3 << 176 << 144 << 38016;
+    QTest::newRow("negative format counts as YV12") << -1 << 4 << 2 << 12;
+    QTest::newRow("largest UYVY frame still fits") << int(UYVY) << 16384 << 16384 << (1 << 29);
+    QTest::newRow("zero width gives 0") << int(YV12) << 0 << 144 << 0;
+    QTest::newRow("negative width truncates towards zero") << int(YV12) << -3 << 3 << -13;
+    QTest::newRow("size beyond 32 bits gives 0") << int(UYVY) << 40000 << 40000 << 0;
+    QTest::newRow("pixel count beyond 32 bits gives 0") << int(YV12) << 100000 << 100000 << 0;
+}
+
+void TestVideoParameters::frameSizeFollowsTheFormat()
+{
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, bytes);
+    QCOMPARE(frameSize(format, width, height), bytes);
+}
+
+void TestVideoParameters::frameCountIgnoresPartialFrames_data()
+{
+    QTest::addColumn<qint64>("fileSize");
+    QTest::addColumn<int>("frameBytes");
+    QTest::addColumn<int>("frames");
+
+    const int qcif = 38016;
+    const int full = 3110400;
+    QTest::newRow("380160 bytes of 176x144 YV12 hold 10 frames") << qint64(380160) << qcif << 10;
+    QTest::newRow("418175 bytes still hold 10") << qint64(418175) << qcif << 10;
+    QTest::newRow("418176 bytes hold 11") << qint64(418176) << qcif << 11;
+    QTest::newRow("empty file holds none") << qint64(0) << qcif << 0;
+    QTest::newRow("file smaller than a frame holds none") << qint64(qcif - 1) << qcif << 0;
+    QTest::newRow("frame size 0 does not divide") << qint64(1000) << 0 << 0;
+    QTest::newRow("negative frame size holds none") << qint64(1000) << -6 << 0;
+    QTest::newRow("3 GiB of 1080p YV12 hold 1035 frames") << (qint64(3) << 30) << full << 1035;
+    QTest::newRow("8 GiB of 1080p YV12 hold 2761 frames") << (qint64(8) << 30) << full << 2761;
+    QTest::newRow("count limited to the largest 32-bit value")
+        << std::numeric_limits<qint64>::max() << 1 << std::numeric_limits<int>::max();
+}
+
+void TestVideoParameters::frameCountIgnoresPartialFrames()
+{
+    QFETCH(qint64, fileSize);
+    QFETCH(int, frameBytes);
+    QFETCH(int, frames);
+    QCOMPARE(frameCount(fileSize, frameBytes), frames);
+}
+
+void TestVideoParameters::checkFrameSizeNamesTheWrongField_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<SizeField>("field");
+    QTest::addColumn<SizeProblem>("problem");
+
+    const SizeField none = SizeField::None;
+    const SizeField width = SizeField::Width;
+    const SizeField height = SizeField::Height;
+    QTest::newRow("176x144 is accepted") << 176 << 144 << none << SizeProblem::None;
+    QTest::newRow("2x2 is accepted") << 2 << 2 << none << SizeProblem::None;
+    QTest::newRow("16384x16384 is accepted") << 16384 << 16384 << none << SizeProblem::None;
+    QTest::newRow("width 0") << 0 << 144 << width << SizeProblem::NotPositive;
+    QTest::newRow("text that is not a number reaches it as 0")
+        << 176 << 0 << height << SizeProblem::NotPositive;
+    QTest::newRow("negative width") << -176 << 144 << width << SizeProblem::NotPositive;
+    QTest::newRow("most negative width")
+        << std::numeric_limits<int>::min() << 144 << width << SizeProblem::NotPositive;
+    QTest::newRow("odd width") << 175 << 144 << width << SizeProblem::Odd;
+    QTest::newRow("width 1") << 1 << 144 << width << SizeProblem::Odd;
+    QTest::newRow("width 16386") << 16386 << 144 << width << SizeProblem::TooLarge;
+    QTest::newRow("odd width above the limit is too large")
+        << 16385 << 144 << width << SizeProblem::TooLarge;
+    QTest::newRow("largest width")
+        << std::numeric_limits<int>::max() << 144 << width << SizeProblem::TooLarge;
+    QTest::newRow("negative height") << 176 << -2 << height << SizeProblem::NotPositive;
+    QTest::newRow("odd height") << 176 << 143 << height << SizeProblem::Odd;
+    QTest::newRow("height 16386") << 176 << 16386 << height << SizeProblem::TooLarge;
+    QTest::newRow("both wrong: width is named first") << 3 << 0 << width << SizeProblem::Odd;
+}
+
+void TestVideoParameters::checkFrameSizeNamesTheWrongField()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(SizeField, field);
+    QFETCH(SizeProblem, problem);
+    const SizeCheck check = checkFrameSize(width, height);
+    QCOMPARE(check.field, field);
+    QCOMPARE(check.problem, problem);
+    QCOMPARE(check.ok(), problem == SizeProblem::None);
+}
+
+void TestVideoParameters::planeSizesFollowTheLayout_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<qulonglong>("luma");
+    QTest::addColumn<qulonglong>("chroma");
+    QTest::addColumn<bool>("planar422");
+
+    QTest::newRow("4x2 YV12") << int(YV12) << 4 << 2 << 8ull << 2ull << false;
+    QTest::newRow("4x2 UYVY") << int(UYVY) << 4 << 2 << 8ull << 4ull << true;
+    QTest::newRow("4x2 Planar422") << int(Planar422) << 4 << 2 << 8ull << 4ull << true;
+    QTest::newRow("unknown format is YV12") << 9 << 4 << 2 << 8ull << 2ull << false;
+    QTest::newRow("16384x16384 UYVY")
+        << int(UYVY) << 16384 << 16384 << (1ull << 28) << (1ull << 27) << true;
+    QTest::newRow("no planes for width 0") << int(YV12) << 0 << 2 << 0ull << 0ull << false;
+    QTest::newRow("no planes for a negative height")
+        << int(UYVY) << 4 << -2 << 0ull << 0ull << true;
+}
+
+void TestVideoParameters::planeSizesFollowTheLayout()
+{
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(qulonglong, luma);
+    QFETCH(qulonglong, chroma);
+    QFETCH(bool, planar422);
+    QCOMPARE(qulonglong(lumaPlaneSize(width, height)), luma);
+    QCOMPARE(qulonglong(chromaPlaneSize(format, width, height)), chroma);
+    QCOMPARE(isPlanar422(format), planar422);
+}
+
+QTEST_APPLESS_MAIN(TestVideoParameters)
+#include "test_videoparameters.moc"

@@ -1,0 +1,28 @@
+#include "framebuffers.h"
+
+#include "videoparameters.h"
+
+#include <algorithm>
+
+FrameBuffers::FrameBuffers(std::int32_t format, std::int32_t width, std::int32_t height)
+    : width(width)
+    , height(height)
+    , y(lumaPlaneSize(width, height))
+    , u(chromaPlaneSize(format, width, height))
+    , v(u.size())
+    , r(y.size())
+    , g(y.size())
+    , b(y.size())
+{
+}
+
+FramePlanes FrameBuffers::planes()
+{
+    return { y.data(), u.data(), v.data(), r.data(), g.data(), b.data() };
+}
+
+void FrameBuffers::fill(std::uint8_t value)
+{
+    for (std::vector<std::uint8_t> *plane : { &y, &u, &v, &r, &g, &b })
+        std::fill(plane->begin(), plane->end(), value);
+}

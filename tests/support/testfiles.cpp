@@ -1,0 +1,64 @@
+#include "testfiles.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace testfiles {
+
+namespace {
+
+bool writeAll(int fd, const std::uint8_t *data, std::size_t size, std::int64_t offset)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t wrote = ::pwrite(fd, data + done, size - done,
+            static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+bool writeWithFlags(const std::string &path, int flags, std::int64_t offset,
+    const std::uint8_t *data, std::size_t size)
+{
+    const int fd = ::open(path.c_str(), flags | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, data, size, offset);
+    return ::close(fd) == 0 && written;
+}
+
+} // namespace
+
+bool writeFile(const std::string &path, const std::vector<std::uint8_t> &bytes)
+{
+    return writeWithFlags(path, O_CREAT | O_TRUNC, 0, bytes.data(), bytes.size());
+}
+
+bool writeAt(
+    const std::string &path, std::int64_t offset, const std::uint8_t *data, std::size_t size)
+{
+    return writeWithFlags(path, 0, offset, data, size);
+}
+
+bool makeSparseFile(const std::string &path, std::int64_t size)
+{
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool sized = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+    return ::close(fd) == 0 && sized;
+}
+
+bool removeFile(const std::string &path)
+{
+    return std::remove(path.c_str()) == 0;
+}
+
+} // namespace testfiles

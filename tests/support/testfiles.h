@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Small file helpers for tests and benchmarks; each returns false on any error.
+namespace testfiles {
+
+bool writeFile(const std::string &path, const std::vector<std::uint8_t> &bytes);
+
+// Overwrites size bytes at offset, leaving the rest of the file as it is.
+bool writeAt(
+    const std::string &path, std::int64_t offset, const std::uint8_t *data, std::size_t size);
+
+// Creates (or cuts) a file of the given size without writing its blocks, so a
+// file of several GiB costs no disk space; it reads back as zeros.
+bool makeSparseFile(const std::string &path, std::int64_t size);
+
+bool removeFile(const std::string &path);
+
+} // namespace testfiles
