@@ -1,3 +1,4 @@
+#include "imageopendialog.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -17,6 +18,8 @@ int main(int argc, char *argv[])
     MainWindow::instance().show();
     const int exitCode = QApplication::exec();
 
+    // The dialog was made after the main window, so it goes first.
+    ImageOpenDialog::releaseInstance();
     MainWindow::releaseInstance();
     return exitCode;
 }

@@ -1,7 +1,18 @@
 #include "mainwindow.h"
 
+#include "gridchoices.h"
+#include "imageopendialog.h"
+#include "imageview.h"
+#include "listwidgetitemext.h"
 #include "ui_mainwindow.h"
+#include "zoompresets.h"
 
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QTimer>
+
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -12,7 +23,23 @@ std::unique_ptr<MainWindow> &instanceHolder()
     return window;
 }
 
+QString formatName(std::int32_t format)
+{
+    switch (format) {
+    case UYVY:
+        return QStringLiteral("UYVY");
+    case Planar422:
+        return QStringLiteral("Planar422");
+    default:
+        return QStringLiteral("YV12");
+    }
+}
+
+const QColor secondEntryBackground(242, 242, 242, 255);
+
 } // namespace
+
+std::int32_t MainWindow::addedCount = 0;
 
 MainWindow &MainWindow::instance()
 {
@@ -40,6 +67,15 @@ MainWindow::~MainWindow()
     // The by-name connection to our own destroyed() would otherwise call a slot on
     // an object that is no longer a MainWindow.
     disconnect(this, &QObject::destroyed, this, nullptr);
+    for (int row = 0; row < ui->lwImageItems->count(); ++row) {
+        auto *entry = static_cast<ListWidgetItemExt *>(ui->lwImageItems->item(row));
+        if (!entry->imageView)
+            continue;
+        entry->imageView->playTimer->stop();
+        entry->imageView->close();
+        delete entry->imageView;
+        entry->imageView = nullptr;
+    }
     delete ui;
     ui = nullptr;
 }
@@ -53,30 +89,276 @@ MainWindow::LoopMode MainWindow::loopMode() const
     return NoLoop;
 }
 
-void MainWindow::on_pbOpenImage_clicked() {}
-void MainWindow::on_sliderImageZoom_valueChanged(int) {}
-void MainWindow::on_sliderImageZoom_sliderMoved(int) {}
-void MainWindow::on_pbCloseImage_clicked() {}
-void MainWindow::on_pb1stepFF_clicked() {}
-void MainWindow::on_pb5stepFF_clicked() {}
-void MainWindow::on_pb1stepRew_clicked() {}
-void MainWindow::on_pb5stepRew_clicked() {}
-void MainWindow::on_pbGoToEnd_clicked() {}
-void MainWindow::on_pbGoToStart_clicked() {}
-void MainWindow::on_pbHideImageWnd_clicked() {}
-void MainWindow::on_pbShowImageWnd_clicked() {}
-void MainWindow::on_pbMoveUpImageItem_clicked() {}
-void MainWindow::on_checkBoxGrid_clicked() {}
-void MainWindow::on_comboBoxGrid_currentIndexChanged(int) {}
-void MainWindow::on_rbCompColor_clicked() {}
-void MainWindow::on_rbCompY_clicked() {}
-void MainWindow::on_rbCompU_clicked() {}
-void MainWindow::on_rbCompV_clicked() {}
-void MainWindow::on_rbCompR_clicked() {}
-void MainWindow::on_rbCompG_clicked() {}
-void MainWindow::on_rbCompB_clicked() {}
-void MainWindow::on_lwImageItems_currentRowChanged(int) {}
-void MainWindow::on_checkBoxToolTip_clicked() {}
-void MainWindow::on_pbStartPlay_clicked() {}
-void MainWindow::on_pbStopPlay_clicked() {}
-void MainWindow::on_MainWindow_destroyed() {}
+ImageView *MainWindow::videoAt(int row) const
+{
+    auto *entry = static_cast<ListWidgetItemExt *>(ui->lwImageItems->item(row));
+    return entry ? entry->imageView : nullptr;
+}
+
+// Runs `action` on every listed video in list order; the count is read again on
+// every pass.
+template<typename Action>
+void MainWindow::forEachVideo(Action action)
+{
+    for (int row = 0; row < ui->lwImageItems->count(); ++row) {
+        if (ImageView *view = videoAt(row))
+            action(*view);
+    }
+}
+
+void MainWindow::addVideo(const VideoParameters &parameters)
+{
+    auto *view = new ImageView(parameters, parentWidget());
+    const QString lastFrame = QString::number(view->frameCount - 1);
+    auto *entry = new ListWidgetItemExt(QFile::decodeName(QByteArray::fromStdString(view->videoName())),
+                                        ui->lwImageItems, view);
+    if (addedCount++ % 2 != 0)
+        entry->setBackground(secondEntryBackground);
+    ui->lwImageItems->setCurrentRow(ui->lwImageItems->count() - 1);
+
+    ui->leIntervalMax->setText(lastFrame);
+    ui->leVideoPos->setText(lastFrame);
+    // A video of 0 frames keeps the range at 0 rather than dragging the minimum to -1.
+    const int lastPosition = qMax(0, view->frameCount - 1);
+    ui->sliderVideoPos->setMinimum(0);
+    ui->sliderVideoPos->setMaximum(lastPosition);
+    ui->sliderVideoPos->setTickInterval(lastPosition);
+    ui->sliderVideoPos->setSliderPosition(view->currentFrame);
+
+    on_pbGoToStart_clicked();
+}
+
+ImageView *MainWindow::currentVideoWindow() const
+{
+    return videoAt(ui->lwImageItems->currentRow());
+}
+
+int MainWindow::zoomSliderPosition(int percent)
+{
+    return sliderPositionForZoom(percent);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    forEachVideo([](ImageView &view) {
+        view.playTimer->stop();
+        view.close();
+    });
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::on_pbOpenImage_clicked()
+{
+    const QString chosen = QFileDialog::getOpenFileName(this, tr("Choose a file to open"));
+    if (chosen.isEmpty())
+        return;
+    ImageOpenDialog::instance().showForFile(QFile::encodeName(chosen).toStdString());
+}
+
+void MainWindow::on_sliderImageZoom_valueChanged(int)
+{
+    // The position, not the value: both are the same once the handle is released.
+    const int position = ui->sliderImageZoom->sliderPosition();
+    const int percent = zoomPresetAt(position);
+    ui->sliderImageZoom->setValue(position);
+    ui->sliderImageZoom->setSliderPosition(position);
+    ui->lineEditImageZoom->setText(QString::number(percent));
+    if (ui->lwImageItems->count() == 0)
+        return;
+    if (ImageView *view = currentVideoWindow())
+        view->setZoomPercent(percent);
+}
+
+void MainWindow::on_sliderImageZoom_sliderMoved(int position)
+{
+    QSlider *slider = ui->sliderImageZoom;
+    const int value = slider->value();
+    const int snapped = snappedZoomPosition(value, position, slider->singleStep());
+    slider->setSliderPosition(snapped);
+    // The field announces the preset that the release will apply.
+    if (snapped != value)
+        ui->lineEditImageZoom->setText(QString::number(zoomPresetAt(snapped)));
+}
+
+void MainWindow::on_pbCloseImage_clicked()
+{
+    if (ui->lwImageItems->count() == 0)
+        return;
+    auto *entry = static_cast<ListWidgetItemExt *>(ui->lwImageItems->currentItem());
+    if (!entry)
+        return;
+    if (ImageView *view = entry->imageView) {
+        view->playTimer->stop();
+        view->close();
+        entry->imageView = nullptr;
+        delete view;
+    }
+    // The list moves the current row to a neighbour, whose video the panel then shows.
+    delete entry;
+}
+
+void MainWindow::on_pb1stepFF_clicked()
+{
+    forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame + 1); });
+}
+
+void MainWindow::on_pb5stepFF_clicked()
+{
+    forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame + 5); });
+}
+
+void MainWindow::on_pb1stepRew_clicked()
+{
+    forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame - 1); });
+}
+
+void MainWindow::on_pb5stepRew_clicked()
+{
+    forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame - 5); });
+}
+
+void MainWindow::on_pbGoToEnd_clicked()
+{
+    forEachVideo([](ImageView &view) { view.showFrame(view.frameCount - 1); });
+}
+
+void MainWindow::on_pbGoToStart_clicked()
+{
+    forEachVideo([](ImageView &view) { view.showFrame(0); });
+}
+
+void MainWindow::on_pbHideImageWnd_clicked()
+{
+    if (ImageView *view = currentVideoWindow())
+        view->hide();
+}
+
+void MainWindow::on_pbShowImageWnd_clicked()
+{
+    if (ImageView *view = currentVideoWindow())
+        view->show();
+}
+
+void MainWindow::on_pbMoveUpImageItem_clicked()
+{
+    if (ImageView *view = currentVideoWindow())
+        view->setZoomPercent(50);
+}
+
+void MainWindow::on_checkBoxGrid_clicked()
+{
+    applyGridControls();
+}
+
+void MainWindow::on_comboBoxGrid_currentIndexChanged(int)
+{
+    if (ui->lwImageItems->count() == 0)
+        return;
+    applyGridControls();
+}
+
+void MainWindow::applyGridControls()
+{
+    if (ImageView *view = currentVideoWindow())
+        view->setGridStep(gridStepForControls(ui->comboBoxGrid->currentIndex(),
+                                              ui->checkBoxGrid->isChecked()));
+}
+
+void MainWindow::on_rbCompColor_clicked()
+{
+    showComponent(ui->rbCompColor, ImageView::Color);
+}
+
+void MainWindow::on_rbCompY_clicked()
+{
+    showComponent(ui->rbCompY, ImageView::Y);
+}
+
+void MainWindow::on_rbCompU_clicked()
+{
+    showComponent(ui->rbCompU, ImageView::U);
+}
+
+void MainWindow::on_rbCompV_clicked()
+{
+    showComponent(ui->rbCompV, ImageView::V);
+}
+
+void MainWindow::on_rbCompR_clicked()
+{
+    showComponent(ui->rbCompR, ImageView::R);
+}
+
+void MainWindow::on_rbCompG_clicked()
+{
+    showComponent(ui->rbCompG, ImageView::G);
+}
+
+void MainWindow::on_rbCompB_clicked()
+{
+    showComponent(ui->rbCompB, ImageView::B);
+}
+
+void MainWindow::showComponent(const QRadioButton *button, int view)
+{
+    if (ui->lwImageItems->count() == 0 || !button->isChecked())
+        return;
+    if (ImageView *video = currentVideoWindow())
+        video->setComponentView(view);
+}
+
+void MainWindow::on_lwImageItems_currentRowChanged(int currentRow)
+{
+    if (currentRow < 0)
+        return;
+    const ImageView *view = videoAt(currentRow);
+    if (!view)
+        return;
+
+    // The combo and the slider run their own handlers when they change; those
+    // re-apply the video's own grid and zoom to it.
+    ui->checkBoxGrid->setChecked(view->gridStep > 0);
+    ui->comboBoxGrid->setCurrentIndex(gridChoiceForStep(view->gridStep));
+    ui->checkBoxToolTip->setChecked(view->tooltipEnabled);
+
+    const int percent = static_cast<int>(100.0 * view->zoomFactor);
+    const int position = zoomSliderPosition(percent);
+    ui->sliderImageZoom->setSliderPosition(position);
+    ui->sliderImageZoom->setValue(position);
+    ui->lineEditImageZoom->setText(QString::number(percent));
+
+    ui->labelVideoInfoSize->setText(QStringLiteral("%1 x %2").arg(view->width).arg(view->height));
+    ui->labelVideoInfoFormat->setText(formatName(view->format));
+    ui->labelVideoInfoSpeed->setText(QString::number(view->speed));
+
+    QRadioButton *const componentButtons[] = { ui->rbCompColor, ui->rbCompY, ui->rbCompU,
+                                               ui->rbCompV,     ui->rbCompR, ui->rbCompG,
+                                               ui->rbCompB };
+    if (view->component >= 0 && view->component < int(std::size(componentButtons)))
+        componentButtons[view->component]->setChecked(true);
+}
+
+void MainWindow::on_checkBoxToolTip_clicked()
+{
+    if (ImageView *view = currentVideoWindow())
+        view->tooltipEnabled = ui->checkBoxToolTip->isChecked();
+}
+
+void MainWindow::on_pbStartPlay_clicked()
+{
+    // start() without an interval keeps the window's 40 ms and restarts a running timer.
+    forEachVideo([](ImageView &view) { view.playTimer->start(); });
+}
+
+void MainWindow::on_pbStopPlay_clicked()
+{
+    forEachVideo([](ImageView &view) { view.playTimer->stop(); });
+}
+
+// Connected by name to our own destroyed(); the destructor cuts that connection
+// before the form goes, so this only ever runs while the form exists.
+void MainWindow::on_MainWindow_destroyed()
+{
+    if (ui)
+        on_pbCloseImage_clicked();
+}

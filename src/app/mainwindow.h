@@ -1,6 +1,13 @@
 #pragma once
 
+#include "videoparameters.h"
+
 #include <QMainWindow>
+
+#include <cstdint>
+
+class ImageView;
+class QRadioButton;
 
 namespace Ui {
 class MainWindow;
@@ -23,6 +30,17 @@ public:
     ~MainWindow() override;
 
     LoopMode loopMode() const;
+
+    // Opens a window for the video, lists it, selects it and shows frame 0 of every
+    // listed video.
+    void addVideo(const VideoParameters &parameters);
+    // The window of the list's current entry, or nullptr.
+    ImageView *currentVideoWindow() const;
+    // The zoom slider position of a preset percentage; 0 for any other.
+    static int zoomSliderPosition(int percent);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void on_pbOpenImage_clicked();
@@ -54,5 +72,14 @@ private slots:
     void on_MainWindow_destroyed();
 
 private:
+    ImageView *videoAt(int row) const;
+    template<typename Action>
+    void forEachVideo(Action action);
+    void showComponent(const QRadioButton *button, int view);
+    void applyGridControls();
+
+    // Videos added since the program started; every second one gets a grey entry.
+    static std::int32_t addedCount;
+
     Ui::MainWindow *ui;
 };

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "videoparameters.h"
+
+#include <QDialog>
+
+#include <string>
+
+namespace Ui {
+class ImageOpenDialog;
+}
+
+// Asks how to read a chosen raw file and hands the answer to the main window.
+class ImageOpenDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The one dialog, created at the first Open. releaseInstance() destroys it; main
+    // calls it before the main window and the application object go.
+    static ImageOpenDialog &instance();
+    static void releaseInstance();
+
+    explicit ImageOpenDialog(QWidget *parent = nullptr);
+    ~ImageOpenDialog() override;
+
+    // Shows the dialog modal for `path` (8-bit, as QFile::encodeName gives it) and
+    // returns at once; the answer arrives through the button box.
+    void showForFile(const std::string &path);
+
+private slots:
+    void on_bbConfirmation_rejected();
+    void on_bbConfirmation_accepted();
+
+private:
+    bool readFrameSize(VideoParameters &record);
+    bool readFileSize(const std::string &path, qint64 &size);
+    void refuse(const QString &message);
+    void refuseFile(const QString &messageTemplate, const std::string &path);
+
+    Ui::ImageOpenDialog *ui;
+    VideoParameters parameters;
+};
