@@ -1,0 +1,575 @@
+#include "apptesting.h"
+#include "imageopendialog.h"
+#include "imageview.h"
+#include "tempdir.h"
+#include "testclips.h"
+#include "testfiles.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <iterator>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace apptesting;
+
+namespace {
+
+struct DialogRow {
+    const char *name;
+    const char *className;
+    const char *parent;
+    QRect geometry;
+    const char *text;
+};
+
+// The dialog's widgets in creation order, labelMessage last in its group.
+const DialogRow dialogRows[] = {
+    {"bbConfirmation", "QDialogButtonBox", "ImageOpenDialog", {90, 240, 161, 32}, nullptr},
+    {"tabWidget", "QTabWidget", "ImageOpenDialog", {10, 10, 241, 221}, nullptr},
+    {"groupBox_2", "QGroupBox", "tab", {12, 20, 211, 161}, ""},
+    {"label_4", "QLabel", "groupBox_2", {10, 65, 41, 20}, "Width:"},
+    {"label_5", "QLabel", "groupBox_2", {10, 90, 41, 16}, "Height:"},
+    {"label_6", "QLabel", "groupBox_2", {9, 39, 51, 16}, "Format:"},
+    {"label_7", "QLabel", "groupBox_2", {10, 13, 41, 16}, "Scan:"},
+    {"leImageWidth", "QLineEdit", "groupBox_2", {60, 64, 81, 20}, ""},
+    {"leImageHeight", "QLineEdit", "groupBox_2", {60, 90, 81, 20}, ""},
+    {"label_8", "QLabel", "groupBox_2", {10, 118, 41, 16}, "Speed:"},
+    {"leImageSpeed", "QLineEdit", "groupBox_2", {60, 117, 61, 20}, ""},
+    {"label_3", "QLabel", "groupBox_2", {124, 120, 21, 16}, "fps"},
+    {"comboBoxScan", "QComboBox", "groupBox_2", {60, 10, 81, 22}, nullptr},
+    {"comboBoxFormat", "QComboBox", "groupBox_2", {60, 38, 81, 20}, nullptr},
+    {"labelMessage", "QLabel", "groupBox_2", {10, 139, 195, 18}, ""},
+};
+
+QString textOf(const QWidget *widget)
+{
+    if (auto *label = qobject_cast<const QLabel *>(widget))
+        return label->text();
+    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
+        return edit->text();
+    if (auto *box = qobject_cast<const QGroupBox *>(widget))
+        return box->title();
+    return QString();
+}
+
+QStringList itemsOf(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+template<typename T>
+T *dialogWidget(const char *name)
+{
+    return ImageOpenDialog::instance().findChild<T *>(QString::fromLatin1(name));
+}
+
+void typeInto(const char *name, const QString &text)
+{
+    auto *edit = dialogWidget<QLineEdit>(name);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+struct Answer {
+    QString width;
+    QString height;
+    QString speed;
+    int scan = 0;
+    int format = 0;
+};
+
+void fillIn(const Answer &answer)
+{
+    typeInto("leImageWidth", answer.width);
+    typeInto("leImageHeight", answer.height);
+    typeInto("leImageSpeed", answer.speed);
+    dialogWidget<QComboBox>("comboBoxScan")->setCurrentIndex(answer.scan);
+    dialogWidget<QComboBox>("comboBoxFormat")->setCurrentIndex(answer.format);
+}
+
+void press(QDialogButtonBox::StandardButton which)
+{
+    QTest::mouseClick(dialogWidget<QDialogButtonBox>("bbConfirmation")->button(which),
+                      Qt::LeftButton);
+}
+
+// Shows the dialog for `path`, fills it in and presses OK.
+void openWith(const std::string &path, const Answer &answer)
+{
+    ImageOpenDialog::instance().showForFile(path);
+    fillIn(answer);
+    press(QDialogButtonBox::Ok);
+}
+
+QString shownMessage()
+{
+    return dialogWidget<QLabel>("labelMessage")->text();
+}
+
+const Answer clip16x8 { "16", "8", "25" };
+
+} // namespace
+
+class TestImageOpenDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void formMatchesTable_data();
+    void formMatchesTable();
+    void dialogFrameAndPages();
+    void combosOfferTheirChoices();
+    void labelsAreBoldButFps();
+    void messageLabelCoversNoField();
+    void buttonBoxCarriesOkAndCancel();
+    void startsEmptyAtFirstUse();
+    void showForFileReturnsAtOnceModal();
+    void okListsTheVideo_data();
+    void okListsTheVideo();
+    void badFrameSizeIsRefused_data();
+    void badFrameSizeIsRefused();
+    void refusedOkCanBeMendedAndRepeated();
+    void badFileIsRefused_data();
+    void badFileIsRefused();
+    void unreadableFileIsRefused();
+    void longFileNameGivesUpItsMiddle();
+    void valuesSurviveBetweenOpens();
+    void cancelAddsNothing();
+    void escapeAddsNothing();
+    void largeFileListsItsTrueFrameCount_data();
+    void largeFileListsItsTrueFrameCount();
+    void nonAsciiNameOpens();
+    void releaseDestroysTheDialog();
+
+private:
+    TempDir dir;
+};
+
+void TestImageOpenDialog::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    startApplication();
+}
+
+void TestImageOpenDialog::cleanupTestCase()
+{
+    closeAllVideos();
+    stopApplication();
+}
+
+void TestImageOpenDialog::cleanup()
+{
+    ImageOpenDialog::instance().hide();
+    closeAllVideos();
+}
+
+void TestImageOpenDialog::formMatchesTable_data()
+{
+    QTest::addColumn<int>("row");
+    for (int row = 0; row < int(std::size(dialogRows)); ++row)
+        QTest::newRow(dialogRows[row].name) << row;
+}
+
+void TestImageOpenDialog::formMatchesTable()
+{
+    QFETCH(int, row);
+    const DialogRow &expected = dialogRows[row];
+    auto *widget = dialogWidget<QWidget>(expected.name);
+    QVERIFY(widget);
+    QCOMPARE(widget->metaObject()->className(), expected.className);
+    QCOMPARE(widget->parentWidget()->objectName(), QLatin1String(expected.parent));
+    QCOMPARE(widget->geometry(), expected.geometry);
+    if (expected.text)
+        QCOMPARE(textOf(widget), QString::fromUtf8(expected.text));
+    // Creation order: each widget is created after the one before it in its parent.
+    if (row > 0 && QLatin1String(dialogRows[row - 1].parent) == QLatin1String(expected.parent)) {
+        const QObjectList siblings = widget->parentWidget()->children();
+        auto *previous = dialogWidget<QWidget>(dialogRows[row - 1].name);
+        QVERIFY(siblings.indexOf(previous) < siblings.indexOf(widget));
+    }
+}
+
+void TestImageOpenDialog::dialogFrameAndPages()
+{
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    QCOMPARE(dialog.objectName(), QStringLiteral("ImageOpenDialog"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Video parameters"));
+    QCOMPARE(dialog.size(), QSize(259, 275));
+    QVERIFY(!dialog.parentWidget());
+
+    auto *tabs = dialogWidget<QTabWidget>("tabWidget");
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("General"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("Advanced"));
+    QCOMPARE(tabs->widget(0)->objectName(), QStringLiteral("tab"));
+    QCOMPARE(tabs->widget(1)->objectName(), QStringLiteral("tab_2"));
+    QVERIFY(tabs->widget(1)->findChildren<QWidget *>().isEmpty());
+}
+
+void TestImageOpenDialog::combosOfferTheirChoices()
+{
+    QCOMPARE(itemsOf(dialogWidget<QComboBox>("comboBoxScan")),
+             QStringList({"Progressive", "Interlaced"}));
+    QCOMPARE(itemsOf(dialogWidget<QComboBox>("comboBoxFormat")), QStringList({"YV12", "UYVY"}));
+}
+
+void TestImageOpenDialog::labelsAreBoldButFps()
+{
+    for (const char *name : {"label_4", "label_5", "label_6", "label_7", "label_8"})
+        QVERIFY2(dialogWidget<QLabel>(name)->font().bold(), name);
+    QVERIFY(!dialogWidget<QLabel>("label_3")->font().bold());
+}
+
+void TestImageOpenDialog::messageLabelCoversNoField()
+{
+    auto *message = dialogWidget<QLabel>("labelMessage");
+    const QWidget *group = message->parentWidget();
+    QVERIFY(group->rect().contains(message->geometry()));
+    for (const QWidget *other : group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (other != message)
+            QVERIFY2(!other->geometry().intersects(message->geometry()),
+                     qPrintable(other->objectName()));
+    }
+}
+
+void TestImageOpenDialog::buttonBoxCarriesOkAndCancel()
+{
+    auto *box = dialogWidget<QDialogButtonBox>("bbConfirmation");
+    QCOMPARE(box->orientation(), Qt::Horizontal);
+    QCOMPARE(box->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+}
+
+void TestImageOpenDialog::startsEmptyAtFirstUse()
+{
+    for (const char *name : {"leImageWidth", "leImageHeight", "leImageSpeed"})
+        QVERIFY2(dialogWidget<QLineEdit>(name)->text().isEmpty(), name);
+    QCOMPARE(dialogWidget<QComboBox>("comboBoxScan")->currentIndex(), 0);
+    QCOMPARE(dialogWidget<QComboBox>("comboBoxFormat")->currentIndex(), 0);
+    QVERIFY(shownMessage().isEmpty());
+}
+
+void TestImageOpenDialog::showForFileReturnsAtOnceModal()
+{
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    dialog.showForFile(writeClip(dir, "modal.yuv", 2).path);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.isModal());
+    QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
+    QCOMPARE(QApplication::activeModalWidget(), &dialog);
+    QCOMPARE(videoCount(), 0);
+}
+
+void TestImageOpenDialog::okListsTheVideo_data()
+{
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("speed");
+    QTest::addColumn<int>("scanIndex");
+    QTest::addColumn<int>("formatIndex");
+    QTest::addColumn<int>("fileFormat");
+    QTest::addColumn<int>("wholeFrames");
+    QTest::addColumn<int>("extraBytes");
+    QTest::addColumn<int>("scan");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("speedValue");
+    QTest::addColumn<QString>("formatShown");
+
+    QTest::newRow("YV12, progressive") << "16" << "8" << "25" << 0 << 0 << int(YV12) << 10 << 0
+                                       << int(Progressive) << int(YV12) << 25 << "YV12";
+    QTest::newRow("UYVY, interlaced") << "16" << "8" << "30" << 1 << 1 << int(UYVY) << 4 << 0
+                                      << int(Interlaced) << int(UYVY) << 30 << "UYVY";
+    QTest::newRow("speed that is not a number is 0")
+            << "16" << "8" << "fast" << 0 << 0 << int(YV12) << 3 << 0 << int(Progressive)
+            << int(YV12) << 0 << "YV12";
+    QTest::newRow("a trailing partial frame is ignored")
+            << "16" << "8" << "25" << 0 << 0 << int(YV12) << 5 << 191 << int(Progressive)
+            << int(YV12) << 25 << "YV12";
+    QTest::newRow("a file shorter than one frame lists 0 frames")
+            << "16" << "8" << "25" << 0 << 0 << int(YV12) << 0 << 191 << int(Progressive)
+            << int(YV12) << 25 << "YV12";
+    QTest::newRow("spaces around the numbers") << " 16 " << " 8" << "25 " << 0 << 0 << int(YV12)
+                                               << 2 << 0 << int(Progressive) << int(YV12) << 25
+                                               << "YV12";
+}
+
+void TestImageOpenDialog::okListsTheVideo()
+{
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(QString, speed);
+    QFETCH(int, scanIndex);
+    QFETCH(int, formatIndex);
+    QFETCH(int, fileFormat);
+    QFETCH(int, wholeFrames);
+    QFETCH(int, extraBytes);
+    QFETCH(int, scan);
+    QFETCH(int, format);
+    QFETCH(int, speedValue);
+    QFETCH(QString, formatShown);
+
+    const std::string path = writeClip(dir, "ok.yuv", wholeFrames, fileFormat).path;
+    const std::vector<std::uint8_t> tail(extraBytes, 7);
+    QVERIFY(testfiles::writeAt(path, QFileInfo(QString::fromStdString(path)).size(), tail.data(),
+                               tail.size()));
+
+    openWith(path, { width, height, speed, scanIndex, formatIndex });
+
+    QVERIFY(!ImageOpenDialog::instance().isVisible());
+    QVERIFY(shownMessage().isEmpty());
+    QCOMPARE(videoCount(), 1);
+    ImageView *view = videoAt(0);
+    QCOMPARE(view->path, path);
+    QCOMPARE(view->width, 16);
+    QCOMPARE(view->height, 8);
+    QCOMPARE(view->scan, scan);
+    QCOMPARE(view->format, format);
+    QCOMPARE(view->speed, speedValue);
+    QCOMPARE(view->frameCount, wholeFrames);
+    QCOMPARE(videoList()->item(0)->text(), QStringLiteral("ok.yuv"));
+    QCOMPARE(view->windowTitle(), QStringLiteral("ok.yuv - 0/%1").arg(wholeFrames));
+    QVERIFY(view->isVisible());
+    QCOMPARE(shownText("labelVideoInfoSize"), QStringLiteral("16 x 8"));
+    QCOMPARE(shownText("labelVideoInfoFormat"), formatShown);
+    QCOMPARE(shownText("labelVideoInfoSpeed"), QString::number(speedValue));
+}
+
+void TestImageOpenDialog::badFrameSizeIsRefused_data()
+{
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QString>("message");
+
+    const QString widthNotPositive = "Width: enter a whole number above 0.";
+    const QString heightNotPositive = "Height: enter a whole number above 0.";
+    QTest::newRow("empty fields") << "" << "" << widthNotPositive;
+    QTest::newRow("empty height") << "16" << "" << heightNotPositive;
+    QTest::newRow("width 0") << "0" << "8" << widthNotPositive;
+    QTest::newRow("negative width") << "-16" << "8" << widthNotPositive;
+    QTest::newRow("negative height") << "16" << "-8" << heightNotPositive;
+    QTest::newRow("0x10 is not base 10") << "0x10" << "8" << widthNotPositive;
+    QTest::newRow("text for a width") << "wide" << "8" << widthNotPositive;
+    QTest::newRow("beyond 32 bits") << "4294967312" << "8" << widthNotPositive;
+    QTest::newRow("odd width") << "15" << "8" << "Width must be even.";
+    QTest::newRow("odd height") << "16" << "9" << "Height must be even.";
+    QTest::newRow("width past 16384") << "16386" << "8" << "Width must be at most 16384.";
+    QTest::newRow("height past 16384") << "16" << "20000" << "Height must be at most 16384.";
+    QTest::newRow("width checked before height") << "15" << "0" << "Width must be even.";
+}
+
+void TestImageOpenDialog::badFrameSizeIsRefused()
+{
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(QString, message);
+
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    openWith(writeClip(dir, "size.yuv", 4).path, { width, height, "25" });
+
+    QCOMPARE(shownMessage(), message);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), &dialog);
+    QCOMPARE(videoCount(), 0);
+}
+
+void TestImageOpenDialog::refusedOkCanBeMendedAndRepeated()
+{
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    openWith(writeClip(dir, "mend.yuv", 4).path, { "17", "8", "25" });
+    QCOMPARE(shownMessage(), QStringLiteral("Width must be even."));
+
+    typeInto("leImageWidth", "16");
+    press(QDialogButtonBox::Ok);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(videoCount(), 1);
+    QCOMPARE(videoAt(0)->frameCount, 4);
+
+    // The next Open starts without the old message.
+    dialog.showForFile(writeClip(dir, "next.yuv", 1).path);
+    QVERIFY(shownMessage().isEmpty());
+}
+
+void TestImageOpenDialog::badFileIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("vanished") << "vanished" << "bad.yuv cannot be found.";
+    QTest::newRow("dangling link") << "link" << "bad.yuv cannot be found.";
+    QTest::newRow("directory") << "directory" << "bad.yuv is not a regular file.";
+    QTest::newRow("FIFO") << "fifo" << "bad.yuv is not a regular file.";
+}
+
+void TestImageOpenDialog::badFileIsRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+
+    TempDir place;
+    const std::string path = place.filePath("bad.yuv");
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    if (kind == "vanished") {
+        QVERIFY(testfiles::writeFile(path, std::vector<std::uint8_t>(192 * 3, 0)));
+        dialog.showForFile(path);
+        QVERIFY(testfiles::removeFile(path));
+    } else {
+        if (kind == "link")
+            QVERIFY(::symlink(place.filePath("gone.yuv").c_str(), path.c_str()) == 0);
+        else if (kind == "directory")
+            QVERIFY(::mkdir(path.c_str(), 0700) == 0);
+        else
+            QVERIFY(::mkfifo(path.c_str(), 0600) == 0);
+        dialog.showForFile(path);
+    }
+    fillIn(clip16x8);
+    press(QDialogButtonBox::Ok);
+
+    QCOMPARE(shownMessage(), message);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(videoCount(), 0);
+}
+
+void TestImageOpenDialog::unreadableFileIsRefused()
+{
+    if (::geteuid() == 0)
+        QSKIP("root reads every file");
+    const std::string path = writeClip(dir, "locked.yuv", 2).path;
+    QVERIFY(::chmod(path.c_str(), 0) == 0);
+    openWith(path, clip16x8);
+    QCOMPARE(shownMessage(), QStringLiteral("locked.yuv cannot be read."));
+    QCOMPARE(videoCount(), 0);
+}
+
+void TestImageOpenDialog::longFileNameGivesUpItsMiddle()
+{
+    TempDir place;
+    const std::string name = std::string(200, 'a') + "-end";
+    const std::string path = place.filePath(name);
+    QVERIFY(::mkdir(path.c_str(), 0700) == 0);
+    openWith(path, clip16x8);
+
+    const QString message = shownMessage();
+    QVERIFY2(message.startsWith("aaa"), qPrintable(message));
+    QVERIFY2(message.endsWith("-end is not a regular file."), qPrintable(message));
+    QVERIFY(message.contains(QChar(0x2026)));
+    auto *label = dialogWidget<QLabel>("labelMessage");
+    QVERIFY(label->fontMetrics().horizontalAdvance(message) <= label->width());
+}
+
+void TestImageOpenDialog::valuesSurviveBetweenOpens()
+{
+    openWith(writeClip(dir, "first.yuv", 2, UYVY, 32, 16).path, { "32", "16", "30", 1, 1 });
+    QCOMPARE(videoCount(), 1);
+
+    ImageOpenDialog::instance().showForFile(writeClip(dir, "second.yuv", 3, UYVY, 32, 16).path);
+    QCOMPARE(dialogWidget<QLineEdit>("leImageWidth")->text(), QStringLiteral("32"));
+    QCOMPARE(dialogWidget<QLineEdit>("leImageHeight")->text(), QStringLiteral("16"));
+    QCOMPARE(dialogWidget<QLineEdit>("leImageSpeed")->text(), QStringLiteral("30"));
+    QCOMPARE(dialogWidget<QComboBox>("comboBoxScan")->currentIndex(), 1);
+    QCOMPARE(dialogWidget<QComboBox>("comboBoxFormat")->currentIndex(), 1);
+
+    press(QDialogButtonBox::Ok);
+    QCOMPARE(videoCount(), 2);
+    QCOMPARE(videoAt(1)->frameCount, 3);
+    QCOMPARE(videoAt(1)->format, int(UYVY));
+    QCOMPARE(videoList()->item(1)->text(), QStringLiteral("second.yuv"));
+}
+
+void TestImageOpenDialog::cancelAddsNothing()
+{
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    dialog.showForFile(writeClip(dir, "cancel.yuv", 2).path);
+    fillIn(clip16x8);
+    press(QDialogButtonBox::Cancel);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(videoCount(), 0);
+    QVERIFY(QApplication::activeModalWidget() != &dialog);
+}
+
+void TestImageOpenDialog::escapeAddsNothing()
+{
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    dialog.showForFile(writeClip(dir, "escape.yuv", 2).path);
+    fillIn(clip16x8);
+    QTest::keyClick(dialogWidget<QLineEdit>("leImageWidth"), Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(videoCount(), 0);
+}
+
+void TestImageOpenDialog::largeFileListsItsTrueFrameCount_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("frames");
+
+    QTest::newRow("2 GiB") << (qint64(1) << 31) << 56488;
+    QTest::newRow("5 GiB") << qint64(5) * 1024 * 1024 * 1024 << 141222;
+}
+
+void TestImageOpenDialog::largeFileListsItsTrueFrameCount()
+{
+    QFETCH(qint64, size);
+    QFETCH(int, frames);
+
+    TempDir place;
+    const std::string path = place.filePath("big.yuv");
+    QVERIFY(testfiles::makeSparseFile(path, size));
+    openWith(path, { "176", "144", "25" });
+
+    QCOMPARE(videoCount(), 1);
+    QCOMPARE(videoAt(0)->frameCount, frames);
+    QCOMPARE(shownText("leIntervalMax"), QString::number(frames - 1));
+    QCOMPARE(videoAt(0)->windowTitle(), QStringLiteral("big.yuv - 0/%1").arg(frames));
+}
+
+void TestImageOpenDialog::nonAsciiNameOpens()
+{
+    const QString name = QStringLiteral("caf\u00e9 \u0432\u0438\u0434\u0435\u043e.yuv");
+    const std::string path = QFile::encodeName(QString::fromStdString(dir.path()) + '/' + name)
+                                     .toStdString();
+    QVERIFY(testclips::writeClip(path, YV12, 16, 8, 3));
+    openWith(path, clip16x8);
+
+    QVERIFY(shownMessage().isEmpty());
+    QCOMPARE(videoCount(), 1);
+    QCOMPARE(videoAt(0)->frameCount, 3);
+    QCOMPARE(videoList()->item(0)->text(), name);
+    QCOMPARE(videoAt(0)->windowTitle(), name + QStringLiteral(" - 0/3"));
+}
+
+void TestImageOpenDialog::releaseDestroysTheDialog()
+{
+    QPointer<ImageOpenDialog> first = &ImageOpenDialog::instance();
+    ImageOpenDialog::releaseInstance();
+    QVERIFY(first.isNull());
+    ImageOpenDialog::releaseInstance();
+
+    // A new dialog starts afresh.
+    QVERIFY(dialogWidget<QLineEdit>("leImageWidth")->text().isEmpty());
+}
+
+QTEST_MAIN(TestImageOpenDialog)
+#include "test_imageopendialog.moc"

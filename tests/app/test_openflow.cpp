@@ -1,0 +1,192 @@
+#include "apptesting.h"
+#include "imageopendialog.h"
+#include "imageview.h"
+#include "tempdir.h"
+#include "testclips.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace apptesting;
+
+namespace {
+
+struct ChooserSeen {
+    QString title;
+    QWidget *parent = nullptr;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptSave;
+};
+
+// Answers the file chooser by typing `path` into its file name field, as a user would.
+void typeInChooser(const QString &path, ChooserSeen *seen)
+{
+    whenFileChooserOpens([path, seen](QWidget *widget) {
+        auto *chooser = static_cast<QFileDialog *>(widget);
+        seen->title = chooser->windowTitle();
+        seen->parent = chooser->parentWidget();
+        seen->mode = chooser->fileMode();
+        seen->acceptMode = chooser->acceptMode();
+        auto *field = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!field) {
+            chooser->reject();
+            return;
+        }
+        // One key event carrying the whole path, as an input method delivers text: typed
+        // letter by letter, the chooser's completer popup would take the Return key.
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, path, Qt::NoModifier);
+        QTest::keyClick(field, Qt::Key_Return);
+        // A chooser still open means the typed path was not taken; do not hang.
+        if (chooser->isVisible())
+            chooser->reject();
+    });
+}
+
+QList<ImageOpenDialog *> parameterDialogs()
+{
+    QList<ImageOpenDialog *> dialogs;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<ImageOpenDialog *>(widget))
+            dialogs << dialog;
+    }
+    return dialogs;
+}
+
+void fillParametersAndConfirm(const QString &width, const QString &height, int format)
+{
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    auto *widthField = dialog.findChild<QLineEdit *>(QStringLiteral("leImageWidth"));
+    auto *heightField = dialog.findChild<QLineEdit *>(QStringLiteral("leImageHeight"));
+    auto *speedField = dialog.findChild<QLineEdit *>(QStringLiteral("leImageSpeed"));
+    for (QLineEdit *field : {widthField, heightField, speedField})
+        field->clear();
+    QTest::keyClicks(widthField, width);
+    QTest::keyClicks(heightField, height);
+    QTest::keyClicks(speedField, QStringLiteral("25"));
+    dialog.findChild<QComboBox *>(QStringLiteral("comboBoxFormat"))->setCurrentIndex(format);
+    auto *buttons = dialog.findChild<QDialogButtonBox *>(QStringLiteral("bbConfirmation"));
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+}
+
+} // namespace
+
+class TestOpenFlow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void cancelledChooserShowsNoDialog();
+    void chosenFileIsListedAndShown();
+    void openSlotReturnsWhileTheDialogIsUp();
+    void nonAsciiPathTypedInTheChooserOpens();
+
+private:
+    TempDir dir;
+};
+
+void TestOpenFlow::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    startApplication();
+}
+
+void TestOpenFlow::cleanupTestCase()
+{
+    closeAllVideos();
+    stopApplication();
+}
+
+void TestOpenFlow::cleanup()
+{
+    if (!parameterDialogs().isEmpty())
+        ImageOpenDialog::instance().hide();
+    closeAllVideos();
+}
+
+void TestOpenFlow::cancelledChooserShowsNoDialog()
+{
+    bool answered = false;
+    whenFileChooserOpens([&answered](QWidget *chooser) {
+        answered = true;
+        auto *buttons = chooser->findChild<QDialogButtonBox *>();
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    });
+    click("pbOpenImage");
+
+    QVERIFY(answered);
+    QVERIFY(parameterDialogs().isEmpty());
+    QCOMPARE(videoCount(), 0);
+}
+
+void TestOpenFlow::chosenFileIsListedAndShown()
+{
+    const std::string path = writeClip(dir, "flow.yuv", 6, UYVY, 32, 16).path;
+    ChooserSeen seen;
+    typeInChooser(QString::fromStdString(path), &seen);
+    click("pbOpenImage");
+
+    QCOMPARE(seen.title, QStringLiteral("Choose a file to open"));
+    QCOMPARE(seen.parent, &MainWindow::instance());
+    QCOMPARE(seen.mode, QFileDialog::ExistingFile);
+    QCOMPARE(seen.acceptMode, QFileDialog::AcceptOpen);
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), &dialog);
+
+    fillParametersAndConfirm("32", "16", 1);
+
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(videoCount(), 1);
+    QCOMPARE(videoList()->item(0)->text(), QStringLiteral("flow.yuv"));
+    QCOMPARE(videoList()->currentRow(), 0);
+    ImageView *view = videoAt(0);
+    QCOMPARE(view->path, path);
+    QCOMPARE(view->frameCount, 6);
+    QCOMPARE(view->currentFrame, quint16(0));
+    QCOMPARE(view->windowTitle(), QStringLiteral("flow.yuv - 0/6"));
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    QCOMPARE(view->yPlane[5], testclips::clipSample(UYVY, 32, 16, 0, testclips::Plane::Y, 5, 0));
+    QCOMPARE(shownText("labelVideoInfoFormat"), QStringLiteral("UYVY"));
+    QCOMPARE(shownText("leIntervalMax"), QStringLiteral("5"));
+}
+
+void TestOpenFlow::openSlotReturnsWhileTheDialogIsUp()
+{
+    ChooserSeen seen;
+    typeInChooser(QString::fromStdString(writeClip(dir, "wait.yuv", 2).path), &seen);
+    click("pbOpenImage");
+    // The click has returned with the dialog still waiting for an answer.
+    QVERIFY(ImageOpenDialog::instance().isVisible());
+    QCOMPARE(videoCount(), 0);
+}
+
+void TestOpenFlow::nonAsciiPathTypedInTheChooserOpens()
+{
+    const QString name = QStringLiteral("\u00e9t\u00e9 \u65e5\u672c.yuv");
+    const QString path = QString::fromStdString(dir.path()) + '/' + name;
+    QVERIFY(testclips::writeClip(QFile::encodeName(path).toStdString(), YV12, 16, 8, 4));
+    ChooserSeen seen;
+    typeInChooser(path, &seen);
+    click("pbOpenImage");
+    fillParametersAndConfirm("16", "8", 0);
+
+    QCOMPARE(videoCount(), 1);
+    QCOMPARE(videoAt(0)->frameCount, 4);
+    QCOMPARE(videoList()->item(0)->text(), name);
+    QCOMPARE(videoAt(0)->windowTitle(), name + QStringLiteral(" - 0/4"));
+    QCOMPARE(videoAt(0)->yPlane[3], testclips::clipSample(YV12, 16, 8, 0, testclips::Plane::Y, 3, 0));
+}
+
+QTEST_MAIN(TestOpenFlow)
+#include "test_openflow.moc"
