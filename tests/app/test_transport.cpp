@@ -1,0 +1,438 @@
+#include "apptesting.h"
+#include "imageview.h"
+#include "tempdir.h"
+#include "testclips.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace apptesting;
+
+namespace {
+
+// Long enough that only the ticks a test calls ever happen.
+constexpr int manualTicksOnly = 3600 * 1000;
+
+const char *const transportButtons[] = {"pbGoToStart", "pb5stepRew", "pb1stepRew", "pbStartPlay",
+                                        "pbStopPlay",  "pb1stepFF",  "pb5stepFF",  "pbGoToEnd"};
+
+void setLoopBoxes(bool normal, bool bounce)
+{
+    setChecked("cbLoopNormal", normal);
+    setChecked("cbLoopBouncing", bounce);
+}
+
+// The loaded luma matches frame `frame` of a 16x8 YV12 clip.
+bool showsClipFrame(const ImageView *view, int frame)
+{
+    for (int x : {0, 7, 15}) {
+        if (view->yPlane[x] != testclips::clipSample(YV12, 16, 8, frame, testclips::Plane::Y, x, 0))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class TestTransport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void emptyListIgnoresEveryButton_data();
+    void emptyListIgnoresEveryButton();
+    void stepsOfATenFrameVideo_data();
+    void stepsOfATenFrameVideo();
+    void everyListedVideoStepsFromItsOwnFrame_data();
+    void everyListedVideoStepsFromItsOwnFrame();
+    void stepsBringHiddenWindowsBack_data();
+    void stepsBringHiddenWindowsBack();
+    void openingAThirdVideoRewindsTheOthers();
+    void videoOfNoFramesNeverLeavesFrameZero_data();
+    void videoOfNoFramesNeverLeavesFrameZero();
+    void playStartsEveryTimerAtFortyMilliseconds();
+    void playAgainRestartsTheInterval();
+    void stopStopsEveryTimerAndKeepsTheFrames();
+    void stopWithNoTimerRunningChangesNothing();
+    void playedVideoAdvancesOnItsOwn();
+
+    void playbackSequence_data();
+    void playbackSequence();
+    void twoVideosWrapAtTheirOwnEnds();
+    void uncheckingBothBoxesStopsAtTheLastFrame();
+    void normalTurnsABackwardBounceAround();
+    void stepDuringPlaybackMovesTheNextTick();
+
+private:
+    TempDir dir;
+};
+
+void TestTransport::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    startApplication();
+}
+
+void TestTransport::cleanupTestCase()
+{
+    closeAllVideos();
+    stopApplication();
+}
+
+void TestTransport::cleanup()
+{
+    closeAllVideos();
+    setLoopBoxes(false, false);
+}
+
+void TestTransport::emptyListIgnoresEveryButton_data()
+{
+    QTest::addColumn<QString>("button");
+    for (const char *name : transportButtons)
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestTransport::emptyListIgnoresEveryButton()
+{
+    QFETCH(QString, button);
+    const QString lastFrame = shownText("leIntervalMax");
+    click(button.toLatin1().constData());
+    QCOMPARE(videoCount(), 0);
+    QCOMPARE(shownText("leIntervalMax"), lastFrame);
+}
+
+void TestTransport::stepsOfATenFrameVideo_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("shown");
+
+    QTest::newRow("< at 0 lands on the last frame") << 0 << "pb1stepRew" << 9;
+    QTest::newRow("<< at 0 lands on the last frame") << 0 << "pb5stepRew" << 9;
+    QTest::newRow(">>| at 0") << 0 << "pbGoToEnd" << 9;
+    QTest::newRow("|<< at 0") << 0 << "pbGoToStart" << 0;
+    QTest::newRow("> at 0") << 0 << "pb1stepFF" << 1;
+    QTest::newRow(">> at 0") << 0 << "pb5stepFF" << 5;
+    QTest::newRow("<< at 3 lands on the last frame, not 0") << 3 << "pb5stepRew" << 9;
+    QTest::newRow("<< at 4 lands on the last frame") << 4 << "pb5stepRew" << 9;
+    QTest::newRow("<< at 5 reaches 0") << 5 << "pb5stepRew" << 0;
+    QTest::newRow("< at 3") << 3 << "pb1stepRew" << 2;
+    QTest::newRow("> at 3") << 3 << "pb1stepFF" << 4;
+    QTest::newRow(">> at 3") << 3 << "pb5stepFF" << 8;
+    QTest::newRow("|<< at 3") << 3 << "pbGoToStart" << 0;
+    QTest::newRow(">>| at 3") << 3 << "pbGoToEnd" << 9;
+    QTest::newRow("> at 9 stays") << 9 << "pb1stepFF" << 9;
+    QTest::newRow(">> at 9 stays") << 9 << "pb5stepFF" << 9;
+    QTest::newRow(">> at 7 stops at the last frame") << 7 << "pb5stepFF" << 9;
+    QTest::newRow("< at 9") << 9 << "pb1stepRew" << 8;
+    QTest::newRow("<< at 9") << 9 << "pb5stepRew" << 4;
+    QTest::newRow("|<< at 9") << 9 << "pbGoToStart" << 0;
+    QTest::newRow(">>| at 9") << 9 << "pbGoToEnd" << 9;
+}
+
+void TestTransport::stepsOfATenFrameVideo()
+{
+    QFETCH(int, start);
+    QFETCH(QString, button);
+    QFETCH(int, shown);
+
+    ImageView *view = addClip(dir, "ten.yuv", 10);
+    view->showFrame(start);
+    click(button.toLatin1().constData());
+
+    QCOMPARE(view->currentFrame, quint16(shown));
+    QCOMPARE(view->windowTitle(), QStringLiteral("ten.yuv - %1/10").arg(shown));
+    QVERIFY(showsClipFrame(view, shown));
+    QVERIFY(!view->playTimer->isActive());
+}
+
+void TestTransport::everyListedVideoStepsFromItsOwnFrame_data()
+{
+    QTest::addColumn<int>("selectedRow");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("firstFrames");
+    QTest::addColumn<int>("firstStart");
+    QTest::addColumn<int>("secondStart");
+    QTest::addColumn<int>("firstShown");
+    QTest::addColumn<int>("secondShown");
+
+    QTest::newRow(">> from 8, first selected") << 0 << "pb5stepFF" << 10 << 8 << 8 << 9 << 13;
+    QTest::newRow(">> from 8, second selected") << 1 << "pb5stepFF" << 10 << 8 << 8 << 9 << 13;
+    QTest::newRow("< from 2 and 40") << 0 << "pb1stepRew" << 10 << 2 << 40 << 1 << 39;
+    QTest::newRow(">>| to each last frame") << 1 << "pbGoToEnd" << 10 << 2 << 40 << 9 << 99;
+    QTest::newRow("|<< both") << 0 << "pbGoToStart" << 10 << 2 << 40 << 0 << 0;
+}
+
+void TestTransport::everyListedVideoStepsFromItsOwnFrame()
+{
+    QFETCH(int, selectedRow);
+    QFETCH(QString, button);
+    QFETCH(int, firstFrames);
+    QFETCH(int, firstStart);
+    QFETCH(int, secondStart);
+    QFETCH(int, firstShown);
+    QFETCH(int, secondShown);
+
+    ImageView *first = addClip(dir, "first.yuv", firstFrames);
+    ImageView *second = addClip(dir, "second.yuv", 100);
+    first->showFrame(firstStart);
+    second->showFrame(secondStart);
+    selectRow(selectedRow);
+
+    click(button.toLatin1().constData());
+    QCOMPARE(first->currentFrame, quint16(firstShown));
+    QCOMPARE(second->currentFrame, quint16(secondShown));
+    QVERIFY(showsClipFrame(second, secondShown));
+}
+
+void TestTransport::stepsBringHiddenWindowsBack_data()
+{
+    QTest::addColumn<QString>("button");
+    for (const char *name : {"pbGoToStart", "pb5stepRew", "pb1stepRew", "pb1stepFF", "pb5stepFF",
+                             "pbGoToEnd"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestTransport::stepsBringHiddenWindowsBack()
+{
+    QFETCH(QString, button);
+    ImageView *first = addClip(dir, "first.yuv", 10);
+    ImageView *second = addClip(dir, "second.yuv", 10);
+    first->hide();
+    second->close();
+    click(button.toLatin1().constData());
+    QVERIFY(first->isVisible());
+    QVERIFY(second->isVisible());
+}
+
+void TestTransport::openingAThirdVideoRewindsTheOthers()
+{
+    ImageView *first = addClip(dir, "first.yuv", 100);
+    ImageView *second = addClip(dir, "second.yuv", 100);
+    first->showFrame(50);
+    second->showFrame(70);
+    ImageView *third = addClip(dir, "third.yuv", 100);
+    QCOMPARE(first->currentFrame, quint16(0));
+    QCOMPARE(second->currentFrame, quint16(0));
+    QCOMPARE(third->currentFrame, quint16(0));
+    QVERIFY(showsClipFrame(first, 0));
+    QCOMPARE(second->windowTitle(), QStringLiteral("second.yuv - 0/100"));
+}
+
+void TestTransport::videoOfNoFramesNeverLeavesFrameZero_data()
+{
+    emptyListIgnoresEveryButton_data();
+}
+
+void TestTransport::videoOfNoFramesNeverLeavesFrameZero()
+{
+    QFETCH(QString, button);
+    ImageView *view = addClip(dir, "empty.yuv", 0);
+    const std::vector<std::uint8_t> lumaBefore = view->yPlane;
+    click(button.toLatin1().constData());
+    QCOMPARE(view->currentFrame, quint16(0));
+    QCOMPARE(view->windowTitle(), QStringLiteral("empty.yuv - 0/0"));
+    QVERIFY(view->yPlane == lumaBefore);
+    if (view->playTimer->isActive()) {
+        tick(view);
+        QVERIFY(!view->playTimer->isActive());
+        QCOMPARE(view->currentFrame, quint16(0));
+    }
+}
+
+void TestTransport::playStartsEveryTimerAtFortyMilliseconds()
+{
+    ImageView *first = addClip(dir, "first.yuv", 10);
+    ImageView *second = addClip(dir, "second.yuv", 10);
+    click("pbStartPlay");
+    for (ImageView *view : {first, second}) {
+        QVERIFY(view->playTimer->isActive());
+        QCOMPARE(view->playTimer->interval(), 40);
+    }
+}
+
+void TestTransport::playAgainRestartsTheInterval()
+{
+    ImageView *view = addClip(dir, "again.yuv", 10);
+    click("pbStartPlay");
+    QTest::qWait(25);
+    click("pbStartPlay");
+    QVERIFY(view->playTimer->isActive());
+    QCOMPARE(view->playTimer->interval(), 40);
+    QVERIFY2(view->playTimer->remainingTime() > 25,
+             qPrintable(QString::number(view->playTimer->remainingTime())));
+}
+
+void TestTransport::stopStopsEveryTimerAndKeepsTheFrames()
+{
+    ImageView *first = addClip(dir, "first.yuv", 10);
+    ImageView *second = addClip(dir, "second.yuv", 10);
+    first->showFrame(3);
+    second->showFrame(6);
+    click("pbStartPlay");
+    click("pbStopPlay");
+    QVERIFY(!first->playTimer->isActive());
+    QVERIFY(!second->playTimer->isActive());
+    QCOMPARE(first->currentFrame, quint16(3));
+    QCOMPARE(second->currentFrame, quint16(6));
+}
+
+void TestTransport::stopWithNoTimerRunningChangesNothing()
+{
+    ImageView *view = addClip(dir, "still.yuv", 10);
+    view->showFrame(4);
+    click("pbStopPlay");
+    QVERIFY(!view->playTimer->isActive());
+    QCOMPARE(view->currentFrame, quint16(4));
+    QCOMPARE(view->windowTitle(), QStringLiteral("still.yuv - 4/10"));
+}
+
+void TestTransport::playedVideoAdvancesOnItsOwn()
+{
+    setLoopBoxes(true, false);
+    ImageView *view = addClip(dir, "alive.yuv", 10);
+    click("pbStartPlay");
+    QTRY_VERIFY(view->currentFrame >= 2);
+    click("pbStopPlay");
+}
+
+void TestTransport::playbackSequence_data()
+{
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<bool>("normal");
+    QTest::addColumn<bool>("bounce");
+    QTest::addColumn<QList<int>>("shown");
+    QTest::addColumn<bool>("stillPlaying");
+    QTest::addColumn<int>("finalDirection");
+
+    using L = QList<int>;
+    QTest::newRow("Normal, 4 frames") << 4 << 0 << 1 << true << false
+                                      << L { 1, 2, 3, 0, 1, 2, 3, 0 } << true << 1;
+    QTest::newRow("both boxes play as Normal") << 4 << 0 << 1 << true << true
+                                               << L { 1, 2, 3, 0, 1 } << true << 1;
+    QTest::newRow("Bounce, 4 frames, each end once per turn")
+            << 4 << 0 << 1 << false << true << L { 1, 2, 3, 2, 1, 0, 1, 2, 3, 2 } << true << -1;
+    QTest::newRow("no loop, 4 frames, stops at the last")
+            << 4 << 0 << 1 << false << false << L { 1, 2, 3, 3 } << false << 1;
+    QTest::newRow("Normal, one frame") << 1 << 0 << 1 << true << false << L { 0, 0, 0 } << true
+                                       << 1;
+    QTest::newRow("Bounce, one frame") << 1 << 0 << 1 << false << true << L { 0, 0, 0 } << true
+                                       << 1;
+    QTest::newRow("no loop, one frame stops at once")
+            << 1 << 0 << 1 << false << false << L { 0 } << false << 1;
+    QTest::newRow("no loop started at the last frame")
+            << 4 << 3 << 1 << false << false << L { 3 } << false << 1;
+    QTest::newRow("Bounce started at the last frame")
+            << 4 << 3 << 1 << false << true << L { 2, 1, 0, 1 } << true << 1;
+    QTest::newRow("Bounce in the middle going backwards")
+            << 8 << 4 << -1 << false << true << L { 3, 2, 1, 0, 1, 2 } << true << 1;
+    QTest::newRow("Normal resets a backward direction")
+            << 8 << 4 << -1 << true << false << L { 5, 6 } << true << 1;
+    QTest::newRow("no loop keeps the direction")
+            << 8 << 4 << -1 << false << false << L { 5, 6 } << true << -1;
+    QTest::newRow("Normal, no frames, stops at once")
+            << 0 << 0 << 1 << true << false << L { 0 } << false << 1;
+    QTest::newRow("Bounce, no frames, stops at once")
+            << 0 << 0 << 1 << false << true << L { 0 } << false << 1;
+    QTest::newRow("no loop, no frames, stops at once")
+            << 0 << 0 << 1 << false << false << L { 0 } << false << 1;
+}
+
+void TestTransport::playbackSequence()
+{
+    QFETCH(int, frames);
+    QFETCH(int, start);
+    QFETCH(int, direction);
+    QFETCH(bool, normal);
+    QFETCH(bool, bounce);
+    QFETCH(QList<int>, shown);
+    QFETCH(bool, stillPlaying);
+    QFETCH(int, finalDirection);
+
+    ImageView *view = addClip(dir, "played.yuv", frames);
+    view->showFrame(start);
+    view->bounceDirection = direction;
+    setLoopBoxes(normal, bounce);
+    view->playTimer->start(manualTicksOnly);
+
+    QList<int> seen;
+    for (int i = 0; i < shown.size(); ++i) {
+        tick(view);
+        seen << view->currentFrame;
+    }
+    QCOMPARE(seen, shown);
+    QCOMPARE(view->playTimer->isActive(), stillPlaying);
+    QCOMPARE(view->bounceDirection, finalDirection);
+    QCOMPARE(view->windowTitle(), QStringLiteral("played.yuv - %1/%2").arg(shown.last()).arg(frames));
+    if (frames > 0)
+        QVERIFY(showsClipFrame(view, shown.last()));
+}
+
+void TestTransport::twoVideosWrapAtTheirOwnEnds()
+{
+    setLoopBoxes(true, false);
+    ImageView *five = addClip(dir, "five.yuv", 5);
+    ImageView *eight = addClip(dir, "eight.yuv", 8);
+    five->playTimer->start(manualTicksOnly);
+    eight->playTimer->start(manualTicksOnly);
+    for (int i = 0; i < 5; ++i) {
+        tick(five);
+        tick(eight);
+    }
+    QCOMPARE(five->currentFrame, quint16(0));
+    QCOMPARE(eight->currentFrame, quint16(5));
+}
+
+void TestTransport::uncheckingBothBoxesStopsAtTheLastFrame()
+{
+    setLoopBoxes(true, false);
+    ImageView *view = addClip(dir, "loop.yuv", 4);
+    view->playTimer->start(manualTicksOnly);
+    tick(view);
+    tick(view);
+    setLoopBoxes(false, false);
+    tick(view);
+    QCOMPARE(view->currentFrame, quint16(3));
+    QVERIFY(view->playTimer->isActive());
+    tick(view);
+    QCOMPARE(view->currentFrame, quint16(3));
+    QVERIFY(!view->playTimer->isActive());
+}
+
+void TestTransport::normalTurnsABackwardBounceAround()
+{
+    setLoopBoxes(false, true);
+    ImageView *view = addClip(dir, "turn.yuv", 4);
+    view->showFrame(3);
+    view->playTimer->start(manualTicksOnly);
+    tick(view);
+    QCOMPARE(view->currentFrame, quint16(2));
+    QCOMPARE(view->bounceDirection, -1);
+    setLoopBoxes(true, false);
+    tick(view);
+    QCOMPARE(view->currentFrame, quint16(3));
+    QCOMPARE(view->bounceDirection, 1);
+}
+
+void TestTransport::stepDuringPlaybackMovesTheNextTick()
+{
+    setLoopBoxes(true, false);
+    ImageView *view = addClip(dir, "step.yuv", 10);
+    view->playTimer->start(manualTicksOnly);
+    tick(view);
+    click("pb5stepFF");
+    QCOMPARE(view->currentFrame, quint16(6));
+    tick(view);
+    QCOMPARE(view->currentFrame, quint16(7));
+}
+
+QTEST_MAIN(TestTransport)
+#include "test_transport.moc"

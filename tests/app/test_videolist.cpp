@@ -1,0 +1,467 @@
+#include "apptesting.h"
+#include "imageview.h"
+#include "tempdir.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+using namespace apptesting;
+
+namespace {
+
+const QBrush noBackground;
+const QBrush greyBackground(QColor(242, 242, 242, 255));
+
+QBrush backgroundOf(int row)
+{
+    return videoList()->item(row)->background();
+}
+
+void invokeSlot(const char *slot)
+{
+    if (!QMetaObject::invokeMethod(&MainWindow::instance(), slot))
+        qFatal("no slot %s", slot);
+}
+
+QSlider *zoomSlider()
+{
+    return mainWidget<QSlider>("sliderImageZoom");
+}
+
+// Everything the panel shows about the selected video, for before/after comparisons.
+QStringList panelState()
+{
+    QStringList state;
+    for (const char *name : {"leIntervalMax", "leVideoPos", "lineEditImageZoom",
+                             "labelVideoInfoSize", "labelVideoInfoFormat", "labelVideoInfoSpeed"})
+        state << shownText(name);
+    for (const char *name : {"checkBoxGrid", "checkBoxToolTip"})
+        state << QString::number(mainWidget<QCheckBox>(name)->isChecked());
+    for (const char *name : {"rbCompColor", "rbCompY", "rbCompU", "rbCompV", "rbCompR",
+                             "rbCompG", "rbCompB"})
+        state << QString::number(mainWidget<QRadioButton>(name)->isChecked());
+    state << mainWidget<QComboBox>("comboBoxGrid")->currentText();
+    state << QString::number(zoomSlider()->value()) << QString::number(zoomSlider()->sliderPosition());
+    const auto *position = mainWidget<QSlider>("sliderVideoPos");
+    state << QString::number(position->minimum()) << QString::number(position->maximum())
+          << QString::number(position->sliderPosition());
+    return state;
+}
+
+} // namespace
+
+class TestVideoList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    // These two come first: the grey entries follow the additions since start.
+    void everySecondAdditionIsGrey();
+    void closingNeverRecoloursNorRenumbers();
+
+    void addingReturnsEveryVideoToFrameZeroAndShowsIt();
+    void readOutsAfterAdding_data();
+    void readOutsAfterAdding();
+    void newEntryIsCurrentAndNamedAfterTheFile();
+    void selectionBringsThePanelInLine();
+    void zoomIsReadBack_data();
+    void zoomIsReadBack();
+    void gridIsReadBack_data();
+    void gridIsReadBack();
+    void selectionKeepsEachVideosOwnSettings();
+    void closeOnAnEmptyListDoesNothing();
+    void showAndHideOnAnEmptyListDoNothing();
+    void closeDeletesTheCurrentVideoAndSelectsANeighbour();
+    void closingTheLastVideoLeavesThePanelAsItWas();
+    void closeStopsAPlayingVideo();
+    void showAndHideActOnTheCurrentVideo();
+    void hiddenPlayingVideoComesBackAtItsNextTick();
+    void destroyedSlotIsConnectedAndClosesTheCurrentVideo();
+    void closingTheMainWindowStopsAndClosesEveryVideo();
+    void destructorDeletesEachWindowOnce();
+
+private:
+    TempDir dir;
+};
+
+void TestVideoList::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    startApplication();
+}
+
+void TestVideoList::cleanupTestCase()
+{
+    closeAllVideos();
+    stopApplication();
+}
+
+void TestVideoList::cleanup()
+{
+    closeAllVideos();
+}
+
+void TestVideoList::everySecondAdditionIsGrey()
+{
+    addClip(dir, "a.yuv", 2);
+    addClip(dir, "b.yuv", 2);
+    addClip(dir, "c.yuv", 2);
+    QCOMPARE(backgroundOf(0), noBackground);
+    QCOMPARE(backgroundOf(1), greyBackground);
+    QCOMPARE(backgroundOf(2), noBackground);
+}
+
+void TestVideoList::closingNeverRecoloursNorRenumbers()
+{
+    // Three videos were added before this one: the next addition is the 4th.
+    addClip(dir, "a.yuv", 2);
+    addClip(dir, "b.yuv", 2);
+    selectRow(1);
+    click("pbCloseImage");
+    addClip(dir, "c.yuv", 2);
+    QCOMPARE(videoList()->item(0)->text(), QStringLiteral("a.yuv"));
+    QCOMPARE(videoList()->item(1)->text(), QStringLiteral("c.yuv"));
+    QCOMPARE(backgroundOf(0), greyBackground);
+    QCOMPARE(backgroundOf(1), greyBackground);
+
+    addClip(dir, "d.yuv", 2);
+    QCOMPARE(backgroundOf(2), noBackground);
+}
+
+void TestVideoList::addingReturnsEveryVideoToFrameZeroAndShowsIt()
+{
+    ImageView *first = addClip(dir, "first.yuv", 10);
+    click("pb5stepFF");
+    QCOMPARE(first->currentFrame, quint16(5));
+    invokeSlot("on_pbHideImageWnd_clicked");
+    QVERIFY(!first->isVisible());
+
+    ImageView *second = addClip(dir, "second.yuv", 4);
+    QCOMPARE(first->currentFrame, quint16(0));
+    QVERIFY(first->isVisible());
+    QCOMPARE(first->windowTitle(), QStringLiteral("first.yuv - 0/10"));
+    QVERIFY(second->isVisible());
+    QCOMPARE(second->windowTitle(), QStringLiteral("second.yuv - 0/4"));
+}
+
+void TestVideoList::readOutsAfterAdding_data()
+{
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QString>("lastFrame");
+    QTest::addColumn<int>("sliderMaximum");
+
+    QTest::newRow("10 frames") << 10 << "9" << 9;
+    QTest::newRow("one frame") << 1 << "0" << 0;
+    QTest::newRow("0 frames shows -1") << 0 << "-1" << 0;
+}
+
+void TestVideoList::readOutsAfterAdding()
+{
+    QFETCH(int, frames);
+    QFETCH(QString, lastFrame);
+    QFETCH(int, sliderMaximum);
+
+    addClip(dir, "long.yuv", 40);
+    click("pbGoToEnd");
+    ImageView *view = addClip(dir, "readout.yuv", frames);
+
+    QCOMPARE(shownText("leIntervalMax"), lastFrame);
+    QCOMPARE(shownText("leVideoPos"), lastFrame);
+    const auto *position = mainWidget<QSlider>("sliderVideoPos");
+    QCOMPARE(position->minimum(), 0);
+    QCOMPARE(position->maximum(), sliderMaximum);
+    QCOMPARE(position->tickInterval(), sliderMaximum);
+    QCOMPARE(position->sliderPosition(), 0);
+    QCOMPARE(view->currentFrame, quint16(0));
+    QCOMPARE(view->windowTitle(), QStringLiteral("readout.yuv - 0/%1").arg(frames));
+}
+
+void TestVideoList::newEntryIsCurrentAndNamedAfterTheFile()
+{
+    addClip(dir, "one.yuv", 2);
+    ImageView *two = addClip(dir, "two.yuv", 2);
+    QCOMPARE(videoList()->currentRow(), 1);
+    QCOMPARE(videoList()->item(1)->text(), QStringLiteral("two.yuv"));
+    QCOMPARE(MainWindow::instance().currentVideoWindow(), two);
+    QVERIFY(two->parentWidget() == nullptr);
+}
+
+void TestVideoList::selectionBringsThePanelInLine()
+{
+    ImageView *wide = addClip(dir, "wide.yuv", 3, UYVY, 32, 16);
+    wide->setZoomPercent(200);
+    wide->setGridStep(16);
+    wide->tooltipEnabled = true;
+    wide->setComponentView(ImageView::V);
+    addClip(dir, "small.yuv", 3);
+
+    selectRow(0);
+    QCOMPARE(MainWindow::instance().currentVideoWindow(), wide);
+    QVERIFY(mainWidget<QCheckBox>("checkBoxGrid")->isChecked());
+    QCOMPARE(mainWidget<QComboBox>("comboBoxGrid")->currentText(), QStringLiteral("16x16"));
+    QVERIFY(mainWidget<QCheckBox>("checkBoxToolTip")->isChecked());
+    QCOMPARE(zoomSlider()->sliderPosition(), 60);
+    QCOMPARE(zoomSlider()->value(), 60);
+    QCOMPARE(shownText("lineEditImageZoom"), QStringLiteral("200"));
+    QCOMPARE(shownText("labelVideoInfoSize"), QStringLiteral("32 x 16"));
+    QCOMPARE(shownText("labelVideoInfoFormat"), QStringLiteral("UYVY"));
+    QCOMPARE(shownText("labelVideoInfoSpeed"), QStringLiteral("25"));
+    QVERIFY(mainWidget<QRadioButton>("rbCompV")->isChecked());
+
+    selectRow(1);
+    QVERIFY(!mainWidget<QCheckBox>("checkBoxGrid")->isChecked());
+    QCOMPARE(mainWidget<QComboBox>("comboBoxGrid")->currentText(), QStringLiteral("none"));
+    QVERIFY(!mainWidget<QCheckBox>("checkBoxToolTip")->isChecked());
+    QCOMPARE(zoomSlider()->sliderPosition(), 40);
+    QCOMPARE(shownText("lineEditImageZoom"), QStringLiteral("100"));
+    QCOMPARE(shownText("labelVideoInfoSize"), QStringLiteral("16 x 8"));
+    QCOMPARE(shownText("labelVideoInfoFormat"), QStringLiteral("YV12"));
+    QVERIFY(mainWidget<QRadioButton>("rbCompColor")->isChecked());
+}
+
+void TestVideoList::zoomIsReadBack_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("12 %, the first preset") << 12 << 0 << "12";
+    QTest::newRow("25 %") << 25 << 10 << "25";
+    QTest::newRow("75 %") << 75 << 30 << "75";
+    QTest::newRow("100 %") << 100 << 40 << "100";
+    QTest::newRow("150 %") << 150 << 50 << "150";
+    QTest::newRow("3200 %, the last preset") << 3200 << 100 << "3200";
+}
+
+void TestVideoList::zoomIsReadBack()
+{
+    QFETCH(int, percent);
+    QFETCH(int, position);
+    QFETCH(QString, shown);
+
+    ImageView *zoomed = addClip(dir, "zoomed.yuv", 2);
+    addClip(dir, "other.yuv", 2);
+    zoomed->setZoomPercent(percent);
+    selectRow(0);
+
+    QCOMPARE(zoomSlider()->sliderPosition(), position);
+    QCOMPARE(zoomSlider()->value(), position);
+    QCOMPARE(shownText("lineEditImageZoom"), shown);
+    QCOMPARE(qRound(zoomed->zoomFactor * 100), percent);
+}
+
+void TestVideoList::gridIsReadBack_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QString>("choice");
+
+    QTest::newRow("no grid") << 0 << false << "none";
+    QTest::newRow("4 pixels") << 4 << true << "4x4";
+    QTest::newRow("8 pixels") << 8 << true << "8x8";
+    QTest::newRow("16 pixels") << 16 << true << "16x16";
+    QTest::newRow("32 pixels") << 32 << true << "32x32";
+}
+
+void TestVideoList::gridIsReadBack()
+{
+    QFETCH(int, step);
+    QFETCH(bool, checked);
+    QFETCH(QString, choice);
+
+    ImageView *gridded = addClip(dir, "gridded.yuv", 2, YV12, 64, 64);
+    ImageView *other = addClip(dir, "other.yuv", 2);
+    other->setGridStep(step == 8 ? 16 : 8);
+    gridded->setGridStep(step);
+    selectRow(1);
+    selectRow(0);
+
+    QCOMPARE(mainWidget<QCheckBox>("checkBoxGrid")->isChecked(), checked);
+    QCOMPARE(mainWidget<QComboBox>("comboBoxGrid")->currentText(), choice);
+    // Reading the panel back re-applies the same step, never another one.
+    QCOMPARE(gridded->gridStep, step);
+}
+
+void TestVideoList::selectionKeepsEachVideosOwnSettings()
+{
+    ImageView *first = addClip(dir, "first.yuv", 2);
+    ImageView *second = addClip(dir, "second.yuv", 2);
+    first->setZoomPercent(400);
+    first->setGridStep(32);
+    first->setComponentView(ImageView::B);
+    second->setZoomPercent(25);
+
+    selectRow(0);
+    selectRow(1);
+    selectRow(0);
+    QCOMPARE(first->zoomFactor, 4.0);
+    QCOMPARE(first->gridStep, 32);
+    QCOMPARE(first->component, int(ImageView::B));
+    QCOMPARE(second->zoomFactor, 0.25);
+    QCOMPARE(second->gridStep, 0);
+    QCOMPARE(second->component, int(ImageView::Color));
+}
+
+void TestVideoList::closeOnAnEmptyListDoesNothing()
+{
+    const QStringList before = panelState();
+    click("pbCloseImage");
+    QCOMPARE(videoCount(), 0);
+    QCOMPARE(panelState(), before);
+}
+
+void TestVideoList::showAndHideOnAnEmptyListDoNothing()
+{
+    const QStringList before = panelState();
+    invokeSlot("on_pbShowImageWnd_clicked");
+    invokeSlot("on_pbHideImageWnd_clicked");
+    QVERIFY(!MainWindow::instance().currentVideoWindow());
+    QCOMPARE(panelState(), before);
+}
+
+void TestVideoList::closeDeletesTheCurrentVideoAndSelectsANeighbour()
+{
+    QPointer<ImageView> a = addClip(dir, "a.yuv", 2);
+    QPointer<ImageView> b = addClip(dir, "b.yuv", 2, UYVY, 16, 8);
+    QPointer<ImageView> c = addClip(dir, "c.yuv", 2, YV12, 32, 32);
+    selectRow(1);
+
+    click("pbCloseImage");
+    QVERIFY(b.isNull());
+    QVERIFY(!a.isNull());
+    QVERIFY(!c.isNull());
+    QCOMPARE(videoCount(), 2);
+    QCOMPARE(videoList()->item(0)->text(), QStringLiteral("a.yuv"));
+    QCOMPARE(videoList()->item(1)->text(), QStringLiteral("c.yuv"));
+    ImageView *neighbour = MainWindow::instance().currentVideoWindow();
+    QVERIFY(neighbour == a || neighbour == c);
+    QCOMPARE(shownText("labelVideoInfoSize"),
+             QStringLiteral("%1 x %2").arg(neighbour->width).arg(neighbour->height));
+}
+
+void TestVideoList::closingTheLastVideoLeavesThePanelAsItWas()
+{
+    ImageView *only = addClip(dir, "only.yuv", 7, UYVY, 32, 16);
+    only->setZoomPercent(200);
+    only->setGridStep(8);
+    only->setComponentView(ImageView::R);
+    addClip(dir, "spare.yuv", 2);
+    selectRow(1);
+    click("pbCloseImage");
+    QCOMPARE(videoList()->currentRow(), 0);
+
+    const QStringList before = panelState();
+    QCOMPARE(before.at(2), QStringLiteral("200"));
+    QCOMPARE(before.at(3), QStringLiteral("32 x 16"));
+    click("pbCloseImage");
+    QCOMPARE(videoCount(), 0);
+    QCOMPARE(panelState(), before);
+}
+
+void TestVideoList::closeStopsAPlayingVideo()
+{
+    QPointer<ImageView> playing = addClip(dir, "playing.yuv", 5);
+    QPointer<QTimer> timer = playing->playTimer;
+    click("pbStartPlay");
+    QVERIFY(timer->isActive());
+    click("pbCloseImage");
+    QVERIFY(playing.isNull());
+    QVERIFY(timer.isNull());
+}
+
+void TestVideoList::showAndHideActOnTheCurrentVideo()
+{
+    ImageView *first = addClip(dir, "first.yuv", 2);
+    ImageView *second = addClip(dir, "second.yuv", 2);
+    selectRow(0);
+
+    invokeSlot("on_pbHideImageWnd_clicked");
+    QVERIFY(!first->isVisible());
+    QVERIFY(second->isVisible());
+    invokeSlot("on_pbShowImageWnd_clicked");
+    QVERIFY(first->isVisible());
+    QCOMPARE(videoCount(), 2);
+}
+
+void TestVideoList::hiddenPlayingVideoComesBackAtItsNextTick()
+{
+    ImageView *view = addClip(dir, "playing.yuv", 5);
+    click("pbStartPlay");
+    invokeSlot("on_pbHideImageWnd_clicked");
+    QVERIFY(!view->isVisible());
+    QVERIFY(view->playTimer->isActive());
+    tick(view);
+    QVERIFY(view->isVisible());
+    QCOMPARE(view->currentFrame, quint16(1));
+}
+
+void TestVideoList::destroyedSlotIsConnectedAndClosesTheCurrentVideo()
+{
+    {
+        // Only a connection that exists can be cut.
+        MainWindow probe;
+        QVERIFY(QObject::disconnect(&probe, &QObject::destroyed, &probe, nullptr));
+    }
+
+    QPointer<ImageView> first = addClip(dir, "first.yuv", 2);
+    QPointer<ImageView> second = addClip(dir, "second.yuv", 2);
+    invokeSlot("on_MainWindow_destroyed");
+    QVERIFY(second.isNull());
+    QVERIFY(!first.isNull());
+    QCOMPARE(videoCount(), 1);
+}
+
+void TestVideoList::closingTheMainWindowStopsAndClosesEveryVideo()
+{
+    QPointer<ImageView> first = addClip(dir, "first.yuv", 5);
+    QPointer<ImageView> second = addClip(dir, "second.yuv", 9);
+    click("pbStartPlay");
+    QVERIFY(first->playTimer->isActive() && second->playTimer->isActive());
+
+    MainWindow &window = MainWindow::instance();
+    QVERIFY(window.close());
+    QVERIFY(!window.isVisible());
+    for (const QPointer<ImageView> &view : {first, second}) {
+        QVERIFY(!view.isNull());
+        QVERIFY(!view->playTimer->isActive());
+        QVERIFY(!view->isVisible());
+    }
+    QCOMPARE(videoCount(), 2);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+}
+
+void TestVideoList::destructorDeletesEachWindowOnce()
+{
+    int destroyed = 0;
+    QList<QPointer<ImageView>> views;
+    for (const char *name : {"a.yuv", "b.yuv", "c.yuv"}) {
+        ImageView *view = addClip(dir, name, 4);
+        connect(view, &QObject::destroyed, this, [&destroyed] { ++destroyed; });
+        views << view;
+    }
+    click("pbStartPlay");
+
+    MainWindow::releaseInstance();
+    QCOMPARE(destroyed, 3);
+    for (const QPointer<ImageView> &view : views)
+        QVERIFY(view.isNull());
+
+    startApplication();
+    QCOMPARE(videoCount(), 0);
+}
+
+QTEST_MAIN(TestVideoList)
+#include "test_videolist.moc"
