@@ -6,9 +6,9 @@
 // This source alone is compiled with -mavx2; it runs only where the CPU has AVX2.
 namespace {
 
-// 32 pixels per step. AVX2 unpacks work within each 128-bit half, so the luma
-// words come as pixels 0-7 | 16-23 and 8-15 | 24-31; the chroma terms are
-// repeated in the same order, and the pack puts the bytes back in pixel order.
+// 32 pixels per step, split into the even and the odd pixels: pixel 2k and
+// 2k + 1 both take chroma pair k, so the chroma terms need no repeating, and
+// the pixels are put back in order after the pack, within each 128-bit half.
 struct Avx2
 {
     using Reg = __m256i;
@@ -29,12 +29,19 @@ struct Avx2
     {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
     }
-    static Reg lumaLow(Reg luma) { return _mm256_unpacklo_epi8(luma, _mm256_setzero_si256()); }
-    static Reg lumaHigh(Reg luma) { return _mm256_unpackhi_epi8(luma, _mm256_setzero_si256()); }
-    static Reg repeatLow(Reg terms) { return _mm256_unpacklo_epi16(terms, terms); }
-    static Reg repeatHigh(Reg terms) { return _mm256_unpackhi_epi16(terms, terms); }
-    // Saturates each word to 0..255: this is the clamp.
-    static Reg packBytes(Reg low, Reg high) { return _mm256_packus_epi16(low, high); }
+    // Even and odd pixels as words: 0, 2, ..., 30 and 1, 3, ..., 31.
+    static Reg lumaFirst(Reg luma) { return _mm256_and_si256(luma, _mm256_set1_epi16(0xff)); }
+    static Reg lumaSecond(Reg luma) { return _mm256_srli_epi16(luma, 8); }
+    static Reg chromaForFirst(Reg terms) { return terms; }
+    static Reg chromaForSecond(Reg terms) { return terms; }
+    // The saturating pack is the clamp; it leaves eight even then eight odd
+    // pixels in each half, which the byte shuffle interleaves.
+    static Reg joinBytes(Reg even, Reg odd)
+    {
+        const Reg order = _mm256_setr_epi8(0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 0,
+            8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15);
+        return _mm256_shuffle_epi8(_mm256_packus_epi16(even, odd), order);
+    }
     static void store(std::uint8_t *p, Reg bytes)
     {
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), bytes);

@@ -5,7 +5,9 @@
 
 namespace {
 
-// 16 pixels per step: a luma register holds 16 bytes, a word register 8 lanes.
+// 16 pixels per step: a luma register holds 16 bytes, a word register 8 lanes,
+// so a luma register splits into pixels 0-7 and 8-15. SSE2 has no byte shuffle
+// to reorder even and odd pixels cheaply, so the chroma terms are repeated instead.
 struct Sse2
 {
     using Reg = __m128i;
@@ -28,13 +30,13 @@ struct Sse2
         return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
     }
     // Pixels 0-7 and 8-15 of the luma register, as words.
-    static Reg lumaLow(Reg luma) { return _mm_unpacklo_epi8(luma, _mm_setzero_si128()); }
-    static Reg lumaHigh(Reg luma) { return _mm_unpackhi_epi8(luma, _mm_setzero_si128()); }
+    static Reg lumaFirst(Reg luma) { return _mm_unpacklo_epi8(luma, _mm_setzero_si128()); }
+    static Reg lumaSecond(Reg luma) { return _mm_unpackhi_epi8(luma, _mm_setzero_si128()); }
     // Chroma terms of pairs 0-3 and 4-7, each repeated for both pixels of its pair.
-    static Reg repeatLow(Reg terms) { return _mm_unpacklo_epi16(terms, terms); }
-    static Reg repeatHigh(Reg terms) { return _mm_unpackhi_epi16(terms, terms); }
+    static Reg chromaForFirst(Reg terms) { return _mm_unpacklo_epi16(terms, terms); }
+    static Reg chromaForSecond(Reg terms) { return _mm_unpackhi_epi16(terms, terms); }
     // Saturates each word to 0..255: this is the clamp.
-    static Reg packBytes(Reg low, Reg high) { return _mm_packus_epi16(low, high); }
+    static Reg joinBytes(Reg first, Reg second) { return _mm_packus_epi16(first, second); }
     static void store(std::uint8_t *p, Reg bytes)
     {
         _mm_storeu_si128(reinterpret_cast<__m128i *>(p), bytes);

@@ -6,7 +6,10 @@
 // The vector kernel, written once over a set of register operations (Ops) that
 // the SSE2 and AVX2 sources supply. Internal linkage on purpose: each source
 // compiles it for its own instruction set, and the linker must never merge an
-// AVX2 copy into the SSE2 path.
+// AVX2 copy into the SSE2 path. Written out rather than left to the
+// auto-vectoriser, which clamps with min, max and a mask before packing and
+// shuffles across lanes: here the saturating pack is the clamp and every unpack
+// stays within its lane, which is markedly faster.
 //
 // Every intermediate fits a signed 16-bit lane, so the formula's results come
 // out unchanged. Its 32-bit terms are split as 298 = 256 + 42, 409 = 256 + 153,
@@ -14,7 +17,7 @@
 // k + floor(x / 256), with C = Y - 16, D = U - 128, E = V - 128:
 //   R = C + E  + ((42C + 153E + 128) >> 8)          inner sum in [-20128, 29597]
 //   G = C - E  + ((42C - 100D + 48E + 128) >> 8)    inner sum in [-19388, 29062]
-//   B = C + 2D + ((42C + 4D + 128) >> 8)            inner sum in [-1184, 10674]
+//   B = C + 2D + ((42C + 4D + 128) >> 8)            inner sum in [-1056, 10674]
 // and each outer sum lies in [-400, 600]; the saturating pack to bytes is the clamp.
 namespace {
 
@@ -33,8 +36,8 @@ inline typename Ops::Reg channel(
     return Ops::add(Ops::add(luma, t.whole), Ops::shiftDown8(Ops::add(luma42, t.fraction)));
 }
 
-// Terms of Ops::lanes chroma pairs, then spread to the pixel order of the
-// lower and upper halves of a luma register (see Ops::repeatLow / repeatHigh).
+// Terms of Ops::pixels / 2 chroma pairs, arranged for the two word registers
+// that Ops::lumaFirst and Ops::lumaSecond make of one luma register.
 template <class Ops> struct ChromaRegs
 {
     ChannelTerms<Ops> r[2], g[2], b[2];
@@ -44,8 +47,8 @@ template <class Ops>
 inline ChannelTerms<Ops> spread(typename Ops::Reg whole, typename Ops::Reg fraction, int half)
 {
     if (half == 0)
-        return { Ops::repeatLow(whole), Ops::repeatLow(fraction) };
-    return { Ops::repeatHigh(whole), Ops::repeatHigh(fraction) };
+        return { Ops::chromaForFirst(whole), Ops::chromaForFirst(fraction) };
+    return { Ops::chromaForSecond(whole), Ops::chromaForSecond(fraction) };
 }
 
 template <class Ops> inline ChromaRegs<Ops> chromaRegs(const std::uint8_t *u, const std::uint8_t *v)
@@ -84,16 +87,19 @@ inline void convertPixels(const std::uint8_t *y, std::uint8_t *r, std::uint8_t *
 {
     using Reg = typename Ops::Reg;
     const Reg luma = Ops::loadLuma(y);
-    const Reg low = Ops::lumaLow(luma);
-    const Reg high = Ops::lumaHigh(luma);
-    const Reg low42 = Ops::mul(low, k42);
-    const Reg high42 = Ops::mul(high, k42);
-    Ops::store(
-        r, Ops::packBytes(channel<Ops>(low, low42, c.r[0]), channel<Ops>(high, high42, c.r[1])));
-    Ops::store(
-        g, Ops::packBytes(channel<Ops>(low, low42, c.g[0]), channel<Ops>(high, high42, c.g[1])));
-    Ops::store(
-        b, Ops::packBytes(channel<Ops>(low, low42, c.b[0]), channel<Ops>(high, high42, c.b[1])));
+    const Reg first = Ops::lumaFirst(luma);
+    const Reg second = Ops::lumaSecond(luma);
+    const Reg first42 = Ops::mul(first, k42);
+    const Reg second42 = Ops::mul(second, k42);
+    Ops::store(r,
+        Ops::joinBytes(
+            channel<Ops>(first, first42, c.r[0]), channel<Ops>(second, second42, c.r[1])));
+    Ops::store(g,
+        Ops::joinBytes(
+            channel<Ops>(first, first42, c.g[0]), channel<Ops>(second, second42, c.g[1])));
+    Ops::store(b,
+        Ops::joinBytes(
+            channel<Ops>(first, first42, c.b[0]), channel<Ops>(second, second42, c.b[1])));
 }
 
 template <class Ops>
