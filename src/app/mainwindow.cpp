@@ -14,6 +14,7 @@
 
 #include <iterator>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -37,6 +38,17 @@ QString formatName(std::int32_t format)
 
 const QColor secondEntryBackground(242, 242, 242, 255);
 
+// Stops, closes and deletes the entry's window; the entry stays, pointing nowhere.
+void deleteVideoWindow(ListWidgetItemExt *entry)
+{
+    ImageView *view = std::exchange(entry->imageView, nullptr);
+    if (!view)
+        return;
+    view->playTimer->stop();
+    view->close();
+    delete view;
+}
+
 } // namespace
 
 std::int32_t MainWindow::addedCount = 0;
@@ -54,10 +66,12 @@ void MainWindow::releaseInstance()
     instanceHolder().reset();
 }
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
-    ui->comboBoxGrid->addItems({tr("none"), tr("4x4"), tr("8x8"), tr("16x16"), tr("32x32")});
+    ui->comboBoxGrid->addItems({ tr("none"), tr("4x4"), tr("8x8"), tr("16x16"), tr("32x32") });
     setWindowIcon(QIcon(QStringLiteral(":/ico/Dozud.ico")));
     setMouseTracking(true);
 }
@@ -67,15 +81,8 @@ MainWindow::~MainWindow()
     // The by-name connection to our own destroyed() would otherwise call a slot on
     // an object that is no longer a MainWindow.
     disconnect(this, &QObject::destroyed, this, nullptr);
-    for (int row = 0; row < ui->lwImageItems->count(); ++row) {
-        auto *entry = static_cast<ListWidgetItemExt *>(ui->lwImageItems->item(row));
-        if (!entry->imageView)
-            continue;
-        entry->imageView->playTimer->stop();
-        entry->imageView->close();
-        delete entry->imageView;
-        entry->imageView = nullptr;
-    }
+    for (int row = 0; row < ui->lwImageItems->count(); ++row)
+        deleteVideoWindow(static_cast<ListWidgetItemExt *>(ui->lwImageItems->item(row)));
     delete ui;
     ui = nullptr;
 }
@@ -97,8 +104,7 @@ ImageView *MainWindow::videoAt(int row) const
 
 // Runs `action` on every listed video in list order; the count is read again on
 // every pass.
-template<typename Action>
-void MainWindow::forEachVideo(Action action)
+template <typename Action> void MainWindow::forEachVideo(Action action)
 {
     for (int row = 0; row < ui->lwImageItems->count(); ++row) {
         if (ImageView *view = videoAt(row))
@@ -110,8 +116,8 @@ void MainWindow::addVideo(const VideoParameters &parameters)
 {
     auto *view = new ImageView(parameters, parentWidget());
     const QString lastFrame = QString::number(view->frameCount - 1);
-    auto *entry = new ListWidgetItemExt(QFile::decodeName(QByteArray::fromStdString(view->videoName())),
-                                        ui->lwImageItems, view);
+    auto *entry = new ListWidgetItemExt(
+        QFile::decodeName(QByteArray::fromStdString(view->videoName())), ui->lwImageItems, view);
     if (addedCount++ % 2 != 0)
         entry->setBackground(secondEntryBackground);
     ui->lwImageItems->setCurrentRow(ui->lwImageItems->count() - 1);
@@ -187,12 +193,7 @@ void MainWindow::on_pbCloseImage_clicked()
     auto *entry = static_cast<ListWidgetItemExt *>(ui->lwImageItems->currentItem());
     if (!entry)
         return;
-    if (ImageView *view = entry->imageView) {
-        view->playTimer->stop();
-        view->close();
-        entry->imageView = nullptr;
-        delete view;
-    }
+    deleteVideoWindow(entry);
     // The list moves the current row to a neighbour, whose video the panel then shows.
     delete entry;
 }
@@ -260,8 +261,8 @@ void MainWindow::on_comboBoxGrid_currentIndexChanged(int)
 void MainWindow::applyGridControls()
 {
     if (ImageView *view = currentVideoWindow())
-        view->setGridStep(gridStepForControls(ui->comboBoxGrid->currentIndex(),
-                                              ui->checkBoxGrid->isChecked()));
+        view->setGridStep(
+            gridStepForControls(ui->comboBoxGrid->currentIndex(), ui->checkBoxGrid->isChecked()));
 }
 
 void MainWindow::on_rbCompColor_clicked()
@@ -332,8 +333,7 @@ void MainWindow::on_lwImageItems_currentRowChanged(int currentRow)
     ui->labelVideoInfoSpeed->setText(QString::number(view->speed));
 
     QRadioButton *const componentButtons[] = { ui->rbCompColor, ui->rbCompY, ui->rbCompU,
-                                               ui->rbCompV,     ui->rbCompR, ui->rbCompG,
-                                               ui->rbCompB };
+        ui->rbCompV, ui->rbCompR, ui->rbCompG, ui->rbCompB };
     if (view->component >= 0 && view->component < int(std::size(componentButtons)))
         componentButtons[view->component]->setChecked(true);
 }

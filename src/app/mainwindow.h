@@ -73,8 +73,7 @@ private slots:
 
 private:
     ImageView *videoAt(int row) const;
-    template<typename Action>
-    void forEachVideo(Action action);
+    template <typename Action> void forEachVideo(Action action);
     void showComponent(const QRadioButton *button, int view);
     void applyGridControls();
 

@@ -6,8 +6,8 @@
 // zoomPresets[p / 10] percent.
 
 constexpr std::int32_t zoomPresetCount = 11;
-constexpr std::int32_t zoomPresets[zoomPresetCount] = { 12,  25,  50,  75,   100, 150,
-                                                        200, 400, 800, 1600, 3200 };
+constexpr std::int32_t zoomPresets[zoomPresetCount]
+    = { 12, 25, 50, 75, 100, 150, 200, 400, 800, 1600, 3200 };
 
 // The preset percentage at a slider position; positions outside 0 to 109 are
 // limited to the first or last preset.

@@ -56,7 +56,9 @@ void ImageOpenDialog::releaseInstance()
     instanceHolder().reset();
 }
 
-ImageOpenDialog::ImageOpenDialog(QWidget *parent) : QDialog(parent), ui(new Ui::ImageOpenDialog)
+ImageOpenDialog::ImageOpenDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::ImageOpenDialog)
 {
     ui->setupUi(this);
 }
@@ -102,8 +104,8 @@ void ImageOpenDialog::on_bbConfirmation_accepted()
         record.format = YV12;
         break;
     }
-    record.frameCount =
-            ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
+    record.frameCount
+        = ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
 
     parameters = record;
     ui->labelMessage->clear();
@@ -154,6 +156,7 @@ void ImageOpenDialog::refuseFile(const QString &messageTemplate, const std::stri
     const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
     // The message has one line; a long file name gives up its middle, not the reason.
     const QFontMetrics metrics = ui->labelMessage->fontMetrics();
-    const int room = ui->labelMessage->width() - metrics.horizontalAdvance(messageTemplate.arg(QString()));
+    const int room
+        = ui->labelMessage->width() - metrics.horizontalAdvance(messageTemplate.arg(QString()));
     refuse(messageTemplate.arg(metrics.elidedText(name, Qt::ElideMiddle, room)));
 }

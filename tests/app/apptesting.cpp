@@ -58,7 +58,7 @@ int videoCount()
 }
 
 VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-                          std::int32_t format, std::int32_t width, std::int32_t height)
+    std::int32_t format, std::int32_t width, std::int32_t height)
 {
     VideoParameters parameters;
     parameters.path = dir.filePath(name);
@@ -73,7 +73,7 @@ VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int3
 }
 
 ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-                   std::int32_t format, std::int32_t width, std::int32_t height)
+    std::int32_t format, std::int32_t width, std::int32_t height)
 {
     MainWindow::instance().addVideo(writeClip(dir, name, frames, format, width, height));
     return videoAt(videoCount() - 1);
@@ -87,7 +87,7 @@ void click(const char *name)
     // Near the left edge: check boxes and radio buttons answer only on their
     // indicator and text, not on the whole of their geometry.
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier,
-                      QPoint(qMin(6, button->width() / 2), button->height() / 2));
+        QPoint(qMin(6, button->width() / 2), button->height() / 2));
 }
 
 void setChecked(const char *name, bool checked)

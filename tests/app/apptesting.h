@@ -22,8 +22,7 @@ void startApplication();
 // Destroys the dialog and then the main window, before the application object goes.
 void stopApplication();
 
-template<typename T>
-T *mainWidget(const char *name)
+template <typename T> T *mainWidget(const char *name)
 {
     return MainWindow::instance().findChild<T *>(QString::fromLatin1(name));
 }
@@ -34,12 +33,10 @@ int videoCount();
 
 // Writes a generated clip of `frames` frames into dir and describes it.
 VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-                          std::int32_t format = YV12, std::int32_t width = 16,
-                          std::int32_t height = 8);
+    std::int32_t format = YV12, std::int32_t width = 16, std::int32_t height = 8);
 // Writes the clip and lists it through MainWindow::addVideo; returns its window.
 ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-                   std::int32_t format = YV12, std::int32_t width = 16,
-                   std::int32_t height = 8);
+    std::int32_t format = YV12, std::int32_t width = 16, std::int32_t height = 8);
 
 // Clicks the main window's widget of that name where a user would.
 void click(const char *name);

@@ -29,7 +29,8 @@ using namespace apptesting;
 
 namespace {
 
-struct DialogRow {
+struct DialogRow
+{
     const char *name;
     const char *className;
     const char *parent;
@@ -39,21 +40,21 @@ struct DialogRow {
 
 // The dialog's widgets in creation order, labelMessage last in its group.
 const DialogRow dialogRows[] = {
-    {"bbConfirmation", "QDialogButtonBox", "ImageOpenDialog", {90, 240, 161, 32}, nullptr},
-    {"tabWidget", "QTabWidget", "ImageOpenDialog", {10, 10, 241, 221}, nullptr},
-    {"groupBox_2", "QGroupBox", "tab", {12, 20, 211, 161}, ""},
-    {"label_4", "QLabel", "groupBox_2", {10, 65, 41, 20}, "Width:"},
-    {"label_5", "QLabel", "groupBox_2", {10, 90, 41, 16}, "Height:"},
-    {"label_6", "QLabel", "groupBox_2", {9, 39, 51, 16}, "Format:"},
-    {"label_7", "QLabel", "groupBox_2", {10, 13, 41, 16}, "Scan:"},
-    {"leImageWidth", "QLineEdit", "groupBox_2", {60, 64, 81, 20}, ""},
-    {"leImageHeight", "QLineEdit", "groupBox_2", {60, 90, 81, 20}, ""},
-    {"label_8", "QLabel", "groupBox_2", {10, 118, 41, 16}, "Speed:"},
-    {"leImageSpeed", "QLineEdit", "groupBox_2", {60, 117, 61, 20}, ""},
-    {"label_3", "QLabel", "groupBox_2", {124, 120, 21, 16}, "fps"},
-    {"comboBoxScan", "QComboBox", "groupBox_2", {60, 10, 81, 22}, nullptr},
-    {"comboBoxFormat", "QComboBox", "groupBox_2", {60, 38, 81, 20}, nullptr},
-    {"labelMessage", "QLabel", "groupBox_2", {10, 139, 195, 18}, ""},
+    { "bbConfirmation", "QDialogButtonBox", "ImageOpenDialog", { 90, 240, 161, 32 }, nullptr },
+    { "tabWidget", "QTabWidget", "ImageOpenDialog", { 10, 10, 241, 221 }, nullptr },
+    { "groupBox_2", "QGroupBox", "tab", { 12, 20, 211, 161 }, "" },
+    { "label_4", "QLabel", "groupBox_2", { 10, 65, 41, 20 }, "Width:" },
+    { "label_5", "QLabel", "groupBox_2", { 10, 90, 41, 16 }, "Height:" },
+    { "label_6", "QLabel", "groupBox_2", { 9, 39, 51, 16 }, "Format:" },
+    { "label_7", "QLabel", "groupBox_2", { 10, 13, 41, 16 }, "Scan:" },
+    { "leImageWidth", "QLineEdit", "groupBox_2", { 60, 64, 81, 20 }, "" },
+    { "leImageHeight", "QLineEdit", "groupBox_2", { 60, 90, 81, 20 }, "" },
+    { "label_8", "QLabel", "groupBox_2", { 10, 118, 41, 16 }, "Speed:" },
+    { "leImageSpeed", "QLineEdit", "groupBox_2", { 60, 117, 61, 20 }, "" },
+    { "label_3", "QLabel", "groupBox_2", { 124, 120, 21, 16 }, "fps" },
+    { "comboBoxScan", "QComboBox", "groupBox_2", { 60, 10, 81, 22 }, nullptr },
+    { "comboBoxFormat", "QComboBox", "groupBox_2", { 60, 38, 81, 20 }, nullptr },
+    { "labelMessage", "QLabel", "groupBox_2", { 10, 139, 195, 18 }, "" },
 };
 
 QString textOf(const QWidget *widget)
@@ -75,8 +76,7 @@ QStringList itemsOf(const QComboBox *combo)
     return items;
 }
 
-template<typename T>
-T *dialogWidget(const char *name)
+template <typename T> T *dialogWidget(const char *name)
 {
     return ImageOpenDialog::instance().findChild<T *>(QString::fromLatin1(name));
 }
@@ -89,7 +89,8 @@ void typeInto(const char *name, const QString &text)
     QTest::keyClicks(edit, text);
 }
 
-struct Answer {
+struct Answer
+{
     QString width;
     QString height;
     QString speed;
@@ -108,8 +109,8 @@ void fillIn(const Answer &answer)
 
 void press(QDialogButtonBox::StandardButton which)
 {
-    QTest::mouseClick(dialogWidget<QDialogButtonBox>("bbConfirmation")->button(which),
-                      Qt::LeftButton);
+    QTest::mouseClick(
+        dialogWidget<QDialogButtonBox>("bbConfirmation")->button(which), Qt::LeftButton);
 }
 
 // Shows the dialog for `path`, fills it in and presses OK.
@@ -233,13 +234,13 @@ void TestImageOpenDialog::dialogFrameAndPages()
 void TestImageOpenDialog::combosOfferTheirChoices()
 {
     QCOMPARE(itemsOf(dialogWidget<QComboBox>("comboBoxScan")),
-             QStringList({"Progressive", "Interlaced"}));
-    QCOMPARE(itemsOf(dialogWidget<QComboBox>("comboBoxFormat")), QStringList({"YV12", "UYVY"}));
+        QStringList({ "Progressive", "Interlaced" }));
+    QCOMPARE(itemsOf(dialogWidget<QComboBox>("comboBoxFormat")), QStringList({ "YV12", "UYVY" }));
 }
 
 void TestImageOpenDialog::labelsAreBoldButFps()
 {
-    for (const char *name : {"label_4", "label_5", "label_6", "label_7", "label_8"})
+    for (const char *name : { "label_4", "label_5", "label_6", "label_7", "label_8" })
         QVERIFY2(dialogWidget<QLabel>(name)->font().bold(), name);
     QVERIFY(!dialogWidget<QLabel>("label_3")->font().bold());
 }
@@ -252,7 +253,7 @@ void TestImageOpenDialog::messageLabelCoversNoField()
     for (const QWidget *other : group->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         if (other != message)
             QVERIFY2(!other->geometry().intersects(message->geometry()),
-                     qPrintable(other->objectName()));
+                qPrintable(other->objectName()));
     }
 }
 
@@ -265,7 +266,7 @@ void TestImageOpenDialog::buttonBoxCarriesOkAndCancel()
 
 void TestImageOpenDialog::startsEmptyAtFirstUse()
 {
-    for (const char *name : {"leImageWidth", "leImageHeight", "leImageSpeed"})
+    for (const char *name : { "leImageWidth", "leImageHeight", "leImageSpeed" })
         QVERIFY2(dialogWidget<QLineEdit>(name)->text().isEmpty(), name);
     QCOMPARE(dialogWidget<QComboBox>("comboBoxScan")->currentIndex(), 0);
     QCOMPARE(dialogWidget<QComboBox>("comboBoxFormat")->currentIndex(), 0);
@@ -298,22 +299,30 @@ void TestImageOpenDialog::okListsTheVideo_data()
     QTest::addColumn<int>("speedValue");
     QTest::addColumn<QString>("formatShown");
 
-    QTest::newRow("YV12, progressive") << "16" << "8" << "25" << 0 << 0 << int(YV12) << 10 << 0
-                                       << int(Progressive) << int(YV12) << 25 << "YV12";
-    QTest::newRow("UYVY, interlaced") << "16" << "8" << "30" << 1 << 1 << int(UYVY) << 4 << 0
-                                      << int(Interlaced) << int(UYVY) << 30 << "UYVY";
+    QTest::newRow("YV12, progressive")
+        << "16"
+        << "8"
+        << "25" << 0 << 0 << int(YV12) << 10 << 0 << int(Progressive) << int(YV12) << 25 << "YV12";
+    QTest::newRow("UYVY, interlaced")
+        << "16"
+        << "8"
+        << "30" << 1 << 1 << int(UYVY) << 4 << 0 << int(Interlaced) << int(UYVY) << 30 << "UYVY";
     QTest::newRow("speed that is not a number is 0")
-            << "16" << "8" << "fast" << 0 << 0 << int(YV12) << 3 << 0 << int(Progressive)
-            << int(YV12) << 0 << "YV12";
+        << "16"
+        << "8"
+        << "fast" << 0 << 0 << int(YV12) << 3 << 0 << int(Progressive) << int(YV12) << 0 << "YV12";
     QTest::newRow("a trailing partial frame is ignored")
-            << "16" << "8" << "25" << 0 << 0 << int(YV12) << 5 << 191 << int(Progressive)
-            << int(YV12) << 25 << "YV12";
+        << "16"
+        << "8"
+        << "25" << 0 << 0 << int(YV12) << 5 << 191 << int(Progressive) << int(YV12) << 25 << "YV12";
     QTest::newRow("a file shorter than one frame lists 0 frames")
-            << "16" << "8" << "25" << 0 << 0 << int(YV12) << 0 << 191 << int(Progressive)
-            << int(YV12) << 25 << "YV12";
-    QTest::newRow("spaces around the numbers") << " 16 " << " 8" << "25 " << 0 << 0 << int(YV12)
-                                               << 2 << 0 << int(Progressive) << int(YV12) << 25
-                                               << "YV12";
+        << "16"
+        << "8"
+        << "25" << 0 << 0 << int(YV12) << 0 << 191 << int(Progressive) << int(YV12) << 25 << "YV12";
+    QTest::newRow("spaces around the numbers")
+        << " 16 "
+        << " 8"
+        << "25 " << 0 << 0 << int(YV12) << 2 << 0 << int(Progressive) << int(YV12) << 25 << "YV12";
 }
 
 void TestImageOpenDialog::okListsTheVideo()
@@ -333,8 +342,8 @@ void TestImageOpenDialog::okListsTheVideo()
 
     const std::string path = writeClip(dir, "ok.yuv", wholeFrames, fileFormat).path;
     const std::vector<std::uint8_t> tail(extraBytes, 7);
-    QVERIFY(testfiles::writeAt(path, QFileInfo(QString::fromStdString(path)).size(), tail.data(),
-                               tail.size()));
+    QVERIFY(testfiles::writeAt(
+        path, QFileInfo(QString::fromStdString(path)).size(), tail.data(), tail.size()));
 
     openWith(path, { width, height, speed, scanIndex, formatIndex });
 
@@ -365,19 +374,37 @@ void TestImageOpenDialog::badFrameSizeIsRefused_data()
 
     const QString widthNotPositive = "Width: enter a whole number above 0.";
     const QString heightNotPositive = "Height: enter a whole number above 0.";
-    QTest::newRow("empty fields") << "" << "" << widthNotPositive;
-    QTest::newRow("empty height") << "16" << "" << heightNotPositive;
-    QTest::newRow("width 0") << "0" << "8" << widthNotPositive;
-    QTest::newRow("negative width") << "-16" << "8" << widthNotPositive;
-    QTest::newRow("negative height") << "16" << "-8" << heightNotPositive;
-    QTest::newRow("0x10 is not base 10") << "0x10" << "8" << widthNotPositive;
-    QTest::newRow("text for a width") << "wide" << "8" << widthNotPositive;
-    QTest::newRow("beyond 32 bits") << "4294967312" << "8" << widthNotPositive;
-    QTest::newRow("odd width") << "15" << "8" << "Width must be even.";
-    QTest::newRow("odd height") << "16" << "9" << "Height must be even.";
-    QTest::newRow("width past 16384") << "16386" << "8" << "Width must be at most 16384.";
-    QTest::newRow("height past 16384") << "16" << "20000" << "Height must be at most 16384.";
-    QTest::newRow("width checked before height") << "15" << "0" << "Width must be even.";
+    QTest::newRow("empty fields") << ""
+                                  << "" << widthNotPositive;
+    QTest::newRow("empty height") << "16"
+                                  << "" << heightNotPositive;
+    QTest::newRow("width 0") << "0"
+                             << "8" << widthNotPositive;
+    QTest::newRow("negative width") << "-16"
+                                    << "8" << widthNotPositive;
+    QTest::newRow("negative height") << "16"
+                                     << "-8" << heightNotPositive;
+    QTest::newRow("0x10 is not base 10") << "0x10"
+                                         << "8" << widthNotPositive;
+    QTest::newRow("text for a width") << "wide"
+                                      << "8" << widthNotPositive;
+    QTest::newRow("beyond 32 bits") << "4294967312"
+                                    << "8" << widthNotPositive;
+    QTest::newRow("odd width") << "15"
+                               << "8"
+                               << "Width must be even.";
+    QTest::newRow("odd height") << "16"
+                                << "9"
+                                << "Height must be even.";
+    QTest::newRow("width past 16384") << "16386"
+                                      << "8"
+                                      << "Width must be at most 16384.";
+    QTest::newRow("height past 16384") << "16"
+                                       << "20000"
+                                       << "Height must be at most 16384.";
+    QTest::newRow("width checked before height") << "15"
+                                                 << "0"
+                                                 << "Width must be even.";
 }
 
 void TestImageOpenDialog::badFrameSizeIsRefused()
@@ -417,10 +444,14 @@ void TestImageOpenDialog::badFileIsRefused_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("vanished") << "vanished" << "bad.yuv cannot be found.";
-    QTest::newRow("dangling link") << "link" << "bad.yuv cannot be found.";
-    QTest::newRow("directory") << "directory" << "bad.yuv is not a regular file.";
-    QTest::newRow("FIFO") << "fifo" << "bad.yuv is not a regular file.";
+    QTest::newRow("vanished") << "vanished"
+                              << "bad.yuv cannot be found.";
+    QTest::newRow("dangling link") << "link"
+                                   << "bad.yuv cannot be found.";
+    QTest::newRow("directory") << "directory"
+                               << "bad.yuv is not a regular file.";
+    QTest::newRow("FIFO") << "fifo"
+                          << "bad.yuv is not a regular file.";
 }
 
 void TestImageOpenDialog::badFileIsRefused()
@@ -548,8 +579,8 @@ void TestImageOpenDialog::largeFileListsItsTrueFrameCount()
 void TestImageOpenDialog::nonAsciiNameOpens()
 {
     const QString name = QStringLiteral("caf\u00e9 \u0432\u0438\u0434\u0435\u043e.yuv");
-    const std::string path = QFile::encodeName(QString::fromStdString(dir.path()) + '/' + name)
-                                     .toStdString();
+    const std::string path
+        = QFile::encodeName(QString::fromStdString(dir.path()) + '/' + name).toStdString();
     QVERIFY(testclips::writeClip(path, YV12, 16, 8, 3));
     openWith(path, clip16x8);
 

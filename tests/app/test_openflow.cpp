@@ -18,7 +18,8 @@ using namespace apptesting;
 
 namespace {
 
-struct ChooserSeen {
+struct ChooserSeen
+{
     QString title;
     QWidget *parent = nullptr;
     QFileDialog::FileMode mode = QFileDialog::AnyFile;
@@ -65,7 +66,7 @@ void fillParametersAndConfirm(const QString &width, const QString &height, int f
     auto *widthField = dialog.findChild<QLineEdit *>(QStringLiteral("leImageWidth"));
     auto *heightField = dialog.findChild<QLineEdit *>(QStringLiteral("leImageHeight"));
     auto *speedField = dialog.findChild<QLineEdit *>(QStringLiteral("leImageSpeed"));
-    for (QLineEdit *field : {widthField, heightField, speedField})
+    for (QLineEdit *field : { widthField, heightField, speedField })
         field->clear();
     QTest::keyClicks(widthField, width);
     QTest::keyClicks(heightField, height);
@@ -185,7 +186,8 @@ void TestOpenFlow::nonAsciiPathTypedInTheChooserOpens()
     QCOMPARE(videoAt(0)->frameCount, 4);
     QCOMPARE(videoList()->item(0)->text(), name);
     QCOMPARE(videoAt(0)->windowTitle(), name + QStringLiteral(" - 0/4"));
-    QCOMPARE(videoAt(0)->yPlane[3], testclips::clipSample(YV12, 16, 8, 0, testclips::Plane::Y, 3, 0));
+    QCOMPARE(
+        videoAt(0)->yPlane[3], testclips::clipSample(YV12, 16, 8, 0, testclips::Plane::Y, 3, 0));
 }
 
 QTEST_MAIN(TestOpenFlow)

@@ -15,8 +15,8 @@ namespace {
 // Long enough that only the ticks a test calls ever happen.
 constexpr int manualTicksOnly = 3600 * 1000;
 
-const char *const transportButtons[] = {"pbGoToStart", "pb5stepRew", "pb1stepRew", "pbStartPlay",
-                                        "pbStopPlay",  "pb1stepFF",  "pb5stepFF",  "pbGoToEnd"};
+const char *const transportButtons[] = { "pbGoToStart", "pb5stepRew", "pb1stepRew", "pbStartPlay",
+    "pbStopPlay", "pb1stepFF", "pb5stepFF", "pbGoToEnd" };
 
 void setLoopBoxes(bool normal, bool bounce)
 {
@@ -27,7 +27,7 @@ void setLoopBoxes(bool normal, bool bounce)
 // The loaded luma matches frame `frame` of a 16x8 YV12 clip.
 bool showsClipFrame(const ImageView *view, int frame)
 {
-    for (int x : {0, 7, 15}) {
+    for (int x : { 0, 7, 15 }) {
         if (view->yPlane[x] != testclips::clipSample(YV12, 16, 8, frame, testclips::Plane::Y, x, 0))
             return false;
     }
@@ -194,8 +194,8 @@ void TestTransport::everyListedVideoStepsFromItsOwnFrame()
 void TestTransport::stepsBringHiddenWindowsBack_data()
 {
     QTest::addColumn<QString>("button");
-    for (const char *name : {"pbGoToStart", "pb5stepRew", "pb1stepRew", "pb1stepFF", "pb5stepFF",
-                             "pbGoToEnd"})
+    for (const char *name :
+        { "pbGoToStart", "pb5stepRew", "pb1stepRew", "pb1stepFF", "pb5stepFF", "pbGoToEnd" })
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
@@ -251,7 +251,7 @@ void TestTransport::playStartsEveryTimerAtFortyMilliseconds()
     ImageView *first = addClip(dir, "first.yuv", 10);
     ImageView *second = addClip(dir, "second.yuv", 10);
     click("pbStartPlay");
-    for (ImageView *view : {first, second}) {
+    for (ImageView *view : { first, second }) {
         QVERIFY(view->playTimer->isActive());
         QCOMPARE(view->playTimer->interval(), 40);
     }
@@ -266,7 +266,7 @@ void TestTransport::playAgainRestartsTheInterval()
     QVERIFY(view->playTimer->isActive());
     QCOMPARE(view->playTimer->interval(), 40);
     QVERIFY2(view->playTimer->remainingTime() > 25,
-             qPrintable(QString::number(view->playTimer->remainingTime())));
+        qPrintable(QString::number(view->playTimer->remainingTime())));
 }
 
 void TestTransport::stopStopsEveryTimerAndKeepsTheFrames()
@@ -314,36 +314,36 @@ void TestTransport::playbackSequence_data()
     QTest::addColumn<int>("finalDirection");
 
     using L = QList<int>;
-    QTest::newRow("Normal, 4 frames") << 4 << 0 << 1 << true << false
-                                      << L { 1, 2, 3, 0, 1, 2, 3, 0 } << true << 1;
-    QTest::newRow("both boxes play as Normal") << 4 << 0 << 1 << true << true
-                                               << L { 1, 2, 3, 0, 1 } << true << 1;
+    QTest::newRow("Normal, 4 frames")
+        << 4 << 0 << 1 << true << false << L { 1, 2, 3, 0, 1, 2, 3, 0 } << true << 1;
+    QTest::newRow("both boxes play as Normal")
+        << 4 << 0 << 1 << true << true << L { 1, 2, 3, 0, 1 } << true << 1;
     QTest::newRow("Bounce, 4 frames, each end once per turn")
-            << 4 << 0 << 1 << false << true << L { 1, 2, 3, 2, 1, 0, 1, 2, 3, 2 } << true << -1;
+        << 4 << 0 << 1 << false << true << L { 1, 2, 3, 2, 1, 0, 1, 2, 3, 2 } << true << -1;
     QTest::newRow("no loop, 4 frames, stops at the last")
-            << 4 << 0 << 1 << false << false << L { 1, 2, 3, 3 } << false << 1;
-    QTest::newRow("Normal, one frame") << 1 << 0 << 1 << true << false << L { 0, 0, 0 } << true
-                                       << 1;
-    QTest::newRow("Bounce, one frame") << 1 << 0 << 1 << false << true << L { 0, 0, 0 } << true
-                                       << 1;
+        << 4 << 0 << 1 << false << false << L { 1, 2, 3, 3 } << false << 1;
+    QTest::newRow("Normal, one frame")
+        << 1 << 0 << 1 << true << false << L { 0, 0, 0 } << true << 1;
+    QTest::newRow("Bounce, one frame")
+        << 1 << 0 << 1 << false << true << L { 0, 0, 0 } << true << 1;
     QTest::newRow("no loop, one frame stops at once")
-            << 1 << 0 << 1 << false << false << L { 0 } << false << 1;
+        << 1 << 0 << 1 << false << false << L { 0 } << false << 1;
     QTest::newRow("no loop started at the last frame")
-            << 4 << 3 << 1 << false << false << L { 3 } << false << 1;
+        << 4 << 3 << 1 << false << false << L { 3 } << false << 1;
     QTest::newRow("Bounce started at the last frame")
-            << 4 << 3 << 1 << false << true << L { 2, 1, 0, 1 } << true << 1;
+        << 4 << 3 << 1 << false << true << L { 2, 1, 0, 1 } << true << 1;
     QTest::newRow("Bounce in the middle going backwards")
-            << 8 << 4 << -1 << false << true << L { 3, 2, 1, 0, 1, 2 } << true << 1;
+        << 8 << 4 << -1 << false << true << L { 3, 2, 1, 0, 1, 2 } << true << 1;
     QTest::newRow("Normal resets a backward direction")
-            << 8 << 4 << -1 << true << false << L { 5, 6 } << true << 1;
+        << 8 << 4 << -1 << true << false << L { 5, 6 } << true << 1;
     QTest::newRow("no loop keeps the direction")
-            << 8 << 4 << -1 << false << false << L { 5, 6 } << true << -1;
+        << 8 << 4 << -1 << false << false << L { 5, 6 } << true << -1;
     QTest::newRow("Normal, no frames, stops at once")
-            << 0 << 0 << 1 << true << false << L { 0 } << false << 1;
+        << 0 << 0 << 1 << true << false << L { 0 } << false << 1;
     QTest::newRow("Bounce, no frames, stops at once")
-            << 0 << 0 << 1 << false << true << L { 0 } << false << 1;
+        << 0 << 0 << 1 << false << true << L { 0 } << false << 1;
     QTest::newRow("no loop, no frames, stops at once")
-            << 0 << 0 << 1 << false << false << L { 0 } << false << 1;
+        << 0 << 0 << 1 << false << false << L { 0 } << false << 1;
 }
 
 void TestTransport::playbackSequence()
@@ -371,7 +371,8 @@ void TestTransport::playbackSequence()
     QCOMPARE(seen, shown);
     QCOMPARE(view->playTimer->isActive(), stillPlaying);
     QCOMPARE(view->bounceDirection, finalDirection);
-    QCOMPARE(view->windowTitle(), QStringLiteral("played.yuv - %1/%2").arg(shown.last()).arg(frames));
+    QCOMPARE(
+        view->windowTitle(), QStringLiteral("played.yuv - %1/%2").arg(shown.last()).arg(frames));
     if (frames > 0)
         QVERIFY(showsClipFrame(view, shown.last()));
 }

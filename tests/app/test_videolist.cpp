@@ -39,16 +39,17 @@ QSlider *zoomSlider()
 QStringList panelState()
 {
     QStringList state;
-    for (const char *name : {"leIntervalMax", "leVideoPos", "lineEditImageZoom",
-                             "labelVideoInfoSize", "labelVideoInfoFormat", "labelVideoInfoSpeed"})
+    for (const char *name : { "leIntervalMax", "leVideoPos", "lineEditImageZoom",
+             "labelVideoInfoSize", "labelVideoInfoFormat", "labelVideoInfoSpeed" })
         state << shownText(name);
-    for (const char *name : {"checkBoxGrid", "checkBoxToolTip"})
+    for (const char *name : { "checkBoxGrid", "checkBoxToolTip" })
         state << QString::number(mainWidget<QCheckBox>(name)->isChecked());
-    for (const char *name : {"rbCompColor", "rbCompY", "rbCompU", "rbCompV", "rbCompR",
-                             "rbCompG", "rbCompB"})
+    for (const char *name :
+        { "rbCompColor", "rbCompY", "rbCompU", "rbCompV", "rbCompR", "rbCompG", "rbCompB" })
         state << QString::number(mainWidget<QRadioButton>(name)->isChecked());
     state << mainWidget<QComboBox>("comboBoxGrid")->currentText();
-    state << QString::number(zoomSlider()->value()) << QString::number(zoomSlider()->sliderPosition());
+    state << QString::number(zoomSlider()->value())
+          << QString::number(zoomSlider()->sliderPosition());
     const auto *position = mainWidget<QSlider>("sliderVideoPos");
     state << QString::number(position->minimum()) << QString::number(position->maximum())
           << QString::number(position->sliderPosition());
@@ -347,7 +348,7 @@ void TestVideoList::closeDeletesTheCurrentVideoAndSelectsANeighbour()
     ImageView *neighbour = MainWindow::instance().currentVideoWindow();
     QVERIFY(neighbour == a || neighbour == c);
     QCOMPARE(shownText("labelVideoInfoSize"),
-             QStringLiteral("%1 x %2").arg(neighbour->width).arg(neighbour->height));
+        QStringLiteral("%1 x %2").arg(neighbour->width).arg(neighbour->height));
 }
 
 void TestVideoList::closingTheLastVideoLeavesThePanelAsItWas()
@@ -432,7 +433,7 @@ void TestVideoList::closingTheMainWindowStopsAndClosesEveryVideo()
     MainWindow &window = MainWindow::instance();
     QVERIFY(window.close());
     QVERIFY(!window.isVisible());
-    for (const QPointer<ImageView> &view : {first, second}) {
+    for (const QPointer<ImageView> &view : { first, second }) {
         QVERIFY(!view.isNull());
         QVERIFY(!view->playTimer->isActive());
         QVERIFY(!view->isVisible());
@@ -447,7 +448,7 @@ void TestVideoList::destructorDeletesEachWindowOnce()
 {
     int destroyed = 0;
     QList<QPointer<ImageView>> views;
-    for (const char *name : {"a.yuv", "b.yuv", "c.yuv"}) {
+    for (const char *name : { "a.yuv", "b.yuv", "c.yuv" }) {
         ImageView *view = addClip(dir, name, 4);
         connect(view, &QObject::destroyed, this, [&destroyed] { ++destroyed; });
         views << view;

@@ -54,8 +54,8 @@ bool lumaRowHasGrid(const ImageView *view, int frame, int step)
 {
     for (int x = 0; x < gridWidth; ++x) {
         const std::uint8_t expected = step > 0 && x % step == 0
-                ? 200
-                : testclips::clipSample(YV12, gridWidth, gridHeight, frame, testclips::Plane::Y, x, 1);
+            ? 200
+            : testclips::clipSample(YV12, gridWidth, gridHeight, frame, testclips::Plane::Y, x, 1);
         if (view->yPlane[gridWidth + x] != expected)
             return false;
     }
