@@ -1,0 +1,31 @@
+#include "pixelreadout.h"
+
+#include "videoparameters.h"
+
+#include <cmath>
+
+std::optional<PixelPosition> pixelAt(double x, double y, std::int32_t width, std::int32_t height)
+{
+    const double column = std::floor(x);
+    const double line = std::floor(y);
+    if (!(column >= 0 && column < width && line >= 0 && line < height))
+        return std::nullopt;
+    return PixelPosition { static_cast<std::int32_t>(column), static_cast<std::int32_t>(line) };
+}
+
+std::size_t chromaIndex(std::int32_t format, std::int32_t width, PixelPosition pixel)
+{
+    const auto rowLength = static_cast<std::size_t>(width / 2);
+    const auto chromaRow = static_cast<std::size_t>(isPlanar422(format) ? pixel.y : pixel.y / 2);
+    return chromaRow * rowLength + static_cast<std::size_t>(pixel.x / 2);
+}
+
+PixelSample samplePixel(
+    const FramePlanes &planes, std::int32_t format, std::int32_t width, PixelPosition pixel)
+{
+    const std::size_t luma = static_cast<std::size_t>(pixel.y) * static_cast<std::size_t>(width)
+        + static_cast<std::size_t>(pixel.x);
+    const std::size_t chroma = chromaIndex(format, width, pixel);
+    return { planes.y[luma], planes.u[chroma], planes.v[chroma], planes.r[luma], planes.g[luma],
+        planes.b[luma] };
+}

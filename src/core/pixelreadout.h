@@ -1,0 +1,37 @@
+#pragma once
+
+#include "frameloader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+// What the pixel readout shows for a point of the picture.
+
+struct PixelPosition
+{
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+struct PixelSample
+{
+    std::uint8_t y = 0;
+    std::uint8_t u = 0;
+    std::uint8_t v = 0;
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+};
+
+// The frame pixel that contains the point (x, y) of the unscaled picture, or nothing
+// when the point lies off the frame (the margin around it included).
+std::optional<PixelPosition> pixelAt(double x, double y, std::int32_t width, std::int32_t height);
+
+// Index of the chroma sample that the conversion pairs with pixel (x, y):
+// (y/2)*(w/2) + x/2 for 4:2:0, y*(w/2) + x/2 for the 4:2:2 layouts.
+std::size_t chromaIndex(std::int32_t format, std::int32_t width, PixelPosition pixel);
+
+// The six samples of one pixel; precondition: the pixel lies inside the frame.
+PixelSample samplePixel(
+    const FramePlanes &planes, std::int32_t format, std::int32_t width, PixelPosition pixel);

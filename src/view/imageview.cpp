@@ -1,0 +1,360 @@
+#include "imageview.h"
+
+#include "mainwindow.h"
+#include "pixelreadout.h"
+#include "ui_imageview.h"
+#include "viewrenderer.h"
+#include "zoomgeometry.h"
+
+#include <QGraphicsScene>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QtMath>
+
+namespace {
+
+constexpr int playInterval = 40;
+
+} // namespace
+
+ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
+    : QMainWindow(nullptr)
+    , ui(new Ui::ImageView)
+    , scene(nullptr)
+    , scan(Progressive)
+    , format(YV12)
+    , width(0)
+    , height(0)
+    , speed(0)
+    , frameCount(0)
+    , currentFrame(0)
+    , zoomFactor(1.0)
+    , component(Color)
+    , tooltipEnabled(false)
+    , gridStep(0)
+    , bounceDirection(1)
+    , playTimer(nullptr)
+    , pixelLabel(nullptr)
+{
+    ui->setupUi(this);
+
+    pixelLabel = new QLabel(parent, Qt::ToolTip);
+    pixelLabel->setStyleSheet(
+        QStringLiteral("background-color: yellow; border-style: solid; border: 2px solid black;"));
+    pixelLabel->setAutoFillBackground(true);
+
+    QGraphicsView *view = ui->gvVideoDisplay;
+    view->viewport()->installEventFilter(this);
+    view->viewport()->setMouseTracking(true);
+    // Replaces the form's central widget, which takes its unused label along.
+    setCentralWidget(view);
+
+    format = parameters.format;
+    height = parameters.height;
+    scan = parameters.scan;
+    speed = parameters.speed;
+    width = parameters.width;
+    path = parameters.path;
+    frameCount = parameters.frameCount;
+
+    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0.
+    const std::size_t luma = lumaPlaneSize(width, height);
+    const std::size_t chroma = chromaPlaneSize(format, width, height);
+    yPlane.assign(luma, 16);
+    uPlane.assign(chroma, 128);
+    vPlane.assign(chroma, 128);
+    rPlane.assign(luma, 0);
+    gPlane.assign(luma, 0);
+    bPlane.assign(luma, 0);
+    picture = QImage(width, height, QImage::Format_RGB32);
+
+    scene = new QGraphicsScene;
+    scene->setSceneRect(0, 0, width, height);
+    scene->setItemIndexMethod(QGraphicsScene::NoIndex);
+
+    // Pixel (0, 0) stays at the viewport's corner whatever the zoom, so the readout
+    // reads the pixel under the pointer until the user pans.
+    view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    view->setCacheMode(QGraphicsView::CacheBackground);
+    fitToScreen(zoomedWindowSize(zoomFactor, width, height));
+
+    playTimer = new QTimer(parent);
+    playTimer->setInterval(playInterval);
+    // A coarse timer may stretch each 40 ms by up to 5 %, below 25 frames per second.
+    playTimer->setTimerType(Qt::PreciseTimer);
+    connect(playTimer, &QTimer::timeout, this, &ImageView::playTimerTimeout);
+}
+
+ImageView::~ImageView()
+{
+    playTimer->stop();
+    delete playTimer;
+    delete ui;
+    delete scene;
+    delete pixelLabel;
+}
+
+void ImageView::showFrame(int n)
+{
+    currentFrame = static_cast<quint16>(n);
+    const std::int32_t last = frameCount - 1;
+    if (last < 0)
+        currentFrame = 0;
+    else if (currentFrame > last)
+        currentFrame = static_cast<quint16>(last);
+
+    // A file shorter than one frame has no frame 0 to read.
+    if (frameCount > 0) {
+        if (format == YV12)
+            loadYV12Frame();
+        else if (isPlanar422(format))
+            loadPlanar422Frame();
+    }
+
+    setWindowTitle(QString::fromLatin1(videoName().c_str()) + QLatin1String(" - ")
+        + QString::number(currentFrame) + QLatin1Char('/') + QString::number(frameCount));
+    drawComponent();
+}
+
+void ImageView::setComponentView(int view)
+{
+    component = view;
+    drawComponent();
+}
+
+void ImageView::setGridStep(int step)
+{
+    gridStep = step;
+    showFrame(currentFrame);
+}
+
+std::string ImageView::videoName() const
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void ImageView::setZoomPercent(int percent)
+{
+    // A scale of 0 or less leaves no picture and no way back to a frame pixel.
+    if (percent <= 0)
+        return;
+    const double z = percent / 100.0;
+    if (!isZoomChange(zoomFactor, z))
+        return;
+    ui->gvVideoDisplay->setTransform(QTransform::fromScale(z, z));
+    zoomFactor = z;
+    fitToScreen(zoomedWindowSize(zoomFactor, width, height));
+    scrollToOrigin();
+    drawComponent();
+}
+
+bool ImageView::eventFilter(QObject *, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        if (tooltipEnabled) {
+            const QPointF position = static_cast<QMouseEvent *>(event)->position();
+            showReadout(QPoint(qFloor(position.x()), qFloor(position.y())));
+        } else {
+            pixelLabel->hide();
+        }
+        break;
+    case QEvent::Leave:
+        pixelLabel->hide();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void ImageView::playTimerTimeout()
+{
+    // Nothing to play in a file shorter than one frame.
+    if (frameCount <= 0) {
+        playTimer->stop();
+        return;
+    }
+    const int c = currentFrame;
+    const int last = frameCount - 1;
+    switch (MainWindow::instance().loopMode()) {
+    case MainWindow::Normal:
+        bounceDirection = 1;
+        showFrame(c < last ? c + 1 : 0);
+        break;
+    case MainWindow::Bounce:
+        if (c == 0) {
+            bounceDirection = 1;
+            showFrame(1);
+        } else if (c < last) {
+            showFrame(c + bounceDirection);
+        } else {
+            bounceDirection = -1;
+            showFrame(c - 1);
+        }
+        break;
+    case MainWindow::NoLoop:
+        if (c >= last) {
+            playTimer->stop();
+            return;
+        }
+        showFrame(c + 1);
+        break;
+    }
+}
+
+FramePlanes ImageView::planes()
+{
+    return { yPlane.data(), uPlane.data(), vPlane.data(), rPlane.data(), gPlane.data(),
+        bPlane.data() };
+}
+
+void ImageView::loadYV12Frame()
+{
+    ::loadYV12Frame(path, width, height, currentFrame, gridStep, planes());
+}
+
+void ImageView::loadPlanar422Frame()
+{
+    ::loadPlanar422Frame(path, width, height, currentFrame, gridStep, planes());
+}
+
+void ImageView::drawColor()
+{
+    drawPicture([this](PictureRows out) {
+        renderColor(rPlane.data(), gPlane.data(), bPlane.data(), width, height, out);
+    });
+}
+
+void ImageView::drawY()
+{
+    drawPicture([this](PictureRows out) { renderGrey(yPlane.data(), width, height, out); });
+}
+
+void ImageView::drawU()
+{
+    drawPicture(
+        [this](PictureRows out) { renderChroma(uPlane.data(), format, width, height, out); });
+}
+
+void ImageView::drawV()
+{
+    drawPicture(
+        [this](PictureRows out) { renderChroma(vPlane.data(), format, width, height, out); });
+}
+
+void ImageView::drawR()
+{
+    drawPicture([this](PictureRows out) {
+        renderPrimary(rPlane.data(), Primary::Red, width, height, out);
+    });
+}
+
+void ImageView::drawG()
+{
+    drawPicture([this](PictureRows out) {
+        renderPrimary(gPlane.data(), Primary::Green, width, height, out);
+    });
+}
+
+void ImageView::drawB()
+{
+    drawPicture([this](PictureRows out) {
+        renderPrimary(bPlane.data(), Primary::Blue, width, height, out);
+    });
+}
+
+void ImageView::drawComponent()
+{
+    switch (component) {
+    case Color:
+        drawColor();
+        break;
+    case Y:
+        drawY();
+        break;
+    case U:
+        drawU();
+        break;
+    case V:
+        drawV();
+        break;
+    case R:
+        drawR();
+        break;
+    case G:
+        drawG();
+        break;
+    case B:
+        drawB();
+        break;
+    default:
+        break;
+    }
+}
+
+template <typename Render> void ImageView::drawPicture(Render render)
+{
+    // Dropping the old pixmap first leaves the picture's pixels unshared, so they are
+    // rewritten in place instead of being copied.
+    scene->clear();
+    render(PictureRows { picture.bits(), picture.bytesPerLine() });
+    scene->addPixmap(QPixmap::fromImage(picture));
+    const bool sceneIsNew = ui->gvVideoDisplay->scene() != scene;
+    if (sceneIsNew)
+        ui->gvVideoDisplay->setScene(scene);
+    const bool appearing = !isVisible();
+    show();
+    // Showing delivers the view's pending resize, to which it answers by centring the scene.
+    if (sceneIsNew || appearing)
+        scrollToOrigin();
+}
+
+void ImageView::fitToScreen(WindowSize wanted)
+{
+    const QScreen *on = screen() ? screen() : QGuiApplication::primaryScreen();
+    WindowSize size = wanted;
+    if (on) {
+        const QRect available = on->availableGeometry();
+        size = limitedTo(wanted, { available.width(), available.height() });
+    }
+    setFixedSize(size.width, size.height);
+    QGraphicsView *view = ui->gvVideoDisplay;
+    view->setFixedSize(size.width, size.height);
+    const bool cut = size.width < wanted.width || size.height < wanted.height;
+    view->setDragMode(cut ? QGraphicsView::ScrollHandDrag : QGraphicsView::NoDrag);
+}
+
+void ImageView::scrollToOrigin()
+{
+    QGraphicsView *view = ui->gvVideoDisplay;
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->minimum());
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->minimum());
+}
+
+void ImageView::showReadout(const QPoint &viewportPos)
+{
+    const QPointF scenePoint = ui->gvVideoDisplay->mapToScene(viewportPos);
+    const std::optional<PixelPosition> pixel
+        = pixelAt(scenePoint.x(), scenePoint.y(), width, height);
+    if (!pixel) {
+        pixelLabel->hide();
+        return;
+    }
+    const PixelSample s = samplePixel(planes(), format, width, *pixel);
+    const QPoint corner = pos();
+    pixelLabel->setGeometry(
+        corner.x() + viewportPos.x() + 20, corner.y() + viewportPos.y() + 50, 100, 80);
+    pixelLabel->setText(
+        tr(" X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
+            .arg(QString::number(pixel->x), QString::number(pixel->y), QString::number(s.y),
+                QString::number(s.u), QString::number(s.v), QString::number(s.r),
+                QString::number(s.g), QString::number(s.b)));
+    pixelLabel->show();
+}

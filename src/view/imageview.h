@@ -1,0 +1,89 @@
+#pragma once
+
+#include "frameloader.h"
+#include "videoparameters.h"
+#include "zoomgeometry.h"
+
+#include <QImage>
+#include <QMainWindow>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QGraphicsScene;
+class QLabel;
+class QTimer;
+
+namespace Ui {
+class ImageView;
+}
+
+// The window of one opened video: holds the frame on show and draws one view of it.
+class ImageView : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    enum ComponentView { Color, Y, U, V, R, G, B };
+
+    explicit ImageView(const VideoParameters &parameters, QWidget *parent = nullptr);
+    ~ImageView() override;
+
+    void showFrame(int n);
+    void setComponentView(int view);
+    void setGridStep(int step);
+    std::string videoName() const;
+    void setZoomPercent(int percent);
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    Ui::ImageView *ui;
+    QGraphicsScene *scene;
+    std::string path;
+    std::int32_t scan;
+    std::int32_t format;
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t speed;
+    std::int32_t frameCount;
+    std::vector<std::uint8_t> yPlane;
+    std::vector<std::uint8_t> uPlane;
+    std::vector<std::uint8_t> vPlane;
+    std::vector<std::uint8_t> rPlane;
+    std::vector<std::uint8_t> gPlane;
+    std::vector<std::uint8_t> bPlane;
+    quint16 currentFrame;
+    double zoomFactor;
+    int component;
+    bool tooltipEnabled;
+    std::int32_t gridStep;
+    std::int32_t bounceDirection;
+    QTimer *playTimer;
+    QLabel *pixelLabel;
+
+private slots:
+    void playTimerTimeout();
+
+private:
+    void loadYV12Frame();
+    void loadPlanar422Frame();
+
+    void drawColor();
+    void drawY();
+    void drawU();
+    void drawV();
+    void drawR();
+    void drawG();
+    void drawB();
+
+    void drawComponent();
+    template <typename Render> void drawPicture(Render render);
+    FramePlanes planes();
+    void fitToScreen(WindowSize wanted);
+    void scrollToOrigin();
+    void showReadout(const QPoint &viewportPos);
+
+    // The picture's pixels, reused by every draw; the scene's pixmap shares them.
+    QImage picture;
+};

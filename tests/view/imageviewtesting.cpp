@@ -1,0 +1,99 @@
+#include "imageviewtesting.h"
+
+#include "imageview.h"
+#include "tempdir.h"
+#include "testclips.h"
+
+#include <QApplication>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QMouseEvent>
+
+namespace imageviewtesting {
+
+namespace {
+
+void sendMouse(ImageView &view, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+    Qt::MouseButtons buttons)
+{
+    QWidget *viewport = graphicsView(view)->viewport();
+    QMouseEvent event(type, pos, viewport->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+}
+
+} // namespace
+
+VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t format,
+    std::int32_t width, std::int32_t height, std::int32_t frames)
+{
+    VideoParameters parameters;
+    parameters.path = dir.filePath(name);
+    parameters.format = format;
+    parameters.width = width;
+    parameters.height = height;
+    parameters.speed = 25;
+    parameters.frameCount = frames;
+    if (!testclips::writeClip(parameters.path, format, width, height, frames))
+        parameters.path.clear();
+    return parameters;
+}
+
+QGraphicsView *graphicsView(ImageView &view)
+{
+    return view.findChild<QGraphicsView *>(QStringLiteral("gvVideoDisplay"));
+}
+
+QImage shownPicture(ImageView &view)
+{
+    const QList<QGraphicsItem *> items = view.scene->items();
+    if (items.size() != 1 || items.first()->pos() != QPointF(0, 0))
+        return {};
+    const auto *pixmap = qgraphicsitem_cast<QGraphicsPixmapItem *>(items.first());
+    if (!pixmap)
+        return {};
+    return pixmap->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+viewreference::Planes planesOf(const ImageView &view)
+{
+    return { view.yPlane, view.uPlane, view.vPlane, view.rPlane, view.gPlane, view.bPlane };
+}
+
+int firstWrongPixel(const ImageView &view, const QImage &picture, viewreference::View drawn)
+{
+    if (picture.size() != QSize(view.width, view.height))
+        return 0;
+    const viewreference::Planes planes = planesOf(view);
+    for (int y = 0; y < view.height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        for (int x = 0; x < view.width; ++x) {
+            if (line[x] != viewreference::pixel(planes, drawn, view.format, view.width, x, y))
+                return y * view.width + x;
+        }
+    }
+    return -1;
+}
+
+void moveMouse(ImageView &view, QPoint viewportPos, Qt::MouseButtons buttons)
+{
+    sendMouse(view, QEvent::MouseMove, viewportPos, Qt::NoButton, buttons);
+}
+
+void pressMouse(ImageView &view, QPoint viewportPos)
+{
+    sendMouse(view, QEvent::MouseButtonPress, viewportPos, Qt::LeftButton, Qt::LeftButton);
+}
+
+void releaseMouse(ImageView &view, QPoint viewportPos)
+{
+    sendMouse(view, QEvent::MouseButtonRelease, viewportPos, Qt::LeftButton, Qt::NoButton);
+}
+
+void leaveViewport(ImageView &view)
+{
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(graphicsView(view)->viewport(), &leave);
+}
+
+} // namespace imageviewtesting

@@ -1,0 +1,534 @@
+#include "imageview.h"
+#include "imageviewtesting.h"
+#include "tempdir.h"
+#include "testclips.h"
+#include "testfiles.h"
+#include "yuvreference.h"
+
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+
+using namespace imageviewtesting;
+using testclips::Plane;
+using viewreference::View;
+
+namespace {
+
+constexpr QRgb black = 0xff000000u;
+
+bool allPixelsAre(const QImage &picture, QRgb value)
+{
+    if (picture.isNull())
+        return false;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (picture.pixel(x, y) != value)
+                return false;
+    return true;
+}
+
+bool allSamplesAre(const std::vector<std::uint8_t> &plane, std::uint8_t value)
+{
+    return std::all_of(plane.begin(), plane.end(), [value](std::uint8_t s) { return s == value; });
+}
+
+// Whether the window's Y, U and V planes hold frame `frame` of the clip as written.
+bool planesHoldClipFrame(const ImageView &view, std::int32_t frame)
+{
+    const int w = view.width;
+    const int h = view.height;
+    const int chromaRows = isPlanar422(view.format) ? h : h / 2;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (view.yPlane[std::size_t(y * w + x)]
+                != testclips::clipSample(view.format, w, h, frame, Plane::Y, x, y))
+                return false;
+    for (int y = 0; y < chromaRows; ++y) {
+        for (int x = 0; x < w / 2; ++x) {
+            const auto i = std::size_t(y * (w / 2) + x);
+            if (view.uPlane[i] != testclips::clipSample(view.format, w, h, frame, Plane::U, x, y)
+                || view.vPlane[i]
+                    != testclips::clipSample(view.format, w, h, frame, Plane::V, x, y))
+                return false;
+        }
+    }
+    return true;
+}
+
+// One YV12 frame of the given luma with every U and every V sample alike.
+std::vector<std::uint8_t> yv12Frame(
+    const std::vector<std::uint8_t> &y, std::uint8_t u, std::uint8_t v)
+{
+    const std::size_t chroma = y.size() / 4;
+    std::vector<std::uint8_t> frame(y.size() + 2 * chroma, v);
+    std::copy(y.begin(), y.end(), frame.begin());
+    std::fill_n(frame.begin() + std::ptrdiff_t(y.size()), chroma, u);
+    return frame;
+}
+
+} // namespace
+
+class TestImageView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void newWindowIsHiddenWithBlackPlanes_data();
+    void newWindowIsHiddenWithBlackPlanes();
+    void newWindowIsBuiltAsTheFormSays();
+    void frameIndexIsWrappedAndLimited_data();
+    void frameIndexIsWrappedAndLimited();
+    void videoNameIsThePartAfterTheLastSlash_data();
+    void videoNameIsThePartAfterTheLastSlash();
+    void fileShorterThanOneFrameShowsBlackFrameZero_data();
+    void fileShorterThanOneFrameShowsBlackFrameZero();
+    void unreadableFirstFrameShowsBlack();
+    void unreadableFrameKeepsThePictureUnderTheNewTitle();
+    void framesAreLoadedAndConverted_data();
+    void framesAreLoadedAndConverted();
+    void everyViewMatchesThePlanes_data();
+    void everyViewMatchesThePlanes();
+    void uViewOf4x2YV12DrawsTwoGreyBlocks();
+    void rAndYViewsDrawTheirSample();
+    void unknownViewIsStoredAndDrawsNothing();
+    void newWindowHasNoGrid();
+    void gridStepReloadsTheCurrentFrame();
+    void everyDrawBringsAHiddenWindowBack();
+    void titleBarCloseOnlyHidesTheWindow();
+
+private:
+    TempDir dir;
+};
+
+void TestImageView::initTestCase()
+{
+    Q_INIT_RESOURCE(icons);
+    QVERIFY(dir.isValid());
+}
+
+void TestImageView::newWindowIsHiddenWithBlackPlanes_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("chromaSize");
+
+    QTest::newRow("YV12") << int(YV12) << 352 * 288 / 4;
+    QTest::newRow("UYVY") << int(UYVY) << 352 * 288 / 2;
+    QTest::newRow("Planar422") << int(Planar422) << 352 * 288 / 2;
+}
+
+void TestImageView::newWindowIsHiddenWithBlackPlanes()
+{
+    QFETCH(int, format);
+    QFETCH(int, chromaSize);
+    VideoParameters parameters;
+    parameters.path = "/data/clip.yuv";
+    parameters.scan = Interlaced;
+    parameters.format = format;
+    parameters.width = 352;
+    parameters.height = 288;
+    parameters.speed = 30;
+    parameters.frameCount = 300;
+    ImageView view(parameters);
+
+    QVERIFY(!view.isVisible());
+    QCOMPARE(view.path, std::string("/data/clip.yuv"));
+    QCOMPARE(view.scan, std::int32_t(Interlaced));
+    QCOMPARE(view.format, format);
+    QCOMPARE(view.width, 352);
+    QCOMPARE(view.height, 288);
+    QCOMPARE(view.speed, 30);
+    QCOMPARE(view.frameCount, 300);
+    QCOMPARE(view.currentFrame, quint16(0));
+    QCOMPARE(view.zoomFactor, 1.0);
+    QCOMPARE(view.component, int(ImageView::Color));
+    QCOMPARE(view.tooltipEnabled, false);
+    QCOMPARE(view.gridStep, 0);
+    QCOMPARE(view.bounceDirection, 1);
+    QVERIFY(view.scene->items().isEmpty());
+
+    QCOMPARE(view.yPlane.size(), std::size_t(352 * 288));
+    QCOMPARE(view.uPlane.size(), std::size_t(chromaSize));
+    QCOMPARE(view.vPlane.size(), std::size_t(chromaSize));
+    QCOMPARE(view.rPlane.size(), std::size_t(352 * 288));
+    QCOMPARE(view.gPlane.size(), std::size_t(352 * 288));
+    QCOMPARE(view.bPlane.size(), std::size_t(352 * 288));
+    QVERIFY(allSamplesAre(view.yPlane, 16));
+    QVERIFY(allSamplesAre(view.uPlane, 128));
+    QVERIFY(allSamplesAre(view.vPlane, 128));
+    QVERIFY(allSamplesAre(view.rPlane, 0));
+    QVERIFY(allSamplesAre(view.gPlane, 0));
+    QVERIFY(allSamplesAre(view.bPlane, 0));
+}
+
+void TestImageView::newWindowIsBuiltAsTheFormSays()
+{
+    const VideoParameters parameters = writeClip(dir, "form.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QCOMPARE(view.objectName(), QStringLiteral("ImageView"));
+    QCOMPARE(view.windowTitle(), QStringLiteral("MainWindow"));
+    QGraphicsView *display = graphicsView(view);
+    QVERIFY(display);
+    QCOMPARE(view.centralWidget(), display);
+    QVERIFY(!view.findChild<QLabel *>(QStringLiteral("label")));
+    QVERIFY(!view.findChild<QWidget *>(QStringLiteral("centralwidget")));
+    QCOMPARE(view.parentWidget(), nullptr);
+
+    QCOMPARE(view.minimumSize(), QSize(357, 293));
+    QCOMPARE(view.maximumSize(), QSize(357, 293));
+    QCOMPARE(display->minimumSize(), QSize(357, 293));
+    QCOMPARE(display->maximumSize(), QSize(357, 293));
+    QVERIFY(display->viewport()->hasMouseTracking());
+    QCOMPARE(display->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(display->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(display->backgroundBrush().style(), Qt::Dense1Pattern);
+    QCOMPARE(display->backgroundBrush().color(), QColor(Qt::black));
+
+    QCOMPARE(view.playTimer->interval(), 40);
+    QVERIFY(!view.playTimer->isActive());
+
+    QVERIFY(!view.pixelLabel->isVisible());
+    QCOMPARE(view.pixelLabel->windowType(), Qt::ToolTip);
+    QVERIFY(view.pixelLabel->autoFillBackground());
+    const QString style = view.pixelLabel->styleSheet();
+    QVERIFY(style.contains(QStringLiteral("background-color: yellow;")));
+    QVERIFY(style.contains(QStringLiteral("border-style: solid;")));
+    QVERIFY(style.contains(QStringLiteral("border: 2px solid black;")));
+}
+
+void TestImageView::frameIndexIsWrappedAndLimited_data()
+{
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<int>("shown");
+
+    QTest::newRow("frame 12") << 12 << 12;
+    QTest::newRow("frame 65536 is frame 0") << 65536 << 0;
+    QTest::newRow("frame 65547 is frame 11") << 65547 << 11;
+    QTest::newRow("frame -1 is the last of 300") << -1 << 299;
+    QTest::newRow("frame 1000 is the last of 300") << 1000 << 299;
+    QTest::newRow("frame 299 is the last") << 299 << 299;
+}
+
+void TestImageView::frameIndexIsWrappedAndLimited()
+{
+    QFETCH(int, asked);
+    QFETCH(int, shown);
+    const VideoParameters parameters = writeClip(dir, "clip.yuv", YV12, 4, 2, 300);
+    ImageView view(parameters);
+
+    view.showFrame(asked);
+
+    QCOMPARE(int(view.currentFrame), shown);
+    QCOMPARE(view.windowTitle(), QStringLiteral("clip.yuv - %1/300").arg(shown));
+    QVERIFY(planesHoldClipFrame(view, shown));
+}
+
+void TestImageView::videoNameIsThePartAfterTheLastSlash_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("absolute path") << "/data/clip.yuv"
+                                   << "clip.yuv";
+    QTest::newRow("no slash: the whole path") << "clip.yuv"
+                                              << "clip.yuv";
+    QTest::newRow("backslash does not separate") << "C:\\video\\clip.yuv"
+                                                 << "C:\\video\\clip.yuv";
+    QTest::newRow("trailing slash: empty") << "/data/"
+                                           << "";
+    QTest::newRow("blanks kept") << "/a b/my clip.yuv"
+                                 << "my clip.yuv";
+}
+
+void TestImageView::videoNameIsThePartAfterTheLastSlash()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    VideoParameters parameters;
+    parameters.path = path.toStdString();
+    parameters.width = 4;
+    parameters.height = 2;
+    parameters.frameCount = 300;
+    ImageView view(parameters);
+
+    QCOMPARE(QString::fromStdString(view.videoName()), name);
+    view.showFrame(12);
+    QCOMPARE(view.windowTitle(), name + QStringLiteral(" - 12/300"));
+}
+
+void TestImageView::fileShorterThanOneFrameShowsBlackFrameZero_data()
+{
+    QTest::addColumn<int>("asked");
+
+    QTest::newRow("frame 0") << 0;
+    QTest::newRow("frame 5") << 5;
+    QTest::newRow("frame -1") << -1;
+    QTest::newRow("frame 65535") << 65535;
+}
+
+void TestImageView::fileShorterThanOneFrameShowsBlackFrameZero()
+{
+    QFETCH(int, asked);
+    // 10 bytes of white luma: anything read from the file would show.
+    VideoParameters parameters;
+    parameters.path = dir.filePath("short.yuv");
+    QVERIFY(testfiles::writeFile(parameters.path, std::vector<std::uint8_t>(10, 235)));
+    parameters.width = 4;
+    parameters.height = 2;
+    parameters.frameCount = 0;
+    ImageView view(parameters);
+
+    view.showFrame(asked);
+
+    QCOMPARE(view.currentFrame, quint16(0));
+    QCOMPARE(view.windowTitle(), QStringLiteral("short.yuv - 0/0"));
+    QVERIFY(allSamplesAre(view.yPlane, 16));
+    QVERIFY(allPixelsAre(shownPicture(view), black));
+    QVERIFY(view.isVisible());
+}
+
+void TestImageView::unreadableFirstFrameShowsBlack()
+{
+    VideoParameters parameters;
+    parameters.path = dir.filePath("missing.yuv");
+    parameters.width = 8;
+    parameters.height = 6;
+    parameters.frameCount = 3;
+    ImageView view(parameters);
+
+    view.showFrame(0);
+    QCOMPARE(view.windowTitle(), QStringLiteral("missing.yuv - 0/3"));
+    QVERIFY(allPixelsAre(shownPicture(view), black));
+    view.setComponentView(ImageView::Y);
+    QVERIFY(allPixelsAre(shownPicture(view), qRgb(16, 16, 16)));
+    view.setComponentView(ImageView::V);
+    QVERIFY(allPixelsAre(shownPicture(view), qRgb(128, 128, 128)));
+}
+
+void TestImageView::unreadableFrameKeepsThePictureUnderTheNewTitle()
+{
+    const VideoParameters parameters = writeClip(dir, "gone.yuv", YV12, 8, 6, 3);
+    ImageView view(parameters);
+    view.showFrame(0);
+    const QImage before = shownPicture(view);
+    QVERIFY(testfiles::removeFile(parameters.path));
+
+    view.showFrame(1);
+
+    QCOMPARE(view.windowTitle(), QStringLiteral("gone.yuv - 1/3"));
+    QCOMPARE(shownPicture(view), before);
+    QVERIFY(planesHoldClipFrame(view, 0));
+}
+
+void TestImageView::framesAreLoadedAndConverted_data()
+{
+    QTest::addColumn<int>("format");
+
+    QTest::newRow("YV12") << int(YV12);
+    QTest::newRow("UYVY") << int(UYVY);
+    QTest::newRow("Planar422") << int(Planar422);
+}
+
+void TestImageView::framesAreLoadedAndConverted()
+{
+    QFETCH(int, format);
+    const VideoParameters parameters = writeClip(dir, "load.yuv", format, 8, 6, 3);
+    ImageView view(parameters);
+
+    view.showFrame(2);
+
+    QVERIFY(planesHoldClipFrame(view, 2));
+    const std::size_t luma = view.yPlane.size();
+    std::vector<std::uint8_t> r(luma), g(luma), b(luma);
+    auto convert = format == YV12 ? convertYuv420ToRgbReference : convertYuv422ToRgbReference;
+    convert(view.yPlane.data(), view.uPlane.data(), view.vPlane.data(), r.data(), g.data(),
+        b.data(), 8, 6);
+    QCOMPARE(view.rPlane, r);
+    QCOMPARE(view.gPlane, g);
+    QCOMPARE(view.bPlane, b);
+}
+
+void TestImageView::everyViewMatchesThePlanes_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::addColumn<int>("format");
+
+    const char *viewNames[] = { "Color", "Y", "U", "V", "R", "G", "B" };
+    const struct
+    {
+        const char *name;
+        int format;
+    } formats[] = { { "YV12", YV12 }, { "UYVY", UYVY }, { "Planar422", Planar422 } };
+    for (int view = 0; view < 7; ++view)
+        for (const auto &format : formats)
+            QTest::addRow("%s view of %s", viewNames[view], format.name) << view << format.format;
+}
+
+void TestImageView::everyViewMatchesThePlanes()
+{
+    QFETCH(int, view);
+    QFETCH(int, format);
+    const VideoParameters parameters = writeClip(dir, "views.yuv", format, 10, 6, 2);
+    ImageView window(parameters);
+    window.showFrame(1);
+
+    window.setComponentView(view);
+
+    QCOMPARE(window.component, view);
+    QCOMPARE(window.windowTitle(), QStringLiteral("views.yuv - 1/2"));
+    QCOMPARE(firstWrongPixel(window, shownPicture(window), View(view)), -1);
+    // A later frame is drawn in the same view.
+    window.showFrame(0);
+    QVERIFY(planesHoldClipFrame(window, 0));
+    QCOMPARE(firstWrongPixel(window, shownPicture(window), View(view)), -1);
+}
+
+void TestImageView::uViewOf4x2YV12DrawsTwoGreyBlocks()
+{
+    VideoParameters parameters;
+    parameters.path = dir.filePath("u.yuv");
+    const std::vector<std::uint8_t> frame { 100, 100, 100, 100, 100, 100, 100, 100, 10, 20, 128,
+        128 };
+    QVERIFY(testfiles::writeFile(parameters.path, frame));
+    parameters.width = 4;
+    parameters.height = 2;
+    parameters.frameCount = 1;
+    ImageView view(parameters);
+    view.showFrame(0);
+
+    view.setComponentView(ImageView::U);
+
+    const QImage picture = shownPicture(view);
+    for (int y = 0; y < 2; ++y) {
+        QCOMPARE(picture.pixel(0, y), qRgb(10, 10, 10));
+        QCOMPARE(picture.pixel(1, y), qRgb(10, 10, 10));
+        QCOMPARE(picture.pixel(2, y), qRgb(20, 20, 20));
+        QCOMPARE(picture.pixel(3, y), qRgb(20, 20, 20));
+    }
+}
+
+void TestImageView::rAndYViewsDrawTheirSample()
+{
+    // Luma 188 on neutral chroma converts to R = G = B = 200.
+    VideoParameters parameters;
+    parameters.path = dir.filePath("ry.yuv");
+    QVERIFY(testfiles::writeFile(parameters.path, yv12Frame({ 188, 200, 16, 235 }, 128, 128)));
+    parameters.width = 2;
+    parameters.height = 2;
+    parameters.frameCount = 1;
+    ImageView view(parameters);
+    view.showFrame(0);
+    QCOMPARE(view.rPlane[0], std::uint8_t(200));
+
+    view.setComponentView(ImageView::R);
+    QCOMPARE(shownPicture(view).pixel(0, 0), qRgb(200, 0, 0));
+    view.setComponentView(ImageView::Y);
+    QCOMPARE(shownPicture(view).pixel(1, 0), qRgb(200, 200, 200));
+    QCOMPARE(shownPicture(view).pixel(1, 1), qRgb(235, 235, 235));
+}
+
+void TestImageView::unknownViewIsStoredAndDrawsNothing()
+{
+    const VideoParameters parameters = writeClip(dir, "seven.yuv", YV12, 8, 6, 3);
+    ImageView view(parameters);
+    view.showFrame(0);
+    const QGraphicsItem *item = view.scene->items().value(0);
+    const QImage before = shownPicture(view);
+
+    view.setComponentView(7);
+    QCOMPARE(view.component, 7);
+    QCOMPARE(view.scene->items().value(0), item);
+
+    view.hide();
+    view.showFrame(1);
+    QCOMPARE(view.windowTitle(), QStringLiteral("seven.yuv - 1/3"));
+    QCOMPARE(view.scene->items().value(0), item);
+    QCOMPARE(shownPicture(view), before);
+    QVERIFY(!view.isVisible());
+}
+
+void TestImageView::newWindowHasNoGrid()
+{
+    const VideoParameters parameters = writeClip(dir, "nogrid.yuv", YV12, 16, 16, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    QCOMPARE(view.gridStep, 0);
+    QVERIFY(planesHoldClipFrame(view, 0));
+}
+
+void TestImageView::gridStepReloadsTheCurrentFrame()
+{
+    const VideoParameters parameters = writeClip(dir, "grid.yuv", YV12, 16, 16, 2);
+    ImageView view(parameters);
+    view.showFrame(1);
+    // Frame 1 changes on disk: only a reload can show the new bytes.
+    std::vector<std::uint8_t> changed(16 * 16 * 3 / 2, 50);
+    QVERIFY(testfiles::writeAt(parameters.path, 16 * 16 * 3 / 2, changed.data(), changed.size()));
+
+    view.setGridStep(8);
+
+    QCOMPARE(view.gridStep, 8);
+    QCOMPARE(view.currentFrame, quint16(1));
+    QCOMPARE(view.windowTitle(), QStringLiteral("grid.yuv - 1/2"));
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const bool onLine = x % 8 == 0 || y % 8 == 0;
+            QCOMPARE(int(view.yPlane[std::size_t(y * 16 + x)]), onLine ? 200 : 50);
+        }
+    }
+    QVERIFY(allSamplesAre(view.uPlane, 50));
+    QCOMPARE(firstWrongPixel(view, shownPicture(view), View::Color), -1);
+
+    view.setGridStep(0);
+    QVERIFY(allSamplesAre(view.yPlane, 50));
+}
+
+void TestImageView::everyDrawBringsAHiddenWindowBack()
+{
+    const VideoParameters parameters = writeClip(dir, "hidden.yuv", YV12, 8, 6, 3);
+    ImageView view(parameters);
+    view.showFrame(0);
+    QVERIFY(view.isVisible());
+
+    view.hide();
+    view.showFrame(1);
+    QVERIFY(view.isVisible());
+
+    view.hide();
+    view.setComponentView(ImageView::G);
+    QVERIFY(view.isVisible());
+
+    view.hide();
+    view.setGridStep(2);
+    QVERIFY(view.isVisible());
+}
+
+void TestImageView::titleBarCloseOnlyHidesTheWindow()
+{
+    const VideoParameters parameters = writeClip(dir, "close.yuv", YV12, 8, 6, 3);
+    auto *view = new ImageView(parameters);
+    QPointer<ImageView> guard(view);
+    view->showFrame(2);
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+
+    QVERIFY(view->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!guard.isNull());
+    QVERIFY(!view->isVisible());
+    QCOMPARE(view->currentFrame, quint16(2));
+
+    view->showFrame(0);
+    QVERIFY(view->isVisible());
+    delete view;
+}
+
+QTEST_MAIN(TestImageView)
+#include "test_imageview.moc"

@@ -1,0 +1,418 @@
+#include "imageview.h"
+#include "imageviewtesting.h"
+#include "tempdir.h"
+#include "testfiles.h"
+
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
+#include <QtTest>
+
+using namespace imageviewtesting;
+
+namespace {
+
+QString readout(int x, int y, const ImageView &view, std::size_t chroma)
+{
+    const auto i = std::size_t(y * view.width + x);
+    return QStringLiteral(
+        " X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
+        .arg(x)
+        .arg(y)
+        .arg(view.yPlane[i])
+        .arg(view.uPlane[chroma])
+        .arg(view.vPlane[chroma])
+        .arg(view.rPlane[i])
+        .arg(view.gPlane[i])
+        .arg(view.bPlane[i]);
+}
+
+QSize availableSize(ImageView &view)
+{
+    return view.screen()->availableGeometry().size();
+}
+
+} // namespace
+
+class TestImageViewZoom : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void zoomResizesWindowAndView_data();
+    void zoomResizesWindowAndView();
+    void zoomInForceRedrawsNothing_data();
+    void zoomInForceRedrawsNothing();
+    void zoomRedrawsFromMemory();
+    void highZoomStaysOnTheScreen();
+    void largeFrameStaysOnTheScreenAtFullSize();
+    void pictureStaysAtTheViewportCorner_data();
+    void pictureStaysAtTheViewportCorner();
+    void leftDragPansALargePicture();
+    void zoomAfterPanningReturnsToTheCorner();
+    void zoomBeforeTheFirstFrameKeepsTheCorner();
+    void readoutFollowsThePointer_data();
+    void readoutFollowsThePointer();
+    void readoutShowsTheGridLine();
+    void readoutTakesTheConversionsChroma_data();
+    void readoutTakesTheConversionsChroma();
+    void readoutHidesOutsideThePicture_data();
+    void readoutHidesOutsideThePicture();
+    void leavingTheViewportHidesTheReadout();
+    void switchingTheReadoutOffHidesAtTheNextMove();
+    void readoutReadsThePannedPixel();
+
+private:
+    TempDir dir;
+};
+
+void TestImageViewZoom::initTestCase()
+{
+    Q_INIT_RESOURCE(icons);
+    QVERIFY(dir.isValid());
+}
+
+void TestImageViewZoom::zoomResizesWindowAndView_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QSize>("size");
+
+    QTest::newRow("150 %") << 150 << QSize(533, 437);
+    QTest::newRow("12 %") << 12 << QSize(47, 39);
+    QTest::newRow("50 %") << 50 << QSize(181, 149);
+}
+
+void TestImageViewZoom::zoomResizesWindowAndView()
+{
+    QFETCH(int, percent);
+    QFETCH(QSize, size);
+    const VideoParameters parameters = writeClip(dir, "cif.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+
+    view.setZoomPercent(percent);
+
+    QCOMPARE(view.zoomFactor, percent / 100.0);
+    QGraphicsView *display = graphicsView(view);
+    QCOMPARE(display->transform(), QTransform::fromScale(percent / 100.0, percent / 100.0));
+    QCOMPARE(view.minimumSize(), size);
+    QCOMPARE(view.maximumSize(), size);
+    QCOMPARE(display->minimumSize(), size);
+    QCOMPARE(display->maximumSize(), size);
+
+    view.setZoomPercent(100);
+    QCOMPARE(view.zoomFactor, 1.0);
+    QCOMPARE(display->transform(), QTransform());
+    QCOMPARE(view.maximumSize(), QSize(357, 293));
+}
+
+void TestImageViewZoom::zoomInForceRedrawsNothing_data()
+{
+    QTest::addColumn<int>("percent");
+
+    QTest::newRow("100 % again") << 100;
+    QTest::newRow("110 %, 10 points away") << 110;
+    QTest::newRow("90 %, 10 points away") << 90;
+    QTest::newRow("0 %") << 0;
+    QTest::newRow("-100 %") << -100;
+}
+
+void TestImageViewZoom::zoomInForceRedrawsNothing()
+{
+    QFETCH(int, percent);
+    const VideoParameters parameters = writeClip(dir, "cif.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    const QGraphicsItem *item = view.scene->items().value(0);
+    view.hide();
+
+    view.setZoomPercent(percent);
+
+    // A redraw would have replaced the pixmap and shown the window.
+    QVERIFY(!view.isVisible());
+    QCOMPARE(view.scene->items().value(0), item);
+    QCOMPARE(view.zoomFactor, 1.0);
+    QCOMPARE(view.maximumSize(), QSize(357, 293));
+}
+
+void TestImageViewZoom::zoomRedrawsFromMemory()
+{
+    const VideoParameters parameters = writeClip(dir, "memory.yuv", YV12, 64, 32, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.setComponentView(ImageView::V);
+    const QImage before = shownPicture(view);
+    QVERIFY(testfiles::removeFile(parameters.path));
+    view.hide();
+
+    view.setZoomPercent(400);
+
+    QVERIFY(view.isVisible());
+    QCOMPARE(shownPicture(view), before);
+    QCOMPARE(view.component, int(ImageView::V));
+}
+
+void TestImageViewZoom::highZoomStaysOnTheScreen()
+{
+    const VideoParameters parameters = writeClip(dir, "hd.yuv", YV12, 1920, 1080, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+
+    view.setZoomPercent(3200);
+
+    const QSize available = availableSize(view);
+    QGraphicsView *display = graphicsView(view);
+    QCOMPARE(view.maximumSize(), available);
+    QCOMPARE(display->maximumSize(), available);
+    QCOMPARE(display->transform(), QTransform::fromScale(32, 32));
+    QCOMPARE(display->dragMode(), QGraphicsView::ScrollHandDrag);
+    QCOMPARE(display->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+
+    view.setZoomPercent(12);
+    QCOMPARE(view.maximumSize(), QSize(235, 134));
+    QCOMPARE(display->dragMode(), QGraphicsView::NoDrag);
+}
+
+void TestImageViewZoom::largeFrameStaysOnTheScreenAtFullSize()
+{
+    VideoParameters parameters;
+    parameters.path = dir.filePath("uhd.yuv");
+    parameters.width = 3840;
+    parameters.height = 2160;
+    parameters.frameCount = 1;
+    ImageView view(parameters);
+
+    const QSize available = availableSize(view);
+    QCOMPARE(view.maximumSize(), QSize(3845, 2165).boundedTo(available));
+    QCOMPARE(graphicsView(view)->maximumSize(), QSize(3845, 2165).boundedTo(available));
+}
+
+void TestImageViewZoom::pictureStaysAtTheViewportCorner_data()
+{
+    QTest::addColumn<int>("percent");
+
+    QTest::newRow("100 %") << 100;
+    QTest::newRow("12 %") << 12;
+    QTest::newRow("200 %") << 200;
+    QTest::newRow("3200 %") << 3200;
+}
+
+void TestImageViewZoom::pictureStaysAtTheViewportCorner()
+{
+    QFETCH(int, percent);
+    const VideoParameters parameters = writeClip(dir, "corner.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.setZoomPercent(percent);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    QGraphicsView *display = graphicsView(view);
+    QCOMPARE(display->mapFromScene(QPointF(0, 0)), QPoint(0, 0));
+    QCOMPARE(display->mapToScene(QPoint(0, 0)), QPointF(0, 0));
+}
+
+void TestImageViewZoom::leftDragPansALargePicture()
+{
+    const VideoParameters parameters = writeClip(dir, "pan.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.setZoomPercent(1600);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QGraphicsView *display = graphicsView(view);
+
+    pressMouse(view, QPoint(300, 300));
+    moveMouse(view, QPoint(200, 250), Qt::LeftButton);
+    releaseMouse(view, QPoint(200, 250));
+
+    QCOMPARE(
+        display->horizontalScrollBar()->value() - display->horizontalScrollBar()->minimum(), 100);
+    QCOMPARE(display->verticalScrollBar()->value() - display->verticalScrollBar()->minimum(), 50);
+    QCOMPARE(display->mapToScene(QPoint(0, 0)), QPointF(100 / 16.0, 50 / 16.0));
+}
+
+void TestImageViewZoom::zoomAfterPanningReturnsToTheCorner()
+{
+    const VideoParameters parameters = writeClip(dir, "repan.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.setZoomPercent(1600);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    pressMouse(view, QPoint(300, 300));
+    moveMouse(view, QPoint(100, 100), Qt::LeftButton);
+    releaseMouse(view, QPoint(100, 100));
+
+    view.setZoomPercent(3200);
+
+    QCOMPARE(graphicsView(view)->mapToScene(QPoint(0, 0)), QPointF(0, 0));
+}
+
+void TestImageViewZoom::zoomBeforeTheFirstFrameKeepsTheCorner()
+{
+    const VideoParameters parameters = writeClip(dir, "early.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    // The zoom draws the black planes and so shows the window before any frame.
+    view.setZoomPercent(800);
+    QVERIFY(view.isVisible());
+
+    view.showFrame(0);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    QCOMPARE(graphicsView(view)->mapToScene(QPoint(0, 0)), QPointF(0, 0));
+}
+
+void TestImageViewZoom::readoutFollowsThePointer_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<QPoint>("pixel");
+
+    QTest::newRow("200 % at (101, 51)") << 200 << QPoint(101, 51) << QPoint(50, 25);
+    QTest::newRow("12 % at (10, 10)") << 12 << QPoint(10, 10) << QPoint(83, 83);
+    QTest::newRow("100 % at the origin") << 100 << QPoint(0, 0) << QPoint(0, 0);
+    QTest::newRow("100 % at the last pixel") << 100 << QPoint(351, 287) << QPoint(351, 287);
+    QTest::newRow("150 % at (3, 3)") << 150 << QPoint(3, 3) << QPoint(2, 2);
+}
+
+void TestImageViewZoom::readoutFollowsThePointer()
+{
+    QFETCH(int, percent);
+    QFETCH(QPoint, pointer);
+    QFETCH(QPoint, pixel);
+    const VideoParameters parameters = writeClip(dir, "readout.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.setZoomPercent(percent);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.tooltipEnabled = true;
+
+    moveMouse(view, pointer);
+
+    QVERIFY(view.pixelLabel->isVisible());
+    const std::size_t chroma = std::size_t((pixel.y() / 2) * 176 + pixel.x() / 2);
+    QCOMPARE(view.pixelLabel->text(), readout(pixel.x(), pixel.y(), view, chroma));
+    const QPoint corner = view.pos();
+    QCOMPARE(view.pixelLabel->geometry(),
+        QRect(corner.x() + pointer.x() + 20, corner.y() + pointer.y() + 50, 100, 80));
+}
+
+void TestImageViewZoom::readoutShowsTheGridLine()
+{
+    const VideoParameters parameters = writeClip(dir, "gridline.yuv", YV12, 64, 32, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.setGridStep(8);
+    view.tooltipEnabled = true;
+
+    moveMouse(view, QPoint(16, 5));
+
+    QVERIFY(
+        view.pixelLabel->text().startsWith(QStringLiteral(" X = 16\n Y = 5\n\n Y = 200   R = ")));
+}
+
+void TestImageViewZoom::readoutTakesTheConversionsChroma_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("chroma");
+
+    QTest::newRow("YV12 pixel (5, 3)") << int(YV12) << 178;
+    QTest::newRow("UYVY pixel (5, 3)") << int(UYVY) << 530;
+    QTest::newRow("Planar422 pixel (5, 3)") << int(Planar422) << 530;
+}
+
+void TestImageViewZoom::readoutTakesTheConversionsChroma()
+{
+    QFETCH(int, format);
+    QFETCH(int, chroma);
+    const VideoParameters parameters = writeClip(dir, "chroma.yuv", format, 352, 288, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.tooltipEnabled = true;
+
+    moveMouse(view, QPoint(5, 3));
+
+    QCOMPARE(view.pixelLabel->text(), readout(5, 3, view, std::size_t(chroma)));
+}
+
+void TestImageViewZoom::readoutHidesOutsideThePicture_data()
+{
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QPoint>("pointer");
+
+    QTest::newRow("right margin at 100 %") << 100 << QPoint(352, 10);
+    QTest::newRow("bottom margin at 100 %") << 100 << QPoint(10, 288);
+    QTest::newRow("right margin at 200 %") << 200 << QPoint(704, 10);
+    QTest::newRow("bottom margin at 12 %") << 12 << QPoint(10, 35);
+}
+
+void TestImageViewZoom::readoutHidesOutsideThePicture()
+{
+    QFETCH(int, percent);
+    QFETCH(QPoint, pointer);
+    const VideoParameters parameters = writeClip(dir, "margin.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.setZoomPercent(percent);
+    view.tooltipEnabled = true;
+    moveMouse(view, QPoint(1, 1));
+    QVERIFY(view.pixelLabel->isVisible());
+
+    moveMouse(view, pointer);
+
+    QVERIFY(!view.pixelLabel->isVisible());
+}
+
+void TestImageViewZoom::leavingTheViewportHidesTheReadout()
+{
+    const VideoParameters parameters = writeClip(dir, "leave.yuv", YV12, 64, 32, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.tooltipEnabled = true;
+    moveMouse(view, QPoint(3, 3));
+    QVERIFY(view.pixelLabel->isVisible());
+
+    leaveViewport(view);
+
+    QVERIFY(!view.pixelLabel->isVisible());
+}
+
+void TestImageViewZoom::switchingTheReadoutOffHidesAtTheNextMove()
+{
+    const VideoParameters parameters = writeClip(dir, "off.yuv", YV12, 64, 32, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.tooltipEnabled = true;
+    moveMouse(view, QPoint(3, 3));
+    const QString shown = view.pixelLabel->text();
+
+    view.tooltipEnabled = false;
+    QVERIFY(view.pixelLabel->isVisible());
+
+    moveMouse(view, QPoint(4, 4));
+    QVERIFY(!view.pixelLabel->isVisible());
+    QCOMPARE(view.pixelLabel->text(), shown);
+}
+
+void TestImageViewZoom::readoutReadsThePannedPixel()
+{
+    const VideoParameters parameters = writeClip(dir, "panned.yuv", YV12, 352, 288, 1);
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.setZoomPercent(1600);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.tooltipEnabled = true;
+    pressMouse(view, QPoint(400, 300));
+    moveMouse(view, QPoint(80, 140), Qt::LeftButton);
+    releaseMouse(view, QPoint(80, 140));
+
+    // Panned by (320, 160) viewport pixels, 20 and 10 frame pixels at 1600 %.
+    moveMouse(view, QPoint(33, 17));
+
+    const std::size_t chroma = std::size_t((11 / 2) * 176 + 22 / 2);
+    QCOMPARE(view.pixelLabel->text(), readout(22, 11, view, chroma));
+}
+
+QTEST_MAIN(TestImageViewZoom)
+#include "test_imageviewzoom.moc"

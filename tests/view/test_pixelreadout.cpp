@@ -1,0 +1,114 @@
+#include "pixelreadout.h"
+#include "videoparameters.h"
+
+#include <QtTest>
+
+#include <vector>
+
+class TestPixelReadout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pointMapsToThePixelContainingIt_data();
+    void pointMapsToThePixelContainingIt();
+    void pointsOffTheFrameHaveNoPixel_data();
+    void pointsOffTheFrameHaveNoPixel();
+    void chromaIndexIsTheConversionsSample_data();
+    void chromaIndexIsTheConversionsSample();
+    void sampleReadsAllSixPlanes();
+};
+
+void TestPixelReadout::pointMapsToThePixelContainingIt_data()
+{
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("row");
+
+    QTest::newRow("origin") << 0.0 << 0.0 << 0 << 0;
+    QTest::newRow("(101, 51) at 200 %") << 50.5 << 25.5 << 50 << 25;
+    QTest::newRow("(10, 10) at 12 %") << 10 / 0.12 << 10 / 0.12 << 83 << 83;
+    QTest::newRow("just inside the last pixel") << 351.999 << 287.999 << 351 << 287;
+}
+
+void TestPixelReadout::pointMapsToThePixelContainingIt()
+{
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(int, column);
+    QFETCH(int, row);
+    const std::optional<PixelPosition> pixel = pixelAt(x, y, 352, 288);
+    QVERIFY(pixel.has_value());
+    QCOMPARE(pixel->x, column);
+    QCOMPARE(pixel->y, row);
+}
+
+void TestPixelReadout::pointsOffTheFrameHaveNoPixel_data()
+{
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+
+    QTest::newRow("right margin") << 352.0 << 10.0;
+    QTest::newRow("bottom margin") << 10.0 << 288.0;
+    QTest::newRow("corner of the margin") << 356.0 << 292.0;
+    QTest::newRow("left of the frame") << -0.5 << 10.0;
+    QTest::newRow("above the frame") << 10.0 << -0.001;
+    QTest::newRow("not a number") << std::nan("") << 10.0;
+}
+
+void TestPixelReadout::pointsOffTheFrameHaveNoPixel()
+{
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QVERIFY(!pixelAt(x, y, 352, 288).has_value());
+}
+
+void TestPixelReadout::chromaIndexIsTheConversionsSample_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<int>("index");
+
+    QTest::newRow("YV12 (5, 3)") << int(YV12) << 5 << 3 << 178;
+    QTest::newRow("UYVY (5, 3) takes its own row") << int(UYVY) << 5 << 3 << 530;
+    QTest::newRow("Planar422 (5, 3) takes its own row") << int(Planar422) << 5 << 3 << 530;
+    QTest::newRow("YV12 (4, 2) shares with (5, 3)") << int(YV12) << 4 << 2 << 178;
+    QTest::newRow("UYVY (5, 2) differs from (5, 3)") << int(UYVY) << 5 << 2 << 354;
+    QTest::newRow("YV12 last pixel is the last sample") << int(YV12) << 351 << 287 << 25343;
+    QTest::newRow("Planar422 last pixel is the last sample")
+        << int(Planar422) << 351 << 287 << 50687;
+}
+
+void TestPixelReadout::chromaIndexIsTheConversionsSample()
+{
+    QFETCH(int, format);
+    QFETCH(int, x);
+    QFETCH(int, y);
+    QFETCH(int, index);
+    QCOMPARE(chromaIndex(format, 352, { x, y }), std::size_t(index));
+}
+
+void TestPixelReadout::sampleReadsAllSixPlanes()
+{
+    // 4x2 4:2:2: luma index 6 for (2, 1), chroma index 1 * 2 + 1 = 3.
+    std::vector<std::uint8_t> y(8, 0), u(4, 0), v(4, 0), r(8, 0), g(8, 0), b(8, 0);
+    y[6] = 11;
+    u[3] = 22;
+    v[3] = 33;
+    r[6] = 44;
+    g[6] = 55;
+    b[6] = 66;
+    const FramePlanes planes { y.data(), u.data(), v.data(), r.data(), g.data(), b.data() };
+    const PixelSample s = samplePixel(planes, UYVY, 4, { 2, 1 });
+    QCOMPARE(s.y, std::uint8_t(11));
+    QCOMPARE(s.u, std::uint8_t(22));
+    QCOMPARE(s.v, std::uint8_t(33));
+    QCOMPARE(s.r, std::uint8_t(44));
+    QCOMPARE(s.g, std::uint8_t(55));
+    QCOMPARE(s.b, std::uint8_t(66));
+}
+
+QTEST_APPLESS_MAIN(TestPixelReadout)
+#include "test_pixelreadout.moc"

@@ -1,0 +1,227 @@
+#include "testclips.h"
+#include "videoparameters.h"
+#include "viewreference.h"
+#include "viewrenderer.h"
+
+#include <QtTest>
+
+#include <cstring>
+#include <vector>
+
+using viewreference::View;
+
+namespace {
+
+constexpr std::uint8_t sentinel = 0xa5;
+// Extra bytes after each row, which no renderer may touch.
+constexpr std::ptrdiff_t rowPadding = 12;
+
+viewreference::Planes clipPlanes(std::int32_t format, std::int32_t width, std::int32_t height)
+{
+    viewreference::Planes p;
+    const std::size_t luma = lumaPlaneSize(width, height);
+    const std::size_t chroma = chromaPlaneSize(format, width, height);
+    std::vector<std::uint8_t> *const planes[] = { &p.y, &p.u, &p.v, &p.r, &p.g, &p.b };
+    const std::size_t sizes[] = { luma, chroma, chroma, luma, luma, luma };
+    std::int64_t offset = 0;
+    for (int i = 0; i < 6; ++i) {
+        planes[i]->resize(sizes[i]);
+        testclips::fillClipBytes(planes[i]->data(), sizes[i], 7, offset);
+        offset += static_cast<std::int64_t>(sizes[i]);
+    }
+    return p;
+}
+
+void render(const viewreference::Planes &p, View view, std::int32_t format, std::int32_t width,
+    std::int32_t height, PictureRows out)
+{
+    switch (view) {
+    case View::Color:
+        return renderColor(p.r.data(), p.g.data(), p.b.data(), width, height, out);
+    case View::Y:
+        return renderGrey(p.y.data(), width, height, out);
+    case View::U:
+        return renderChroma(p.u.data(), format, width, height, out);
+    case View::V:
+        return renderChroma(p.v.data(), format, width, height, out);
+    case View::R:
+        return renderPrimary(p.r.data(), Primary::Red, width, height, out);
+    case View::G:
+        return renderPrimary(p.g.data(), Primary::Green, width, height, out);
+    case View::B:
+        return renderPrimary(p.b.data(), Primary::Blue, width, height, out);
+    }
+}
+
+// A buffer of uint32 so the rows are aligned as a QImage's are.
+struct Picture
+{
+    Picture(std::int32_t width, std::int32_t height)
+        : stride(std::ptrdiff_t { width } * 4 + rowPadding)
+        , words(static_cast<std::size_t>(stride * height / 4))
+    {
+        std::memset(words.data(), sentinel, words.size() * 4);
+    }
+    std::uint8_t *bytes() { return reinterpret_cast<std::uint8_t *>(words.data()); }
+    std::uint32_t at(std::int32_t x, std::int32_t y)
+    {
+        std::uint32_t value;
+        std::memcpy(&value, bytes() + stride * y + x * 4, 4);
+        return value;
+    }
+
+    std::ptrdiff_t stride;
+    std::vector<std::uint32_t> words;
+};
+
+} // namespace
+
+class TestViewRenderer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyPixelMatchesTheFormula_data();
+    void everyPixelMatchesTheFormula();
+    void everySampleValueKeepsItsChannel_data();
+    void everySampleValueKeepsItsChannel();
+    void chromaOf420CoversTwoByTwoBlocks();
+    void chromaOf422CoversTwoByOneBlocks();
+    void primariesKeepTheOtherChannelsAtZero();
+};
+
+void TestViewRenderer::everyPixelMatchesTheFormula_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+
+    const char *viewNames[] = { "Color", "Y", "U", "V", "R", "G", "B" };
+    const struct
+    {
+        const char *name;
+        int format;
+    } formats[] = { { "YV12", YV12 }, { "UYVY", UYVY }, { "Planar422", Planar422 } };
+    const struct
+    {
+        int width, height;
+    } sizes[] = { { 2, 2 }, { 4, 2 }, { 22, 6 }, { 66, 34 } };
+    for (int view = 0; view < 7; ++view) {
+        for (const auto &format : formats) {
+            for (const auto &size : sizes) {
+                QTest::addRow(
+                    "%s view of %dx%d %s", viewNames[view], size.width, size.height, format.name)
+                    << view << format.format << size.width << size.height;
+            }
+        }
+    }
+}
+
+void TestViewRenderer::everyPixelMatchesTheFormula()
+{
+    QFETCH(int, view);
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    const viewreference::Planes planes = clipPlanes(format, width, height);
+    Picture picture(width, height);
+
+    render(planes, View(view), format, width, height, { picture.bytes(), picture.stride });
+
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t expected
+                = viewreference::pixel(planes, View(view), format, width, x, y);
+            if (picture.at(x, y) != expected)
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(picture.at(x, y), 8, 16)
+                                     .arg(expected, 8, 16)));
+        }
+        const std::uint8_t *padding = picture.bytes() + picture.stride * y + width * 4;
+        for (int i = 0; i < rowPadding; ++i)
+            QCOMPARE(padding[i], sentinel);
+    }
+}
+
+void TestViewRenderer::everySampleValueKeepsItsChannel_data()
+{
+    QTest::addColumn<int>("view");
+
+    QTest::newRow("Color") << int(View::Color);
+    QTest::newRow("Y") << int(View::Y);
+    QTest::newRow("U") << int(View::U);
+    QTest::newRow("R") << int(View::R);
+    QTest::newRow("G") << int(View::G);
+    QTest::newRow("B") << int(View::B);
+}
+
+void TestViewRenderer::everySampleValueKeepsItsChannel()
+{
+    QFETCH(int, view);
+    // Each plane runs through all 256 values, shifted against the others, in rows
+    // long enough for the vector path.
+    constexpr int width = 512;
+    constexpr int height = 2;
+    viewreference::Planes planes = clipPlanes(YV12, width, height);
+    for (std::size_t i = 0; i < planes.y.size(); ++i) {
+        planes.y[i] = std::uint8_t(i);
+        planes.r[i] = std::uint8_t(i + 85);
+        planes.g[i] = std::uint8_t(i + 170);
+        planes.b[i] = std::uint8_t(255 - i);
+    }
+    for (std::size_t i = 0; i < planes.u.size(); ++i)
+        planes.u[i] = std::uint8_t(i);
+    Picture picture(width, height);
+
+    render(planes, View(view), YV12, width, height, { picture.bytes(), picture.stride });
+
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            QCOMPARE(picture.at(x, y), viewreference::pixel(planes, View(view), YV12, width, x, y));
+}
+
+void TestViewRenderer::chromaOf420CoversTwoByTwoBlocks()
+{
+    const std::uint8_t u[] = { 10, 20 };
+    Picture picture(4, 2);
+    renderChroma(u, YV12, 4, 2, { picture.bytes(), picture.stride });
+    for (int y = 0; y < 2; ++y) {
+        QCOMPARE(picture.at(0, y), 0xff0a0a0au);
+        QCOMPARE(picture.at(1, y), 0xff0a0a0au);
+        QCOMPARE(picture.at(2, y), 0xff141414u);
+        QCOMPARE(picture.at(3, y), 0xff141414u);
+    }
+}
+
+void TestViewRenderer::chromaOf422CoversTwoByOneBlocks()
+{
+    const std::uint8_t u[] = { 10, 20, 30, 40 };
+    Picture picture(4, 2);
+    renderChroma(u, Planar422, 4, 2, { picture.bytes(), picture.stride });
+    const std::uint32_t expected[2][4] = { { 0xff0a0a0au, 0xff0a0a0au, 0xff141414u, 0xff141414u },
+        { 0xff1e1e1eu, 0xff1e1e1eu, 0xff282828u, 0xff282828u } };
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            QCOMPARE(picture.at(x, y), expected[y][x]);
+}
+
+void TestViewRenderer::primariesKeepTheOtherChannelsAtZero()
+{
+    const std::uint8_t samples[] = { 200, 0, 255, 1 };
+    Picture picture(2, 2);
+    renderPrimary(samples, Primary::Red, 2, 2, { picture.bytes(), picture.stride });
+    QCOMPARE(picture.at(0, 0), 0xffc80000u);
+    QCOMPARE(picture.at(1, 0), 0xff000000u);
+    renderPrimary(samples, Primary::Green, 2, 2, { picture.bytes(), picture.stride });
+    QCOMPARE(picture.at(0, 1), 0xff00ff00u);
+    renderPrimary(samples, Primary::Blue, 2, 2, { picture.bytes(), picture.stride });
+    QCOMPARE(picture.at(1, 1), 0xff000001u);
+    renderGrey(samples, 2, 2, { picture.bytes(), picture.stride });
+    QCOMPARE(picture.at(0, 0), 0xffc8c8c8u);
+}
+
+QTEST_APPLESS_MAIN(TestViewRenderer)
+#include "test_viewrenderer.moc"
