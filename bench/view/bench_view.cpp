@@ -1,0 +1,144 @@
+#include "frameloader.h"
+#include "imageview.h"
+#include "tempdir.h"
+#include "testclips.h"
+#include "videoparameters.h"
+
+#include <QApplication>
+#include <QPixmap>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int clipFrames = 4;
+
+// One clip per frame size, written and read once so every run finds it in the page cache.
+const VideoParameters &clip(int width, int height)
+{
+    static TempDir dir;
+    static std::map<std::pair<int, int>, VideoParameters> clips;
+    VideoParameters &parameters = clips[{ width, height }];
+    if (parameters.path.empty()) {
+        parameters.path
+            = dir.filePath(std::to_string(width) + "x" + std::to_string(height) + ".yuv");
+        parameters.format = YV12;
+        parameters.width = width;
+        parameters.height = height;
+        parameters.frameCount = clipFrames;
+        if (!testclips::writeClip(parameters.path, YV12, width, height, clipFrames))
+            std::fprintf(stderr, "cannot write %s\n", parameters.path.c_str());
+        std::vector<char> buffer(1 << 20);
+        if (std::FILE *file = std::fopen(parameters.path.c_str(), "rb")) {
+            while (std::fread(buffer.data(), 1, buffer.size(), file) > 0) { }
+            std::fclose(file);
+        }
+    }
+    return parameters;
+}
+
+void setFrameRate(benchmark::State &state)
+{
+    state.counters["frames/s"]
+        = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The core alone: read, convert, nothing drawn.
+void BM_LoadAndConvert(benchmark::State &state)
+{
+    const VideoParameters &parameters = clip(int(state.range(0)), int(state.range(1)));
+    const std::size_t luma = lumaPlaneSize(parameters.width, parameters.height);
+    const std::size_t chroma = chromaPlaneSize(YV12, parameters.width, parameters.height);
+    std::vector<std::uint8_t> y(luma), u(chroma), v(chroma), r(luma), g(luma), b(luma);
+    const FramePlanes planes { y.data(), u.data(), v.data(), r.data(), g.data(), b.data() };
+    int frame = 0;
+    for (auto _ : state) {
+        loadYV12Frame(parameters.path, parameters.width, parameters.height, frame, 0, planes);
+        benchmark::ClobberMemory();
+        frame = (frame + 1) % clipFrames;
+    }
+    setFrameRate(state);
+}
+
+// What a playback tick costs the window: load, convert, draw the picture into the scene.
+void BM_ShowFrame(benchmark::State &state)
+{
+    ImageView view(clip(int(state.range(0)), int(state.range(1))));
+    view.showFrame(0);
+    int frame = 1;
+    for (auto _ : state) {
+        view.showFrame(frame);
+        frame = (frame + 1) % clipFrames;
+    }
+    setFrameRate(state);
+}
+
+// The same with the window painted after each frame (offscreen, at the window's size).
+void BM_ShowFrameAndPaint(benchmark::State &state)
+{
+    ImageView view(clip(int(state.range(0)), int(state.range(1))));
+    view.showFrame(0);
+    QApplication::processEvents();
+    int frame = 1;
+    for (auto _ : state) {
+        view.showFrame(frame);
+        view.repaint();
+        frame = (frame + 1) % clipFrames;
+    }
+    setFrameRate(state);
+}
+
+// The conversion QPixmap::fromImage makes from an image that is not in the screen's format.
+void BM_PixmapFromImage(benchmark::State &state)
+{
+    const auto format = QImage::Format(state.range(2));
+    QImage image(int(state.range(0)), int(state.range(1)), format);
+    image.fill(Qt::darkCyan);
+    for (auto _ : state) {
+        QPixmap pixmap = QPixmap::fromImage(image);
+        benchmark::DoNotOptimize(pixmap);
+    }
+    state.SetLabel(format == QImage::Format_RGB32 ? "RGB32" : "RGB888");
+}
+
+void frameSizes(benchmark::internal::Benchmark *b)
+{
+    b->Args({ 1920, 1080 })->Args({ 3840, 2160 });
+    b->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+}
+
+void imageFormats(benchmark::internal::Benchmark *b)
+{
+    for (const QImage::Format format : { QImage::Format_RGB888, QImage::Format_RGB32 }) {
+        b->Args({ 1920, 1080, format })->Args({ 3840, 2160, format });
+    }
+    b->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+}
+
+} // namespace
+
+BENCHMARK(BM_LoadAndConvert)->Apply(frameSizes);
+BENCHMARK(BM_ShowFrame)->Apply(frameSizes);
+BENCHMARK(BM_ShowFrameAndPaint)->Apply(frameSizes);
+BENCHMARK(BM_PixmapFromImage)->Apply(imageFormats);
+
+int main(int argc, char **argv)
+{
+    // The figures are for the offscreen platform unless the caller chose another.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(icons);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

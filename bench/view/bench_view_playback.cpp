@@ -1,0 +1,132 @@
+// Plays two 3840x2160 YV12 videos together for ten seconds and prints how many
+// frames each window showed per second. Meant for a real X server, e.g.
+//   QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1920x1080x24" ./bench_view_playback
+
+#include "imageview.h"
+#include "mainwindow.h"
+#include "tempdir.h"
+#include "testclips.h"
+#include "videoparameters.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QGraphicsView>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int width = 3840;
+constexpr int height = 2160;
+constexpr int clipFrames = 10;
+constexpr int playMilliseconds = 10000;
+
+// Counts the frames a window draws and how many of them reach the screen: a paint
+// of the viewport after a new frame is one frame shown.
+class FrameCounter : public QObject
+{
+public:
+    explicit FrameCounter(ImageView &view)
+        : view(view)
+    {
+        connect(&view, &QWidget::windowTitleChanged, this, [this] {
+            ++drawn;
+            pending = true;
+        });
+        view.findChild<QGraphicsView *>(QStringLiteral("gvVideoDisplay"))
+            ->viewport()
+            ->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && pending) {
+            ++shown;
+            pending = false;
+        }
+        return false;
+    }
+
+    ImageView &view;
+    int drawn = 0;
+    int shown = 0;
+    bool pending = false;
+};
+
+VideoParameters writeClip(const TempDir &dir, const std::string &name)
+{
+    VideoParameters parameters;
+    parameters.path = dir.filePath(name);
+    parameters.format = YV12;
+    parameters.width = width;
+    parameters.height = height;
+    parameters.frameCount = clipFrames;
+    if (!testclips::writeClip(parameters.path, YV12, width, height, clipFrames))
+        parameters.path.clear();
+    // Read once so that playback finds the file in the page cache.
+    std::vector<char> buffer(1 << 20);
+    if (std::FILE *file = std::fopen(parameters.path.c_str(), "rb")) {
+        while (std::fread(buffer.data(), 1, buffer.size(), file) > 0) { }
+        std::fclose(file);
+    }
+    return parameters;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(icons);
+    TempDir dir;
+    const VideoParameters first = writeClip(dir, "first.yuv");
+    const VideoParameters second = writeClip(dir, "second.yuv");
+    if (first.path.empty() || second.path.empty()) {
+        std::fprintf(stderr, "cannot write the clips under %s\n", dir.path().c_str());
+        return 1;
+    }
+
+    MainWindow::instance().findChild<QCheckBox *>(QStringLiteral("cbLoopNormal"))->setChecked(true);
+    std::vector<std::unique_ptr<ImageView>> views;
+    views.push_back(std::make_unique<ImageView>(first));
+    views.push_back(std::make_unique<ImageView>(second));
+    std::vector<std::unique_ptr<FrameCounter>> counters;
+    for (const auto &view : views) {
+        view->showFrame(0);
+        if (!QTest::qWaitForWindowExposed(view.get()))
+            std::fprintf(stderr, "window not exposed\n");
+        counters.push_back(std::make_unique<FrameCounter>(*view));
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    for (const auto &view : views)
+        view->playTimer->start();
+    QTimer::singleShot(playMilliseconds, &app, [&views] {
+        for (const auto &view : views)
+            view->playTimer->stop();
+        QApplication::quit();
+    });
+    QApplication::exec();
+    const double seconds = double(clock.elapsed()) / 1000.0;
+
+    std::printf("platform %s, %d videos of %dx%d YV12 played together for %.2f s\n",
+        qPrintable(QApplication::platformName()), int(views.size()), width, height, seconds);
+    for (std::size_t i = 0; i < counters.size(); ++i) {
+        const FrameCounter &c = *counters[i];
+        std::printf("video %zu: %d frames drawn, %d shown: %.1f frames shown per second "
+                    "(window %dx%d)\n",
+            i + 1, c.drawn, c.shown, c.shown / seconds, c.view.size().width(),
+            c.view.size().height());
+    }
+    views.clear();
+    MainWindow::releaseInstance();
+    return 0;
+}
