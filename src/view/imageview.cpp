@@ -6,6 +6,7 @@
 #include "viewrenderer.h"
 #include "zoomgeometry.h"
 
+#include <QFile>
 #include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QLabel>
@@ -116,7 +117,8 @@ void ImageView::showFrame(int n)
             loadPlanar422Frame();
     }
 
-    setWindowTitle(QString::fromLatin1(videoName().c_str()) + QLatin1String(" - ")
+    // The path holds the file name's bytes as QFile::encodeName gave them.
+    setWindowTitle(QFile::decodeName(QByteArray::fromStdString(videoName())) + QLatin1String(" - ")
         + QString::number(currentFrame) + QLatin1Char('/') + QString::number(frameCount));
     drawComponent();
 }

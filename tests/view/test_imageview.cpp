@@ -246,6 +246,8 @@ void TestImageView::videoNameIsThePartAfterTheLastSlash_data()
                                            << "";
     QTest::newRow("blanks kept") << "/a b/my clip.yuv"
                                  << "my clip.yuv";
+    QTest::newRow("accented name")
+        << QStringLiteral("/data/cl\u00e9.yuv") << QStringLiteral("cl\u00e9.yuv");
 }
 
 void TestImageView::videoNameIsThePartAfterTheLastSlash()
@@ -253,13 +255,13 @@ void TestImageView::videoNameIsThePartAfterTheLastSlash()
     QFETCH(QString, path);
     QFETCH(QString, name);
     VideoParameters parameters;
-    parameters.path = path.toStdString();
+    parameters.path = QFile::encodeName(path).toStdString();
     parameters.width = 4;
     parameters.height = 2;
     parameters.frameCount = 300;
     ImageView view(parameters);
 
-    QCOMPARE(QString::fromStdString(view.videoName()), name);
+    QCOMPARE(QFile::decodeName(QByteArray::fromStdString(view.videoName())), name);
     view.showFrame(12);
     QCOMPARE(view.windowTitle(), name + QStringLiteral(" - 12/300"));
 }
