@@ -93,17 +93,7 @@ void ImageOpenDialog::on_bbConfirmation_accepted()
         return;
     record.speed = numberIn(ui->leImageSpeed);
     record.scan = ui->comboBoxScan->currentIndex() == 1 ? Interlaced : Progressive;
-    switch (ui->comboBoxFormat->currentIndex()) {
-    case 1:
-        record.format = UYVY;
-        break;
-    case 2:
-        record.format = Planar422;
-        break;
-    default:
-        record.format = YV12;
-        break;
-    }
+    record.format = ui->comboBoxFormat->currentIndex() == 1 ? UYVY : YV12;
     record.frameCount
         = ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
 
