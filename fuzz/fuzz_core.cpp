@@ -1,0 +1,267 @@
+// libFuzzer target over the frame pipeline: size validation, frame loading with the
+// grid, every conversion kernel and the pixel readout, checked against plain rules.
+//
+// Input: a 28-byte header of little-endian fields, then the bytes of the video file.
+//   int32 width, int32 height, int32 format, int32 gridStep, uint32 frame,
+//   int32 pointX, int32 pointY (readout point in quarter pixels)
+
+#include "frameloader.h"
+#include "pixelreadout.h"
+#include "videoparameters.h"
+#include "yuvconvert.h"
+#include "yuvreference.h"
+#include "yuvrowkernel.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Larger frames are validated but not loaded: a 16384 x 16384 frame takes seconds
+// per input and would starve the search.
+constexpr std::int64_t maxLoadedPixels = 1 << 18;
+
+// Planes start with this byte so that any sample the loader did not write shows.
+constexpr std::uint8_t untouched = 0xa5;
+
+struct Header
+{
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t format = 0;
+    std::int32_t gridStep = 0;
+    std::uint32_t frame = 0;
+    std::int32_t pointX = 0;
+    std::int32_t pointY = 0;
+};
+
+constexpr std::size_t headerSize = 28;
+
+void require(bool condition, const char *what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "fuzz_core: %s\n", what);
+        std::abort();
+    }
+}
+
+std::int32_t fieldAt(const std::uint8_t *data, std::size_t index)
+{
+    std::uint32_t value = 0;
+    for (int byte = 3; byte >= 0; --byte)
+        value = (value << 8) | data[index * 4 + static_cast<std::size_t>(byte)];
+    std::int32_t result;
+    std::memcpy(&result, &value, sizeof result);
+    return result;
+}
+
+Header readHeader(const std::uint8_t *data)
+{
+    Header h;
+    h.width = fieldAt(data, 0);
+    h.height = fieldAt(data, 1);
+    h.format = fieldAt(data, 2);
+    h.gridStep = fieldAt(data, 3);
+    h.frame = static_cast<std::uint32_t>(fieldAt(data, 4));
+    h.pointX = fieldAt(data, 5);
+    h.pointY = fieldAt(data, 6);
+    return h;
+}
+
+bool dimensionAccepted(std::int32_t value)
+{
+    return value > 0 && value <= 16384 && value % 2 == 0;
+}
+
+void checkValidation(const Header &h, std::int64_t fileSize)
+{
+    const bool accepted = dimensionAccepted(h.width) && dimensionAccepted(h.height);
+    require(checkFrameSize(h.width, h.height).ok() == accepted, "checkFrameSize disagrees");
+
+    const std::int32_t size = frameSize(h.format, h.width, h.height);
+    const std::int64_t pixels = std::int64_t { h.width } * h.height;
+    const std::int64_t exact = isPlanar422(h.format) ? 2 * pixels : pixels + pixels / 2;
+    require(size == 0 || size == exact, "frameSize is neither exact nor 0");
+    if (accepted)
+        require(size == exact, "frameSize of an accepted size is not exact");
+
+    const std::int32_t count = frameCount(fileSize, size);
+    require(count >= 0, "negative frame count");
+    if (size > 0)
+        require(count == fileSize / size, "frameCount is not the whole frames");
+}
+
+// The video file as a memory file reached through /proc, so no input touches the disk.
+class MemoryFile
+{
+public:
+    MemoryFile(const std::uint8_t *data, std::size_t size)
+        : fd_(memfd_create("fuzz_core", MFD_CLOEXEC))
+    {
+        require(fd_ >= 0, "memfd_create failed");
+        require(size == 0 || ::write(fd_, data, size) == static_cast<ssize_t>(size), "write failed");
+        path_ = "/proc/self/fd/" + std::to_string(fd_);
+    }
+    ~MemoryFile() { ::close(fd_); }
+    MemoryFile(const MemoryFile &) = delete;
+    MemoryFile &operator=(const MemoryFile &) = delete;
+    const std::string &path() const { return path_; }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+struct Planes
+{
+    std::vector<std::uint8_t> y, u, v, r, g, b;
+
+    Planes(std::int32_t format, std::int32_t width, std::int32_t height)
+        : y(lumaPlaneSize(width, height), untouched)
+        , u(chromaPlaneSize(format, width, height), untouched)
+        , v(chromaPlaneSize(format, width, height), untouched)
+        , r(y.size(), untouched)
+        , g(y.size(), untouched)
+        , b(y.size(), untouched)
+    {
+    }
+    FramePlanes pointers()
+    {
+        return { y.data(), u.data(), v.data(), r.data(), g.data(), b.data() };
+    }
+};
+
+// What the planes must hold after a load: the frame's bytes that the file has,
+// `untouched` past its end, and grid lines of 200 in the luma.
+Planes expectedPlanes(const Header &h, std::int32_t format, const std::uint8_t *file,
+    std::int64_t fileSize)
+{
+    Planes expected(format, h.width, h.height);
+    std::int64_t at = std::int64_t { h.frame } * frameSize(format, h.width, h.height);
+    for (std::vector<std::uint8_t> *plane : { &expected.y, &expected.u, &expected.v }) {
+        for (std::uint8_t &sample : *plane) {
+            if (at < fileSize)
+                sample = file[at];
+            ++at;
+        }
+    }
+    if (h.gridStep > 0) {
+        for (std::int32_t row = 0; row < h.height; ++row) {
+            for (std::int32_t column = 0; column < h.width; ++column) {
+                if (row % h.gridStep == 0 || column % h.gridStep == 0)
+                    expected.y[static_cast<std::size_t>(row) * h.width + column] = 200;
+            }
+        }
+    }
+    return expected;
+}
+
+LoadResult expectedResult(const Header &h, std::int32_t format, std::int64_t fileSize)
+{
+    const std::int64_t size = frameSize(format, h.width, h.height);
+    const std::int64_t start = std::int64_t { h.frame } * size;
+    if (start >= fileSize)
+        return LoadResult::Nothing;
+    return start + size <= fileSize ? LoadResult::Complete : LoadResult::Partial;
+}
+
+using Conversion = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *,
+    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int);
+using ReferenceConversion = void (*)(const std::uint8_t *, const std::uint8_t *,
+    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int);
+
+// Every row kernel this processor can run, each completed by the portable loop,
+// must give the reference's bytes, and so must the loader's own conversion.
+void checkConversions(const Header &h, const Planes &loaded, bool planar422)
+{
+    const Conversion convert = planar422 ? convertYuv422ToRgbWith : convertYuv420ToRgbWith;
+    const ReferenceConversion reference
+        = planar422 ? convertYuv422ToRgbReference : convertYuv420ToRgbReference;
+    Planes wanted = loaded;
+    reference(loaded.y.data(), loaded.u.data(), loaded.v.data(), wanted.r.data(),
+        wanted.g.data(), wanted.b.data(), h.width, h.height);
+    require(loaded.r == wanted.r && loaded.g == wanted.g && loaded.b == wanted.b,
+        "the loader's conversion differs from the reference");
+
+    std::vector<RowKernel> kernels { convertRowsNone };
+#if defined(ZENTAVO_X86_KERNELS)
+    kernels.push_back(convertRowsSse2);
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        kernels.push_back(convertRowsAvx2);
+#endif
+    for (RowKernel kernel : kernels) {
+        Planes out(planar422 ? Planar422 : YV12, h.width, h.height);
+        convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), out.r.data(),
+            out.g.data(), out.b.data(), h.width, h.height);
+        require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
+            "a row kernel differs from the reference");
+    }
+}
+
+// The readout of the fuzzed point reads inside the planes and pairs the luma and
+// chroma that the conversion paired.
+void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
+{
+    const double x = h.pointX / 4.0;
+    const double y = h.pointY / 4.0;
+    const std::optional<PixelPosition> pixel = pixelAt(x, y, h.width, h.height);
+    const bool inside = x >= 0 && x < h.width && y >= 0 && y < h.height;
+    require(pixel.has_value() == inside, "pixelAt disagrees about the frame's edge");
+    if (!pixel)
+        return;
+    require(pixel->x == static_cast<std::int32_t>(x) && pixel->y == static_cast<std::int32_t>(y),
+        "pixelAt picked another pixel");
+    require(chromaIndex(format, h.width, *pixel) < loaded.u.size(), "chroma index off the plane");
+    const PixelSample s = samplePixel(loaded.pointers(), format, h.width, *pixel);
+    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v);
+    require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
+}
+
+void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
+{
+    const bool planar422 = isPlanar422(h.format);
+    if (h.format != YV12 && !planar422)
+        return;
+    const std::int32_t format = planar422 ? Planar422 : YV12;
+    const MemoryFile video(file, fileSize);
+    Planes loaded(format, h.width, h.height);
+    const auto frame = static_cast<std::int32_t>(h.frame & 0x7fffffffu);
+    const LoadResult result = planar422
+        ? loadPlanar422Frame(video.path(), h.width, h.height, frame, h.gridStep, loaded.pointers())
+        : loadYV12Frame(video.path(), h.width, h.height, frame, h.gridStep, loaded.pointers());
+
+    Header asLoaded = h;
+    asLoaded.frame = static_cast<std::uint32_t>(frame);
+    const auto size = static_cast<std::int64_t>(fileSize);
+    require(result == expectedResult(asLoaded, format, size), "wrong load result");
+    const Planes expected = expectedPlanes(asLoaded, format, file, size);
+    require(loaded.y == expected.y, "wrong luma after the load");
+    require(loaded.u == expected.u && loaded.v == expected.v, "wrong chroma after the load");
+    checkConversions(h, loaded, planar422);
+    checkReadout(h, loaded, format);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < headerSize)
+        return 0;
+    const Header h = readHeader(data);
+    const std::uint8_t *file = data + headerSize;
+    const std::size_t fileSize = size - headerSize;
+    checkValidation(h, static_cast<std::int64_t>(fileSize));
+    if (!checkFrameSize(h.width, h.height).ok()
+        || std::int64_t { h.width } * h.height > maxLoadedPixels)
+        return 0;
+    checkLoad(h, file, fileSize);
+    return 0;
+}
