@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libbenchmark-dev
     xvfb xauth
+    clang libclang-rt-14-dev
 )
 
 install_missing() {
@@ -53,6 +54,7 @@ test)
     run_tests build
     build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTAVO_SANITIZE=ON -DZENTAVO_BENCH=OFF
     run_tests build-asan
+    fuzz/run.sh
     ;;
 *)
     echo "usage: $0 run|test" >&2
