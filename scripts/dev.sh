@@ -9,7 +9,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libbenchmark-dev
-    xvfb xauth
+    xvfb xauth xdotool imagemagick
     clang libclang-rt-14-dev
 )
 

@@ -1,0 +1,366 @@
+#include "referencepicture.h"
+#include "tempdir.h"
+#include "testclips.h"
+#include "videoparameters.h"
+#include "xdriver.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <QtTest>
+
+using namespace xdriver;
+using referencepicture::Layout;
+
+namespace {
+
+const QString mainTitle = QStringLiteral("Zentavo v1\\.1");
+const QString chooserTitle = QStringLiteral("Choose a file to open");
+const QString dialogTitle = QStringLiteral("Video parameters");
+constexpr int windowTimeoutMs = 20000;
+constexpr int pictureTimeoutMs = 10000;
+
+// Centres of the main window's controls, from the geometry in its form; the main window
+// has no menu or status bar, so form coordinates are window coordinates.
+QPoint centreOf(int x, int y, int width, int height)
+{
+    return QPoint(x + width / 2, y + height / 2);
+}
+const QPoint openButton = centreOf(14, 11, 40, 40);
+const QPoint goToStartButton = centreOf(286, 10, 41, 21);
+const QPoint playButton = centreOf(414, 10, 40, 21);
+const QPoint stopButton = centreOf(458, 10, 41, 21);
+const QPoint stepForwardButton = centreOf(501, 10, 40, 21);
+const QPoint goToEndButton = centreOf(586, 10, 41, 21);
+// Check boxes and radio buttons answer on their indicator, at the left of their geometry.
+const QPoint colourButton(554 + 3 + 7, 88 + 20 + 8);
+const QPoint uButton(554 + 3 + 7, 88 + 57 + 8);
+const QPoint gridBox(555 + 7, 211 + 8);
+const QPoint gridCombo = centreOf(554, 227, 69, 16);
+
+// In the parameters dialog the fields sit in a group box on the tab widget's first page,
+// which starts below the tab bar: 2 pixels in and 26 down with the Fusion style.
+const QPoint tabPage(10 + 2, 10 + 26);
+const QPoint widthField = tabPage + QPoint(12, 20) + centreOf(60, 64, 81, 20);
+
+// The graphics view's frame: picture pixel (0, 0) lands on window pixel (1, 1).
+const QPoint pictureOrigin(1, 1);
+
+// Compares the picture inside a grabbed window with the reference; empty when equal.
+QString pictureMismatch(const QImage &window, const QImage &reference)
+{
+    if (window.isNull())
+        return QStringLiteral("no picture of the window could be taken");
+    const QRect wanted(pictureOrigin, reference.size());
+    if (!window.rect().contains(wanted))
+        return QStringLiteral("window of %1x%2 is too small")
+            .arg(window.width())
+            .arg(window.height());
+    int wrong = 0;
+    QString first;
+    for (int y = 0; y < reference.height(); ++y) {
+        for (int x = 0; x < reference.width(); ++x) {
+            const QRgb shown = window.pixel(pictureOrigin + QPoint(x, y));
+            const QRgb expected = reference.pixel(x, y);
+            if (qRed(shown) == qRed(expected) && qGreen(shown) == qGreen(expected)
+                && qBlue(shown) == qBlue(expected))
+                continue;
+            if (wrong++ == 0) {
+                first = QStringLiteral("(%1, %2) shows %3 %4 %5, expected %6 %7 %8")
+                            .arg(x)
+                            .arg(y)
+                            .arg(qRed(shown))
+                            .arg(qGreen(shown))
+                            .arg(qBlue(shown))
+                            .arg(qRed(expected))
+                            .arg(qGreen(expected))
+                            .arg(qBlue(expected));
+            }
+        }
+    }
+    return wrong == 0 ? QString()
+                      : QStringLiteral("%1 pixels differ, first %2").arg(wrong).arg(first);
+}
+
+// The window repaints after its title changes, so the picture is polled, not grabbed once.
+QString awaitPicture(const WindowId &window, const QImage &reference)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QString mismatch;
+    do {
+        mismatch = pictureMismatch(grab(window), reference);
+        if (mismatch.isEmpty())
+            return mismatch;
+        QThread::msleep(50);
+    } while (clock.elapsed() < pictureTimeoutMs);
+    return mismatch;
+}
+
+int frameInTitle(const QString &title)
+{
+    static const QRegularExpression pattern(QStringLiteral(" - (\\d+)/\\d+$"));
+    const QRegularExpressionMatch match = pattern.match(title);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// Polls the title until it names a frame above `frame`; returns the frame it names then.
+int awaitFrameAbove(const WindowId &window, int frame)
+{
+    QElapsedTimer clock;
+    clock.start();
+    int shown = -1;
+    do {
+        shown = frameInTitle(windowTitle(window));
+        if (shown > frame)
+            break;
+        QThread::msleep(10);
+    } while (clock.elapsed() < windowTimeoutMs);
+    return shown;
+}
+
+struct Clip
+{
+    QString name;
+    QString path;
+    Layout layout = Layout::Yuv420;
+    int width = 0;
+    int height = 0;
+    int frames = 0;
+    QByteArray bytes;
+
+    QString title(int frame) const
+    {
+        return name + QStringLiteral(" - %1/%2").arg(frame).arg(frames);
+    }
+    QImage picture(int frame, int gridStep = 0) const
+    {
+        return referencepicture::colour(bytes, layout, width, height, frame, gridStep);
+    }
+};
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void openStepPlayViewAndQuit_data();
+    void openStepPlayViewAndQuit();
+
+private:
+    bool startProgram();
+    bool openThroughTheDialogs(const Clip &clip, const QString &formatKey);
+    void checkStepping(const WindowId &main, const WindowId &video, const Clip &clip);
+    void checkPlayAndStop(const WindowId &main, const WindowId &video, const Clip &clip);
+    void checkUViewAndGrid(const WindowId &main, const WindowId &video, const Clip &clip);
+    void quitAndCheckExit(const WindowId &main);
+
+    TempDir dir;
+    QProcess program;
+};
+
+void TestEndToEnd::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    QVERIFY2(!qEnvironmentVariableIsEmpty("DISPLAY"), "no X display: run under xvfb-run");
+}
+
+// A failed check leaves the program running; the next row needs a fresh one.
+void TestEndToEnd::cleanup()
+{
+    if (program.state() != QProcess::NotRunning) {
+        program.kill();
+        program.waitForFinished();
+    }
+}
+
+void TestEndToEnd::openStepPlayViewAndQuit_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("formatKey");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("frames");
+
+    QTest::newRow("YV12 64x48, 60 frames") << "e2e 420.yuv" << int(YV12) << "Y" << 64 << 48 << 60;
+    QTest::newRow("UYVY 96x32, 50 frames") << "e2e 422.yuv" << int(UYVY) << "U" << 96 << 32 << 50;
+}
+
+void TestEndToEnd::openStepPlayViewAndQuit()
+{
+    QFETCH(QString, name);
+    QFETCH(int, format);
+    QFETCH(QString, formatKey);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, frames);
+
+    Clip clip;
+    clip.name = name;
+    clip.path = QString::fromStdString(dir.filePath(name.toStdString()));
+    clip.layout = format == YV12 ? Layout::Yuv420 : Layout::Planar422;
+    clip.width = width;
+    clip.height = height;
+    clip.frames = frames;
+    QVERIFY(testclips::writeClip(clip.path.toStdString(), format, width, height, frames));
+    QFile file(clip.path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    clip.bytes = file.readAll();
+
+    QVERIFY(startProgram());
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main, "the main window did not appear");
+    QVERIFY(openThroughTheDialogs(clip, formatKey));
+
+    const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
+    QVERIFY2(video, qPrintable(QStringLiteral("no window titled \"%1\"").arg(clip.title(0))));
+    QCOMPARE(windowGeometry(*video).size(), QSize(width + 5, height + 5));
+    QCOMPARE(awaitPicture(*video, clip.picture(0)), QString());
+
+    checkStepping(*main, *video, clip);
+    if (QTest::currentTestFailed())
+        return;
+    checkPlayAndStop(*main, *video, clip);
+    if (QTest::currentTestFailed())
+        return;
+    if (format == YV12)
+        checkUViewAndGrid(*main, *video, clip);
+    if (QTest::currentTestFailed())
+        return;
+    quitAndCheckExit(*main);
+}
+
+bool TestEndToEnd::startProgram()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    // Qt's own file chooser, whatever desktop integration the machine has installed.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORMTHEME"), QStringLiteral("generic"));
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(QString::fromStdString(dir.path()));
+    program.start(QStringLiteral(ZENTAVO_EXECUTABLE), QStringList());
+    return program.waitForStarted();
+}
+
+bool TestEndToEnd::openThroughTheDialogs(const Clip &clip, const QString &formatKey)
+{
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    click(*main, openButton);
+    if (!waitForWindow(escapedForPattern(chooserTitle), windowTimeoutMs)) {
+        qWarning("the file chooser did not open");
+        return false;
+    }
+    typeText(clip.path);
+    // The completer's popup may take the first Return; the chooser then needs another.
+    bool chosen = false;
+    for (int attempt = 0; attempt < 3 && !chosen; ++attempt) {
+        pressKey(QStringLiteral("Return"));
+        chosen = waitForNoWindow(escapedForPattern(chooserTitle), 3000);
+    }
+    if (!chosen) {
+        qWarning("the file chooser did not take the typed path");
+        return false;
+    }
+
+    const auto dialog = waitForWindow(escapedForPattern(dialogTitle), windowTimeoutMs);
+    if (!dialog) {
+        qWarning("the parameters dialog did not open");
+        return false;
+    }
+    // Width, height, speed, scan and format follow one another in the focus chain.
+    click(*dialog, widthField);
+    pressKey(QStringLiteral("ctrl+a"));
+    typeText(QString::number(clip.width));
+    pressKey(QStringLiteral("Tab"));
+    typeText(QString::number(clip.height));
+    pressKey(QStringLiteral("Tab"));
+    typeText(QStringLiteral("25"));
+    pressKey(QStringLiteral("Tab"));
+    pressKey(QStringLiteral("Tab"));
+    typeText(formatKey);
+    pressKey(QStringLiteral("Return"));
+    if (!waitForNoWindow(escapedForPattern(dialogTitle), windowTimeoutMs)) {
+        qWarning("the parameters dialog did not accept the answer");
+        return false;
+    }
+    return true;
+}
+
+void TestEndToEnd::checkStepping(const WindowId &main, const WindowId &video, const Clip &clip)
+{
+    click(main, stepForwardButton);
+    QVERIFY2(waitForTitle(video, clip.title(1), windowTimeoutMs), qPrintable(windowTitle(video)));
+    QCOMPARE(awaitPicture(video, clip.picture(1)), QString());
+
+    click(main, goToEndButton);
+    const int last = clip.frames - 1;
+    QVERIFY2(
+        waitForTitle(video, clip.title(last), windowTimeoutMs), qPrintable(windowTitle(video)));
+    QCOMPARE(awaitPicture(video, clip.picture(last)), QString());
+}
+
+void TestEndToEnd::checkPlayAndStop(const WindowId &main, const WindowId &video, const Clip &clip)
+{
+    click(main, goToStartButton);
+    QVERIFY(waitForTitle(video, clip.title(0), windowTimeoutMs));
+
+    // Neither loop box is ticked: playback would run up to the last frame and stop there.
+    click(main, playButton);
+    const int early = awaitFrameAbove(video, 0);
+    QVERIFY2(early > 0, qPrintable(windowTitle(video)));
+    QVERIFY2(awaitFrameAbove(video, early) > early, qPrintable(windowTitle(video)));
+    click(main, stopButton);
+    // Ticks already queued before the click may still land; after that, nothing moves.
+    QThread::msleep(200);
+    const QString stopped = windowTitle(video);
+    const int frame = frameInTitle(stopped);
+    QVERIFY2(frame > early && frame < clip.frames - 1, qPrintable(stopped));
+    QThread::msleep(400);
+    QCOMPARE(windowTitle(video), stopped);
+    QCOMPARE(awaitPicture(video, clip.picture(frame)), QString());
+}
+
+void TestEndToEnd::checkUViewAndGrid(const WindowId &main, const WindowId &video, const Clip &clip)
+{
+    const int frame = frameInTitle(windowTitle(video));
+    click(main, uButton);
+    QCOMPARE(awaitPicture(
+                 video, referencepicture::uPlane420(clip.bytes, clip.width, clip.height, frame)),
+        QString());
+    click(main, colourButton);
+    QCOMPARE(awaitPicture(video, clip.picture(frame)), QString());
+
+    // The box alone gives no grid while the combo reads "none"; "8x8" then draws lines
+    // every 8 pixels.
+    click(main, gridBox);
+    QCOMPARE(awaitPicture(video, clip.picture(frame)), QString());
+    const QStringList before = visibleWindows(QStringLiteral(".*"));
+    click(main, gridCombo);
+    QVERIFY2(waitForNewWindow(before, windowTimeoutMs), "the grid combo's list did not open");
+    // Typing picks the entry by its first letters, wherever the list's highlight starts.
+    typeText(QStringLiteral("8x8"));
+    pressKey(QStringLiteral("Return"));
+    QCOMPARE(awaitPicture(video, clip.picture(frame, 8)), QString());
+    QCOMPARE(windowTitle(video), clip.title(frame));
+}
+
+void TestEndToEnd::quitAndCheckExit(const WindowId &main)
+{
+    requestClose(main);
+    QVERIFY2(program.waitForFinished(windowTimeoutMs),
+        "the program did not end after its window closed");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+    QCOMPARE(visibleWindows(QStringLiteral(".+")), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "test_e2e.moc"

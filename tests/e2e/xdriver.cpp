@@ -1,0 +1,183 @@
+#include "xdriver.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <X11/Xlib.h>
+
+#include <memory>
+
+namespace xdriver {
+
+namespace {
+
+constexpr int pollMs = 25;
+
+QByteArray run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000))
+        qFatal("%s did not finish", qPrintable(program));
+    return process.readAllStandardOutput();
+}
+
+QByteArray xdotool(const QStringList &arguments)
+{
+    return run(QStringLiteral("xdotool"), arguments);
+}
+
+struct DisplayCloser
+{
+    void operator()(Display *display) const { XCloseDisplay(display); }
+};
+
+} // namespace
+
+QStringList visibleWindows(const QString &titlePattern)
+{
+    const QString output
+        = QString::fromUtf8(xdotool({ QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+            QStringLiteral("--name"), QLatin1Char('^') + titlePattern + QLatin1Char('$') }));
+    return output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString windowTitle(const WindowId &window)
+{
+    return QString::fromUtf8(xdotool({ QStringLiteral("getwindowname"), window })).trimmed();
+}
+
+QRect windowGeometry(const WindowId &window)
+{
+    const QString output = QString::fromUtf8(
+        xdotool({ QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window }));
+    QRect geometry;
+    for (const QString &line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString name = line.section(QLatin1Char('='), 0, 0);
+        const int value = line.section(QLatin1Char('='), 1).toInt();
+        if (name == QLatin1String("X"))
+            geometry.moveLeft(value);
+        else if (name == QLatin1String("Y"))
+            geometry.moveTop(value);
+        else if (name == QLatin1String("WIDTH"))
+            geometry.setWidth(value);
+        else if (name == QLatin1String("HEIGHT"))
+            geometry.setHeight(value);
+    }
+    return geometry;
+}
+
+std::optional<WindowId> waitForWindow(const QString &titlePattern, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        const QStringList found = visibleWindows(titlePattern);
+        if (found.size() == 1)
+            return found.front();
+        QThread::msleep(pollMs);
+    } while (clock.elapsed() < timeoutMs);
+    return std::nullopt;
+}
+
+std::optional<WindowId> waitForNewWindow(const QStringList &before, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        for (const WindowId &window : visibleWindows(QStringLiteral(".*"))) {
+            if (!before.contains(window))
+                return window;
+        }
+        QThread::msleep(pollMs);
+    } while (clock.elapsed() < timeoutMs);
+    return std::nullopt;
+}
+
+bool waitForNoWindow(const QString &titlePattern, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        if (visibleWindows(titlePattern).isEmpty())
+            return true;
+        QThread::msleep(pollMs);
+    } while (clock.elapsed() < timeoutMs);
+    return false;
+}
+
+bool waitForTitle(const WindowId &window, const QString &title, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        if (windowTitle(window) == title)
+            return true;
+        QThread::msleep(pollMs);
+    } while (clock.elapsed() < timeoutMs);
+    return false;
+}
+
+void click(const WindowId &window, QPoint at)
+{
+    xdotool({ QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
+        window, QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+        QStringLiteral("1") });
+}
+
+void typeText(const QString &text)
+{
+    xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), text });
+}
+
+void pressKey(const QString &key)
+{
+    xdotool({ QStringLiteral("key"), key });
+}
+
+QImage grab(const WindowId &window)
+{
+    const QRect geometry = windowGeometry(window);
+    const QByteArray pixels = run(QStringLiteral("import"),
+        { QStringLiteral("-silent"), QStringLiteral("-window"), window, QStringLiteral("-depth"),
+            QStringLiteral("8"), QStringLiteral("rgb:-") });
+    const qsizetype rowBytes = qsizetype(geometry.width()) * 3;
+    if (geometry.isEmpty() || pixels.size() != rowBytes * geometry.height())
+        return QImage();
+    QImage image(geometry.size(), QImage::Format_RGB888);
+    for (int y = 0; y < geometry.height(); ++y)
+        memcpy(image.scanLine(y), pixels.constData() + y * rowBytes, size_t(rowBytes));
+    return image;
+}
+
+void requestClose(const WindowId &window)
+{
+    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    if (!display)
+        qFatal("no X display");
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window.toULong();
+    event.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display.get(), event.xclient.window, False, NoEventMask, &event);
+    XFlush(display.get());
+}
+
+QString escapedForPattern(const QString &text)
+{
+    // xdotool matches POSIX extended expressions, where only these characters are special.
+    static const QString special = QStringLiteral(".[]()*+?{}|^$\\");
+    QString escaped;
+    for (const QChar c : text) {
+        if (special.contains(c))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace xdriver

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The program seen and driven only through the X server, as a user at the screen would:
+// xdotool finds windows and sends the mouse and keys, ImageMagick's import takes pictures.
+namespace xdriver {
+
+using WindowId = QString;
+
+// Visible windows whose whole title matches the regular expression.
+QStringList visibleWindows(const QString &titlePattern);
+QString windowTitle(const WindowId &window);
+QRect windowGeometry(const WindowId &window);
+
+// Polls until exactly one visible window matches; nullopt after timeoutMs.
+std::optional<WindowId> waitForWindow(const QString &titlePattern, int timeoutMs);
+// Polls until a visible window that is not in `before` appears, such as a popup.
+std::optional<WindowId> waitForNewWindow(const QStringList &before, int timeoutMs);
+// Polls until no visible window matches; false after timeoutMs.
+bool waitForNoWindow(const QString &titlePattern, int timeoutMs);
+// Polls until the window's title is `title`; false after timeoutMs.
+bool waitForTitle(const WindowId &window, const QString &title, int timeoutMs);
+
+void click(const WindowId &window, QPoint at);
+void typeText(const QString &text);
+// Key names as xdotool knows them: "Return", "Tab", "ctrl+a".
+void pressKey(const QString &key);
+
+// The window's pixels as RGB888; a null image when the grab failed.
+QImage grab(const WindowId &window);
+
+// What a window manager sends when the user clicks the title bar's close button.
+void requestClose(const WindowId &window);
+
+QString escapedForPattern(const QString &text);
+
+} // namespace xdriver
