@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -55,14 +56,38 @@ QByteArray collection(const QList<IconSpec> &icons)
     return text;
 }
 
+// The program's own icon, Dozud.ico's artwork, as <dir>/<N>x<N>/apps/zentavo.png in the
+// sizes of the freedesktop hicolor theme that desktops look up.
+int writeAppIcons(const QDir &theme)
+{
+    const QList<IconSpec> icons = IconCatalog::all();
+    const auto dozud = std::find_if(icons.begin(), icons.end(),
+        [](const IconSpec &spec) { return spec.fileName == QLatin1String("Dozud.ico"); });
+    if (dozud == icons.end())
+        return 1;
+    for (const int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) {
+        const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+        const QString path = theme.filePath(folder + QStringLiteral("/zentavo.png"));
+        if (!theme.mkpath(folder) || !IconArtist::render(*dozud, size).save(path, "PNG")) {
+            std::fprintf(stderr, "icogen: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
-// Writes <dir>/ico/*.ico and the resource collection <dir>/icons.qrc that lists them.
+// Writes <dir>/ico/*.ico and the resource collection <dir>/icons.qrc that lists them;
+// with --app-icons, the program's icon into a hicolor theme folder instead.
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
+    if (argc == 3 && QLatin1String(argv[1]) == QLatin1String("--app-icons"))
+        return writeAppIcons(QDir(QString::fromLocal8Bit(argv[2])));
     if (argc != 2) {
-        std::fprintf(stderr, "usage: icogen <resources-directory>\n");
+        std::fprintf(
+            stderr, "usage: icogen <resources-directory> | --app-icons <hicolor-directory>\n");
         return 2;
     }
     const QDir resources(QString::fromLocal8Bit(argv[1]));

@@ -1,28 +1,18 @@
 #include "testclips.h"
 
+#include "clippatterns.h"
 #include "videoparameters.h"
-
-#include <cstdio>
-#include <memory>
-#include <vector>
 
 namespace testclips {
 
 std::uint8_t clipByte(std::int32_t frame, std::int64_t offset)
 {
-    // A multiplicative hash: neighbouring bytes and frames share no pattern.
-    std::uint64_t x
-        = (static_cast<std::uint64_t>(frame) << 40) ^ static_cast<std::uint64_t>(offset);
-    x *= 0x9E3779B97F4A7C15ull;
-    x ^= x >> 29;
-    x *= 0xBF58476D1CE4E5B9ull;
-    return static_cast<std::uint8_t>(x >> 56);
+    return clips::hashByte(frame, offset);
 }
 
 void fillClipBytes(std::uint8_t *dest, std::size_t size, std::int32_t frame, std::int64_t offset)
 {
-    for (std::size_t i = 0; i < size; ++i)
-        dest[i] = clipByte(frame, offset + static_cast<std::int64_t>(i));
+    clips::fillHashBytes(dest, size, frame, offset);
 }
 
 std::uint8_t clipSample(std::int32_t format, std::int32_t width, std::int32_t height,
@@ -39,18 +29,7 @@ std::uint8_t clipSample(std::int32_t format, std::int32_t width, std::int32_t he
 bool writeClip(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frames)
 {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(
-        std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file)
-        return false;
-    const auto size = static_cast<std::size_t>(frameSize(format, width, height));
-    std::vector<std::uint8_t> bytes(size);
-    for (std::int32_t frame = 0; frame < frames; ++frame) {
-        fillClipBytes(bytes.data(), size, frame, 0);
-        if (std::fwrite(bytes.data(), 1, size, file.get()) != size)
-            return false;
-    }
-    return std::fflush(file.get()) == 0;
+    return clips::writeClip(path, clips::Pattern::Hash, format, width, height, frames);
 }
 
 } // namespace testclips

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-// Generated raw clips whose every byte is known, and depends on both the frame
-// and the position, so a wrong offset, plane or frame shows up as wrong bytes.
+// Generated raw clips in the Hash pattern of clippatterns.h: every byte is known and depends
+// on both the frame and the position, so a wrong offset, plane or frame shows up as wrong bytes.
 namespace testclips {
 
 enum class Plane { Y, U, V };
