@@ -106,7 +106,8 @@ public:
         : fd_(memfd_create("fuzz_core", MFD_CLOEXEC))
     {
         require(fd_ >= 0, "memfd_create failed");
-        require(size == 0 || ::write(fd_, data, size) == static_cast<ssize_t>(size), "write failed");
+        require(
+            size == 0 || ::write(fd_, data, size) == static_cast<ssize_t>(size), "write failed");
         path_ = "/proc/self/fd/" + std::to_string(fd_);
     }
     ~MemoryFile() { ::close(fd_); }
@@ -140,8 +141,8 @@ struct Planes
 
 // What the planes must hold after a load: the frame's bytes that the file has,
 // `untouched` past its end, and grid lines of 200 in the luma.
-Planes expectedPlanes(const Header &h, std::int32_t format, const std::uint8_t *file,
-    std::int64_t fileSize)
+Planes expectedPlanes(
+    const Header &h, std::int32_t format, const std::uint8_t *file, std::int64_t fileSize)
 {
     Planes expected(format, h.width, h.height);
     std::int64_t at = std::int64_t { h.frame } * frameSize(format, h.width, h.height);
@@ -185,8 +186,8 @@ void checkConversions(const Header &h, const Planes &loaded, bool planar422)
     const ReferenceConversion reference
         = planar422 ? convertYuv422ToRgbReference : convertYuv420ToRgbReference;
     Planes wanted = loaded;
-    reference(loaded.y.data(), loaded.u.data(), loaded.v.data(), wanted.r.data(),
-        wanted.g.data(), wanted.b.data(), h.width, h.height);
+    reference(loaded.y.data(), loaded.u.data(), loaded.v.data(), wanted.r.data(), wanted.g.data(),
+        wanted.b.data(), h.width, h.height);
     require(loaded.r == wanted.r && loaded.g == wanted.g && loaded.b == wanted.b,
         "the loader's conversion differs from the reference");
 

@@ -1,0 +1,851 @@
+#include "apptesting.h"
+#include "imageopendialog.h"
+#include "imageview.h"
+#include "imageviewtesting.h"
+#include "listwidgetitemext.h"
+#include "sessionmodel.h"
+#include "tempdir.h"
+#include "testclips.h"
+#include "testfiles.h"
+#include "videoparameters.h"
+#include "yuvreference.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QGraphicsView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+using namespace apptesting;
+
+namespace {
+
+// Play timers get this interval, so that only the ticks the test calls ever happen.
+constexpr int manualTicksOnly = 3600 * 1000;
+
+// Past this many videos an open becomes a close, to keep every step cheap.
+constexpr int mostVideos = 6;
+
+const char *const componentButtons[]
+    = { "rbCompColor", "rbCompY", "rbCompU", "rbCompV", "rbCompR", "rbCompG", "rbCompB" };
+
+struct ClipFile
+{
+    const char *name;
+    std::int32_t format;
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t frames;
+    // Bytes after the last whole frame; a clip of 0 frames holds only these.
+    std::size_t tail;
+};
+
+// Sizes that leave vector tails in every row kernel, names that need decoding, a
+// file too short for one frame, and one- and two-frame videos whose ends meet.
+const ClipFile clipFiles[] = {
+    { "plain.yuv", YV12, 16, 8, 5, 0 },
+    { "with space.yuv", UYVY, 32, 16, 13, 7 },
+    { "клип.yuv", YV12, 24, 12, 1, 0 },
+    { "it's \"quoted\".yuv", UYVY, 16, 16, 2, 0 },
+    { "long.yuv", YV12, 66, 34, 40, 100 },
+    { "short.yuv", YV12, 16, 8, 0, 100 },
+};
+
+bool writeClipFile(const std::string &path, const ClipFile &file)
+{
+    const std::vector<std::uint8_t> tail(file.tail, 0x5a);
+    if (file.frames == 0)
+        return testfiles::writeFile(path, tail);
+    if (!testclips::writeClip(path, file.format, file.width, file.height, file.frames))
+        return false;
+    const std::int64_t end
+        = std::int64_t { file.frames } * frameSize(file.format, file.width, file.height);
+    return tail.empty() || testfiles::writeAt(path, end, tail.data(), tail.size());
+}
+
+ImageOpenDialog &dialog()
+{
+    return ImageOpenDialog::instance();
+}
+
+template <typename T> T *dialogWidget(const char *name)
+{
+    return dialog().findChild<T *>(QString::fromLatin1(name));
+}
+
+void typeInto(const char *name, const QString &text)
+{
+    auto *field = dialogWidget<QLineEdit>(name);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+}
+
+// Picks an entry of a combo box with the keyboard, from its first entry down.
+void chooseWithKeys(QComboBox *combo, int index)
+{
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < index; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+}
+
+void pressDialogButton(QDialogButtonBox::StandardButton which)
+{
+    auto *buttons = dialogWidget<QDialogButtonBox>("bbConfirmation");
+    QTest::mouseClick(buttons->button(which), Qt::LeftButton);
+}
+
+int topLevelVideoWindows()
+{
+    int count = 0;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<ImageView *>(widget))
+            ++count;
+    }
+    return count;
+}
+
+ListWidgetItemExt *entryAt(int row)
+{
+    return static_cast<ListWidgetItemExt *>(videoList()->item(row));
+}
+
+QString expectedTitle(const VideoState &video)
+{
+    return video.clip.name + QStringLiteral(" - ") + QString::number(video.frame) + QLatin1Char('/')
+        + QString::number(video.clip.frames);
+}
+
+// The picture scaled and truncated, plus the 5-pixel margin, kept on the screen.
+QSize expectedWindowSize(const VideoState &video, const QWidget *window)
+{
+    const double z = video.zoomPercent / 100.0;
+    const QSize wanted(
+        static_cast<int>(z * video.clip.width) + 5, static_cast<int>(z * video.clip.height) + 5);
+    return wanted.boundedTo(window->screen()->availableGeometry().size());
+}
+
+std::size_t chromaIndexOf(const VideoState &video, int x, int y)
+{
+    const int row = video.clip.format == YV12 ? y / 2 : y;
+    return static_cast<std::size_t>(row * (video.clip.width / 2) + x / 2);
+}
+
+QString readoutText(const VideoState &video, const ImageView &view, int x, int y)
+{
+    const auto luma = static_cast<std::size_t>(y * video.clip.width + x);
+    const std::size_t chroma = chromaIndexOf(video, x, y);
+    return QStringLiteral(
+        " X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
+        .arg(x)
+        .arg(y)
+        .arg(view.yPlane[luma])
+        .arg(view.uPlane[chroma])
+        .arg(view.vPlane[chroma])
+        .arg(view.rPlane[luma])
+        .arg(view.gPlane[luma])
+        .arg(view.bPlane[luma]);
+}
+
+} // namespace
+
+class TestRandomSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void randomUserSession_data();
+    void randomUserSession();
+
+private:
+    using Action = void (TestRandomSession::*)();
+    struct WeightedAction
+    {
+        int weight;
+        Action action;
+    };
+
+    int pick(int count);
+    bool chance(int percent);
+    Action pickAction();
+    QString context() const;
+    void readPanel();
+
+    void openClip();
+    void refuseOpen();
+    void closeCurrent();
+    void selectVideo();
+    void pressTransport();
+    void playOrStop();
+    void tickPlayingVideos();
+    void toggleLoopBox();
+    void zoomWithKeys();
+    void chooseComponent();
+    void clickGridBox();
+    void chooseGrid();
+    void clickTooltipBox();
+    void moveMouse();
+    void leaveVideo();
+    void hideCurrent();
+    void closeWindowByTitleBar();
+
+    void checkList();
+    void checkVideo(int row);
+    void checkPanel();
+    void checkFrameContents(int row);
+
+    TempDir dir;
+    std::vector<ClipSpec> clips;
+    SessionModel model;
+    std::mt19937 random;
+    int seed = 0;
+    int stepNumber = 0;
+    QString doing;
+    QStringList recent;
+};
+
+void TestRandomSession::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    for (const ClipFile &file : clipFiles) {
+        ClipSpec clip;
+        clip.name = QString::fromUtf8(file.name);
+        clip.path
+            = QFile::encodeName(QString::fromStdString(dir.path()) + QLatin1Char('/') + clip.name)
+                  .toStdString();
+        clip.format = file.format;
+        clip.width = file.width;
+        clip.height = file.height;
+        clip.frames = file.frames;
+        clip.speed = 25 + int(clips.size());
+        QVERIFY2(writeClipFile(clip.path, file), file.name);
+        clips.push_back(clip);
+    }
+    startApplication();
+    readPanel();
+}
+
+void TestRandomSession::cleanupTestCase()
+{
+    closeAllVideos();
+    stopApplication();
+}
+
+// A failed row leaves the model behind the windows; the next starts from what is shown.
+void TestRandomSession::cleanup()
+{
+    if (!QTest::currentTestFailed())
+        return;
+    dialog().hide();
+    closeAllVideos();
+    model.videos.clear();
+    model.current = -1;
+    readPanel();
+}
+
+void TestRandomSession::readPanel()
+{
+    PanelState &panel = model.panel;
+    panel.zoomPosition = mainWidget<QSlider>("sliderImageZoom")->value();
+    panel.gridChoice = mainWidget<QComboBox>("comboBoxGrid")->currentIndex();
+    panel.gridChecked = mainWidget<QCheckBox>("checkBoxGrid")->isChecked();
+    panel.tooltipChecked = mainWidget<QCheckBox>("checkBoxToolTip")->isChecked();
+    for (int component = 0; component < int(std::size(componentButtons)); ++component) {
+        if (mainWidget<QRadioButton>(componentButtons[component])->isChecked())
+            panel.component = component;
+    }
+    panel.loopNormal = mainWidget<QCheckBox>("cbLoopNormal")->isChecked();
+    panel.loopBounce = mainWidget<QCheckBox>("cbLoopBouncing")->isChecked();
+    panel.intervalMax = shownText("leIntervalMax");
+    panel.videoPosition = shownText("leVideoPos");
+}
+
+void TestRandomSession::randomUserSession_data()
+{
+    QTest::addColumn<int>("seedValue");
+    QTest::addColumn<int>("actions");
+    for (int s : { 1, 2, 3, 4 })
+        QTest::addRow("seed %d, 1000 actions", s) << s << 1000;
+}
+
+// Drives the real windows with a seeded sequence of user actions and checks every
+// video and the control panel against the model after each one.
+void TestRandomSession::randomUserSession()
+{
+    QFETCH(int, seedValue);
+    QFETCH(int, actions);
+    seed = seedValue;
+    random.seed(static_cast<std::mt19937::result_type>(seedValue));
+    recent.clear();
+    for (stepNumber = 0; stepNumber < actions; ++stepNumber) {
+        doing.clear();
+        (this->*pickAction())();
+        if (QTest::currentTestFailed())
+            return;
+        checkList();
+        if (QTest::currentTestFailed())
+            return;
+        recent.append(doing);
+        if (recent.size() > 12)
+            recent.removeFirst();
+    }
+    while (videoCount() > 0) {
+        closeCurrent();
+        if (QTest::currentTestFailed())
+            return;
+        checkList();
+        if (QTest::currentTestFailed())
+            return;
+    }
+}
+
+int TestRandomSession::pick(int count)
+{
+    return std::uniform_int_distribution<int>(0, count - 1)(random);
+}
+
+bool TestRandomSession::chance(int percent)
+{
+    return pick(100) < percent;
+}
+
+TestRandomSession::Action TestRandomSession::pickAction()
+{
+    static const WeightedAction table[] = {
+        { 6, &TestRandomSession::openClip },
+        { 2, &TestRandomSession::refuseOpen },
+        { 4, &TestRandomSession::closeCurrent },
+        { 6, &TestRandomSession::selectVideo },
+        { 12, &TestRandomSession::pressTransport },
+        { 4, &TestRandomSession::playOrStop },
+        { 20, &TestRandomSession::tickPlayingVideos },
+        { 4, &TestRandomSession::toggleLoopBox },
+        { 8, &TestRandomSession::zoomWithKeys },
+        { 6, &TestRandomSession::chooseComponent },
+        { 4, &TestRandomSession::clickGridBox },
+        { 4, &TestRandomSession::chooseGrid },
+        { 5, &TestRandomSession::clickTooltipBox },
+        { 10, &TestRandomSession::moveMouse },
+        { 2, &TestRandomSession::leaveVideo },
+        { 1, &TestRandomSession::hideCurrent },
+        { 2, &TestRandomSession::closeWindowByTitleBar },
+    };
+    int total = 0;
+    for (const WeightedAction &entry : table)
+        total += entry.weight;
+    int draw = pick(total);
+    for (const WeightedAction &entry : table) {
+        if (draw < entry.weight)
+            return entry.action;
+        draw -= entry.weight;
+    }
+    return table[0].action;
+}
+
+QString TestRandomSession::context() const
+{
+    return QStringLiteral("seed %1, action %2 (%3) after: %4: ")
+        .arg(seed)
+        .arg(stepNumber)
+        .arg(doing, recent.join(QStringLiteral("; ")));
+}
+
+void TestRandomSession::openClip()
+{
+    if (int(model.videos.size()) >= mostVideos) {
+        closeCurrent();
+        return;
+    }
+    const ClipSpec &clip = clips[static_cast<std::size_t>(pick(int(clips.size())))];
+    doing = QStringLiteral("open ") + clip.name;
+    dialog().showForFile(clip.path);
+    typeInto("leImageWidth", QString::number(clip.width));
+    typeInto("leImageHeight", QString::number(clip.height));
+    typeInto("leImageSpeed", QString::number(clip.speed));
+    chooseWithKeys(dialogWidget<QComboBox>("comboBoxFormat"), clip.format == UYVY ? 1 : 0);
+    chooseWithKeys(dialogWidget<QComboBox>("comboBoxScan"), pick(2));
+    const int before = videoCount();
+    pressDialogButton(QDialogButtonBox::Ok);
+    QVERIFY2(
+        !dialog().isVisible(), qPrintable(context() + QStringLiteral("OK left the dialog up")));
+    QVERIFY2(videoCount() == before + 1, qPrintable(context() + QStringLiteral("nothing listed")));
+    ImageView *view = videoAt(videoCount() - 1);
+    view->playTimer->setInterval(manualTicksOnly);
+    model.add(clip, view);
+}
+
+void TestRandomSession::refuseOpen()
+{
+    static const char *const badSizes[] = { "0", "-16", "15", "16386", "wide", "0x10", "" };
+    std::string path = clips[static_cast<std::size_t>(pick(int(clips.size())))].path;
+    QString width = QStringLiteral("16");
+    QString height = QStringLiteral("8");
+    switch (pick(4)) {
+    case 0:
+        width = QString::fromLatin1(badSizes[pick(int(std::size(badSizes)))]);
+        doing = QStringLiteral("open with width \"%1\"").arg(width);
+        break;
+    case 1:
+        height = QString::fromLatin1(badSizes[pick(int(std::size(badSizes)))]);
+        doing = QStringLiteral("open with height \"%1\"").arg(height);
+        break;
+    case 2:
+        path = dir.filePath("missing.yuv");
+        doing = QStringLiteral("open a missing file");
+        break;
+    default:
+        path = dir.path();
+        doing = QStringLiteral("open a directory");
+        break;
+    }
+    dialog().showForFile(path);
+    typeInto("leImageWidth", width);
+    typeInto("leImageHeight", height);
+    const int before = videoCount();
+    pressDialogButton(QDialogButtonBox::Ok);
+    const QString refusal = dialogWidget<QLabel>("labelMessage")->text();
+    QVERIFY2(dialog().isVisible(), qPrintable(context() + QStringLiteral("taken")));
+    QVERIFY2(!refusal.isEmpty(), qPrintable(context() + QStringLiteral("no reason given")));
+    QVERIFY2(videoCount() == before, qPrintable(context() + QStringLiteral("listed")));
+    pressDialogButton(QDialogButtonBox::Cancel);
+    QVERIFY2(!dialog().isVisible(), qPrintable(context() + QStringLiteral("Cancel left it up")));
+}
+
+void TestRandomSession::closeCurrent()
+{
+    const int before = videoCount();
+    const int row = videoList()->currentRow();
+    doing = QStringLiteral("close row %1 of %2").arg(row).arg(before);
+    click("pbCloseImage");
+    const int after = videoList()->currentRow();
+    if (before > 0) {
+        // The entry below takes the selection, or the one above when the last went.
+        const int neighbour = row < before - 1 ? row : row - 1;
+        QVERIFY2(after == neighbour,
+            qPrintable(context() + QStringLiteral("row %1 became current").arg(after)));
+    }
+    model.closeCurrent(after);
+}
+
+void TestRandomSession::selectVideo()
+{
+    if (videoCount() == 0) {
+        openClip();
+        return;
+    }
+    const int row = pick(videoCount());
+    doing = QStringLiteral("select row %1").arg(row);
+    videoList()->scrollToItem(videoList()->item(row));
+    selectRow(row);
+    model.select(row);
+}
+
+void TestRandomSession::pressTransport()
+{
+    struct Button
+    {
+        const char *name;
+        const char *text;
+    };
+    static const Button buttons[]
+        = { { "pbGoToStart", "|<<" }, { "pb5stepRew", "<<" }, { "pb1stepRew", "<" },
+              { "pb1stepFF", ">" }, { "pb5stepFF", ">>" }, { "pbGoToEnd", ">>|" } };
+    const int which = pick(int(std::size(buttons)));
+    doing = QString::fromLatin1(buttons[which].text);
+    click(buttons[which].name);
+    switch (which) {
+    case 0:
+        model.goToStart();
+        break;
+    case 1:
+        model.step(-5);
+        break;
+    case 2:
+        model.step(-1);
+        break;
+    case 3:
+        model.step(1);
+        break;
+    case 4:
+        model.step(5);
+        break;
+    default:
+        model.goToEnd();
+        break;
+    }
+}
+
+void TestRandomSession::playOrStop()
+{
+    if (chance(60)) {
+        doing = QStringLiteral("Play");
+        click("pbStartPlay");
+        model.play();
+        return;
+    }
+    doing = QStringLiteral("||");
+    click("pbStopPlay");
+    model.stop();
+}
+
+// One round ticks every playing video once, in list order.
+void TestRandomSession::tickPlayingVideos()
+{
+    const int rounds = 1 + pick(4);
+    doing = QStringLiteral("%1 rounds of play ticks").arg(rounds);
+    for (int round = 0; round < rounds; ++round) {
+        for (int row = 0; row < int(model.videos.size()); ++row) {
+            if (model.videos[static_cast<std::size_t>(row)].playing) {
+                tick(videoAt(row));
+                model.tick(row);
+            }
+        }
+    }
+}
+
+void TestRandomSession::toggleLoopBox()
+{
+    if (chance(50)) {
+        doing = QStringLiteral("Normal box");
+        click("cbLoopNormal");
+        model.panel.loopNormal = !model.panel.loopNormal;
+        return;
+    }
+    doing = QStringLiteral("Bounce box");
+    click("cbLoopBouncing");
+    model.panel.loopBounce = !model.panel.loopBounce;
+}
+
+void TestRandomSession::zoomWithKeys()
+{
+    auto *slider = mainWidget<QSlider>("sliderImageZoom");
+    static const Qt::Key keys[] = { Qt::Key_Right, Qt::Key_Left, Qt::Key_PageUp, Qt::Key_PageDown,
+        Qt::Key_Home, Qt::Key_End };
+    const Qt::Key key = keys[pick(int(std::size(keys)))];
+    int position = model.panel.zoomPosition;
+    switch (key) {
+    case Qt::Key_Right:
+        position += slider->singleStep();
+        break;
+    case Qt::Key_Left:
+        position -= slider->singleStep();
+        break;
+    case Qt::Key_PageUp:
+        position += slider->pageStep();
+        break;
+    case Qt::Key_PageDown:
+        position -= slider->pageStep();
+        break;
+    case Qt::Key_Home:
+        position = slider->minimum();
+        break;
+    default:
+        position = slider->maximum();
+        break;
+    }
+    position = qBound(slider->minimum(), position, slider->maximum());
+    doing = QStringLiteral("zoom slider key to %1").arg(position);
+    QTest::keyClick(slider, key);
+    model.moveZoomSlider(position);
+}
+
+void TestRandomSession::chooseComponent()
+{
+    const int component = pick(int(std::size(componentButtons)));
+    doing = QString::fromLatin1(componentButtons[component]);
+    click(componentButtons[component]);
+    model.chooseComponent(component);
+}
+
+void TestRandomSession::clickGridBox()
+{
+    doing = QStringLiteral("Grid box");
+    click("checkBoxGrid");
+    model.clickGridBox();
+}
+
+void TestRandomSession::chooseGrid()
+{
+    auto *combo = mainWidget<QComboBox>("comboBoxGrid");
+    const bool down = chance(50);
+    const int choice = qBound(0, model.panel.gridChoice + (down ? 1 : -1), combo->count() - 1);
+    doing = QStringLiteral("grid choice %1").arg(choice);
+    QTest::keyClick(combo, down ? Qt::Key_Down : Qt::Key_Up);
+    model.chooseGrid(choice);
+}
+
+void TestRandomSession::clickTooltipBox()
+{
+    doing = QStringLiteral("Tooltip box");
+    click("checkBoxToolTip");
+    model.clickTooltipBox();
+}
+
+// The readout names the pixel under the pointer, with that pixel's samples, or
+// stays hidden off the picture and while switched off.
+void TestRandomSession::moveMouse()
+{
+    if (videoCount() == 0) {
+        openClip();
+        return;
+    }
+    // The readout is switched on for the current video, so the pointer is mostly there.
+    const int row = chance(70) && model.current >= 0 ? model.current : pick(videoCount());
+    const VideoState &video = model.videos[static_cast<std::size_t>(row)];
+    ImageView *view = videoAt(row);
+    const QSize area = imageviewtesting::graphicsView(*view)->viewport()->size();
+    const double scale = video.zoomPercent / 100.0;
+    // Mostly over the picture, sometimes over the margin or off the frame.
+    const QPoint at = chance(80)
+        ? QPoint(pick(qMin(area.width(), int(scale * video.clip.width)) + 1),
+            pick(qMin(area.height(), int(scale * video.clip.height)) + 1))
+        : QPoint(pick(area.width() + 1), pick(area.height() + 1));
+    doing = QStringLiteral("pointer to (%1, %2) over row %3").arg(at.x()).arg(at.y()).arg(row);
+    imageviewtesting::moveMouse(*view, at);
+
+    // Where the view's transform may round a point to either side of a pixel edge,
+    // either pixel is right.
+    const double sceneX = at.x() / scale;
+    const double sceneY = at.y() / scale;
+    const int xs[] = { int(std::floor(sceneX - 1e-6)), int(std::floor(sceneX + 1e-6)) };
+    const int ys[] = { int(std::floor(sceneY - 1e-6)), int(std::floor(sceneY + 1e-6)) };
+    const auto onPicture = [&video](int x, int y) {
+        return x >= 0 && y >= 0 && x < video.clip.width && y < video.clip.height;
+    };
+    const bool surelyOn = onPicture(xs[0], ys[0]) && onPicture(xs[1], ys[1]);
+    const bool surelyOff = !onPicture(xs[0], ys[0]) && !onPicture(xs[1], ys[1]);
+    if (!surelyOn && !surelyOff)
+        return;
+    const bool shown = video.tooltip && surelyOn;
+    QVERIFY2(view->pixelLabel->isVisible() == shown,
+        qPrintable(context() + QStringLiteral("readout shown: %1").arg(!shown)));
+    if (!shown)
+        return;
+    QStringList texts;
+    for (int x : xs) {
+        for (int y : ys)
+            texts << readoutText(video, *view, x, y);
+    }
+    QVERIFY2(texts.contains(view->pixelLabel->text()),
+        qPrintable(context()
+            + QStringLiteral("readout \"%1\", wanted \"%2\"")
+                  .arg(view->pixelLabel->text(), texts.first())));
+    const QPoint place = view->pos() + at + QPoint(20, 50);
+    QVERIFY2(view->pixelLabel->geometry() == QRect(place, QSize(100, 80)),
+        qPrintable(context() + QStringLiteral("readout misplaced")));
+}
+
+void TestRandomSession::leaveVideo()
+{
+    if (videoCount() == 0) {
+        refuseOpen();
+        return;
+    }
+    const int row = pick(videoCount());
+    doing = QStringLiteral("pointer leaves row %1").arg(row);
+    ImageView *view = videoAt(row);
+    imageviewtesting::leaveViewport(*view);
+    QVERIFY2(
+        !view->pixelLabel->isVisible(), qPrintable(context() + QStringLiteral("readout stayed")));
+}
+
+void TestRandomSession::hideCurrent()
+{
+    doing = QStringLiteral("hide current");
+    QVERIFY(QMetaObject::invokeMethod(&MainWindow::instance(), "on_pbHideImageWnd_clicked"));
+    model.hideCurrent();
+}
+
+void TestRandomSession::closeWindowByTitleBar()
+{
+    if (videoCount() == 0) {
+        openClip();
+        return;
+    }
+    const int row = pick(videoCount());
+    doing = QStringLiteral("title-bar close of row %1").arg(row);
+    videoAt(row)->close();
+    model.closeWindow(row);
+}
+
+void TestRandomSession::checkList()
+{
+    const int count = int(model.videos.size());
+    QVERIFY2(videoCount() == count,
+        qPrintable(
+            context() + QStringLiteral("%1 listed, %2 expected").arg(videoCount()).arg(count)));
+    QVERIFY2(topLevelVideoWindows() == count,
+        qPrintable(
+            context() + QStringLiteral("%1 video windows alive").arg(topLevelVideoWindows())));
+    if (count > 0)
+        QVERIFY2(videoList()->currentRow() == model.current,
+            qPrintable(context()
+                + QStringLiteral("row %1 current, %2 expected")
+                      .arg(videoList()->currentRow())
+                      .arg(model.current)));
+    for (int row = 0; row < count; ++row) {
+        checkVideo(row);
+        if (QTest::currentTestFailed())
+            return;
+        // Pixels of the current video after every step, of all now and then.
+        if (row == model.current || stepNumber % 25 == 0)
+            checkFrameContents(row);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    checkPanel();
+}
+
+void TestRandomSession::checkVideo(int row)
+{
+    const VideoState &video = model.videos[static_cast<std::size_t>(row)];
+    const ListWidgetItemExt *entry = entryAt(row);
+    const ImageView *view = entry->imageView;
+    const QString at = context() + QStringLiteral("row %1 (%2): ").arg(row).arg(video.clip.name);
+    QVERIFY2(view == video.window, qPrintable(at + QStringLiteral("another window")));
+    QVERIFY2(entry->text() == video.clip.name,
+        qPrintable(at + QStringLiteral("entry text ") + entry->text()));
+    const QBrush wantedBackground = video.greyEntry ? QBrush(QColor(242, 242, 242, 255)) : QBrush();
+    QVERIFY2(
+        entry->background() == wantedBackground, qPrintable(at + QStringLiteral("background")));
+    QVERIFY2(view->windowTitle() == expectedTitle(video),
+        qPrintable(at
+            + QStringLiteral("title \"%1\", wanted \"%2\"")
+                  .arg(view->windowTitle(), expectedTitle(video))));
+    QVERIFY2(int(view->currentFrame) == video.frame && video.frame >= 0
+            && video.frame <= qMax(0, view->frameCount - 1),
+        qPrintable(at + QStringLiteral("currentFrame %1").arg(view->currentFrame)));
+    QVERIFY2(view->frameCount == video.clip.frames, qPrintable(at + QStringLiteral("frameCount")));
+    QVERIFY2(view->playTimer->isActive() == video.playing,
+        qPrintable(at + QStringLiteral("playing %1").arg(view->playTimer->isActive())));
+    QVERIFY2(view->bounceDirection == video.bounceDirection,
+        qPrintable(at + QStringLiteral("bounceDirection %1").arg(view->bounceDirection)));
+    QVERIFY2(view->isVisible() == video.visible,
+        qPrintable(at + QStringLiteral("visible %1").arg(view->isVisible())));
+    QVERIFY2(qRound(view->zoomFactor * 100) == video.zoomPercent,
+        qPrintable(at + QStringLiteral("zoom %1").arg(view->zoomFactor)));
+    QVERIFY2(view->component == video.component,
+        qPrintable(at + QStringLiteral("component %1").arg(view->component)));
+    QVERIFY2(view->gridStep == video.gridStep,
+        qPrintable(at + QStringLiteral("gridStep %1").arg(view->gridStep)));
+    QVERIFY2(view->tooltipEnabled == video.tooltip, qPrintable(at + QStringLiteral("tooltip")));
+    const QSize size = expectedWindowSize(video, view);
+    QVERIFY2(view->minimumSize() == size && view->maximumSize() == size,
+        qPrintable(at
+            + QStringLiteral("window %1x%2, wanted %3x%4")
+                  .arg(view->maximumWidth())
+                  .arg(view->maximumHeight())
+                  .arg(size.width())
+                  .arg(size.height())));
+}
+
+void TestRandomSession::checkPanel()
+{
+    const PanelState &panel = model.panel;
+    const QString at = context() + QStringLiteral("panel: ");
+    auto *slider = mainWidget<QSlider>("sliderImageZoom");
+    QVERIFY2(
+        slider->value() == panel.zoomPosition && slider->sliderPosition() == panel.zoomPosition,
+        qPrintable(at + QStringLiteral("zoom slider at %1").arg(slider->value())));
+    const QString zoomText = QString::number(SessionModel::zoomPreset(panel.zoomPosition));
+    QVERIFY2(shownText("lineEditImageZoom") == zoomText,
+        qPrintable(at + QStringLiteral("zoom field ") + shownText("lineEditImageZoom")));
+    QVERIFY2(mainWidget<QCheckBox>("checkBoxGrid")->isChecked() == panel.gridChecked,
+        qPrintable(at + QStringLiteral("grid box")));
+    QVERIFY2(mainWidget<QComboBox>("comboBoxGrid")->currentIndex() == panel.gridChoice,
+        qPrintable(at + QStringLiteral("grid choice")));
+    QVERIFY2(mainWidget<QCheckBox>("checkBoxToolTip")->isChecked() == panel.tooltipChecked,
+        qPrintable(at + QStringLiteral("tooltip box")));
+    QVERIFY2(mainWidget<QRadioButton>(componentButtons[panel.component])->isChecked(),
+        qPrintable(at + QStringLiteral("component button")));
+    QVERIFY2(mainWidget<QCheckBox>("cbLoopNormal")->isChecked() == panel.loopNormal
+            && mainWidget<QCheckBox>("cbLoopBouncing")->isChecked() == panel.loopBounce,
+        qPrintable(at + QStringLiteral("loop boxes")));
+    QVERIFY2(shownText("leIntervalMax") == panel.intervalMax
+            && shownText("leVideoPos") == panel.videoPosition,
+        qPrintable(at + QStringLiteral("interval fields")));
+    if (model.current < 0 || model.videos.empty())
+        return;
+    const ClipSpec &clip = model.videos[static_cast<std::size_t>(model.current)].clip;
+    QVERIFY2(shownText("labelVideoInfoSize")
+            == QStringLiteral("%1 x %2").arg(clip.width).arg(clip.height),
+        qPrintable(at + QStringLiteral("size read-out ") + shownText("labelVideoInfoSize")));
+    QVERIFY2(shownText("labelVideoInfoFormat")
+            == (clip.format == UYVY ? QStringLiteral("UYVY") : QStringLiteral("YV12")),
+        qPrintable(at + QStringLiteral("format read-out ") + shownText("labelVideoInfoFormat")));
+    QVERIFY2(shownText("labelVideoInfoSpeed") == QString::number(clip.speed),
+        qPrintable(at + QStringLiteral("speed read-out ") + shownText("labelVideoInfoSpeed")));
+}
+
+// The planes hold the frame in the title, grid lines marked, converted by the
+// formula; the scene shows the chosen view of them.
+void TestRandomSession::checkFrameContents(int row)
+{
+    const VideoState &video = model.videos[static_cast<std::size_t>(row)];
+    ImageView &view = *videoAt(row);
+    const ClipSpec &clip = video.clip;
+    const QString at = context()
+        + QStringLiteral("row %1 (%2) frame %3: ").arg(row).arg(clip.name).arg(video.frame);
+    const int chromaRows = clip.format == YV12 ? clip.height / 2 : clip.height;
+    for (int y = 0; y < clip.height; ++y) {
+        for (int x = 0; x < clip.width; ++x) {
+            const bool onGrid
+                = video.gridStep > 0 && (x % video.gridStep == 0 || y % video.gridStep == 0);
+            int wanted = 16;
+            if (clip.frames > 0)
+                wanted = onGrid ? 200
+                                : testclips::clipSample(clip.format, clip.width, clip.height,
+                                    video.frame, testclips::Plane::Y, x, y);
+            const auto luma = static_cast<std::size_t>(y * clip.width + x);
+            QVERIFY2(view.yPlane[luma] == wanted,
+                qPrintable(at
+                    + QStringLiteral("Y(%1, %2) = %3, wanted %4")
+                          .arg(x)
+                          .arg(y)
+                          .arg(view.yPlane[luma])
+                          .arg(wanted)));
+            const std::size_t chroma = chromaIndexOf(video, x, y);
+            const Rgb rgb
+                = yuvToRgbReference(view.yPlane[luma], view.uPlane[chroma], view.vPlane[chroma]);
+            QVERIFY2(view.rPlane[luma] == rgb.r && view.gPlane[luma] == rgb.g
+                    && view.bPlane[luma] == rgb.b,
+                qPrintable(at + QStringLiteral("RGB(%1, %2)").arg(x).arg(y)));
+            if (y >= chromaRows || x >= clip.width / 2)
+                continue;
+            const auto sample = static_cast<std::size_t>(y * (clip.width / 2) + x);
+            for (const auto &[plane, samples] : { std::pair { testclips::Plane::U, &view.uPlane },
+                     std::pair { testclips::Plane::V, &view.vPlane } }) {
+                const int chromaWanted = clip.frames > 0 ? testclips::clipSample(clip.format,
+                                             clip.width, clip.height, video.frame, plane, x, y)
+                                                         : 128;
+                QVERIFY2((*samples)[sample] == chromaWanted,
+                    qPrintable(at + QStringLiteral("chroma (%1, %2)").arg(x).arg(y)));
+            }
+        }
+    }
+    const QImage picture = imageviewtesting::shownPicture(view);
+    const int wrong
+        = imageviewtesting::firstWrongPixel(view, picture, viewreference::View(video.component));
+    QVERIFY2(wrong == -1, qPrintable(at + QStringLiteral("picture wrong at pixel %1").arg(wrong)));
+}
+
+QTEST_MAIN(TestRandomSession)
+#include "test_randomsession.moc"
