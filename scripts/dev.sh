@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libbenchmark-dev
     xvfb xauth xdotool imagemagick
+    dpkg-dev desktop-file-utils appstream
     clang libclang-rt-14-dev
 )
 
@@ -42,16 +43,33 @@ run_tests() {
     ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
 
+# Builds the Debian package from a built tree, checks its desktop files, installs it and
+# starts the installed program under Xvfb with the start-up test.
+check_package() {
+    local dir=$1
+    desktop-file-validate packaging/zentavo.desktop
+    appstreamcli validate --no-net packaging/org.zentavo.Zentavo.metainfo.xml
+    (cd "$dir" && cpack -G DEB)
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --reinstall --no-install-recommends "./$dir/zentavo_1.1_amd64.deb"
+    ZENTAVO_EXECUTABLE=/usr/bin/zentavo XDG_RUNTIME_DIR="$PWD/$dir/xdg-runtime" \
+        xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "./$dir/tests/app/test_startup_x11"
+}
+
 case "${1:-}" in
 run)
     install_missing
     build build -DCMAKE_BUILD_TYPE=Release
+    echo "Sample clip: build/samples/testcard-352x288-yv12.yuv (352 x 288, YV12)"
     exec ./build/src/zentavo
     ;;
 test)
     install_missing
     build build -DCMAKE_BUILD_TYPE=Release
     run_tests build
+    check_package build
     build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTAVO_SANITIZE=ON -DZENTAVO_BENCH=OFF
     run_tests build-asan
     fuzz/run.sh
