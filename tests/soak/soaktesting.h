@@ -1,0 +1,21 @@
+#pragma once
+
+#include "videoparameters.h"
+
+#include <cstdint>
+
+// Shared by the long-running tests: the process's memory and descriptors, and the
+// Open flow's parameters dialog filled in as a user would.
+namespace soaktesting {
+
+// Resident set size of this process in bytes, from /proc/self/statm.
+std::int64_t residentBytes();
+
+// Descriptors this process holds open, from /proc/self/fd.
+int openDescriptors();
+
+// Shows the parameters dialog for the clip, types its size and picks its format,
+// and presses OK; false unless the dialog closed.
+bool openThroughDialog(const VideoParameters &clip);
+
+} // namespace soaktesting
