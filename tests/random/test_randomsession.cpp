@@ -32,6 +32,16 @@
 
 using namespace apptesting;
 
+// QVERIFY2 with the session's context, whose message is built only on failure.
+#define CHECK(condition, message)                                                                  \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            QTest::qVerify(                                                                        \
+                false, #condition, qPrintable(context() + (message)), __FILE__, __LINE__);         \
+            return;                                                                                \
+        }                                                                                          \
+    } while (false)
+
 namespace {
 
 // Play timers get this interval, so that only the ticks the test calls ever happen.
@@ -384,9 +394,8 @@ void TestRandomSession::openClip()
     chooseWithKeys(dialogWidget<QComboBox>("comboBoxScan"), pick(2));
     const int before = videoCount();
     pressDialogButton(QDialogButtonBox::Ok);
-    QVERIFY2(
-        !dialog().isVisible(), qPrintable(context() + QStringLiteral("OK left the dialog up")));
-    QVERIFY2(videoCount() == before + 1, qPrintable(context() + QStringLiteral("nothing listed")));
+    CHECK(!dialog().isVisible(), QStringLiteral("OK left the dialog up"));
+    CHECK(videoCount() == before + 1, QStringLiteral("nothing listed"));
     ImageView *view = videoAt(videoCount() - 1);
     view->playTimer->setInterval(manualTicksOnly);
     model.add(clip, view);
@@ -422,11 +431,11 @@ void TestRandomSession::refuseOpen()
     const int before = videoCount();
     pressDialogButton(QDialogButtonBox::Ok);
     const QString refusal = dialogWidget<QLabel>("labelMessage")->text();
-    QVERIFY2(dialog().isVisible(), qPrintable(context() + QStringLiteral("taken")));
-    QVERIFY2(!refusal.isEmpty(), qPrintable(context() + QStringLiteral("no reason given")));
-    QVERIFY2(videoCount() == before, qPrintable(context() + QStringLiteral("listed")));
+    CHECK(dialog().isVisible(), QStringLiteral("taken"));
+    CHECK(!refusal.isEmpty(), QStringLiteral("no reason given"));
+    CHECK(videoCount() == before, QStringLiteral("listed"));
     pressDialogButton(QDialogButtonBox::Cancel);
-    QVERIFY2(!dialog().isVisible(), qPrintable(context() + QStringLiteral("Cancel left it up")));
+    CHECK(!dialog().isVisible(), QStringLiteral("Cancel left it up"));
 }
 
 void TestRandomSession::closeCurrent()
@@ -439,8 +448,7 @@ void TestRandomSession::closeCurrent()
     if (before > 0) {
         // The entry below takes the selection, or the one above when the last went.
         const int neighbour = row < before - 1 ? row : row - 1;
-        QVERIFY2(after == neighbour,
-            qPrintable(context() + QStringLiteral("row %1 became current").arg(after)));
+        CHECK(after == neighbour, QStringLiteral("row %1 became current").arg(after));
     }
     model.closeCurrent(after);
 }
@@ -635,8 +643,7 @@ void TestRandomSession::moveMouse()
     if (!surelyOn && !surelyOff)
         return;
     const bool shown = video.tooltip && surelyOn;
-    QVERIFY2(view->pixelLabel->isVisible() == shown,
-        qPrintable(context() + QStringLiteral("readout shown: %1").arg(!shown)));
+    CHECK(view->pixelLabel->isVisible() == shown, QStringLiteral("readout shown: %1").arg(!shown));
     if (!shown)
         return;
     QStringList texts;
@@ -644,13 +651,12 @@ void TestRandomSession::moveMouse()
         for (int y : ys)
             texts << readoutText(video, *view, x, y);
     }
-    QVERIFY2(texts.contains(view->pixelLabel->text()),
-        qPrintable(context()
-            + QStringLiteral("readout \"%1\", wanted \"%2\"")
-                  .arg(view->pixelLabel->text(), texts.first())));
+    CHECK(texts.contains(view->pixelLabel->text()),
+        QStringLiteral("readout \"%1\", wanted \"%2\"")
+            .arg(view->pixelLabel->text(), texts.first()));
     const QPoint place = view->pos() + at + QPoint(20, 50);
-    QVERIFY2(view->pixelLabel->geometry() == QRect(place, QSize(100, 80)),
-        qPrintable(context() + QStringLiteral("readout misplaced")));
+    CHECK(view->pixelLabel->geometry() == QRect(place, QSize(100, 80)),
+        QStringLiteral("readout misplaced"));
 }
 
 void TestRandomSession::leaveVideo()
@@ -663,8 +669,7 @@ void TestRandomSession::leaveVideo()
     doing = QStringLiteral("pointer leaves row %1").arg(row);
     ImageView *view = videoAt(row);
     imageviewtesting::leaveViewport(*view);
-    QVERIFY2(
-        !view->pixelLabel->isVisible(), qPrintable(context() + QStringLiteral("readout stayed")));
+    CHECK(!view->pixelLabel->isVisible(), QStringLiteral("readout stayed"));
 }
 
 void TestRandomSession::hideCurrent()
@@ -689,18 +694,15 @@ void TestRandomSession::closeWindowByTitleBar()
 void TestRandomSession::checkList()
 {
     const int count = int(model.videos.size());
-    QVERIFY2(videoCount() == count,
-        qPrintable(
-            context() + QStringLiteral("%1 listed, %2 expected").arg(videoCount()).arg(count)));
-    QVERIFY2(topLevelVideoWindows() == count,
-        qPrintable(
-            context() + QStringLiteral("%1 video windows alive").arg(topLevelVideoWindows())));
+    CHECK(videoCount() == count,
+        QStringLiteral("%1 listed, %2 expected").arg(videoCount()).arg(count));
+    CHECK(topLevelVideoWindows() == count,
+        QStringLiteral("%1 video windows alive").arg(topLevelVideoWindows()));
     if (count > 0)
-        QVERIFY2(videoList()->currentRow() == model.current,
-            qPrintable(context()
-                + QStringLiteral("row %1 current, %2 expected")
-                      .arg(videoList()->currentRow())
-                      .arg(model.current)));
+        CHECK(videoList()->currentRow() == model.current,
+            QStringLiteral("row %1 current, %2 expected")
+                .arg(videoList()->currentRow())
+                .arg(model.current));
     for (int row = 0; row < count; ++row) {
         checkVideo(row);
         if (QTest::currentTestFailed())
@@ -719,80 +721,76 @@ void TestRandomSession::checkVideo(int row)
     const VideoState &video = model.videos[static_cast<std::size_t>(row)];
     const ListWidgetItemExt *entry = entryAt(row);
     const ImageView *view = entry->imageView;
-    const QString at = context() + QStringLiteral("row %1 (%2): ").arg(row).arg(video.clip.name);
-    QVERIFY2(view == video.window, qPrintable(at + QStringLiteral("another window")));
-    QVERIFY2(entry->text() == video.clip.name,
-        qPrintable(at + QStringLiteral("entry text ") + entry->text()));
+    const QString at = QStringLiteral("row %1 (%2): ").arg(row).arg(video.clip.name);
+    CHECK(view == video.window, at + QStringLiteral("another window"));
+    CHECK(entry->text() == video.clip.name, at + QStringLiteral("entry text ") + entry->text());
     const QBrush wantedBackground = video.greyEntry ? QBrush(QColor(242, 242, 242, 255)) : QBrush();
-    QVERIFY2(
-        entry->background() == wantedBackground, qPrintable(at + QStringLiteral("background")));
-    QVERIFY2(view->windowTitle() == expectedTitle(video),
-        qPrintable(at
+    CHECK(entry->background() == wantedBackground, at + QStringLiteral("background"));
+    CHECK(view->windowTitle() == expectedTitle(video),
+        at
             + QStringLiteral("title \"%1\", wanted \"%2\"")
-                  .arg(view->windowTitle(), expectedTitle(video))));
-    QVERIFY2(int(view->currentFrame) == video.frame && video.frame >= 0
+                  .arg(view->windowTitle(), expectedTitle(video)));
+    CHECK(int(view->currentFrame) == video.frame && video.frame >= 0
             && video.frame <= qMax(0, view->frameCount - 1),
-        qPrintable(at + QStringLiteral("currentFrame %1").arg(view->currentFrame)));
-    QVERIFY2(view->frameCount == video.clip.frames, qPrintable(at + QStringLiteral("frameCount")));
-    QVERIFY2(view->playTimer->isActive() == video.playing,
-        qPrintable(at + QStringLiteral("playing %1").arg(view->playTimer->isActive())));
-    QVERIFY2(view->bounceDirection == video.bounceDirection,
-        qPrintable(at + QStringLiteral("bounceDirection %1").arg(view->bounceDirection)));
-    QVERIFY2(view->isVisible() == video.visible,
-        qPrintable(at + QStringLiteral("visible %1").arg(view->isVisible())));
-    QVERIFY2(qRound(view->zoomFactor * 100) == video.zoomPercent,
-        qPrintable(at + QStringLiteral("zoom %1").arg(view->zoomFactor)));
-    QVERIFY2(view->component == video.component,
-        qPrintable(at + QStringLiteral("component %1").arg(view->component)));
-    QVERIFY2(view->gridStep == video.gridStep,
-        qPrintable(at + QStringLiteral("gridStep %1").arg(view->gridStep)));
-    QVERIFY2(view->tooltipEnabled == video.tooltip, qPrintable(at + QStringLiteral("tooltip")));
+        at + QStringLiteral("currentFrame %1").arg(view->currentFrame));
+    CHECK(view->frameCount == video.clip.frames, at + QStringLiteral("frameCount"));
+    CHECK(view->playTimer->isActive() == video.playing,
+        at + QStringLiteral("playing %1").arg(view->playTimer->isActive()));
+    CHECK(view->bounceDirection == video.bounceDirection,
+        at + QStringLiteral("bounceDirection %1").arg(view->bounceDirection));
+    CHECK(view->isVisible() == video.visible,
+        at + QStringLiteral("visible %1").arg(view->isVisible()));
+    CHECK(qRound(view->zoomFactor * 100) == video.zoomPercent,
+        at + QStringLiteral("zoom %1").arg(view->zoomFactor));
+    CHECK(view->component == video.component,
+        at + QStringLiteral("component %1").arg(view->component));
+    CHECK(view->gridStep == video.gridStep, at + QStringLiteral("gridStep %1").arg(view->gridStep));
+    CHECK(view->tooltipEnabled == video.tooltip, at + QStringLiteral("tooltip"));
     const QSize size = expectedWindowSize(video, view);
-    QVERIFY2(view->minimumSize() == size && view->maximumSize() == size,
-        qPrintable(at
+    CHECK(view->minimumSize() == size && view->maximumSize() == size,
+        at
             + QStringLiteral("window %1x%2, wanted %3x%4")
                   .arg(view->maximumWidth())
                   .arg(view->maximumHeight())
                   .arg(size.width())
-                  .arg(size.height())));
+                  .arg(size.height()));
 }
 
 void TestRandomSession::checkPanel()
 {
     const PanelState &panel = model.panel;
-    const QString at = context() + QStringLiteral("panel: ");
+    const QString at = QStringLiteral("panel: ");
     auto *slider = mainWidget<QSlider>("sliderImageZoom");
-    QVERIFY2(
-        slider->value() == panel.zoomPosition && slider->sliderPosition() == panel.zoomPosition,
-        qPrintable(at + QStringLiteral("zoom slider at %1").arg(slider->value())));
+    CHECK(slider->value() == panel.zoomPosition && slider->sliderPosition() == panel.zoomPosition,
+        at + QStringLiteral("zoom slider at %1").arg(slider->value()));
     const QString zoomText = QString::number(SessionModel::zoomPreset(panel.zoomPosition));
-    QVERIFY2(shownText("lineEditImageZoom") == zoomText,
-        qPrintable(at + QStringLiteral("zoom field ") + shownText("lineEditImageZoom")));
-    QVERIFY2(mainWidget<QCheckBox>("checkBoxGrid")->isChecked() == panel.gridChecked,
-        qPrintable(at + QStringLiteral("grid box")));
-    QVERIFY2(mainWidget<QComboBox>("comboBoxGrid")->currentIndex() == panel.gridChoice,
-        qPrintable(at + QStringLiteral("grid choice")));
-    QVERIFY2(mainWidget<QCheckBox>("checkBoxToolTip")->isChecked() == panel.tooltipChecked,
-        qPrintable(at + QStringLiteral("tooltip box")));
-    QVERIFY2(mainWidget<QRadioButton>(componentButtons[panel.component])->isChecked(),
-        qPrintable(at + QStringLiteral("component button")));
-    QVERIFY2(mainWidget<QCheckBox>("cbLoopNormal")->isChecked() == panel.loopNormal
+    CHECK(shownText("lineEditImageZoom") == zoomText,
+        at + QStringLiteral("zoom field ") + shownText("lineEditImageZoom"));
+    CHECK(mainWidget<QCheckBox>("checkBoxGrid")->isChecked() == panel.gridChecked,
+        at + QStringLiteral("grid box"));
+    CHECK(mainWidget<QComboBox>("comboBoxGrid")->currentIndex() == panel.gridChoice,
+        at + QStringLiteral("grid choice"));
+    CHECK(mainWidget<QCheckBox>("checkBoxToolTip")->isChecked() == panel.tooltipChecked,
+        at + QStringLiteral("tooltip box"));
+    CHECK(mainWidget<QRadioButton>(componentButtons[panel.component])->isChecked(),
+        at + QStringLiteral("component button"));
+    CHECK(mainWidget<QCheckBox>("cbLoopNormal")->isChecked() == panel.loopNormal
             && mainWidget<QCheckBox>("cbLoopBouncing")->isChecked() == panel.loopBounce,
-        qPrintable(at + QStringLiteral("loop boxes")));
-    QVERIFY2(shownText("leIntervalMax") == panel.intervalMax
+        at + QStringLiteral("loop boxes"));
+    CHECK(shownText("leIntervalMax") == panel.intervalMax
             && shownText("leVideoPos") == panel.videoPosition,
-        qPrintable(at + QStringLiteral("interval fields")));
+        at + QStringLiteral("interval fields"));
     if (model.current < 0 || model.videos.empty())
         return;
     const ClipSpec &clip = model.videos[static_cast<std::size_t>(model.current)].clip;
-    QVERIFY2(shownText("labelVideoInfoSize")
+    CHECK(shownText("labelVideoInfoSize")
             == QStringLiteral("%1 x %2").arg(clip.width).arg(clip.height),
-        qPrintable(at + QStringLiteral("size read-out ") + shownText("labelVideoInfoSize")));
-    QVERIFY2(shownText("labelVideoInfoFormat")
+        at + QStringLiteral("size read-out ") + shownText("labelVideoInfoSize"));
+    CHECK(shownText("labelVideoInfoFormat")
             == (clip.format == UYVY ? QStringLiteral("UYVY") : QStringLiteral("YV12")),
-        qPrintable(at + QStringLiteral("format read-out ") + shownText("labelVideoInfoFormat")));
-    QVERIFY2(shownText("labelVideoInfoSpeed") == QString::number(clip.speed),
-        qPrintable(at + QStringLiteral("speed read-out ") + shownText("labelVideoInfoSpeed")));
+        at + QStringLiteral("format read-out ") + shownText("labelVideoInfoFormat"));
+    CHECK(shownText("labelVideoInfoSpeed") == QString::number(clip.speed),
+        at + QStringLiteral("speed read-out ") + shownText("labelVideoInfoSpeed"));
 }
 
 // The planes hold the frame in the title, grid lines marked, converted by the
@@ -802,8 +800,8 @@ void TestRandomSession::checkFrameContents(int row)
     const VideoState &video = model.videos[static_cast<std::size_t>(row)];
     ImageView &view = *videoAt(row);
     const ClipSpec &clip = video.clip;
-    const QString at = context()
-        + QStringLiteral("row %1 (%2) frame %3: ").arg(row).arg(clip.name).arg(video.frame);
+    const QString at
+        = QStringLiteral("row %1 (%2) frame %3: ").arg(row).arg(clip.name).arg(video.frame);
     const int chromaRows = clip.format == YV12 ? clip.height / 2 : clip.height;
     for (int y = 0; y < clip.height; ++y) {
         for (int x = 0; x < clip.width; ++x) {
@@ -815,19 +813,19 @@ void TestRandomSession::checkFrameContents(int row)
                                 : testclips::clipSample(clip.format, clip.width, clip.height,
                                     video.frame, testclips::Plane::Y, x, y);
             const auto luma = static_cast<std::size_t>(y * clip.width + x);
-            QVERIFY2(view.yPlane[luma] == wanted,
-                qPrintable(at
+            CHECK(view.yPlane[luma] == wanted,
+                at
                     + QStringLiteral("Y(%1, %2) = %3, wanted %4")
                           .arg(x)
                           .arg(y)
                           .arg(view.yPlane[luma])
-                          .arg(wanted)));
+                          .arg(wanted));
             const std::size_t chroma = chromaIndexOf(video, x, y);
             const Rgb rgb
                 = yuvToRgbReference(view.yPlane[luma], view.uPlane[chroma], view.vPlane[chroma]);
-            QVERIFY2(view.rPlane[luma] == rgb.r && view.gPlane[luma] == rgb.g
+            CHECK(view.rPlane[luma] == rgb.r && view.gPlane[luma] == rgb.g
                     && view.bPlane[luma] == rgb.b,
-                qPrintable(at + QStringLiteral("RGB(%1, %2)").arg(x).arg(y)));
+                at + QStringLiteral("RGB(%1, %2)").arg(x).arg(y));
             if (y >= chromaRows || x >= clip.width / 2)
                 continue;
             const auto sample = static_cast<std::size_t>(y * (clip.width / 2) + x);
@@ -836,15 +834,15 @@ void TestRandomSession::checkFrameContents(int row)
                 const int chromaWanted = clip.frames > 0 ? testclips::clipSample(clip.format,
                                              clip.width, clip.height, video.frame, plane, x, y)
                                                          : 128;
-                QVERIFY2((*samples)[sample] == chromaWanted,
-                    qPrintable(at + QStringLiteral("chroma (%1, %2)").arg(x).arg(y)));
+                CHECK((*samples)[sample] == chromaWanted,
+                    at + QStringLiteral("chroma (%1, %2)").arg(x).arg(y));
             }
         }
     }
     const QImage picture = imageviewtesting::shownPicture(view);
     const int wrong
         = imageviewtesting::firstWrongPixel(view, picture, viewreference::View(video.component));
-    QVERIFY2(wrong == -1, qPrintable(at + QStringLiteral("picture wrong at pixel %1").arg(wrong)));
+    CHECK(wrong == -1, at + QStringLiteral("picture wrong at pixel %1").arg(wrong));
 }
 
 QTEST_MAIN(TestRandomSession)
