@@ -18,6 +18,8 @@ struct ClipSpec
     std::int32_t height = 0;
     std::int32_t frames = 0;
     std::int32_t speed = 0;
+    // Holds zeros only.
+    bool sparse = false;
 };
 
 // What one listed video should be doing.
