@@ -1,5 +1,6 @@
 // libFuzzer target over the frame pipeline: size validation, frame loading with the
-// grid, every conversion kernel and the pixel readout, checked against plain rules.
+// grid, every conversion kernel, the view renderers and the pixel readout, checked
+// against plain rules.
 //
 // Input: a 28-byte header of little-endian fields, then the bytes of the video file.
 //   int32 width, int32 height, int32 format, int32 gridStep, uint32 frame,
@@ -8,6 +9,7 @@
 #include "frameloader.h"
 #include "pixelreadout.h"
 #include "videoparameters.h"
+#include "viewrenderer.h"
 #include "yuvconvert.h"
 #include "yuvreference.h"
 #include "yuvrowkernel.h"
@@ -226,6 +228,104 @@ void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
     require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
 }
 
+constexpr std::uint32_t notDrawn = 0x5a5a5a5au;
+
+// A picture of 32-bit pixels whose rows may be padded and may start off a 16-byte
+// boundary, as a QImage's rows can; every word it does not cover stays notDrawn.
+struct Picture
+{
+    std::vector<std::uint32_t> words;
+    std::size_t first = 0;
+    std::size_t stride = 0;
+
+    Picture(const Header &h, std::size_t padding, std::size_t shift)
+        : first(shift)
+        , stride(static_cast<std::size_t>(h.width) + padding)
+    {
+        words.assign(shift + stride * static_cast<std::size_t>(h.height), notDrawn);
+    }
+    PictureRows rows()
+    {
+        return { reinterpret_cast<std::uint8_t *>(words.data() + first),
+            static_cast<std::ptrdiff_t>(stride * sizeof(std::uint32_t)) };
+    }
+    std::uint32_t at(std::int32_t x, std::int32_t y) const
+    {
+        return words[first + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x)];
+    }
+};
+
+std::uint32_t rgbWord(int r, int g, int b)
+{
+    return 0xff000000u | std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | std::uint32_t(b);
+}
+
+template <typename Expected>
+void checkPicture(const Header &h, const Picture &picture, Expected expected, const char *view)
+{
+    for (std::int32_t y = 0; y < h.height; ++y) {
+        for (std::int32_t x = 0; x < h.width; ++x)
+            require(picture.at(x, y) == expected(x, y), view);
+    }
+    std::size_t drawn = 0;
+    for (std::uint32_t word : picture.words)
+        drawn += word != notDrawn;
+    require(drawn <= static_cast<std::size_t>(h.width) * static_cast<std::size_t>(h.height),
+        "a renderer wrote outside the picture");
+}
+
+// Each view pixel by pixel from the planes, as the window shows it.
+void checkRenderers(const Header &h, const Planes &loaded, std::int32_t format)
+{
+    const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
+    const std::size_t shift = static_cast<std::uint32_t>(h.pointX) % 4;
+    const auto index = [&h](std::int32_t x, std::int32_t y) {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(h.width)
+            + static_cast<std::size_t>(x);
+    };
+
+    Picture color(h, padding, shift);
+    renderColor(loaded.r.data(), loaded.g.data(), loaded.b.data(), h.width, h.height, color.rows());
+    checkPicture(
+        h, color,
+        [&](std::int32_t x, std::int32_t y) {
+            const std::size_t i = index(x, y);
+            return rgbWord(loaded.r[i], loaded.g[i], loaded.b[i]);
+        },
+        "wrong colour view");
+
+    Picture grey(h, padding, shift);
+    renderGrey(loaded.y.data(), h.width, h.height, grey.rows());
+    checkPicture(
+        h, grey,
+        [&](std::int32_t x, std::int32_t y) {
+            const int s = loaded.y[index(x, y)];
+            return rgbWord(s, s, s);
+        },
+        "wrong grey view");
+
+    Picture chroma(h, padding, shift);
+    renderChroma(loaded.v.data(), format, h.width, h.height, chroma.rows());
+    checkPicture(
+        h, chroma,
+        [&](std::int32_t x, std::int32_t y) {
+            // The sample the conversion pairs with the pixel: 4:2:0 halves the rows too.
+            const std::int32_t row = format == YV12 ? y / 2 : y;
+            const int s
+                = loaded.v[static_cast<std::size_t>(row) * static_cast<std::size_t>(h.width / 2)
+                    + static_cast<std::size_t>(x / 2)];
+            return rgbWord(s, s, s);
+        },
+        "wrong chroma view");
+
+    Picture green(h, padding, shift);
+    renderPrimary(loaded.g.data(), Primary::Green, h.width, h.height, green.rows());
+    checkPicture(
+        h, green,
+        [&](std::int32_t x, std::int32_t y) { return rgbWord(0, loaded.g[index(x, y)], 0); },
+        "wrong primary view");
+}
+
 void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
 {
     const bool planar422 = isPlanar422(h.format);
@@ -247,6 +347,7 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     require(loaded.y == expected.y, "wrong luma after the load");
     require(loaded.u == expected.u && loaded.v == expected.v, "wrong chroma after the load");
     checkConversions(h, loaded, planar422);
+    checkRenderers(h, loaded, format);
     checkReadout(h, loaded, format);
 }
 
