@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian/Ubuntu machine lacks, builds, and then either starts
-# the viewer (run) or runs the whole test suite in a normal and a sanitizer build (test).
+# the viewer (run) or runs the whole test suite in a normal and a sanitizer build and
+# then the core fuzzer for a minute (test).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
