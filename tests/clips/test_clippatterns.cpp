@@ -181,6 +181,7 @@ void TestClipPatterns::counterDigitsChangeOnlyWhereTheNumberDoes()
     const std::vector<std::uint8_t> three = testCard(3);
     const std::vector<std::uint8_t> thirteen = testCard(13);
     const std::vector<std::uint8_t> twentyThree = testCard(23);
+    const std::vector<std::uint8_t> four = testCard(4);
     int unitsDiffer = 0;
     int tensDiffer = 0;
     for (int row = 0; row < 7; ++row) {
@@ -191,8 +192,7 @@ void TestClipPatterns::counterDigitsChangeOnlyWhereTheNumberDoes()
             QCOMPARE(counterCell(three, 2, column, row), counterCell(twentyThree, 2, column, row));
             tensDiffer += counterCell(thirteen, 3, column, row)
                 != counterCell(twentyThree, 3, column, row);
-            unitsDiffer
-                += counterCell(three, 4, column, row) != counterCell(testCard(4), 4, column, row);
+            unitsDiffer += counterCell(three, 4, column, row) != counterCell(four, 4, column, row);
         }
     }
     QVERIFY(tensDiffer > 0);
