@@ -28,12 +28,17 @@ QByteArray xdotool(const QStringList &arguments)
     return run(QStringLiteral("xdotool"), arguments);
 }
 
-struct DisplayCloser
-{
-    void operator()(Display *display) const { XCloseDisplay(display); }
-};
-
 } // namespace
+
+void DisplayCloser::operator()(_XDisplay *display) const
+{
+    XCloseDisplay(display);
+}
+
+DisplayConnection connectToDisplay()
+{
+    return DisplayConnection(XOpenDisplay(nullptr));
+}
 
 QStringList visibleWindows(const QString &titlePattern)
 {
@@ -151,20 +156,17 @@ QImage grab(const WindowId &window)
     return image;
 }
 
-void requestClose(const WindowId &window)
+void requestClose(Display *display, const WindowId &window)
 {
-    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
-    if (!display)
-        qFatal("no X display");
     XEvent event = {};
     event.xclient.type = ClientMessage;
     event.xclient.window = window.toULong();
-    event.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = long(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display.get(), event.xclient.window, False, NoEventMask, &event);
-    XFlush(display.get());
+    XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+    XFlush(display);
 }
 
 QString escapedForPattern(const QString &text)

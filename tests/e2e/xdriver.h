@@ -6,13 +6,25 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+
+struct _XDisplay;
 
 // The program seen and driven only through the X server, as a user at the screen would:
 // xdotool finds windows and sends the mouse and keys, ImageMagick's import takes pictures.
 namespace xdriver {
 
 using WindowId = QString;
+
+struct DisplayCloser
+{
+    void operator()(_XDisplay *display) const;
+};
+using DisplayConnection = std::unique_ptr<_XDisplay, DisplayCloser>;
+
+// A connection to the display named by $DISPLAY; null when there is none.
+DisplayConnection connectToDisplay();
 
 // Visible windows whose whole title matches the regular expression.
 QStringList visibleWindows(const QString &titlePattern);
@@ -37,7 +49,7 @@ void pressKey(const QString &key);
 QImage grab(const WindowId &window);
 
 // What a window manager sends when the user clicks the title bar's close button.
-void requestClose(const WindowId &window);
+void requestClose(_XDisplay *display, const WindowId &window);
 
 QString escapedForPattern(const QString &text);
 
