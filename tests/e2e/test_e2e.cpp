@@ -276,7 +276,8 @@ bool TestEndToEnd::openThroughTheDialogs(const Clip &clip, const QString &format
 {
     const auto main = waitForWindow(mainTitle, windowTimeoutMs);
     click(*main, openButton);
-    if (!waitForWindow(escapedForPattern(chooserTitle), windowTimeoutMs)) {
+    const auto chooser = waitForWindow(escapedForPattern(chooserTitle), windowTimeoutMs);
+    if (!chooser || !waitForFocus(*chooser, windowTimeoutMs)) {
         qWarning("the file chooser did not open");
         return false;
     }
@@ -285,7 +286,7 @@ bool TestEndToEnd::openThroughTheDialogs(const Clip &clip, const QString &format
     bool chosen = false;
     for (int attempt = 0; attempt < 3 && !chosen; ++attempt) {
         pressKey(QStringLiteral("Return"));
-        chosen = waitForNoWindow(escapedForPattern(chooserTitle), 3000);
+        chosen = waitForNoWindow(escapedForPattern(chooserTitle), 5000);
     }
     if (!chosen) {
         qWarning("the file chooser did not take the typed path");
@@ -293,7 +294,7 @@ bool TestEndToEnd::openThroughTheDialogs(const Clip &clip, const QString &format
     }
 
     const auto dialog = waitForWindow(escapedForPattern(dialogTitle), windowTimeoutMs);
-    if (!dialog) {
+    if (!dialog || !waitForFocus(*dialog, windowTimeoutMs)) {
         qWarning("the parameters dialog did not open");
         return false;
     }

@@ -124,11 +124,24 @@ bool waitForTitle(const WindowId &window, const QString &title, int timeoutMs)
     return false;
 }
 
+bool waitForFocus(const WindowId &window, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        if (QString::fromUtf8(xdotool({ QStringLiteral("getwindowfocus") })).trimmed() == window)
+            return true;
+        QThread::msleep(pollMs);
+    } while (clock.elapsed() < timeoutMs);
+    return false;
+}
+
 void click(const WindowId &window, QPoint at)
 {
-    xdotool({ QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
-        window, QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
-        QStringLiteral("1") });
+    // No --sync: it waits for a motion that never comes when the pointer is already there.
+    xdotool(
+        { QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
+            QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1") });
 }
 
 void typeText(const QString &text)

@@ -40,6 +40,9 @@ bool waitForNoWindow(const QString &titlePattern, int timeoutMs);
 // Polls until the window's title is `title`; false after timeoutMs.
 bool waitForTitle(const WindowId &window, const QString &title, int timeoutMs);
 
+// Polls until the window has the keyboard focus: keys sent before that go elsewhere.
+bool waitForFocus(const WindowId &window, int timeoutMs);
+
 void click(const WindowId &window, QPoint at);
 void typeText(const QString &text);
 // Key names as xdotool knows them: "Return", "Tab", "ctrl+a".
