@@ -7,6 +7,7 @@
 #include "zoomgeometry.h"
 
 #include <QFile>
+#include <QFont>
 #include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QLabel>
@@ -48,6 +49,11 @@ ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
     pixelLabel->setStyleSheet(
         QStringLiteral("background-color: yellow; border-style: solid; border: 2px solid black;"));
     pixelLabel->setAutoFillBackground(true);
+    // Six lines of up to "Y = 255   R = 255" must fit the fixed 100 x 80 box with today's
+    // font metrics, so the readout takes a 10-pixel font of its own.
+    QFont readoutFont = pixelLabel->font();
+    readoutFont.setPixelSize(10);
+    pixelLabel->setFont(readoutFont);
 
     QGraphicsView *view = ui->gvVideoDisplay;
     view->viewport()->installEventFilter(this);
