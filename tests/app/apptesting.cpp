@@ -60,16 +60,7 @@ int videoCount()
 VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t frames,
     std::int32_t format, std::int32_t width, std::int32_t height)
 {
-    VideoParameters parameters;
-    parameters.path = dir.filePath(name);
-    parameters.format = format;
-    parameters.width = width;
-    parameters.height = height;
-    parameters.speed = 25;
-    parameters.frameCount = frames;
-    if (!testclips::writeClip(parameters.path, format, width, height, frames))
-        qFatal("cannot write the clip %s", parameters.path.c_str());
-    return parameters;
+    return testclips::writeVideo(dir, name, format, width, height, frames);
 }
 
 ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t frames,

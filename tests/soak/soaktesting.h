@@ -8,6 +8,16 @@
 // Open flow's parameters dialog filled in as a user would.
 namespace soaktesting {
 
+// One clip of a long run: its file name, layout, size and length.
+struct ClipShape
+{
+    const char *name;
+    std::int32_t format;
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t frames;
+};
+
 // Resident set size of this process in bytes, from /proc/self/statm.
 std::int64_t residentBytes();
 

@@ -15,16 +15,7 @@ namespace {
 
 // Sizes from QCIF to 720p in both layouts, so that a window left behind at any
 // size shows in the resident memory.
-struct ClipShape
-{
-    const char *name;
-    std::int32_t format;
-    std::int32_t width;
-    std::int32_t height;
-    std::int32_t frames;
-};
-
-const ClipShape shapes[] = {
+const soaktesting::ClipShape shapes[] = {
     { "qcif.yuv", UYVY, 176, 144, 3 },
     { "cif.yuv", YV12, 352, 288, 4 },
     { "wide.yuv", UYVY, 640, 360, 2 },
@@ -69,7 +60,7 @@ private:
 void TestOpenClose::initTestCase()
 {
     QVERIFY(dir.isValid());
-    for (const ClipShape &shape : shapes)
+    for (const soaktesting::ClipShape &shape : shapes)
         clips.push_back(
             writeClip(dir, shape.name, shape.frames, shape.format, shape.width, shape.height));
     startApplication();

@@ -19,17 +19,8 @@ using namespace apptesting;
 
 namespace {
 
-struct ClipShape
-{
-    const char *name;
-    std::int32_t format;
-    std::int32_t width;
-    std::int32_t height;
-    std::int32_t frames;
-};
-
 // Four sizes in both layouts, each turning at its own ends.
-const ClipShape shapes[] = {
+const soaktesting::ClipShape shapes[] = {
     { "qcif.yuv", YV12, 176, 144, 7 },
     { "cif.yuv", UYVY, 352, 288, 5 },
     { "wide.yuv", YV12, 640, 360, 4 },
@@ -89,7 +80,7 @@ void TestSoak::initTestCase()
 {
     QVERIFY(dir.isValid());
     startApplication();
-    for (const ClipShape &shape : shapes) {
+    for (const soaktesting::ClipShape &shape : shapes) {
         QVERIFY(soaktesting::openThroughDialog(
             writeClip(dir, shape.name, shape.frames, shape.format, shape.width, shape.height)));
     }

@@ -1,7 +1,10 @@
 #include "testclips.h"
 
 #include "clippatterns.h"
-#include "videoparameters.h"
+#include "tempdir.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace testclips {
 
@@ -30,6 +33,23 @@ bool writeClip(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frames)
 {
     return clips::writeClip(path, clips::Pattern::Hash, format, width, height, frames);
+}
+
+VideoParameters writeVideo(const TempDir &dir, const std::string &name, std::int32_t format,
+    std::int32_t width, std::int32_t height, std::int32_t frames)
+{
+    VideoParameters parameters;
+    parameters.path = dir.filePath(name);
+    parameters.format = format;
+    parameters.width = width;
+    parameters.height = height;
+    parameters.speed = 25;
+    parameters.frameCount = frames;
+    if (!writeClip(parameters.path, format, width, height, frames)) {
+        std::fprintf(stderr, "cannot write the clip %s\n", parameters.path.c_str());
+        std::abort();
+    }
+    return parameters;
 }
 
 } // namespace testclips

@@ -27,16 +27,7 @@ void sendMouse(ImageView &view, QEvent::Type type, QPoint pos, Qt::MouseButton b
 VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t format,
     std::int32_t width, std::int32_t height, std::int32_t frames)
 {
-    VideoParameters parameters;
-    parameters.path = dir.filePath(name);
-    parameters.format = format;
-    parameters.width = width;
-    parameters.height = height;
-    parameters.speed = 25;
-    parameters.frameCount = frames;
-    if (!testclips::writeClip(parameters.path, format, width, height, frames))
-        parameters.path.clear();
-    return parameters;
+    return testclips::writeVideo(dir, name, format, width, height, frames);
 }
 
 QGraphicsView *graphicsView(ImageView &view)
