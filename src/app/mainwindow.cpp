@@ -49,6 +49,27 @@ void deleteVideoWindow(ListWidgetItemExt *entry)
     delete view;
 }
 
+// The fixed layout was drawn for narrower letters than DejaVu Sans has. These texts take
+// a condensed face, the size read-out also a smaller size, so that "16384 x 16384" and the
+// captions fit whole; sizes and weights the form gives are kept.
+void condenseCrampedTexts(Ui::MainWindow *ui)
+{
+    QFont caption;
+    caption.setBold(true);
+    caption.setStretch(QFont::Condensed);
+    ui->label_12->setFont(caption);
+    ui->label_13->setFont(caption);
+    caption.setPointSize(8);
+    ui->label_11->setFont(caption);
+
+    QFont narrow;
+    narrow.setStretch(QFont::Condensed);
+    for (QLabel *label : { ui->label_17, ui->label_18, ui->label_19, ui->label_20 })
+        label->setFont(narrow);
+    narrow.setPointSize(7);
+    ui->labelVideoInfoSize->setFont(narrow);
+}
+
 } // namespace
 
 std::int32_t MainWindow::addedCount = 0;
@@ -74,6 +95,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->comboBoxGrid->addItems({ tr("none"), tr("4x4"), tr("8x8"), tr("16x16"), tr("32x32") });
     setWindowIcon(QIcon(QStringLiteral(":/ico/Dozud.ico")));
     setMouseTracking(true);
+    condenseCrampedTexts(ui);
 }
 
 MainWindow::~MainWindow()
@@ -114,10 +136,13 @@ template <typename Action> void MainWindow::forEachVideo(Action action)
 
 void MainWindow::addVideo(const VideoParameters &parameters)
 {
-    auto *view = new ImageView(parameters, parentWidget());
-    const QString lastFrame = QString::number(view->frameCount - 1);
-    auto *entry = new ListWidgetItemExt(
-        QFile::decodeName(QByteArray::fromStdString(view->videoName())), ui->lwImageItems, view);
+    // A window too large for the memory at hand throws here, before anything is listed.
+    auto window = std::make_unique<ImageView>(parameters, parentWidget());
+    const QString lastFrame = QString::number(window->frameCount - 1);
+    auto *entry
+        = new ListWidgetItemExt(QFile::decodeName(QByteArray::fromStdString(window->videoName())),
+            ui->lwImageItems, window.get());
+    ImageView *view = window.release();
     if (addedCount++ % 2 != 0)
         entry->setBackground(secondEntryBackground);
     ui->lwImageItems->setCurrentRow(ui->lwImageItems->count() - 1);

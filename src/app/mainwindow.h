@@ -32,7 +32,8 @@ public:
     LoopMode loopMode() const;
 
     // Opens a window for the video, lists it, selects it and shows frame 0 of every
-    // listed video.
+    // listed video. Throws std::bad_alloc, listing nothing, when the video's frame does
+    // not fit the memory at hand.
     void addVideo(const VideoParameters &parameters);
     // The window of the list's current entry, or nullptr.
     ImageView *currentVideoWindow() const;

@@ -31,6 +31,12 @@ private:
     int fd_;
 };
 
+// O_NONBLOCK: a FIFO or device named as the video must not hang the GUI thread.
+int openForReading(const std::string &path)
+{
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
 // Reads up to size bytes at offset into the start of dest; returns how many arrived.
 // Stops at the end of the file or at any error (a FIFO, a device with nothing ready).
 std::size_t readAt(int fd, std::uint8_t *dest, std::size_t size, std::int64_t offset)
@@ -52,8 +58,7 @@ std::size_t readAt(int fd, std::uint8_t *dest, std::size_t size, std::int64_t of
 LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes)
 {
-    // O_NONBLOCK: a FIFO or device named as the video must not hang the GUI thread.
-    const ScopedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const ScopedFd file(openForReading(path));
     if (file.get() < 0)
         return LoadResult::Nothing;
 
@@ -73,6 +78,11 @@ LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t 
 }
 
 } // namespace
+
+bool opensForReading(const std::string &path)
+{
+    return ScopedFd(openForReading(path)).get() >= 0;
+}
 
 void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std::int32_t step)
 {

@@ -19,6 +19,10 @@ struct FramePlanes
 // after the last byte read, so a short read still converts what is there.
 enum class LoadResult { Complete, Partial, Nothing };
 
+// Whether the file opens for reading now: the question a loader will ask, which its
+// permission bits do not answer (root reads every file, whatever its bits).
+bool opensForReading(const std::string &path);
+
 // Sets every sample of rows and columns 0, step, 2*step, ... to 200; nothing when step <= 0.
 void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std::int32_t step);
 

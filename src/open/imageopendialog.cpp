@@ -1,5 +1,6 @@
 #include "imageopendialog.h"
 
+#include "frameloader.h"
 #include "mainwindow.h"
 #include "ui_imageopendialog.h"
 
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -60,7 +62,14 @@ ImageOpenDialog::ImageOpenDialog(QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::ImageOpenDialog)
 {
+    // The main window's 8 points, condensed: the form's fixed fields were drawn for
+    // narrower letters than the desktop's DejaVu Sans, and "Progressive" or the longest
+    // message would be cut off.
     ui->setupUi(this);
+    QFont font;
+    font.setPointSize(8);
+    font.setStretch(QFont::Condensed);
+    setFont(font);
 }
 
 ImageOpenDialog::~ImageOpenDialog()
@@ -71,7 +80,7 @@ ImageOpenDialog::~ImageOpenDialog()
 void ImageOpenDialog::showForFile(const std::string &path)
 {
     parameters.path = path;
-    ui->labelMessage->clear();
+    clearMessage();
     setModal(true);
     show();
 }
@@ -97,10 +106,17 @@ void ImageOpenDialog::on_bbConfirmation_accepted()
     record.frameCount
         = ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
 
+    // Listed before the dialog hides, so that a video too large for the memory at hand
+    // leaves it open with the reason.
+    try {
+        MainWindow::instance().addVideo(record);
+    } catch (const std::bad_alloc &) {
+        refuse(tr("Not enough memory for %1 x %2.").arg(record.width).arg(record.height));
+        return;
+    }
     parameters = record;
-    ui->labelMessage->clear();
+    clearMessage();
     accept();
-    MainWindow::instance().addVideo(parameters);
 }
 
 bool ImageOpenDialog::readFrameSize(VideoParameters &record)
@@ -128,7 +144,7 @@ bool ImageOpenDialog::readFileSize(const std::string &path, qint64 &size)
         refuseFile(tr("%1 is not a regular file."), path);
         return false;
     }
-    if (!file.isReadable()) {
+    if (!opensForReading(path)) {
         refuseFile(tr("%1 cannot be read."), path);
         return false;
     }
@@ -136,9 +152,16 @@ bool ImageOpenDialog::readFileSize(const std::string &path, qint64 &size)
     return true;
 }
 
-void ImageOpenDialog::refuse(const QString &message)
+void ImageOpenDialog::refuse(const QString &message, const QString &whole)
 {
     ui->labelMessage->setText(message);
+    ui->labelMessage->setToolTip(whole.isEmpty() ? message : whole);
+}
+
+void ImageOpenDialog::clearMessage()
+{
+    ui->labelMessage->clear();
+    ui->labelMessage->setToolTip(QString());
 }
 
 void ImageOpenDialog::refuseFile(const QString &messageTemplate, const std::string &path)
@@ -148,5 +171,6 @@ void ImageOpenDialog::refuseFile(const QString &messageTemplate, const std::stri
     const QFontMetrics metrics = ui->labelMessage->fontMetrics();
     const int room
         = ui->labelMessage->width() - metrics.horizontalAdvance(messageTemplate.arg(QString()));
-    refuse(messageTemplate.arg(metrics.elidedText(name, Qt::ElideMiddle, room)));
+    refuse(messageTemplate.arg(metrics.elidedText(name, Qt::ElideMiddle, room)),
+        messageTemplate.arg(name));
 }

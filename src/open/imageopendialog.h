@@ -35,7 +35,9 @@ private slots:
 private:
     bool readFrameSize(VideoParameters &record);
     bool readFileSize(const std::string &path, qint64 &size);
-    void refuse(const QString &message);
+    // `whole` is the message before a file name in it was shortened to fit.
+    void refuse(const QString &message, const QString &whole = QString());
+    void clearMessage();
     void refuseFile(const QString &messageTemplate, const std::string &path);
 
     Ui::ImageOpenDialog *ui;

@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QtMath>
 
+#include <new>
+
 namespace {
 
 constexpr int playInterval = 40;
@@ -26,7 +28,7 @@ constexpr int playInterval = 40;
 
 ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
     : QMainWindow(nullptr)
-    , ui(new Ui::ImageView)
+    , ui(nullptr)
     , scene(nullptr)
     , scan(Progressive)
     , format(YV12)
@@ -43,24 +45,6 @@ ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
     , playTimer(nullptr)
     , pixelLabel(nullptr)
 {
-    ui->setupUi(this);
-
-    pixelLabel = new QLabel(parent, Qt::ToolTip);
-    pixelLabel->setStyleSheet(
-        QStringLiteral("background-color: yellow; border-style: solid; border: 2px solid black;"));
-    pixelLabel->setAutoFillBackground(true);
-    // Six lines of up to "Y = 255   R = 255" must fit the fixed 100 x 80 box with today's
-    // font metrics, so the readout takes a 10-pixel font of its own.
-    QFont readoutFont = pixelLabel->font();
-    readoutFont.setPixelSize(10);
-    pixelLabel->setFont(readoutFont);
-
-    QGraphicsView *view = ui->gvVideoDisplay;
-    view->viewport()->installEventFilter(this);
-    view->viewport()->setMouseTracking(true);
-    // Replaces the form's central widget, which takes its unused label along.
-    setCentralWidget(view);
-
     format = parameters.format;
     height = parameters.height;
     scan = parameters.scan;
@@ -68,17 +52,29 @@ ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
     width = parameters.width;
     path = parameters.path;
     frameCount = parameters.frameCount;
+    // First, so that a frame too large for the memory at hand throws before anything
+    // that the members do not free themselves exists.
+    allocateFrame();
 
-    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0.
-    const std::size_t luma = lumaPlaneSize(width, height);
-    const std::size_t chroma = chromaPlaneSize(format, width, height);
-    yPlane.assign(luma, 16);
-    uPlane.assign(chroma, 128);
-    vPlane.assign(chroma, 128);
-    rPlane.assign(luma, 0);
-    gPlane.assign(luma, 0);
-    bPlane.assign(luma, 0);
-    picture = QImage(width, height, QImage::Format_RGB32);
+    ui = new Ui::ImageView;
+    ui->setupUi(this);
+
+    pixelLabel = new QLabel(parent, Qt::ToolTip);
+    pixelLabel->setStyleSheet(
+        QStringLiteral("background-color: yellow; border-style: solid; border: 2px solid black;"));
+    pixelLabel->setAutoFillBackground(true);
+    // Six lines of up to " Y = 255   R = 255" must fit the fixed 100 x 80 box, with room
+    // to spare after the last digit, so the readout takes a small condensed font.
+    QFont readoutFont;
+    readoutFont.setPixelSize(10);
+    readoutFont.setStretch(QFont::Condensed);
+    pixelLabel->setFont(readoutFont);
+
+    QGraphicsView *view = ui->gvVideoDisplay;
+    view->viewport()->installEventFilter(this);
+    view->viewport()->setMouseTracking(true);
+    // Replaces the form's central widget, which takes its unused label along.
+    setCentralWidget(view);
 
     scene = new QGraphicsScene;
     scene->setSceneRect(0, 0, width, height);
@@ -215,6 +211,23 @@ void ImageView::playTimerTimeout()
         showFrame(c + 1);
         break;
     }
+}
+
+void ImageView::allocateFrame()
+{
+    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0.
+    const std::size_t luma = lumaPlaneSize(width, height);
+    const std::size_t chroma = chromaPlaneSize(format, width, height);
+    yPlane.assign(luma, 16);
+    uPlane.assign(chroma, 128);
+    vPlane.assign(chroma, 128);
+    rPlane.assign(luma, 0);
+    gPlane.assign(luma, 0);
+    bPlane.assign(luma, 0);
+    // QImage answers a failed allocation with a null image, not an exception.
+    picture = QImage(width, height, QImage::Format_RGB32);
+    if (picture.isNull() && luma > 0)
+        throw std::bad_alloc();
 }
 
 FramePlanes ImageView::planes()

@@ -27,6 +27,8 @@ class ImageView : public QMainWindow
 public:
     enum ComponentView { Color, Y, U, V, R, G, B };
 
+    // Throws std::bad_alloc, having freed what it took, when the frame's planes and
+    // picture do not fit the memory at hand.
     explicit ImageView(const VideoParameters &parameters, QWidget *parent = nullptr);
     ~ImageView() override;
 
@@ -77,6 +79,7 @@ private:
     void drawG();
     void drawB();
 
+    void allocateFrame();
     void drawComponent();
     template <typename Render> void drawPicture(Render render);
     FramePlanes planes();

@@ -5,23 +5,34 @@
 #include "testclips.h"
 #include "testfiles.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QGraphicsView>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOption>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
 #include <iterator>
+#include <optional>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,6 +139,193 @@ QString shownMessage()
 
 const Answer clip16x8 { "16", "8", "25" };
 
+// Where a widget draws its text, by the style's own geometry, clipped to what its
+// parents leave visible; and the text it draws there.
+struct TextRoom
+{
+    QRect room;
+    QStringList texts;
+    int flags = Qt::AlignLeft | Qt::AlignVCenter;
+};
+
+TextRoom labelRoom(const QLabel *label)
+{
+    QRect room = label->contentsRect().adjusted(
+        label->margin(), label->margin(), -label->margin(), -label->margin());
+    int indent = label->indent();
+    if (indent < 0 && label->frameWidth() > 0)
+        indent = label->fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - label->margin();
+    if (indent > 0) {
+        const Qt::Alignment align = label->alignment();
+        room.adjust(align & Qt::AlignLeft ? indent : 0, align & Qt::AlignTop ? indent : 0,
+            align & Qt::AlignRight ? -indent : 0, align & Qt::AlignBottom ? -indent : 0);
+    }
+    return { room, { label->text() }, int(label->alignment()) };
+}
+
+TextRoom buttonRoom(const QAbstractButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    QStyle::SubElement contents = QStyle::SE_PushButtonContents;
+    int flags = Qt::AlignCenter;
+    if (qobject_cast<const QCheckBox *>(button)) {
+        contents = QStyle::SE_CheckBoxContents;
+        flags = Qt::AlignLeft | Qt::AlignVCenter;
+    } else if (qobject_cast<const QRadioButton *>(button)) {
+        contents = QStyle::SE_RadioButtonContents;
+        flags = Qt::AlignLeft | Qt::AlignVCenter;
+    } else if (auto *push = qobject_cast<const QPushButton *>(button)) {
+        if (push->autoDefault())
+            option.features |= QStyleOptionButton::AutoDefaultButton;
+        if (push->isDefault())
+            option.features |= QStyleOptionButton::DefaultButton;
+        if (push->isFlat())
+            option.features |= QStyleOptionButton::Flat;
+    }
+    return { button->style()->subElementRect(contents, &option, button), { button->text() },
+        flags | Qt::TextShowMnemonic };
+}
+
+TextRoom groupBoxRoom(const QGroupBox *box)
+{
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.textAlignment = box->alignment();
+    option.lineWidth = 1;
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const QRect label
+        = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+    // The style sizes the title's rectangle to the text; it must stay inside the box.
+    return { label.intersected(box->rect()), { box->title() }, Qt::AlignCenter };
+}
+
+TextRoom comboRoom(const QComboBox *combo)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = combo->isEditable();
+    option.frame = combo->hasFrame();
+    option.subControls = QStyle::SC_All;
+    const QRect field = combo->style()->subControlRect(
+        QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return { field.adjusted(1, 0, -1, 0), items };
+}
+
+TextRoom lineEditRoom(const QLineEdit *edit)
+{
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->hasFrame()
+        ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
+        : 0;
+    option.state |= QStyle::State_Sunken;
+    const QMargins margins = edit->textMargins();
+    // QLineEdit keeps two pixels either side of its text and one above and below.
+    const QRect room = edit->style()
+                           ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
+                           .marginsRemoved(margins)
+                           .adjusted(2, 1, -2, -1);
+    return { room, { edit->text() } };
+}
+
+TextRoom tabRoom(const QTabBar *bar)
+{
+    // Tabs size themselves to their texts; they fit while the bar needs no scrolling.
+    QStringList texts;
+    QRect tabs;
+    for (int i = 0; i < bar->count(); ++i) {
+        texts << bar->tabText(i);
+        tabs |= bar->tabRect(i);
+    }
+    return { bar->rect().contains(tabs) ? bar->rect() : QRect(), texts, Qt::AlignCenter };
+}
+
+std::optional<TextRoom> textRoom(const QWidget *widget)
+{
+    if (auto *label = qobject_cast<const QLabel *>(widget))
+        return labelRoom(label);
+    if (auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return buttonRoom(button);
+    if (auto *box = qobject_cast<const QGroupBox *>(widget))
+        return groupBoxRoom(box);
+    if (auto *combo = qobject_cast<const QComboBox *>(widget))
+        return comboRoom(combo);
+    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
+        return lineEditRoom(edit);
+    if (auto *bar = qobject_cast<const QTabBar *>(widget))
+        return tabRoom(bar);
+    return std::nullopt;
+}
+
+// "name: 'text' needs W x H, has W x H" for each text that does not fit; `spare` pixels
+// must stay free to the right of the text.
+QStringList misfits(const QWidget *widget, int spare = 0)
+{
+    const std::optional<TextRoom> place = textRoom(widget);
+    if (!place)
+        return {};
+    const QRect room = place->room.intersected(widget->visibleRegion().boundingRect());
+    const QFontMetrics metrics = widget->fontMetrics();
+    QStringList found;
+    for (const QString &text : place->texts) {
+        if (text.isEmpty())
+            continue;
+        // A line is as high as its ink: a 16-pixel field shows digits and lower case
+        // whole although the font's line is taller.
+        const QRect box = metrics.boundingRect(room, place->flags, text);
+        const bool lines = text.contains(QLatin1Char('\n'));
+        const QSize needed(
+            box.width() + spare, lines ? box.height() : metrics.tightBoundingRect(text).height());
+        if (needed.width() > room.width() || needed.height() > room.height())
+            found << QStringLiteral("%1: '%2' needs %3 x %4, has %5 x %6")
+                         .arg(widget->objectName(),
+                             QString(text).replace(QLatin1Char('\n'), QLatin1Char('|')))
+                         .arg(needed.width())
+                         .arg(needed.height())
+                         .arg(room.width())
+                         .arg(room.height());
+    }
+    return found;
+}
+
+// The process's address space in bytes, as RLIMIT_AS counts it.
+qint64 addressSpace()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmSize:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
+bool limitAddressSpace(qint64 bytes)
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0)
+        return false;
+    limit.rlim_cur = rlim_t(bytes);
+    return ::setrlimit(RLIMIT_AS, &limit) == 0;
+}
+
+QStringList misfitsIn(const QWidget *window)
+{
+    QStringList found;
+    for (const QWidget *widget : window->findChildren<QWidget *>()) {
+        if (widget->isVisibleTo(window))
+            found << misfits(widget);
+    }
+    return found;
+}
+
 } // namespace
 
 class TestImageOpenDialog : public QObject
@@ -157,6 +355,9 @@ private slots:
     void badFileIsRefused();
     void unreadableFileIsRefused();
     void longFileNameGivesUpItsMiddle();
+    void everyTextFitsItsWidget();
+    void tooLargeForMemoryIsRefused();
+    void tooLargeForMemoryChild();
     void valuesSurviveBetweenOpens();
     void cancelAddsNothing();
     void escapeAddsNothing();
@@ -485,12 +686,17 @@ void TestImageOpenDialog::badFileIsRefused()
 
 void TestImageOpenDialog::unreadableFileIsRefused()
 {
-    if (::geteuid() == 0)
-        QSKIP("root reads every file");
-    const std::string path = writeClip(dir, "locked.yuv", 2).path;
-    QVERIFY(::chmod(path.c_str(), 0) == 0);
+    // Root reads a file whatever its bits, but not a write-only kernel setting.
+    std::string path = "/proc/sys/vm/compact_memory";
+    if (::geteuid() != 0) {
+        path = writeClip(dir, "locked.yuv", 2).path;
+        QVERIFY(::chmod(path.c_str(), 0) == 0);
+    } else if (!QFileInfo::exists(QString::fromStdString(path))) {
+        QSKIP("no write-only file that root cannot read");
+    }
     openWith(path, clip16x8);
-    QCOMPARE(shownMessage(), QStringLiteral("locked.yuv cannot be read."));
+    QCOMPARE(shownMessage(),
+        QFileInfo(QString::fromStdString(path)).fileName() + QStringLiteral(" cannot be read."));
     QCOMPARE(videoCount(), 0);
 }
 
@@ -508,6 +714,103 @@ void TestImageOpenDialog::longFileNameGivesUpItsMiddle()
     QVERIFY(message.contains(QChar(0x2026)));
     auto *label = dialogWidget<QLabel>("labelMessage");
     QVERIFY(label->fontMetrics().horizontalAdvance(message) <= label->width());
+}
+
+void TestImageOpenDialog::everyTextFitsItsWidget()
+{
+    QStringList found;
+    ImageView *video = addClip(dir, "fit.yuv", 1, YV12, 64, 32);
+    mainWidget<QLabel>("labelVideoInfoSize")->setText(QStringLiteral("16384 x 16384"));
+    found << misfitsIn(&MainWindow::instance());
+
+    video->tooltipEnabled = true;
+    QWidget *viewport = video->findChild<QGraphicsView *>("gvVideoDisplay")->viewport();
+    QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), viewport->mapToGlobal(QPointF(10, 10)),
+        Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QVERIFY(video->pixelLabel->isVisible());
+    video->pixelLabel->setText(QStringLiteral(
+        " X = 16383\n Y = 16383\n\n Y = 255   R = 255\n U = 255   G = 255\n V = 255   B = 255"));
+    // The lines open with a blank; the widest one keeps as much room at its end.
+    found << misfits(
+        video->pixelLabel, video->pixelLabel->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    dialog.showForFile(writeClip(dir, "size.yuv", 1).path);
+    found << misfitsIn(&dialog);
+
+    auto *message = dialogWidget<QLabel>("labelMessage");
+    const QStringList sizes[] = { { "", "8" }, { "16", "" }, { "15", "8" }, { "16", "9" },
+        { "16386", "8" }, { "16", "20000" } };
+    for (const QStringList &size : sizes) {
+        fillIn({ size[0], size[1], "25" });
+        press(QDialogButtonBox::Ok);
+        QVERIFY(!message->text().isEmpty());
+        found << misfits(message);
+    }
+
+    TempDir place;
+    const std::string longName = std::string(120, 'n') + ".yuv";
+    QVERIFY(::mkdir(place.filePath(longName).c_str(), 0700) == 0);
+    const std::string files[] = { place.filePath("gone-" + longName), place.filePath(longName) };
+    for (const std::string &path : files) {
+        dialog.showForFile(path);
+        fillIn(clip16x8);
+        press(QDialogButtonBox::Ok);
+        QVERIFY2(message->toolTip().startsWith(QFileInfo(QString::fromStdString(path)).fileName()),
+            qPrintable(message->toolTip()));
+        QCOMPARE(message->toolTip().section(QLatin1Char(' '), 1),
+            message->text().section(QLatin1Char(' '), 1));
+        found << misfits(message);
+    }
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+}
+
+void TestImageOpenDialog::tooLargeForMemoryIsRefused()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer reserves far more address space than the limit leaves");
+#endif
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ZENTAVO_MEMORY_CHILD"), QStringLiteral("1"));
+    // One arena: glibc answers a failed allocation by reserving another 64 MB one.
+    environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), { "tooLargeForMemoryChild" });
+    QVERIFY(child.waitForFinished(120000));
+    const QByteArray output = child.readAll();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output);
+    QVERIFY2(output.contains("PASS   : TestImageOpenDialog::tooLargeForMemoryChild()"), output);
+}
+
+// Runs in the child process, whose address space it limits: a 16384 x 16384 YV12 frame
+// takes 1.2 GB of planes and a 1 GB picture.
+void TestImageOpenDialog::tooLargeForMemoryChild()
+{
+    if (!qEnvironmentVariableIsSet("ZENTAVO_MEMORY_CHILD"))
+        QSKIP("runs only as the child of tooLargeForMemoryIsRefused");
+    TempDir place;
+    const std::string path = place.filePath("huge.yuv");
+    QVERIFY(testfiles::makeSparseFile(path, frameSize(YV12, 16384, 16384)));
+    auto *message = dialogWidget<QLabel>("labelMessage");
+    const qint64 before = addressSpace();
+    constexpr qint64 megabyte = 1 << 20;
+    // Room for four of the six planes, then for all the planes but not the picture.
+    for (const qint64 room : { 700 * megabyte, 1600 * megabyte }) {
+        QVERIFY(limitAddressSpace(before + room));
+        openWith(path, { "16384", "16384", "25" });
+        QCOMPARE(shownMessage(), QStringLiteral("Not enough memory for 16384 x 16384."));
+        QVERIFY(misfits(message).isEmpty());
+        QVERIFY(ImageOpenDialog::instance().isVisible());
+        QCOMPARE(videoCount(), 0);
+        QVERIFY2(addressSpace() < before + 16 * megabyte,
+            qPrintable(QStringLiteral("%1 MB kept").arg((addressSpace() - before) / megabyte)));
+    }
+    openWith(writeClip(dir, "after.yuv", 2).path, clip16x8);
+    QCOMPARE(videoCount(), 1);
+    QCOMPARE(videoAt(0)->windowTitle(), QStringLiteral("after.yuv - 0/2"));
 }
 
 void TestImageOpenDialog::valuesSurviveBetweenOpens()

@@ -57,7 +57,6 @@ private slots:
     void readoutFollowsThePointer_data();
     void readoutFollowsThePointer();
     void readoutShowsTheGridLine();
-    void readoutTextFitsItsBox();
     void readoutTakesTheConversionsChroma_data();
     void readoutTakesTheConversionsChroma();
     void readoutHidesOutsideThePicture_data();
@@ -311,25 +310,6 @@ void TestImageViewZoom::readoutShowsTheGridLine()
 
     QVERIFY(
         view.pixelLabel->text().startsWith(QStringLiteral(" X = 16\n Y = 5\n\n Y = 200   R = ")));
-}
-
-void TestImageViewZoom::readoutTextFitsItsBox()
-{
-    ImageView view(writeClip(dir, "fits.yuv", YV12, 64, 32, 1));
-    const QString widest = QStringLiteral(
-        " X = 16383\n Y = 16383\n\n Y = 255   R = 255\n U = 255   G = 255\n V = 255   B = 255");
-    view.pixelLabel->setText(widest);
-    view.pixelLabel->resize(100, 80);
-
-    const QRect inside = view.pixelLabel->contentsRect();
-    const QRect needed = view.pixelLabel->fontMetrics().boundingRect(
-        inside, int(view.pixelLabel->alignment()), widest);
-    QVERIFY2(inside.contains(needed),
-        qPrintable(QStringLiteral("text needs %1 x %2, box has %3 x %4")
-                .arg(needed.width())
-                .arg(needed.height())
-                .arg(inside.width())
-                .arg(inside.height())));
 }
 
 void TestImageViewZoom::readoutTakesTheConversionsChroma_data()
