@@ -10,7 +10,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libbenchmark-dev
-    xvfb xauth xdotool imagemagick
+    xvfb xauth xdotool imagemagick openbox
     dpkg-dev desktop-file-utils appstream
     clang libclang-rt-14-dev
 )
@@ -32,11 +32,15 @@ install_missing() {
 
 jobs=$(nproc)
 
-build() {
+configure() {
     local dir=$1
     shift
     cmake -S . -B "$dir" "$@"
-    cmake --build "$dir" -j "$jobs"
+}
+
+build() {
+    configure "$@"
+    cmake --build "$1" -j "$jobs"
 }
 
 run_tests() {
@@ -62,7 +66,9 @@ check_package() {
 case "${1:-}" in
 run)
     install_missing
-    build build -DCMAKE_BUILD_TYPE=Release
+    # Only what it starts: the tests and benchmarks are for `test`.
+    configure build -DCMAKE_BUILD_TYPE=Release
+    cmake --build build -j "$jobs" --target zentavo sample_clip
     echo "Sample clip: build/samples/testcard-352x288-yv12.yuv (352 x 288, YV12)"
     exec ./build/src/zentavo
     ;;

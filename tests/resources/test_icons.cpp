@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
+#include <QResource>
 #include <QtTest>
 
 #include <algorithm>
@@ -161,6 +162,8 @@ private slots:
     void collectionHoldsExactlyTheSet();
     void directoryDescribesEveryImage_data() { addIconRows(); }
     void directoryDescribesEveryImage();
+    void smallIconsAreZlibCompressedButtonsStoredPlain_data() { addIconRows(); }
+    void smallIconsAreZlibCompressedButtonsStoredPlain();
     void imagesDecodeAtTheirSizes_data() { addIconRows(); }
     void imagesDecodeAtTheirSizes();
     void onScreenIconsShowTheirOwn32PixelImage_data();
@@ -218,6 +221,17 @@ void TestIcons::directoryDescribesEveryImage()
     std::sort(found.begin(), found.end());
     std::sort(expected.begin(), expected.end());
     QVERIFY(found == expected);
+}
+
+// Only zlib and plain entries can be read by a Qt built without zstd.
+void TestIcons::smallIconsAreZlibCompressedButtonsStoredPlain()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, button);
+    const QResource resource(QStringLiteral(":/ico/") + name);
+    QVERIFY(resource.isValid());
+    QCOMPARE(resource.compressionAlgorithm(),
+        button ? QResource::Compression::NoCompression : QResource::Compression::ZlibCompression);
 }
 
 void TestIcons::imagesDecodeAtTheirSizes()
