@@ -10,7 +10,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libbenchmark-dev
-    xvfb xauth xdotool imagemagick openbox
+    xvfb xauth xdotool imagemagick openbox fonts-dejavu-core
     dpkg-dev desktop-file-utils appstream
     clang libclang-rt-14-dev
 )
@@ -74,7 +74,7 @@ run)
     ;;
 test)
     install_missing
-    build build -DCMAKE_BUILD_TYPE=Release
+    build build -DCMAKE_BUILD_TYPE=Release -DZENTAVO_TOOLS=ON
     run_tests build
     check_package build
     build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTAVO_SANITIZE=ON -DZENTAVO_BENCH=OFF

@@ -44,19 +44,13 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return true;
 }
 
-// Left to rcc's 70 % threshold the artwork would decide (Percent.ico saves 69 %, Button
-// Stop.ico 70 %), so each kind sets its own: small icons always compressed, buttons never.
-// A per-file compress-algo="none" would not do: rcc ignores it under --compress-algo.
 QByteArray collection(const QList<IconSpec> &icons)
 {
     QByteArray text;
     QTextStream out(&text);
     out << "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n<qresource prefix=\"/ico\">\n";
-    for (const IconSpec &spec : icons) {
-        const char *storage = spec.button ? "threshold=\"100\"" : "threshold=\"0\"";
-        out << "    <file alias=\"" << spec.fileName << "\" " << storage << ">ico/" << spec.fileName
-            << "</file>\n";
-    }
+    for (const IconSpec &spec : icons)
+        out << "    <file alias=\"" << spec.fileName << "\">ico/" << spec.fileName << "</file>\n";
     out << "</qresource>\n</RCC>\n";
     out.flush();
     return text;
