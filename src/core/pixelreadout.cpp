@@ -1,6 +1,7 @@
 #include "pixelreadout.h"
 
 #include "videoparameters.h"
+#include "zoomgeometry.h"
 
 #include <cmath>
 
@@ -28,4 +29,11 @@ PixelSample samplePixel(
     const std::size_t chroma = chromaIndex(format, width, pixel);
     return { planes.y[luma], planes.u[chroma], planes.v[chroma], planes.r[luma], planes.g[luma],
         planes.b[luma] };
+}
+
+std::int32_t readoutStart(std::int32_t preferred, std::int32_t pointer, std::int32_t length,
+    std::int32_t begin, std::int32_t end)
+{
+    const std::int32_t mirrored = pointer - (preferred - pointer) - length;
+    return keptInside(preferred + length > end ? mirrored : preferred, length, begin, end);
 }

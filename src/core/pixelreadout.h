@@ -35,3 +35,16 @@ std::size_t chromaIndex(std::int32_t format, std::int32_t width, PixelPosition p
 // The six samples of one pixel; precondition: the pixel lies inside the frame.
 PixelSample samplePixel(
     const FramePlanes &planes, std::int32_t format, std::int32_t width, PixelPosition pixel);
+
+// The readout box's 100 x 80 pixels, and where it sits from the window's corner plus the
+// pointer's place in the picture.
+constexpr std::int32_t readoutWidth = 100;
+constexpr std::int32_t readoutHeight = 80;
+constexpr std::int32_t readoutOffsetX = 20;
+constexpr std::int32_t readoutOffsetY = 50;
+
+// Where the readout box of `length` starts along one axis: at `preferred`, its place
+// beside the pointer, unless the box would cross `end`, the screen's far edge; then as
+// far on the pointer's other side. Within [begin, end) either way.
+std::int32_t readoutStart(std::int32_t preferred, std::int32_t pointer, std::int32_t length,
+    std::int32_t begin, std::int32_t end);

@@ -18,3 +18,9 @@ WindowSize limitedTo(WindowSize size, WindowSize available)
 {
     return { std::min(size.width, available.width), std::min(size.height, available.height) };
 }
+
+std::int32_t keptInside(
+    std::int32_t start, std::int32_t length, std::int32_t begin, std::int32_t end)
+{
+    return std::max(begin, std::min(start, end - length));
+}

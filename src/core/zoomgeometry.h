@@ -23,3 +23,8 @@ WindowSize zoomedWindowSize(double factor, std::int32_t width, std::int32_t heig
 
 // `size` limited on each axis to `available`, the usable area of the screen.
 WindowSize limitedTo(WindowSize size, WindowSize available);
+
+// The start of a box of `length` at `start`, moved as little as possible to lie within
+// [begin, end); `begin` when the box is longer than that.
+std::int32_t keptInside(
+    std::int32_t start, std::int32_t length, std::int32_t begin, std::int32_t end);

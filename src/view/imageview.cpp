@@ -6,10 +6,10 @@
 #include "viewrenderer.h"
 #include "zoomgeometry.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFont>
 #include <QGraphicsScene>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -340,16 +340,58 @@ template <typename Render> void ImageView::drawPicture(Render render)
 void ImageView::fitToScreen(WindowSize wanted)
 {
     const QScreen *on = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QMargins frame = expectedFrame();
+    const QRect available = on ? on->availableGeometry() : QRect();
     WindowSize size = wanted;
     if (on) {
-        const QRect available = on->availableGeometry();
-        size = limitedTo(wanted, { available.width(), available.height() });
+        size = limitedTo(wanted,
+            { available.width() - frame.left() - frame.right(),
+                available.height() - frame.top() - frame.bottom() });
     }
+    fittedFrame = frame;
     setFixedSize(size.width, size.height);
     QGraphicsView *view = ui->gvVideoDisplay;
     view->setFixedSize(size.width, size.height);
     const bool cut = size.width < wanted.width || size.height < wanted.height;
     view->setDragMode(cut ? QGraphicsView::ScrollHandDrag : QGraphicsView::NoDrag);
+
+    // A window not yet on screen is placed by the window manager, which keeps it there.
+    if (!on || !isVisible())
+        return;
+    const QPoint corner = pos();
+    const QPoint inside(keptInside(corner.x(), size.width + frame.left() + frame.right(),
+                            available.left(), available.right() + 1),
+        keptInside(corner.y(), size.height + frame.top() + frame.bottom(), available.top(),
+            available.bottom() + 1));
+    if (inside != corner)
+        move(inside);
+}
+
+QMargins ImageView::expectedFrame() const
+{
+    // Before the window manager has framed this window, another framed window tells what
+    // its frame will be.
+    const auto marginsOf = [](const QWidget *window) {
+        const QRect outer = window->frameGeometry();
+        const QRect inner = window->geometry();
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+            outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    };
+    if (isVisible())
+        return marginsOf(this);
+    for (const QWidget *other : QApplication::topLevelWidgets()) {
+        if (other->isVisible() && other->windowType() == Qt::Window && !marginsOf(other).isNull())
+            return marginsOf(other);
+    }
+    return QMargins();
+}
+
+void ImageView::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // The window manager tells the frame's size only once it has framed the window.
+    if (expectedFrame() != fittedFrame)
+        fitToScreen(zoomedWindowSize(zoomFactor, width, height));
 }
 
 void ImageView::scrollToOrigin()
@@ -369,9 +411,13 @@ void ImageView::showReadout(const QPoint &viewportPos)
         return;
     }
     const PixelSample s = samplePixel(planes(), format, width, *pixel);
-    const QPoint corner = pos();
+    const QPoint beside = pos() + viewportPos + QPoint(readoutOffsetX, readoutOffsetY);
+    const QPoint pointer = ui->gvVideoDisplay->viewport()->mapToGlobal(viewportPos);
+    const QRect onScreen = screen() ? screen()->geometry() : QRect(beside, pixelLabel->size());
     pixelLabel->setGeometry(
-        corner.x() + viewportPos.x() + 20, corner.y() + viewportPos.y() + 50, 100, 80);
+        readoutStart(beside.x(), pointer.x(), readoutWidth, onScreen.left(), onScreen.right() + 1),
+        readoutStart(beside.y(), pointer.y(), readoutHeight, onScreen.top(), onScreen.bottom() + 1),
+        readoutWidth, readoutHeight);
     pixelLabel->setText(
         tr(" X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
             .arg(QString::number(pixel->x), QString::number(pixel->y), QString::number(s.y),

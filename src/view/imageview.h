@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QMargins>
 
 #include <cstdint>
 #include <string>
@@ -64,6 +65,9 @@ public:
     QTimer *playTimer;
     QLabel *pixelLabel;
 
+protected:
+    void moveEvent(QMoveEvent *event) override;
+
 private slots:
     void playTimerTimeout();
 
@@ -83,10 +87,15 @@ private:
     void drawComponent();
     template <typename Render> void drawPicture(Render render);
     FramePlanes planes();
+    // Sizes the window to `wanted`, or to what the screen's available area leaves once
+    // the window's frame is counted, and moves a window on screen back inside that area.
     void fitToScreen(WindowSize wanted);
+    QMargins expectedFrame() const;
     void scrollToOrigin();
     void showReadout(const QPoint &viewportPos);
 
     // The picture's pixels, reused by every draw; the scene's pixmap shares them.
     QImage picture;
+    // The frame that the last fitToScreen counted; the window manager may report another.
+    QMargins fittedFrame;
 };

@@ -38,6 +38,9 @@ const QPoint colourButton(554 + 3 + 7, 88 + 20 + 8);
 const QPoint uButton(554 + 3 + 7, 88 + 57 + 8);
 const QPoint gridBox(555 + 7, 211 + 8);
 const QPoint gridCombo = centreOf(554, 227, 69, 16);
+const QPoint tooltipBox(555 + 7, 190 + 8);
+// The zoom slider's handle at 100 %: 40 % along the groove that its 15 pixels leave.
+const QPoint zoomHandle(286 + 12 + 7 + (241 - 15) * 40 / 100, 88 + 29 + 12);
 
 // In the parameters dialog the fields sit in a group box on the tab widget's first page,
 // which starts below the tab bar: 2 pixels in and 26 down with the Fusion style.
@@ -178,12 +181,15 @@ private:
     void checkStepping(const WindowId &main, const WindowId &video, const Clip &clip);
     void checkPlayAndStop(const WindowId &main, const WindowId &video, const Clip &clip);
     void checkUViewAndGrid(const WindowId &main, const WindowId &video, const Clip &clip);
+    bool startWindowManager();
+    void checkZoomedWindowStaysOnScreen(const WindowId &main, const WindowId &video);
     void quitAndCheckExit(const WindowId &main);
 
     TempDir dir;
     // Held for the whole test: a server left without clients resets, and refuses
     // connections while it does.
     DisplayConnection display;
+    QProcess windowManager;
     QProcess program;
 };
 
@@ -197,9 +203,11 @@ void TestEndToEnd::initTestCase()
 // A failed check leaves the program running; the next row needs a fresh one.
 void TestEndToEnd::cleanup()
 {
-    if (program.state() != QProcess::NotRunning) {
-        program.kill();
-        program.waitForFinished();
+    for (QProcess *process : { &program, &windowManager }) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished();
+        }
     }
 }
 
@@ -211,9 +219,15 @@ void TestEndToEnd::openStepPlayViewAndQuit_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("frames");
+    QTest::addColumn<bool>("underOpenbox");
 
-    QTest::newRow("YV12 64x48, 150 frames") << "e2e 420.yuv" << int(YV12) << "Y" << 64 << 48 << 150;
-    QTest::newRow("UYVY 96x32, 150 frames") << "e2e 422.yuv" << int(UYVY) << "U" << 96 << 32 << 150;
+    QTest::newRow("YV12 64x48, 150 frames")
+        << "e2e 420.yuv" << int(YV12) << "Y" << 64 << 48 << 150 << false;
+    QTest::newRow("UYVY 96x32, 150 frames")
+        << "e2e 422.yuv" << int(UYVY) << "U" << 96 << 32 << 150 << false;
+    // At 200 % this one is larger than the 1920 x 1200 screen both ways.
+    QTest::newRow("YV12 960x600 under openbox, 100 frames")
+        << "e2e framed.yuv" << int(YV12) << "Y" << 960 << 600 << 100 << true;
 }
 
 void TestEndToEnd::openStepPlayViewAndQuit()
@@ -224,6 +238,7 @@ void TestEndToEnd::openStepPlayViewAndQuit()
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(int, frames);
+    QFETCH(bool, underOpenbox);
 
     Clip clip;
     clip.name = name;
@@ -237,6 +252,8 @@ void TestEndToEnd::openStepPlayViewAndQuit()
     QVERIFY(file.open(QIODevice::ReadOnly));
     clip.bytes = file.readAll();
 
+    if (underOpenbox)
+        QVERIFY2(startWindowManager(), "openbox did not take the screen");
     QVERIFY(startProgram());
     const auto main = waitForWindow(mainTitle, windowTimeoutMs);
     QVERIFY2(main, "the main window did not appear");
@@ -245,6 +262,11 @@ void TestEndToEnd::openStepPlayViewAndQuit()
     const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
     QVERIFY2(video, qPrintable(QStringLiteral("no window titled \"%1\"").arg(clip.title(0))));
     QCOMPARE(windowGeometry(*video).size(), QSize(width + 5, height + 5));
+    // A window manager may place the video over the controls; the user moves them apart.
+    if (underOpenbox) {
+        moveWindow(*main, QPoint(0, 0));
+        moveWindow(*video, QPoint(700, 0));
+    }
     QCOMPARE(awaitPicture(*video, clip.picture(0)), QString());
 
     checkStepping(*main, *video, clip);
@@ -255,6 +277,10 @@ void TestEndToEnd::openStepPlayViewAndQuit()
         return;
     if (format == YV12)
         checkUViewAndGrid(*main, *video, clip);
+    if (QTest::currentTestFailed())
+        return;
+    if (underOpenbox)
+        checkZoomedWindowStaysOnScreen(*main, *video);
     if (QTest::currentTestFailed())
         return;
     quitAndCheckExit(*main);
@@ -270,6 +296,18 @@ bool TestEndToEnd::startProgram()
     program.setWorkingDirectory(QString::fromStdString(dir.path()));
     program.start(QStringLiteral(ZENTAVO_EXECUTABLE), QStringList());
     return program.waitForStarted();
+}
+
+bool TestEndToEnd::startWindowManager()
+{
+    windowManager.start(QStringLiteral("openbox"), { QStringLiteral("--sm-disable") });
+    if (!windowManager.waitForStarted())
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!windowManagerRuns(display.get()) && clock.elapsed() < windowTimeoutMs)
+        QThread::msleep(25);
+    return windowManagerRuns(display.get());
 }
 
 bool TestEndToEnd::openThroughTheDialogs(const Clip &clip, const QString &formatKey)
@@ -371,6 +409,48 @@ void TestEndToEnd::checkUViewAndGrid(const WindowId &main, const WindowId &video
     pressKey(QStringLiteral("Return"));
     QCOMPARE(awaitPicture(video, clip.picture(frame, 8)), QString());
     QCOMPARE(windowTitle(video), clip.title(frame));
+}
+
+// Zoomed past the screen, the window with its frame fills the screen and no more, and the
+// readout at the screen's corner turns to the pointer's other side.
+void TestEndToEnd::checkZoomedWindowStaysOnScreen(const WindowId &main, const WindowId &video)
+{
+    click(main, tooltipBox);
+    // A click on the handle gives the slider the keys; two steps up are 150 % and 200 %.
+    click(main, zoomHandle);
+    pressKey(QStringLiteral("Right"));
+    pressKey(QStringLiteral("Right"));
+
+    const QRect screen = screenGeometry(display.get());
+    QElapsedTimer clock;
+    clock.start();
+    std::optional<QMargins> extents;
+    QRect client;
+    do {
+        QThread::msleep(25);
+        extents = frameExtents(display.get(), video);
+        client = placeOnScreen(display.get(), video);
+    } while ((!extents || client.size() != screen.marginsRemoved(*extents).size())
+        && clock.elapsed() < windowTimeoutMs);
+    QVERIFY2(extents, "openbox reports no frame for the video window");
+    const QRect framed = client.marginsAdded(*extents);
+    qInfo("frame (%d,%d)-(%d,%d) around the %dx%d window", framed.left(), framed.top(),
+        framed.right() + 1, framed.bottom() + 1, client.width(), client.height());
+    QCOMPARE(client.size(), screen.marginsRemoved(*extents).size());
+    QVERIFY(screen.contains(framed));
+
+    const QStringList before = visibleWindows(QStringLiteral(".*"));
+    const QPoint at(client.width() - 10, client.height() - 10);
+    movePointer(video, at);
+    const auto readout = waitForNewWindow(before, windowTimeoutMs);
+    QVERIFY2(readout, "no readout appeared at the screen's corner");
+    const QRect box = placeOnScreen(display.get(), *readout);
+    const QPoint pointer = pointerPosition(display.get());
+    qInfo("pointer at (%d,%d), readout (%d,%d)-(%d,%d)", pointer.x(), pointer.y(), box.left(),
+        box.top(), box.right() + 1, box.bottom() + 1);
+    QCOMPARE(box.size(), QSize(100, 80));
+    QVERIFY(screen.contains(box));
+    QVERIFY(box.right() < pointer.x() && box.bottom() < pointer.y());
 }
 
 void TestEndToEnd::quitAndCheckExit(const WindowId &main)

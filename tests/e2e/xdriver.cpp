@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <memory>
@@ -180,6 +181,94 @@ void requestClose(Display *display, const WindowId &window)
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
     XFlush(display);
+}
+
+namespace {
+
+// The 32-bit items of a window property, empty when the window has no such property.
+QList<long> cardinals(Display *display, Window window, const char *name, Atom type)
+{
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char *data = nullptr;
+    QList<long> items;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 16, False, type,
+            &actualType, &format, &count, &remaining, &data)
+            == Success
+        && actualType == type && format == 32) {
+        const auto *values = reinterpret_cast<const long *>(data);
+        items = QList<long>(values, values + count);
+    }
+    if (data)
+        XFree(data);
+    return items;
+}
+
+} // namespace
+
+bool windowManagerRuns(Display *display)
+{
+    return !cardinals(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW)
+                .isEmpty();
+}
+
+std::optional<QMargins> frameExtents(Display *display, const WindowId &window)
+{
+    const QList<long> sides
+        = cardinals(display, window.toULong(), "_NET_FRAME_EXTENTS", XA_CARDINAL);
+    if (sides.size() != 4)
+        return std::nullopt;
+    return QMargins(int(sides[0]), int(sides[2]), int(sides[1]), int(sides[3]));
+}
+
+QRect screenGeometry(Display *display)
+{
+    return QRect(0, 0, DisplayWidth(display, DefaultScreen(display)),
+        DisplayHeight(display, DefaultScreen(display)));
+}
+
+QRect placeOnScreen(Display *display, const WindowId &window)
+{
+    Window root = None;
+    Window child = None;
+    int x = 0;
+    int y = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    if (!XGetGeometry(display, window.toULong(), &root, &x, &y, &width, &height, &border, &depth)
+        || !XTranslateCoordinates(display, window.toULong(), root, 0, 0, &x, &y, &child))
+        return QRect();
+    return QRect(x, y, int(width), int(height));
+}
+
+QPoint pointerPosition(Display *display)
+{
+    Window root = None;
+    Window child = None;
+    int x = 0;
+    int y = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned buttons = 0;
+    XQueryPointer(
+        display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY, &buttons);
+    return QPoint(x, y);
+}
+
+void moveWindow(const WindowId &window, QPoint to)
+{
+    xdotool({ QStringLiteral("windowmove"), QStringLiteral("--sync"), window,
+        QString::number(to.x()), QString::number(to.y()) });
+}
+
+void movePointer(const WindowId &window, QPoint at)
+{
+    xdotool({ QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+        QString::number(at.x()), QString::number(at.y()) });
 }
 
 QString escapedForPattern(const QString &text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -53,6 +54,20 @@ QImage grab(const WindowId &window);
 
 // What a window manager sends when the user clicks the title bar's close button.
 void requestClose(_XDisplay *display, const WindowId &window);
+
+// Whether a window manager has announced itself on the root window.
+bool windowManagerRuns(_XDisplay *display);
+// The frame that the window manager reports around the window (_NET_FRAME_EXTENTS);
+// nullopt while it reports none.
+std::optional<QMargins> frameExtents(_XDisplay *display, const WindowId &window);
+QRect screenGeometry(_XDisplay *display);
+// Where the window's own area lies on the screen, whatever frame it is reparented into.
+QRect placeOnScreen(_XDisplay *display, const WindowId &window);
+QPoint pointerPosition(_XDisplay *display);
+// Moves the window's top-left corner to a point of the screen, as a user's drag would.
+void moveWindow(const WindowId &window, QPoint to);
+// Moves the pointer to a point of the window, as a user's mouse would.
+void movePointer(const WindowId &window, QPoint at);
 
 QString escapedForPattern(const QString &text);
 

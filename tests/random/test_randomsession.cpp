@@ -147,13 +147,15 @@ QString expectedTitle(const VideoState &video)
         + QString::number(video.clip.frames);
 }
 
-// The picture scaled and truncated, plus the 5-pixel margin, kept on the screen.
+// The picture scaled and truncated, plus the 5-pixel margin, kept on the screen with its
+// frame.
 QSize expectedWindowSize(const VideoState &video, const QWidget *window)
 {
     const double z = video.zoomPercent / 100.0;
     const QSize wanted(
         static_cast<int>(z * video.clip.width) + 5, static_cast<int>(z * video.clip.height) + 5);
-    return wanted.boundedTo(window->screen()->availableGeometry().size());
+    const QSize frame = window->frameGeometry().size() - window->geometry().size();
+    return wanted.boundedTo(window->screen()->availableGeometry().size() - frame);
 }
 
 // A sample of the frame on show, before grid lines: the planes stay as built
@@ -674,7 +676,17 @@ void TestRandomSession::moveMouse()
     CHECK(texts.contains(view->pixelLabel->text()),
         QStringLiteral("readout \"%1\", wanted \"%2\"")
             .arg(view->pixelLabel->text(), texts.first()));
-    const QPoint place = view->pos() + at + QPoint(20, 50);
+    // 20 right of and 50 below the window corner plus the pointer, or as far on the
+    // pointer's other side where the box would cross the screen's right or bottom edge.
+    QPoint place = view->pos() + at + QPoint(20, 50);
+    const QPoint pointer = view->findChild<QGraphicsView *>()->viewport()->mapToGlobal(at);
+    const QRect screen = view->screen()->geometry();
+    if (place.x() + 100 > screen.right() + 1)
+        place.setX(2 * pointer.x() - place.x() - 100);
+    if (place.y() + 80 > screen.bottom() + 1)
+        place.setY(2 * pointer.y() - place.y() - 80);
+    place = QPoint(qBound(screen.left(), place.x(), screen.right() + 1 - 100),
+        qBound(screen.top(), place.y(), screen.bottom() + 1 - 80));
     CHECK(view->pixelLabel->geometry() == QRect(place, QSize(100, 80)),
         QStringLiteral("readout misplaced"));
 }

@@ -29,9 +29,11 @@ QString readout(int x, int y, const ImageView &view, std::size_t chroma)
         .arg(view.bPlane[i]);
 }
 
+// The screen's available area less the frame that the platform puts round the window.
 QSize availableSize(ImageView &view)
 {
-    return view.screen()->availableGeometry().size();
+    const QSize frame = view.frameGeometry().size() - view.geometry().size();
+    return view.screen()->availableGeometry().size() - frame;
 }
 
 } // namespace
@@ -160,6 +162,8 @@ void TestImageViewZoom::highZoomStaysOnTheScreen()
     const VideoParameters parameters = writeClip(dir, "hd.yuv", YV12, 1920, 1080, 1);
     ImageView view(parameters);
     view.showFrame(0);
+    const QRect screen = view.screen()->availableGeometry();
+    view.move(screen.center());
 
     view.setZoomPercent(3200);
 
@@ -167,6 +171,7 @@ void TestImageViewZoom::highZoomStaysOnTheScreen()
     QGraphicsView *display = graphicsView(view);
     QCOMPARE(view.maximumSize(), available);
     QCOMPARE(display->maximumSize(), available);
+    QCOMPARE(view.frameGeometry(), screen);
     QCOMPARE(display->transform(), QTransform::fromScale(32, 32));
     QCOMPARE(display->dragMode(), QGraphicsView::ScrollHandDrag);
     QCOMPARE(display->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);

@@ -17,6 +17,8 @@ private slots:
     void chromaIndexIsTheConversionsSample_data();
     void chromaIndexIsTheConversionsSample();
     void sampleReadsAllSixPlanes();
+    void readoutTurnsAtTheScreensFarEdge_data();
+    void readoutTurnsAtTheScreensFarEdge();
 };
 
 void TestPixelReadout::pointMapsToThePixelContainingIt_data()
@@ -108,6 +110,34 @@ void TestPixelReadout::sampleReadsAllSixPlanes()
     QCOMPARE(s.r, std::uint8_t(44));
     QCOMPARE(s.g, std::uint8_t(55));
     QCOMPARE(s.b, std::uint8_t(66));
+}
+
+void TestPixelReadout::readoutTurnsAtTheScreensFarEdge_data()
+{
+    QTest::addColumn<int>("preferred");
+    QTest::addColumn<int>("pointer");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("begin");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<int>("start");
+
+    QTest::newRow("20 right of the pointer") << 520 << 500 << 100 << 0 << 1920 << 520;
+    QTest::newRow("ending on the edge stays") << 1820 << 1800 << 100 << 0 << 1920 << 1820;
+    QTest::newRow("one past the edge turns left") << 1821 << 1801 << 100 << 0 << 1920 << 1681;
+    QTest::newRow("30 below under a title bar turns up") << 1218 << 1188 << 80 << 0 << 1200 << 1078;
+    QTest::newRow("second screen's edge") << 3830 << 3810 << 100 << 1920 << 3840 << 3690;
+    QTest::newRow("no room on either side") << 70 << 50 << 100 << 0 << 120 << 0;
+}
+
+void TestPixelReadout::readoutTurnsAtTheScreensFarEdge()
+{
+    QFETCH(int, preferred);
+    QFETCH(int, pointer);
+    QFETCH(int, length);
+    QFETCH(int, begin);
+    QFETCH(int, end);
+    QFETCH(int, start);
+    QCOMPARE(readoutStart(preferred, pointer, length, begin, end), start);
 }
 
 QTEST_APPLESS_MAIN(TestPixelReadout)
