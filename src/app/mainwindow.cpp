@@ -66,8 +66,10 @@ void condenseCrampedTexts(Ui::MainWindow *ui)
     narrow.setStretch(QFont::Condensed);
     for (QLabel *label : { ui->label_17, ui->label_18, ui->label_19, ui->label_20 })
         label->setFont(narrow);
+    // The three values alike, though only the size needs the smaller letters.
     narrow.setPointSize(7);
-    ui->labelVideoInfoSize->setFont(narrow);
+    for (QLabel *value : { ui->labelVideoInfoSize, ui->labelVideoInfoFormat, ui->labelVideoInfoSpeed })
+        value->setFont(narrow);
 }
 
 } // namespace
