@@ -11,7 +11,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libbenchmark-dev
     xvfb xauth xdotool imagemagick openbox fonts-dejavu-core
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev
 )
 
@@ -61,6 +61,29 @@ check_package() {
         apt-get install -y --reinstall --no-install-recommends "./$dir/zentavo_1.1_amd64.deb"
     ZENTAVO_EXECUTABLE=/usr/bin/zentavo XDG_RUNTIME_DIR="$PWD/$dir/xdg-runtime" \
         xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "./$dir/tests/app/test_startup_x11"
+    check_desktop_integration "$dir"
+}
+
+# What a file manager asks of the installed package: the type of a .yuv file and the
+# program that opens it.
+check_desktop_integration() {
+    local dir=$1
+    desktop-file-validate /usr/share/applications/zentavo.desktop
+    appstreamcli validate --no-net /usr/share/metainfo/org.zentavo.Zentavo.metainfo.xml
+    local clip=$dir/desktop-check.yuv
+    "./$dir/tools/makeclip/makeclip" "$clip" 16 8 1
+    expect "xdg-mime query filetype" video/x-raw-yuv "$(xdg-mime query filetype "$clip")"
+    expect "xdg-mime query default" zentavo.desktop "$(xdg-mime query default video/x-raw-yuv)"
+    expect "gio mime" "Default application for “video/x-raw-yuv”: zentavo.desktop" \
+        "$(gio mime video/x-raw-yuv | head -n 1)"
+}
+
+expect() {
+    if [ "$2" != "$3" ]; then
+        echo "$1 answered \"$3\", expected \"$2\"" >&2
+        exit 1
+    fi
+    echo "$1: $3"
 }
 
 case "${1:-}" in
