@@ -7,10 +7,15 @@
 #include "ui_mainwindow.h"
 #include "zoompresets.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 
 #include <iterator>
 #include <memory>
@@ -72,6 +77,17 @@ void condenseCrampedTexts(Ui::MainWindow *ui)
         value->setFont(narrow);
 }
 
+// The local files among dropped things, as 8-bit paths; empty when there is none.
+std::vector<std::string> droppedFiles(const QMimeData *data)
+{
+    std::vector<std::string> paths;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    return paths;
+}
+
 } // namespace
 
 std::int32_t MainWindow::addedCount = 0;
@@ -98,6 +114,7 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/ico/Dozud.ico")));
     setMouseTracking(true);
     condenseCrampedTexts(ui);
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow()
@@ -178,6 +195,105 @@ void MainWindow::closeEvent(QCloseEvent *event)
         view.close();
     });
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::openFiles(const std::vector<std::string> &paths)
+{
+    if (paths.empty())
+        return;
+    pendingFiles.insert(pendingFiles.end(), paths.begin(), paths.end());
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    // Queued: the dialog's own handlers finish with it (Cancel hides it once more) before
+    // it is shown for the next file.
+    connect(&dialog, &QDialog::finished, this, &MainWindow::openNextFile,
+        Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+    if (!dialog.isVisible())
+        openNextFile();
+}
+
+void MainWindow::openNextFile()
+{
+    if (pendingFiles.empty())
+        return;
+    const std::string path = pendingFiles.front();
+    pendingFiles.pop_front();
+    ImageOpenDialog::instance().showForFile(path);
+}
+
+void MainWindow::selectVideo(const ImageView *view)
+{
+    for (int row = 0; row < ui->lwImageItems->count(); ++row) {
+        if (videoAt(row) == view && ui->lwImageItems->currentRow() != row)
+            ui->lwImageItems->setCurrentRow(row);
+    }
+}
+
+bool MainWindow::pressTransportKey(int key, const ImageView &from)
+{
+    QAbstractButton *button = nullptr;
+    switch (key) {
+    case Qt::Key_Right:
+        button = ui->pb1stepFF;
+        break;
+    case Qt::Key_Left:
+        button = ui->pb1stepRew;
+        break;
+    case Qt::Key_PageDown:
+        button = ui->pb5stepFF;
+        break;
+    case Qt::Key_PageUp:
+        button = ui->pb5stepRew;
+        break;
+    case Qt::Key_End:
+        button = ui->pbGoToEnd;
+        break;
+    case Qt::Key_Home:
+        button = ui->pbGoToStart;
+        break;
+    case Qt::Key_Space:
+        button = from.playTimer->isActive() ? ui->pbStopPlay : ui->pbStartPlay;
+        break;
+    default:
+        return false;
+    }
+    button->click();
+    return true;
+}
+
+void MainWindow::stepZoom(ImageView *view, int steps)
+{
+    QSlider *slider = ui->sliderImageZoom;
+    const int position = qBound(slider->minimum(),
+        zoomSliderPosition(static_cast<int>(100.0 * view->zoomFactor))
+            + steps * slider->singleStep(),
+        slider->maximum());
+    // The slider's own handler zooms the selected video, as a step of the slider would.
+    if (view == currentVideoWindow())
+        slider->setValue(position);
+    else
+        view->setZoomPercent(zoomPresetAt(position));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Refused, the drop cursor tells the user that nothing here takes the thing dragged.
+    if (!droppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!droppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const std::vector<std::string> paths = droppedFiles(event->mimeData());
+    if (paths.empty())
+        return;
+    event->acceptProposedAction();
+    openFiles(paths);
 }
 
 void MainWindow::on_pbOpenImage_clicked()

@@ -5,8 +5,15 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
 
 class ImageView;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QMimeData;
 class QRadioButton;
 
 namespace Ui {
@@ -40,8 +47,23 @@ public:
     // The zoom slider position of a preset percentage; 0 for any other.
     static int zoomSliderPosition(int percent);
 
+    // Asks for the parameters of each file in turn, through the dialog that Open shows:
+    // the next file's dialog comes up once the one before is answered. Paths are 8-bit,
+    // as QFile::encodeName gives them.
+    void openFiles(const std::vector<std::string> &paths);
+    // Makes the video's entry the list's current one, as a click on the entry would.
+    void selectVideo(const ImageView *view);
+    // Clicks the transport button that a video window's key stands for; false for a key
+    // that stands for none. Space is Play, or Stop while `from` plays.
+    bool pressTransportKey(int key, const ImageView &from);
+    // Zooms the video by `steps` presets, through the zoom slider when it is selected.
+    void stepZoom(ImageView *view, int steps);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void on_pbOpenImage_clicked();
@@ -77,6 +99,10 @@ private:
     template <typename Action> void forEachVideo(Action action);
     void showComponent(const QRadioButton *button, int view);
     void applyGridControls();
+    void openNextFile();
+
+    // Files given on the command line or dropped, still to be asked about.
+    std::deque<std::string> pendingFiles;
 
     // Videos added since the program started; every second one gets a grey entry.
     static std::int32_t addedCount;

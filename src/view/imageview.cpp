@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFont>
 #include <QGraphicsScene>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -73,6 +74,8 @@ ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
     QGraphicsView *view = ui->gvVideoDisplay;
     view->viewport()->installEventFilter(this);
     view->viewport()->setMouseTracking(true);
+    // The view has the keyboard focus; its keys step the videos instead of scrolling.
+    view->installEventFilter(this);
     // Replaces the form's central widget, which takes its unused label along.
     setCentralWidget(view);
 
@@ -158,9 +161,15 @@ void ImageView::setZoomPercent(int percent)
     drawComponent();
 }
 
-bool ImageView::eventFilter(QObject *, QEvent *event)
+bool ImageView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui->gvVideoDisplay)
+        return event->type() == QEvent::KeyPress && takeKey(*static_cast<QKeyEvent *>(event));
     switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        // Only a click selects: a window that shows itself leaves the selection alone.
+        MainWindow::instance().selectVideo(this);
+        break;
     case QEvent::MouseMove:
         if (tooltipEnabled) {
             const QPointF position = static_cast<QMouseEvent *>(event)->position();
@@ -176,6 +185,23 @@ bool ImageView::eventFilter(QObject *, QEvent *event)
         break;
     }
     return false;
+}
+
+bool ImageView::takeKey(const QKeyEvent &key)
+{
+    // Shift is how many keyboards type "+"; other modifiers leave the key to Qt.
+    if (key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
+        return false;
+    switch (key.key()) {
+    case Qt::Key_Plus:
+        MainWindow::instance().stepZoom(this, 1);
+        return true;
+    case Qt::Key_Minus:
+        MainWindow::instance().stepZoom(this, -1);
+        return true;
+    default:
+        return MainWindow::instance().pressTransportKey(key.key(), *this);
+    }
 }
 
 void ImageView::playTimerTimeout()

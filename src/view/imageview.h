@@ -13,6 +13,7 @@
 #include <vector>
 
 class QGraphicsScene;
+class QKeyEvent;
 class QLabel;
 class QTimer;
 
@@ -93,6 +94,8 @@ private:
     QMargins expectedFrame() const;
     void scrollToOrigin();
     void showReadout(const QPoint &viewportPos);
+    // The keys that step, play and zoom; false for any other, which the view then gets.
+    bool takeKey(const QKeyEvent &key);
 
     // The picture's pixels, reused by every draw; the scene's pixmap shares them.
     QImage picture;

@@ -7,12 +7,16 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 
 using namespace apptesting;
 
@@ -91,6 +95,8 @@ private slots:
     void chosenFileIsListedAndShown();
     void openSlotReturnsWhileTheDialogIsUp();
     void nonAsciiPathTypedInTheChooserOpens();
+    void droppedFilesAreAskedAboutInTurn_data();
+    void droppedFilesAreAskedAboutInTurn();
 
 private:
     TempDir dir;
@@ -188,6 +194,80 @@ void TestOpenFlow::nonAsciiPathTypedInTheChooserOpens()
     QCOMPARE(videoAt(0)->windowTitle(), name + QStringLiteral(" - 0/4"));
     QCOMPARE(
         videoAt(0)->yPlane[3], testclips::clipSample(YV12, 16, 8, 0, testclips::Plane::Y, 3, 0));
+}
+
+void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
+{
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("listed");
+
+    // "clip:" names a local clip written for the row; anything else is dropped as it is.
+    QTest::newRow("two local files, both confirmed")
+        << QStringList { "clip:a.yuv", "clip:b.yuv" } << true << QStringList { "OK", "OK" }
+        << QStringList { "a.yuv", "b.yuv" };
+    QTest::newRow("the first cancelled, the second confirmed")
+        << QStringList { "clip:a.yuv", "clip:b.yuv" } << true << QStringList { "Cancel", "OK" }
+        << QStringList { "b.yuv" };
+    QTest::newRow("a web address beside a local file")
+        << QStringList { "https://example.com/remote.yuv", "clip:local.yuv" } << true
+        << QStringList { "OK" } << QStringList { "local.yuv" };
+    QTest::newRow("only a web address") << QStringList { "https://example.com/remote.yuv" } << false
+                                        << QStringList() << QStringList();
+    QTest::newRow("text") << QStringList { "text:/tmp/clip.yuv" } << false << QStringList()
+                          << QStringList();
+}
+
+void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
+{
+    QFETCH(QStringList, dropped);
+    QFETCH(bool, taken);
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, listed);
+
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &thing : dropped) {
+        if (thing.startsWith(QLatin1String("clip:")))
+            urls << QUrl::fromLocalFile(
+                QString::fromStdString(writeClip(dir, thing.mid(5).toStdString(), 3).path));
+        else if (thing.startsWith(QLatin1String("text:")))
+            data.setText(thing.mid(5));
+        else
+            urls << QUrl(thing);
+    }
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+
+    MainWindow &window = MainWindow::instance();
+    const QPoint onList = mainWidget<QWidget>("lwImageItems")->geometry().center();
+    QDragEnterEvent enter(onList, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QCOMPARE(enter.isAccepted(), taken);
+    if (taken) {
+        QDropEvent drop(onList, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &drop);
+        QVERIFY(drop.isAccepted());
+    }
+
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    for (const QString &answer : answers) {
+        QTRY_VERIFY(dialog.isVisible());
+        if (answer == QLatin1String("OK"))
+            fillParametersAndConfirm("16", "8", 0);
+        else
+            QTest::mouseClick(
+                dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel),
+                Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+    }
+    QTest::qWait(20);
+    QVERIFY(!dialog.isVisible());
+    QStringList names;
+    for (int row = 0; row < videoCount(); ++row)
+        names << videoList()->item(row)->text();
+    QCOMPARE(names, listed);
 }
 
 QTEST_MAIN(TestOpenFlow)

@@ -103,8 +103,12 @@ private slots:
     void initTestCase();
     void showsTheWindowAndExitsCleanlyOnClose_data();
     void showsTheWindowAndExitsCleanlyOnClose();
+    void ownOptionsAnswerAndExit_data();
+    void ownOptionsAnswerAndExit();
 
 private:
+    void start(QProcess &program, const QStringList &arguments);
+
     DisplayPtr display;
 };
 
@@ -120,7 +124,7 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("no arguments") << QStringList();
-    QTest::newRow("arguments are ignored") << QStringList{"--width", "352", "clip.yuv"};
+    QTest::newRow("Qt's own options") << QStringList { "-style", "windows", "-name", "viewer" };
 }
 
 void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
@@ -128,12 +132,7 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
     QFETCH(QStringList, arguments);
 
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    program.setProcessEnvironment(environment);
-    // ZENTAVO_EXECUTABLE names another copy to start, such as the installed /usr/bin/zentavo.
-    program.start(qEnvironmentVariable("ZENTAVO_EXECUTABLE", QStringLiteral(ZENTAVO_EXECUTABLE)),
-        arguments);
+    start(program, arguments);
     QVERIFY(program.waitForStarted());
 
     auto window = waitForWindow(display.get(), QStringLiteral("Zentavo v1.1"), 30000);
@@ -147,6 +146,49 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
     QCOMPARE(program.exitCode(), 0);
     QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
     QVERIFY(!findViewableWindow(display.get(), QStringLiteral("Zentavo v1.1")));
+}
+
+void TestStartupX11::ownOptionsAnswerAndExit_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("errors");
+
+    const QString usage = QStringLiteral("Usage: zentavo [FILE]...\n");
+    QTest::newRow("--help") << QStringList { "--help" } << 0 << usage << QString();
+    QTest::newRow("--version") << QStringList { "--version" } << 0 << "Zentavo 1.1\n" << QString();
+    QTest::newRow("--help after a file and Qt's -platform") << QStringList { "-platform",
+        "offscreen", "clip.yuv", "--help" } << 0 << usage << QString();
+    QTest::newRow("an option of nobody's") << QStringList { "clip.yuv",
+        "--width" } << 2 << QString() << "zentavo: unknown option --width\n" + usage;
+}
+
+// Neither needs a window: the program answers and ends without showing one.
+void TestStartupX11::ownOptionsAnswerAndExit()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(QString, errors);
+
+    QProcess program;
+    start(program, arguments);
+    QVERIFY2(program.waitForFinished(30000), "the program did not end by itself");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()), output);
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), errors);
+}
+
+void TestStartupX11::start(QProcess &program, const QStringList &arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    program.setProcessEnvironment(environment);
+    // ZENTAVO_EXECUTABLE names another copy to start, such as the installed /usr/bin/zentavo.
+    program.start(
+        qEnvironmentVariable("ZENTAVO_EXECUTABLE", QStringLiteral(ZENTAVO_EXECUTABLE)), arguments);
 }
 
 QTEST_GUILESS_MAIN(TestStartupX11)

@@ -4,6 +4,7 @@
 #include "testclips.h"
 
 #include <QCheckBox>
+#include <QGraphicsView>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +35,24 @@ bool showsClipFrame(const ImageView *view, int frame)
     return true;
 }
 
+// Types a key such as "PageDown" or "ctrl Right" into the video window's picture, which
+// has the window's keyboard focus.
+void typeInVideoWindow(ImageView *view, const QString &key)
+{
+    const QStringList parts = key.split(QLatin1Char(' '));
+    const Qt::KeyboardModifiers modifiers
+        = parts.size() > 1 ? Qt::ControlModifier : Qt::KeyboardModifiers(Qt::NoModifier);
+    const QString name = parts.last();
+    const Qt::Key code = name == "Right" ? Qt::Key_Right
+        : name == "Left"                 ? Qt::Key_Left
+        : name == "PageDown"             ? Qt::Key_PageDown
+        : name == "PageUp"               ? Qt::Key_PageUp
+        : name == "End"                  ? Qt::Key_End
+        : name == "Home"                 ? Qt::Key_Home
+                                         : Qt::Key_Space;
+    QTest::keyClick(view->findChild<QGraphicsView *>(), code, modifiers);
+}
+
 } // namespace
 
 class TestTransport : public QObject
@@ -61,6 +80,7 @@ private slots:
     void stopStopsEveryTimerAndKeepsTheFrames();
     void stopWithNoTimerRunningChangesNothing();
     void playedVideoAdvancesOnItsOwn();
+    void spaceInAVideoWindowPlaysThenStops();
 
     void playbackSequence_data();
     void playbackSequence();
@@ -167,6 +187,14 @@ void TestTransport::everyListedVideoStepsFromItsOwnFrame_data()
     QTest::newRow("< from 2 and 40") << 0 << "pb1stepRew" << 10 << 2 << 40 << 1 << 39;
     QTest::newRow(">>| to each last frame") << 1 << "pbGoToEnd" << 10 << 2 << 40 << 9 << 99;
     QTest::newRow("|<< both") << 0 << "pbGoToStart" << 10 << 2 << 40 << 0 << 0;
+    // Keys typed in the unselected second window act on both, as their buttons do.
+    QTest::newRow("Right key") << 0 << "key Right" << 10 << 2 << 40 << 3 << 41;
+    QTest::newRow("Left key") << 0 << "key Left" << 10 << 2 << 40 << 1 << 39;
+    QTest::newRow("Page Down key from 8") << 0 << "key PageDown" << 10 << 8 << 8 << 9 << 13;
+    QTest::newRow("Page Up key from 3 and 40") << 0 << "key PageUp" << 10 << 3 << 40 << 9 << 35;
+    QTest::newRow("End key") << 0 << "key End" << 10 << 2 << 40 << 9 << 99;
+    QTest::newRow("Home key") << 0 << "key Home" << 10 << 2 << 40 << 0 << 0;
+    QTest::newRow("Ctrl+Right is no step") << 0 << "key ctrl Right" << 10 << 2 << 40 << 2 << 40;
 }
 
 void TestTransport::everyListedVideoStepsFromItsOwnFrame()
@@ -185,7 +213,10 @@ void TestTransport::everyListedVideoStepsFromItsOwnFrame()
     second->showFrame(secondStart);
     selectRow(selectedRow);
 
-    click(button.toLatin1().constData());
+    if (button.startsWith(QLatin1String("key ")))
+        typeInVideoWindow(second, button.mid(4));
+    else
+        click(button.toLatin1().constData());
     QCOMPARE(first->currentFrame, quint16(firstShown));
     QCOMPARE(second->currentFrame, quint16(secondShown));
     QVERIFY(showsClipFrame(second, secondShown));
@@ -300,6 +331,18 @@ void TestTransport::playedVideoAdvancesOnItsOwn()
     click("pbStartPlay");
     QTRY_VERIFY(view->currentFrame >= 2);
     click("pbStopPlay");
+}
+
+void TestTransport::spaceInAVideoWindowPlaysThenStops()
+{
+    ImageView *first = addClip(dir, "first.yuv", 10);
+    ImageView *second = addClip(dir, "second.yuv", 10);
+    typeInVideoWindow(first, QStringLiteral("Space"));
+    QVERIFY(first->playTimer->isActive());
+    QVERIFY(second->playTimer->isActive());
+    typeInVideoWindow(second, QStringLiteral("Space"));
+    QVERIFY(!first->playTimer->isActive());
+    QVERIFY(!second->playTimer->isActive());
 }
 
 void TestTransport::playbackSequence_data()

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGraphicsView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -76,6 +77,7 @@ private slots:
     void readOutsAfterAdding();
     void newEntryIsCurrentAndNamedAfterTheFile();
     void selectionBringsThePanelInLine();
+    void clickInAVideoWindowSelectsIt();
     void zoomIsReadBack_data();
     void zoomIsReadBack();
     void gridIsReadBack_data();
@@ -229,6 +231,35 @@ void TestVideoList::selectionBringsThePanelInLine()
     QCOMPARE(shownText("labelVideoInfoSize"), QStringLiteral("16 x 8"));
     QCOMPARE(shownText("labelVideoInfoFormat"), QStringLiteral("YV12"));
     QVERIFY(mainWidget<QRadioButton>("rbCompColor")->isChecked());
+}
+
+void TestVideoList::clickInAVideoWindowSelectsIt()
+{
+    ImageView *wide = addClip(dir, "wide.yuv", 3, UYVY, 32, 16);
+    wide->setZoomPercent(200);
+    ImageView *small = addClip(dir, "small.yuv", 3);
+    QCOMPARE(videoList()->currentRow(), 1);
+
+    // A window that a step shows again, or that is raised and activated, is not clicked.
+    wide->hide();
+    click("pb1stepFF");
+    QVERIFY(wide->isVisible());
+    wide->raise();
+    wide->activateWindow();
+    QCoreApplication::processEvents();
+    QCOMPARE(videoList()->currentRow(), 1);
+
+    QTest::mouseClick(wide->findChild<QGraphicsView *>()->viewport(), Qt::LeftButton,
+        Qt::NoModifier, QPoint(5, 5));
+    QCOMPARE(videoList()->currentRow(), 0);
+    QCOMPARE(zoomSlider()->value(), 60);
+    QCOMPARE(shownText("lineEditImageZoom"), QStringLiteral("200"));
+    QCOMPARE(shownText("labelVideoInfoSize"), QStringLiteral("32 x 16"));
+
+    // The view controls now act on the window clicked.
+    click("rbCompY");
+    QCOMPARE(wide->component, int(ImageView::Y));
+    QCOMPARE(small->component, int(ImageView::Color));
 }
 
 void TestVideoList::zoomIsReadBack_data()

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGraphicsView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -95,6 +96,8 @@ private slots:
     void dragSnapsAndReleaseApplies();
     void valueHandlerUsesTheSliderPosition();
     void keyboardStepAppliesAtOnce();
+    void plusAndMinusKeysStepTheZoom_data();
+    void plusAndMinusKeysStepTheZoom();
     void zoomWithAnEmptyListMovesOnlyTheSlider();
     void twoVideosKeepTheirOwnZoom();
     void moveUpSlotZoomsTheCurrentVideoToHalf();
@@ -202,6 +205,44 @@ void TestViewControls::keyboardStepAppliesAtOnce()
     QTest::keyClick(zoomSlider(), Qt::Key_Left);
     QCOMPARE(shownText("lineEditImageZoom"), QStringLiteral("75"));
     QCOMPARE(view->zoomFactor, 0.75);
+}
+
+void TestViewControls::plusAndMinusKeysStepTheZoom_data()
+{
+    QTest::addColumn<bool>("inSelected");
+    QTest::addColumn<int>("startPercent");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("percent");
+
+    QTest::newRow("+ in the selected video") << true << 100 << int(Qt::Key_Plus) << 150;
+    QTest::newRow("- in the selected video") << true << 100 << int(Qt::Key_Minus) << 75;
+    QTest::newRow("+ at 3200 % stays") << true << 3200 << int(Qt::Key_Plus) << 3200;
+    QTest::newRow("- at 12 % stays") << true << 12 << int(Qt::Key_Minus) << 12;
+    QTest::newRow("+ in the other video") << false << 200 << int(Qt::Key_Plus) << 400;
+}
+
+// The slider and field follow the selected video's zoom, and only that.
+void TestViewControls::plusAndMinusKeysStepTheZoom()
+{
+    QFETCH(bool, inSelected);
+    QFETCH(int, startPercent);
+    QFETCH(int, key);
+    QFETCH(int, percent);
+
+    ImageView *other = addClip(dir, "other.yuv", 2);
+    ImageView *selected = addClip(dir, "selected.yuv", 2);
+    ImageView *typedIn = inSelected ? selected : other;
+    typedIn->setZoomPercent(startPercent);
+    selectRow(0);
+    selectRow(1);
+
+    QTest::keyClick(typedIn->findChild<QGraphicsView *>(), Qt::Key(key));
+    QCOMPARE(qRound(typedIn->zoomFactor * 100), percent);
+    const int shown = inSelected ? percent : 100;
+    QCOMPARE(zoomSlider()->value(), MainWindow::zoomSliderPosition(shown));
+    QCOMPARE(shownText("lineEditImageZoom"), QString::number(shown));
+    if (!inSelected)
+        QCOMPARE(selected->zoomFactor, 1.0);
 }
 
 void TestViewControls::zoomWithAnEmptyListMovesOnlyTheSlider()

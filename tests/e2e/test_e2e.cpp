@@ -39,6 +39,7 @@ const QPoint uButton(554 + 3 + 7, 88 + 57 + 8);
 const QPoint gridBox(555 + 7, 211 + 8);
 const QPoint gridCombo = centreOf(554, 227, 69, 16);
 const QPoint tooltipBox(555 + 7, 190 + 8);
+const QPoint normalLoopBox(554 + 3 + 7, 35 + 18 + 8);
 // The zoom slider's handle at 100 %: 40 % along the groove that its 15 pixels leave.
 const QPoint zoomHandle(286 + 12 + 7 + (241 - 15) * 40 / 100, 88 + 29 + 12);
 
@@ -123,6 +124,18 @@ int awaitFrameAbove(const WindowId &window, int frame)
     return shown;
 }
 
+QString awaitTitleOtherThan(const WindowId &window, const QString &title)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QString now = windowTitle(window);
+    while (now == title && clock.elapsed() < windowTimeoutMs) {
+        QThread::msleep(10);
+        now = windowTitle(window);
+    }
+    return now;
+}
+
 // Polls the title until it has not changed for a second (25 play ticks); returns it.
 QString awaitSteadyTitle(const WindowId &window)
 {
@@ -172,16 +185,19 @@ private slots:
     void initTestCase();
     void cleanup();
 
+    void filesOnTheCommandLineSteppedByKeys();
     void openStepPlayViewAndQuit_data();
     void openStepPlayViewAndQuit();
 
 private:
-    bool startProgram();
+    bool startProgram(const QStringList &arguments = QStringList());
     bool openThroughTheDialogs(const Clip &clip, const QString &formatKey);
+    bool answerTheDialog(const Clip &clip, const QString &formatKey);
     void checkStepping(const WindowId &main, const WindowId &video, const Clip &clip);
     void checkPlayAndStop(const WindowId &main, const WindowId &video, const Clip &clip);
     void checkUViewAndGrid(const WindowId &main, const WindowId &video, const Clip &clip);
     bool startWindowManager();
+    Clip makeClip(const QString &name, int width, int height, int frames);
     void checkZoomedWindowStaysOnScreen(const WindowId &main, const WindowId &video);
     void quitAndCheckExit(const WindowId &main);
 
@@ -203,11 +219,15 @@ void TestEndToEnd::initTestCase()
 // A failed check leaves the program running; the next row needs a fresh one.
 void TestEndToEnd::cleanup()
 {
-    for (QProcess *process : { &program, &windowManager }) {
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished();
-        }
+    if (program.state() != QProcess::NotRunning) {
+        program.kill();
+        program.waitForFinished();
+    }
+    if (windowManager.state() != QProcess::NotRunning) {
+        windowManager.terminate();
+        windowManager.waitForFinished();
+        // The next program must not ask a window manager that is gone to focus its windows.
+        forgetWindowManager(display.get());
     }
 }
 
@@ -286,7 +306,7 @@ void TestEndToEnd::openStepPlayViewAndQuit()
     quitAndCheckExit(*main);
 }
 
-bool TestEndToEnd::startProgram()
+bool TestEndToEnd::startProgram(const QStringList &arguments)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -294,8 +314,73 @@ bool TestEndToEnd::startProgram()
     environment.insert(QStringLiteral("QT_QPA_PLATFORMTHEME"), QStringLiteral("generic"));
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(QString::fromStdString(dir.path()));
-    program.start(QStringLiteral(ZENTAVO_EXECUTABLE), QStringList());
+    program.start(QStringLiteral(ZENTAVO_EXECUTABLE), arguments);
     return program.waitForStarted();
+}
+
+// Clips named on the command line are asked about in turn; keys typed in a video window
+// then drive both videos, as the transport buttons would.
+void TestEndToEnd::filesOnTheCommandLineSteppedByKeys()
+{
+    Clip first = makeClip(QStringLiteral("first.yuv"), 64, 48, 20);
+    Clip second = makeClip(QStringLiteral("second.yuv"), 32, 16, 30);
+    QVERIFY(!first.bytes.isEmpty() && !second.bytes.isEmpty());
+
+    QVERIFY(startProgram({ first.name, second.name }));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main, "the main window did not appear");
+    QVERIFY(answerTheDialog(first, QStringLiteral("Y")));
+    const auto firstVideo = waitForWindow(escapedForPattern(first.title(0)), windowTimeoutMs);
+    QVERIFY2(firstVideo, "the first file's window did not appear");
+    QVERIFY(answerTheDialog(second, QStringLiteral("Y")));
+    const auto secondVideo = waitForWindow(escapedForPattern(second.title(0)), windowTimeoutMs);
+    QVERIFY2(secondVideo, "the second file's window did not appear");
+    QCOMPARE(windowTitle(*firstVideo), first.title(0));
+
+    click(*main, normalLoopBox);
+    click(*secondVideo, QPoint(5, 5));
+    QVERIFY2(waitForFocus(*secondVideo, windowTimeoutMs), "the video window took no keys");
+    const struct
+    {
+        const char *key;
+        int firstFrame;
+        int secondFrame;
+    } steps[] = { { "Right", 1, 1 }, { "End", 19, 29 }, { "Home", 0, 0 }, { "Left", 19, 29 } };
+    for (const auto &step : steps) {
+        pressKey(QString::fromLatin1(step.key));
+        QVERIFY2(waitForTitle(*firstVideo, first.title(step.firstFrame), windowTimeoutMs),
+            qPrintable(step.key + QStringLiteral(": ") + windowTitle(*firstVideo)));
+        QVERIFY2(waitForTitle(*secondVideo, second.title(step.secondFrame), windowTimeoutMs),
+            qPrintable(step.key + QStringLiteral(": ") + windowTitle(*secondVideo)));
+    }
+
+    // Space plays both from their last frames round to the first ones, and stops them.
+    pressKey(QStringLiteral("space"));
+    QVERIFY2(awaitTitleOtherThan(*firstVideo, first.title(19)) != first.title(19),
+        "the first video did not play");
+    QVERIFY2(awaitTitleOtherThan(*secondVideo, second.title(29)) != second.title(29),
+        "the second video did not play");
+    pressKey(QStringLiteral("space"));
+    const QString stopped = awaitSteadyTitle(*firstVideo);
+    QThread::msleep(200);
+    QCOMPARE(windowTitle(*firstVideo), stopped);
+    quitAndCheckExit(*main);
+}
+
+Clip TestEndToEnd::makeClip(const QString &name, int width, int height, int frames)
+{
+    Clip clip;
+    clip.name = name;
+    clip.path = QString::fromStdString(dir.filePath(name.toStdString()));
+    clip.width = width;
+    clip.height = height;
+    clip.frames = frames;
+    if (testclips::writeClip(clip.path.toStdString(), YV12, width, height, frames)) {
+        QFile file(clip.path);
+        if (file.open(QIODevice::ReadOnly))
+            clip.bytes = file.readAll();
+    }
+    return clip;
 }
 
 bool TestEndToEnd::startWindowManager()
@@ -331,6 +416,19 @@ bool TestEndToEnd::openThroughTheDialogs(const Clip &clip, const QString &format
         return false;
     }
 
+    if (!answerTheDialog(clip, formatKey))
+        return false;
+    if (!waitForNoWindow(escapedForPattern(dialogTitle), windowTimeoutMs)) {
+        qWarning("the parameters dialog did not accept the answer");
+        return false;
+    }
+    return true;
+}
+
+// Fills in the dialog and presses Return; the dialog may come straight back for a file
+// still to be asked about.
+bool TestEndToEnd::answerTheDialog(const Clip &clip, const QString &formatKey)
+{
     const auto dialog = waitForWindow(escapedForPattern(dialogTitle), windowTimeoutMs);
     if (!dialog || !waitForFocus(*dialog, windowTimeoutMs)) {
         qWarning("the parameters dialog did not open");
@@ -348,10 +446,6 @@ bool TestEndToEnd::openThroughTheDialogs(const Clip &clip, const QString &format
     pressKey(QStringLiteral("Tab"));
     typeText(formatKey);
     pressKey(QStringLiteral("Return"));
-    if (!waitForNoWindow(escapedForPattern(dialogTitle), windowTimeoutMs)) {
-        qWarning("the parameters dialog did not accept the answer");
-        return false;
-    }
     return true;
 }
 

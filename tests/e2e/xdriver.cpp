@@ -214,6 +214,13 @@ bool windowManagerRuns(Display *display)
                 .isEmpty();
 }
 
+void forgetWindowManager(Display *display)
+{
+    for (const char *name : { "_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_ACTIVE_WINDOW" })
+        XDeleteProperty(display, DefaultRootWindow(display), XInternAtom(display, name, False));
+    XSync(display, False);
+}
+
 std::optional<QMargins> frameExtents(Display *display, const WindowId &window)
 {
     const QList<long> sides

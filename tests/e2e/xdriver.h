@@ -57,6 +57,8 @@ void requestClose(_XDisplay *display, const WindowId &window);
 
 // Whether a window manager has announced itself on the root window.
 bool windowManagerRuns(_XDisplay *display);
+// Removes what a window manager that has ended announced there.
+void forgetWindowManager(_XDisplay *display);
 // The frame that the window manager reports around the window (_NET_FRAME_EXTENTS);
 // nullopt while it reports none.
 std::optional<QMargins> frameExtents(_XDisplay *display, const WindowId &window);
