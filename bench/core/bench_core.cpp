@@ -1,5 +1,6 @@
 #include "framebuffers.h"
 #include "frameloader.h"
+#include "memoryfloor.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "videoparameters.h"
@@ -7,6 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,40 +40,77 @@ void setPixelRate(benchmark::State &state, const FrameBuffers &frame)
     state.SetItemsProcessed(state.iterations() * std::int64_t(frame.width) * frame.height);
 }
 
+constexpr int referencePasses = 21;
+
+// Runs the benchmark's loop over `work` and returns the mean time of one call in
+// microseconds.
+template <typename Work> double timedLoop(benchmark::State &state, Work work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        work();
+        benchmark::ClobberMemory();
+    }
+    const std::chrono::duration<double, std::micro> spent
+        = std::chrono::steady_clock::now() - start;
+    return spent.count() / double(std::max<benchmark::IterationCount>(1, state.iterations()));
+}
+
+// Beside the case's own time: what it costs the memory to read the frame once and write
+// the three colour planes once, and the ratio of the two.
+void reportFloor(benchmark::State &state, const FrameBuffers &frame, double own)
+{
+    const std::size_t luma = frame.y.size();
+    MemoryFloor floor(luma + frame.u.size() + frame.v.size(), { luma, luma, luma });
+    const double floorTime = floor.medianMicroseconds(referencePasses);
+    state.counters["floor_us"] = floorTime;
+    state.counters["x_floor"] = own / floorTime;
+}
+
+#ifdef ZENTAVO_HAVE_LIBYUV
+// RAW is libyuv's name for packed bytes in R, G, B order (its RGB24 is B, G, R).
+void libyuvI420ToRaw(const FrameBuffers &frame, std::vector<std::uint8_t> &raw)
+{
+    const int chromaStride = frame.width / 2;
+    libyuv::I420ToRAW(frame.y.data(), frame.width, frame.u.data(), chromaStride, frame.v.data(),
+        chromaStride, raw.data(), frame.width * 3, frame.width, frame.height);
+}
+#endif
+
 void BM_ConvertYuv420ToRgb(benchmark::State &state)
 {
     FrameBuffers frame = clipFrame(YV12, int(state.range(0)), int(state.range(1)));
-    for (auto _ : state) {
+    const double own = timedLoop(state, [&frame] {
         convertYuv420ToRgb(frame.y.data(), frame.u.data(), frame.v.data(), frame.r.data(),
             frame.g.data(), frame.b.data(), frame.width, frame.height);
-        benchmark::ClobberMemory();
-    }
+    });
     setPixelRate(state, frame);
+    reportFloor(state, frame, own);
+#ifdef ZENTAVO_HAVE_LIBYUV
+    std::vector<std::uint8_t> raw(frame.y.size() * 3);
+    const double libyuv
+        = medianMicroseconds([&frame, &raw] { libyuvI420ToRaw(frame, raw); }, referencePasses);
+    state.counters["libyuv_us"] = libyuv;
+    state.counters["x_libyuv"] = own / libyuv;
+#endif
 }
 
 void BM_ConvertYuv422ToRgb(benchmark::State &state)
 {
     FrameBuffers frame = clipFrame(Planar422, int(state.range(0)), int(state.range(1)));
-    for (auto _ : state) {
+    timedLoop(state, [&frame] {
         convertYuv422ToRgb(frame.y.data(), frame.u.data(), frame.v.data(), frame.r.data(),
             frame.g.data(), frame.b.data(), frame.width, frame.height);
-        benchmark::ClobberMemory();
-    }
+    });
     setPixelRate(state, frame);
 }
 
 #ifdef ZENTAVO_HAVE_LIBYUV
-// RAW is libyuv's name for packed bytes in R, G, B order (its RGB24 is B, G, R).
 void BM_LibyuvI420ToRAW(benchmark::State &state)
 {
     FrameBuffers frame = clipFrame(YV12, int(state.range(0)), int(state.range(1)));
     std::vector<std::uint8_t> raw(frame.y.size() * 3);
-    const int chromaStride = frame.width / 2;
-    for (auto _ : state) {
-        libyuv::I420ToRAW(frame.y.data(), frame.width, frame.u.data(), chromaStride, frame.v.data(),
-            chromaStride, raw.data(), frame.width * 3, frame.width, frame.height);
-        benchmark::ClobberMemory();
-    }
+    timedLoop(state, [&frame, &raw] { libyuvI420ToRaw(frame, raw); });
     setPixelRate(state, frame);
 }
 #endif

@@ -1,5 +1,6 @@
 #include "frameloader.h"
 #include "imageview.h"
+#include "memoryfloor.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "videoparameters.h"
@@ -9,6 +10,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -69,16 +72,28 @@ void BM_LoadAndConvert(benchmark::State &state)
 }
 
 // What a playback tick costs the window: load, convert, draw the picture into the scene.
+// Beside it: what it costs the memory to read the frame once and write the three colour
+// planes and the 4-byte picture once, and the ratio of the two.
 void BM_ShowFrame(benchmark::State &state)
 {
     ImageView view(clip(int(state.range(0)), int(state.range(1))));
     view.showFrame(0);
     int frame = 1;
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         view.showFrame(frame);
         frame = (frame + 1) % clipFrames;
     }
+    const std::chrono::duration<double, std::micro> spent
+        = std::chrono::steady_clock::now() - start;
     setFrameRate(state);
+    const std::size_t luma = view.yPlane.size();
+    MemoryFloor floor(
+        luma + view.uPlane.size() + view.vPlane.size(), { luma, luma, luma, 4 * luma });
+    const double floorTime = floor.medianMicroseconds(21);
+    state.counters["floor_us"] = floorTime;
+    state.counters["x_floor"] = spent.count()
+        / double(std::max<benchmark::IterationCount>(1, state.iterations())) / floorTime;
 }
 
 // The same with the window painted after each frame (offscreen, at the window's size).
