@@ -6,6 +6,7 @@
 //   int32 width, int32 height, int32 format, int32 gridStep, uint32 frame,
 //   int32 pointX, int32 pointY (readout point in quarter pixels)
 
+#include "cachelineallocator.h"
 #include "frameloader.h"
 #include "pixelreadout.h"
 #include "videoparameters.h"
@@ -122,9 +123,10 @@ private:
     std::string path_;
 };
 
+// On whole cache lines, as the video window's planes are, so the streaming stores run.
 struct Planes
 {
-    std::vector<std::uint8_t> y, u, v, r, g, b;
+    SamplePlane y, u, v, r, g, b;
 
     Planes(std::int32_t format, std::int32_t width, std::int32_t height)
         : y(lumaPlaneSize(width, height), untouched)
@@ -148,7 +150,7 @@ Planes expectedPlanes(
 {
     Planes expected(format, h.width, h.height);
     std::int64_t at = std::int64_t { h.frame } * frameSize(format, h.width, h.height);
-    for (std::vector<std::uint8_t> *plane : { &expected.y, &expected.u, &expected.v }) {
+    for (SamplePlane *plane : { &expected.y, &expected.u, &expected.v }) {
         for (std::uint8_t &sample : *plane) {
             if (at < fileSize)
                 sample = file[at];
@@ -173,59 +175,6 @@ LoadResult expectedResult(const Header &h, std::int32_t format, std::int64_t fil
     if (start >= fileSize)
         return LoadResult::Nothing;
     return start + size <= fileSize ? LoadResult::Complete : LoadResult::Partial;
-}
-
-using Conversion = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *,
-    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int);
-using ReferenceConversion = void (*)(const std::uint8_t *, const std::uint8_t *,
-    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int);
-
-// Every row kernel this processor can run, each completed by the portable loop,
-// must give the reference's bytes, and so must the loader's own conversion.
-void checkConversions(const Header &h, const Planes &loaded, bool planar422)
-{
-    const Conversion convert = planar422 ? convertYuv422ToRgbWith : convertYuv420ToRgbWith;
-    const ReferenceConversion reference
-        = planar422 ? convertYuv422ToRgbReference : convertYuv420ToRgbReference;
-    Planes wanted = loaded;
-    reference(loaded.y.data(), loaded.u.data(), loaded.v.data(), wanted.r.data(), wanted.g.data(),
-        wanted.b.data(), h.width, h.height);
-    require(loaded.r == wanted.r && loaded.g == wanted.g && loaded.b == wanted.b,
-        "the loader's conversion differs from the reference");
-
-    std::vector<RowKernel> kernels { convertRowsNone };
-#if defined(ZENTAVO_X86_KERNELS)
-    kernels.push_back(convertRowsSse2);
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
-        kernels.push_back(convertRowsAvx2);
-#endif
-    for (RowKernel kernel : kernels) {
-        Planes out(planar422 ? Planar422 : YV12, h.width, h.height);
-        convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), out.r.data(),
-            out.g.data(), out.b.data(), h.width, h.height);
-        require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
-            "a row kernel differs from the reference");
-    }
-}
-
-// The readout of the fuzzed point reads inside the planes and pairs the luma and
-// chroma that the conversion paired.
-void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
-{
-    const double x = h.pointX / 4.0;
-    const double y = h.pointY / 4.0;
-    const std::optional<PixelPosition> pixel = pixelAt(x, y, h.width, h.height);
-    const bool inside = x >= 0 && x < h.width && y >= 0 && y < h.height;
-    require(pixel.has_value() == inside, "pixelAt disagrees about the frame's edge");
-    if (!pixel)
-        return;
-    require(pixel->x == static_cast<std::int32_t>(x) && pixel->y == static_cast<std::int32_t>(y),
-        "pixelAt picked another pixel");
-    require(chromaIndex(format, h.width, *pixel) < loaded.u.size(), "chroma index off the plane");
-    const PixelSample s = samplePixel(loaded.pointers(), format, h.width, *pixel);
-    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v);
-    require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
 }
 
 constexpr std::uint32_t notDrawn = 0x5a5a5a5au;
@@ -272,6 +221,72 @@ void checkPicture(const Header &h, const Picture &picture, Expected expected, co
         drawn += word != notDrawn;
     require(drawn <= static_cast<std::size_t>(h.width) * static_cast<std::size_t>(h.height),
         "a renderer wrote outside the picture");
+}
+
+using Conversion = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *,
+    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int, PictureRows);
+using ReferenceConversion = void (*)(const std::uint8_t *, const std::uint8_t *,
+    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int);
+
+// Every row kernel this processor can run, through the cache and around it, each
+// completed by the portable loop, must give the reference's bytes, in the planes and in a
+// picture of padded, unaligned rows; so must the loader's own conversion.
+void checkConversions(const Header &h, const Planes &loaded, bool planar422)
+{
+    const Conversion convert = planar422 ? convertYuv422ToRgbWith : convertYuv420ToRgbWith;
+    const ReferenceConversion reference
+        = planar422 ? convertYuv422ToRgbReference : convertYuv420ToRgbReference;
+    Planes wanted = loaded;
+    reference(loaded.y.data(), loaded.u.data(), loaded.v.data(), wanted.r.data(), wanted.g.data(),
+        wanted.b.data(), h.width, h.height);
+    require(loaded.r == wanted.r && loaded.g == wanted.g && loaded.b == wanted.b,
+        "the loader's conversion differs from the reference");
+
+    std::vector<RowKernel> kernels { convertRowsNone };
+#if defined(ZENTAVO_X86_KERNELS)
+    kernels.insert(kernels.end(), { convertRowsSse2, convertRowsSse2Streaming });
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        kernels.insert(kernels.end(), { convertRowsAvx2, convertRowsAvx2Streaming });
+#endif
+    const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
+    const std::size_t shift = static_cast<std::uint32_t>(h.pointX) % 4;
+    for (RowKernel kernel : kernels) {
+        Planes out(planar422 ? Planar422 : YV12, h.width, h.height);
+        Picture picture(h, padding, shift);
+        convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), out.r.data(),
+            out.g.data(), out.b.data(), h.width, h.height, picture.rows());
+        require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
+            "a row kernel differs from the reference");
+        checkPicture(
+            h, picture,
+            [&](std::int32_t x, std::int32_t y) {
+                const std::size_t i
+                    = static_cast<std::size_t>(y) * static_cast<std::size_t>(h.width)
+                    + static_cast<std::size_t>(x);
+                return rgbWord(wanted.r[i], wanted.g[i], wanted.b[i]);
+            },
+            "a row kernel's picture differs from the reference");
+    }
+}
+
+// The readout of the fuzzed point reads inside the planes and pairs the luma and
+// chroma that the conversion paired.
+void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
+{
+    const double x = h.pointX / 4.0;
+    const double y = h.pointY / 4.0;
+    const std::optional<PixelPosition> pixel = pixelAt(x, y, h.width, h.height);
+    const bool inside = x >= 0 && x < h.width && y >= 0 && y < h.height;
+    require(pixel.has_value() == inside, "pixelAt disagrees about the frame's edge");
+    if (!pixel)
+        return;
+    require(pixel->x == static_cast<std::int32_t>(x) && pixel->y == static_cast<std::int32_t>(y),
+        "pixelAt picked another pixel");
+    require(chromaIndex(format, h.width, *pixel) < loaded.u.size(), "chroma index off the plane");
+    const PixelSample s = samplePixel(loaded.pointers(), format, h.width, *pixel);
+    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v);
+    require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
 }
 
 // Each view pixel by pixel from the planes, as the window shows it.

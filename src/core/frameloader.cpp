@@ -54,13 +54,27 @@ std::size_t readAt(int fd, std::uint8_t *dest, std::size_t size, std::int64_t of
     return done;
 }
 
+// Playback reads a file front to back: the kernel may read ahead generously, and fetch
+// the next frame while this one is converted and drawn, so that a file larger than the
+// memory plays from disk without stalls.
+void adviseReadAhead(int fd, std::int32_t upcomingFrame, std::int64_t frameBytes)
+{
+    if (upcomingFrame < 0)
+        return;
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(fd, static_cast<off_t>(std::int64_t { upcomingFrame } * frameBytes),
+        static_cast<off_t>(frameBytes), POSIX_FADV_WILLNEED);
+}
+
 // Reads the three planes in file order; a short read leaves the rest as it was.
 LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes)
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
+    std::int32_t upcomingFrame)
 {
     const ScopedFd file(openForReading(path));
     if (file.get() < 0)
         return LoadResult::Nothing;
+    adviseReadAhead(file.get(), upcomingFrame, frameSize(format, width, height));
 
     const std::size_t sizes[3] = { lumaPlaneSize(width, height),
         chromaPlaneSize(format, width, height), chromaPlaneSize(format, width, height) };
@@ -102,19 +116,25 @@ void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std
 }
 
 LoadResult loadYV12Frame(const std::string &path, std::int32_t width, std::int32_t height,
-    std::int32_t frameIndex, std::int32_t gridStep, const FramePlanes &planes)
+    std::int32_t frameIndex, std::int32_t gridStep, const FramePlanes &planes,
+    std::int32_t upcomingFrame)
 {
-    const LoadResult result = readFrame(path, YV12, width, height, frameIndex, planes);
+    const LoadResult result
+        = readFrame(path, YV12, width, height, frameIndex, planes, upcomingFrame);
     markGrid(planes.y, width, height, gridStep);
-    convertYuv420ToRgb(planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height);
+    convertYuv420ToRgb(
+        planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height, planes.picture);
     return result;
 }
 
 LoadResult loadPlanar422Frame(const std::string &path, std::int32_t width, std::int32_t height,
-    std::int32_t frameIndex, std::int32_t gridStep, const FramePlanes &planes)
+    std::int32_t frameIndex, std::int32_t gridStep, const FramePlanes &planes,
+    std::int32_t upcomingFrame)
 {
-    const LoadResult result = readFrame(path, Planar422, width, height, frameIndex, planes);
+    const LoadResult result
+        = readFrame(path, Planar422, width, height, frameIndex, planes, upcomingFrame);
     markGrid(planes.y, width, height, gridStep);
-    convertYuv422ToRgb(planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height);
+    convertYuv422ToRgb(
+        planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height, planes.picture);
     return result;
 }

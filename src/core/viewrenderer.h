@@ -1,19 +1,13 @@
 #pragma once
 
+#include "picturerows.h"
+
 #include <cstddef>
 #include <cstdint>
 
 // Writers of one view of a frame into 32-bit pixels 0xffRRGGBB (the layout of
 // QImage::Format_RGB32), so the picture needs no conversion on its way to the screen.
 // Precondition for all: width and height even and positive, planes sized for them.
-
-// Where a view is written: `bits` is the first row (4-byte aligned), `stride` the
-// bytes from one row to the next (at least 4 * width).
-struct PictureRows
-{
-    std::uint8_t *bits = nullptr;
-    std::ptrdiff_t stride = 0;
-};
 
 enum class Primary { Red, Green, Blue };
 

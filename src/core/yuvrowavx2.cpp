@@ -42,16 +42,51 @@ struct Avx2
             8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15);
         return _mm256_shuffle_epi8(_mm256_packus_epi16(even, odd), order);
     }
-    static void store(std::uint8_t *p, Reg bytes)
+    static constexpr std::size_t alignment = 32;
+
+    template <bool Stream> static void store(void *p, Reg value)
     {
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), bytes);
+        if constexpr (Stream)
+            _mm256_stream_si256(static_cast<__m256i *>(p), value);
+        else
+            _mm256_storeu_si256(static_cast<__m256i *>(p), value);
     }
+    template <bool Stream> static void storeBytes(std::uint8_t *p, Reg bytes)
+    {
+        store<Stream>(p, bytes);
+    }
+    // 32 pixels 0xffRRGGBB: bytes B, G, R, A in memory. The unpacks work within each
+    // 128-bit half, so they leave pixels 0-3 beside 16-19 and so on; the permutes put
+    // the halves back in order.
+    template <bool Stream> static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
+    {
+        const Reg alpha = _mm256_set1_epi8(-1);
+        const Reg blueGreenLow = _mm256_unpacklo_epi8(b, g);
+        const Reg blueGreenHigh = _mm256_unpackhi_epi8(b, g);
+        const Reg redAlphaLow = _mm256_unpacklo_epi8(r, alpha);
+        const Reg redAlphaHigh = _mm256_unpackhi_epi8(r, alpha);
+        const Reg pixels0 = _mm256_unpacklo_epi16(blueGreenLow, redAlphaLow);
+        const Reg pixels4 = _mm256_unpackhi_epi16(blueGreenLow, redAlphaLow);
+        const Reg pixels8 = _mm256_unpacklo_epi16(blueGreenHigh, redAlphaHigh);
+        const Reg pixels12 = _mm256_unpackhi_epi16(blueGreenHigh, redAlphaHigh);
+        store<Stream>(p, _mm256_permute2x128_si256(pixels0, pixels4, 0x20));
+        store<Stream>(p + 8, _mm256_permute2x128_si256(pixels8, pixels12, 0x20));
+        store<Stream>(p + 16, _mm256_permute2x128_si256(pixels0, pixels4, 0x31));
+        store<Stream>(p + 24, _mm256_permute2x128_si256(pixels8, pixels12, 0x31));
+    }
+    static void fence() { _mm_sfence(); }
 };
 
 } // namespace
 
 std::size_t convertRowsAvx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, std::size_t width, std::size_t rows)
+    const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsWith<Avx2>(y, u, v, r, g, b, width, rows);
+    return convertRowsCached<Avx2>(y, u, v, out, width, rows);
+}
+
+std::size_t convertRowsAvx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
+{
+    return convertRowsStreaming<Avx2>(y, u, v, out, width, rows);
 }

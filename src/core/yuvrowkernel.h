@@ -1,35 +1,63 @@
 #pragma once
 
+#include "picturerows.h"
+
 #include <cstddef>
 #include <cstdint>
 
-// Row kernels behind convertYuv420ToRgb / convertYuv422ToRgb. Each converts
-// `rows` luma rows (1, or 2 sharing the chroma row in 4:2:0), `width` apart in
-// y, r, g and b, against one chroma row of width / 2 samples, from pixel 0 up to
-// the largest multiple of its vector width, and returns that pixel count.
-using RowKernel
-    = std::size_t (*)(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-        std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, std::size_t width, std::size_t rows);
+// Where a row kernel writes one or two luma rows: the colour planes, and when `picture`
+// is set the picture's rows too (pixels 0xffRRGGBB), `pictureStride` pixels apart.
+struct RowTargets
+{
+    std::uint8_t *r = nullptr;
+    std::uint8_t *g = nullptr;
+    std::uint8_t *b = nullptr;
+    std::uint32_t *picture = nullptr;
+    std::size_t pictureStride = 0;
+};
+
+// Row kernels behind convertYuv420ToRgb / convertYuv422ToRgb. Each converts `rows` luma
+// rows (1, or 2 sharing the chroma row in 4:2:0), `width` apart in y, r, g and b, against
+// one chroma row of width / 2 samples, from pixel 0 up to the largest multiple of its
+// vector width, and returns that pixel count.
+using RowKernel = std::size_t (*)(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
+
+// One instruction set's kernels. The streaming one writes around the cache, for outputs
+// larger than the cache; it stores through the cache where a target row is not aligned
+// for its vector stores.
+struct RowKernels
+{
+    RowKernel cached;
+    RowKernel streaming;
+};
 
 // Converts nothing: leaves every row to the portable pixel-pair loop.
 std::size_t convertRowsNone(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, std::size_t width, std::size_t rows);
+    const RowTargets &out, std::size_t width, std::size_t rows);
 
 #if defined(ZENTAVO_X86_KERNELS)
 std::size_t convertRowsSse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, std::size_t width, std::size_t rows);
+    const RowTargets &out, std::size_t width, std::size_t rows);
+std::size_t convertRowsSse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
 
 // Only to be called where the processor has AVX2.
 std::size_t convertRowsAvx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, std::size_t width, std::size_t rows);
+    const RowTargets &out, std::size_t width, std::size_t rows);
+std::size_t convertRowsAvx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
 #endif
 
-// The frame conversions with a given row kernel, which the portable loop
-// completes; convertYuv420ToRgb and convertYuv422ToRgb pass the best one for
-// this processor. Tests use these to check every kernel on any machine.
+// The kernels that convertYuv420ToRgb and convertYuv422ToRgb use on this processor.
+RowKernels bestRowKernels();
+
+// The frame conversions with a given row kernel, which the portable loop completes;
+// the picture is written too when its bits are set. Tests use these to check every
+// kernel on any machine.
 void convertYuv420ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
-    int height);
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
+    PictureRows picture = {});
 void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
-    int height);
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
+    PictureRows picture = {});

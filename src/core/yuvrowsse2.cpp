@@ -37,16 +37,45 @@ struct Sse2
     static Reg chromaForSecond(Reg terms) { return _mm_unpackhi_epi16(terms, terms); }
     // Saturates each word to 0..255: this is the clamp.
     static Reg joinBytes(Reg first, Reg second) { return _mm_packus_epi16(first, second); }
-    static void store(std::uint8_t *p, Reg bytes)
+    static constexpr std::size_t alignment = 16;
+
+    template <bool Stream> static void store(void *p, Reg value)
     {
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(p), bytes);
+        if constexpr (Stream)
+            _mm_stream_si128(static_cast<__m128i *>(p), value);
+        else
+            _mm_storeu_si128(static_cast<__m128i *>(p), value);
     }
+    template <bool Stream> static void storeBytes(std::uint8_t *p, Reg bytes)
+    {
+        store<Stream>(p, bytes);
+    }
+    // 16 pixels 0xffRRGGBB: bytes B, G, R, A in memory.
+    template <bool Stream> static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
+    {
+        const Reg alpha = _mm_set1_epi8(-1);
+        const Reg blueGreenLow = _mm_unpacklo_epi8(b, g);
+        const Reg blueGreenHigh = _mm_unpackhi_epi8(b, g);
+        const Reg redAlphaLow = _mm_unpacklo_epi8(r, alpha);
+        const Reg redAlphaHigh = _mm_unpackhi_epi8(r, alpha);
+        store<Stream>(p, _mm_unpacklo_epi16(blueGreenLow, redAlphaLow));
+        store<Stream>(p + 4, _mm_unpackhi_epi16(blueGreenLow, redAlphaLow));
+        store<Stream>(p + 8, _mm_unpacklo_epi16(blueGreenHigh, redAlphaHigh));
+        store<Stream>(p + 12, _mm_unpackhi_epi16(blueGreenHigh, redAlphaHigh));
+    }
+    static void fence() { _mm_sfence(); }
 };
 
 } // namespace
 
 std::size_t convertRowsSse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, std::size_t width, std::size_t rows)
+    const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsWith<Sse2>(y, u, v, r, g, b, width, rows);
+    return convertRowsCached<Sse2>(y, u, v, out, width, rows);
+}
+
+std::size_t convertRowsSse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
+{
+    return convertRowsStreaming<Sse2>(y, u, v, out, width, rows);
 }

@@ -19,8 +19,6 @@
 #include <QTimer>
 #include <QtMath>
 
-#include <new>
-
 namespace {
 
 constexpr int playInterval = 40;
@@ -115,17 +113,23 @@ void ImageView::showFrame(int n)
         currentFrame = static_cast<quint16>(last);
 
     // A file shorter than one frame has no frame 0 to read.
-    if (frameCount > 0) {
-        if (format == YV12)
-            loadYV12Frame();
-        else if (isPlanar422(format))
-            loadPlanar422Frame();
-    }
+    const bool loads = frameCount > 0 && (format == YV12 || isPlanar422(format));
+    // The colour view's picture comes out of the conversion's own pass over the frame.
+    const bool pictureInLoad = loads && component == Color;
+    if (pictureInLoad)
+        scene->clear();
+    if (loads && format == YV12)
+        loadYV12Frame(pictureInLoad);
+    else if (loads)
+        loadPlanar422Frame(pictureInLoad);
 
     // The path holds the file name's bytes as QFile::encodeName gave them.
     setWindowTitle(QFile::decodeName(QByteArray::fromStdString(videoName())) + QLatin1String(" - ")
         + QString::number(currentFrame) + QLatin1Char('/') + QString::number(frameCount));
-    drawComponent();
+    if (pictureInLoad)
+        presentPicture();
+    else
+        drawComponent();
 }
 
 void ImageView::setComponentView(int view)
@@ -250,26 +254,45 @@ void ImageView::allocateFrame()
     rPlane.assign(luma, 0);
     gPlane.assign(luma, 0);
     bPlane.assign(luma, 0);
-    // QImage answers a failed allocation with a null image, not an exception.
-    picture = QImage(width, height, QImage::Format_RGB32);
-    if (picture.isNull() && luma > 0)
-        throw std::bad_alloc();
+    pictureBytes.assign(luma * sizeof(std::uint32_t), 0);
+    picture = QImage(pictureBytes.data(), width, height, width * int(sizeof(std::uint32_t)),
+        QImage::Format_RGB32);
 }
 
-FramePlanes ImageView::planes()
+FramePlanes ImageView::planes(bool withPicture)
 {
-    return { yPlane.data(), uPlane.data(), vPlane.data(), rPlane.data(), gPlane.data(),
+    FramePlanes frame { yPlane.data(), uPlane.data(), vPlane.data(), rPlane.data(), gPlane.data(),
         bPlane.data() };
+    if (withPicture)
+        frame.picture = pictureRows();
+    return frame;
 }
 
-void ImageView::loadYV12Frame()
+// Written through the buffer, never through QImage::bits(), which would copy pixels
+// that a pixmap still shares.
+PictureRows ImageView::pictureRows()
 {
-    ::loadYV12Frame(path, width, height, currentFrame, gridStep, planes());
+    return { pictureBytes.data(), std::ptrdiff_t(width) * std::ptrdiff_t(sizeof(std::uint32_t)) };
 }
 
-void ImageView::loadPlanar422Frame()
+std::int32_t ImageView::upcomingFrame() const
 {
-    ::loadPlanar422Frame(path, width, height, currentFrame, gridStep, planes());
+    if (!playTimer->isActive())
+        return -1;
+    const std::int32_t next = currentFrame + bounceDirection;
+    return next >= 0 && next < frameCount ? next : 0;
+}
+
+void ImageView::loadYV12Frame(bool withPicture)
+{
+    ::loadYV12Frame(
+        path, width, height, currentFrame, gridStep, planes(withPicture), upcomingFrame());
+}
+
+void ImageView::loadPlanar422Frame(bool withPicture)
+{
+    ::loadPlanar422Frame(
+        path, width, height, currentFrame, gridStep, planes(withPicture), upcomingFrame());
 }
 
 void ImageView::drawColor()
@@ -348,10 +371,15 @@ void ImageView::drawComponent()
 
 template <typename Render> void ImageView::drawPicture(Render render)
 {
-    // Dropping the old pixmap first leaves the picture's pixels unshared, so they are
-    // rewritten in place instead of being copied.
+    // The scene holds one pixmap: the picture on show.
     scene->clear();
-    render(PictureRows { picture.bits(), picture.bytesPerLine() });
+    render(pictureRows());
+    presentPicture();
+}
+
+void ImageView::presentPicture()
+{
+    // The pixmap shares the picture's pixels: nothing is copied on the way to the screen.
     scene->addPixmap(QPixmap::fromImage(picture));
     const bool sceneIsNew = ui->gvVideoDisplay->scene() != scene;
     if (sceneIsNew)

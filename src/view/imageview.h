@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cachelineallocator.h"
 #include "frameloader.h"
 #include "videoparameters.h"
 #include "zoomgeometry.h"
@@ -51,12 +52,12 @@ public:
     std::int32_t height;
     std::int32_t speed;
     std::int32_t frameCount;
-    std::vector<std::uint8_t> yPlane;
-    std::vector<std::uint8_t> uPlane;
-    std::vector<std::uint8_t> vPlane;
-    std::vector<std::uint8_t> rPlane;
-    std::vector<std::uint8_t> gPlane;
-    std::vector<std::uint8_t> bPlane;
+    SamplePlane yPlane;
+    SamplePlane uPlane;
+    SamplePlane vPlane;
+    SamplePlane rPlane;
+    SamplePlane gPlane;
+    SamplePlane bPlane;
     quint16 currentFrame;
     double zoomFactor;
     int component;
@@ -73,8 +74,11 @@ private slots:
     void playTimerTimeout();
 
 private:
-    void loadYV12Frame();
-    void loadPlanar422Frame();
+    // With the picture, the conversion writes the colour view as it converts.
+    void loadYV12Frame(bool withPicture);
+    void loadPlanar422Frame(bool withPicture);
+    // The frame that the next play tick is likely to show, or -1 when nothing plays.
+    std::int32_t upcomingFrame() const;
 
     void drawColor();
     void drawY();
@@ -87,7 +91,9 @@ private:
     void allocateFrame();
     void drawComponent();
     template <typename Render> void drawPicture(Render render);
-    FramePlanes planes();
+    void presentPicture();
+    FramePlanes planes(bool withPicture = false);
+    PictureRows pictureRows();
     // Sizes the window to `wanted`, or to what the screen's available area leaves once
     // the window's frame is counted, and moves a window on screen back inside that area.
     void fitToScreen(WindowSize wanted);
@@ -97,7 +103,9 @@ private:
     // The keys that step, play and zoom; false for any other, which the view then gets.
     bool takeKey(const QKeyEvent &key);
 
-    // The picture's pixels, reused by every draw; the scene's pixmap shares them.
+    // The picture's pixels, reused by every draw, on whole cache lines for the
+    // conversion's streaming stores; the picture and the scene's pixmap share them.
+    SamplePlane pictureBytes;
     QImage picture;
     // The frame that the last fitToScreen counted; the window manager may report another.
     QMargins fittedFrame;

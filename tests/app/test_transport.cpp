@@ -265,7 +265,7 @@ void TestTransport::videoOfNoFramesNeverLeavesFrameZero()
 {
     QFETCH(QString, button);
     ImageView *view = addClip(dir, "empty.yuv", 0);
-    const std::vector<std::uint8_t> lumaBefore = view->yPlane;
+    const SamplePlane lumaBefore = view->yPlane;
     click(button.toLatin1().constData());
     QCOMPARE(view->currentFrame, quint16(0));
     QCOMPARE(view->windowTitle(), QStringLiteral("empty.yuv - 0/0"));

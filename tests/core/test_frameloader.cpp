@@ -23,8 +23,9 @@ namespace {
 LoadResult loadFrame(std::int32_t format, const std::string &path, FrameBuffers &frame,
     std::int32_t index, std::int32_t gridStep = 0)
 {
-    const auto load = format == YV12 ? loadYV12Frame : loadPlanar422Frame;
-    return load(path, frame.width, frame.height, index, gridStep, frame.planes());
+    if (format == YV12)
+        return loadYV12Frame(path, frame.width, frame.height, index, gridStep, frame.planes());
+    return loadPlanar422Frame(path, frame.width, frame.height, index, gridStep, frame.planes());
 }
 
 // Bytes 0, 1, 2, ... (mod 251, so frames of any size differ): the value is the offset.
@@ -36,16 +37,16 @@ Bytes countingBytes(std::size_t size)
     return bytes;
 }
 
-Bytes slice(const Bytes &bytes, std::size_t offset, std::size_t size)
+SamplePlane slice(const Bytes &bytes, std::size_t offset, std::size_t size)
 {
-    return Bytes(
+    return SamplePlane(
         bytes.begin() + std::ptrdiff_t(offset), bytes.begin() + std::ptrdiff_t(offset + size));
 }
 
 // R, G and B must be the conversion of whatever Y, U and V now hold.
 bool colourMatchesPlanes(std::int32_t format, FrameBuffers &frame)
 {
-    Bytes r(frame.r.size()), g(r.size()), b(r.size());
+    SamplePlane r(frame.r.size()), g(r.size()), b(r.size());
     const auto convert = format == YV12 ? convertYuv420ToRgbReference : convertYuv422ToRgbReference;
     convert(frame.y.data(), frame.u.data(), frame.v.data(), r.data(), g.data(), b.data(),
         frame.width, frame.height);
@@ -143,9 +144,9 @@ void TestFrameLoader::yv12BlockIsColouredByItsOneChromaPair()
     QVERIFY(testfiles::writeFile(path, { 16, 81, 126, 235, 90, 240 }));
     FrameBuffers frame(YV12, 2, 2);
     QCOMPARE(loadFrame(YV12, path, frame, 0), LoadResult::Complete);
-    QCOMPARE(frame.y, Bytes({ 16, 81, 126, 235 }));
-    QCOMPARE(frame.u, Bytes({ 90 }));
-    QCOMPARE(frame.v, Bytes({ 240 }));
+    QCOMPARE(frame.y, SamplePlane({ 16, 81, 126, 235 }));
+    QCOMPARE(frame.u, SamplePlane({ 90 }));
+    QCOMPARE(frame.v, SamplePlane({ 240 }));
     for (std::size_t i = 0; i < 4; ++i) {
         const Rgb expected = yuvToRgbReference(frame.y[i], 90, 240);
         QCOMPARE(frame.r[i], expected.r);
@@ -169,8 +170,8 @@ void TestFrameLoader::planar422RowsTakeTheirOwnChroma()
     QVERIFY(testfiles::writeFile(path, { 81, 126, 200, 60, 90, 200, 240, 30 }));
     FrameBuffers frame(format, 2, 2);
     QCOMPARE(loadFrame(format, path, frame, 0), LoadResult::Complete);
-    QCOMPARE(frame.u, Bytes({ 90, 200 }));
-    QCOMPARE(frame.v, Bytes({ 240, 30 }));
+    QCOMPARE(frame.u, SamplePlane({ 90, 200 }));
+    QCOMPARE(frame.v, SamplePlane({ 240, 30 }));
     const int chromaOfPixel[4] = { 0, 0, 1, 1 };
     for (std::size_t i = 0; i < 4; ++i) {
         const int k = chromaOfPixel[i];
@@ -230,7 +231,7 @@ void TestFrameLoader::gridStepEightOnSixteenBySixteen()
         QCOMPARE(loadFrame(format, path, frame, 0, 8), LoadResult::Complete);
         Bytes file(std::size_t(frameSize(format, 16, 16)));
         testclips::fillClipBytes(file.data(), file.size(), 0, 0);
-        Bytes expectedY = slice(file, 0, 256);
+        SamplePlane expectedY = slice(file, 0, 256);
         for (std::size_t i = 0; i < 16; ++i) {
             for (const std::size_t line : { std::size_t(0), std::size_t(8) }) {
                 expectedY[line * 16 + i] = 200;
@@ -275,7 +276,7 @@ void TestFrameLoader::unreadableFrameKeepsThePlanes()
 
     const std::string path = file.isEmpty() ? dir_.path() : dir_.filePath(file.toStdString());
     QCOMPARE(loadFrame(format, path, frame, index, 4), LoadResult::Nothing);
-    Bytes expectedY = before.y;
+    SamplePlane expectedY = before.y;
     for (std::size_t x = 0; x < 8; ++x)
         expectedY[x] = 200;
     for (std::size_t row = 0; row < 4; ++row)
@@ -321,9 +322,9 @@ void TestFrameLoader::truncatedFrameFillsOnlyWhatExists()
     const FrameBuffers before = frame;
     QCOMPARE(loadFrame(format, path, frame, 1), LoadResult::Partial);
 
-    const auto expectPlane = [&](const Bytes &actual, const Bytes &old, std::size_t start,
-                                 int count) {
-        Bytes expected = old;
+    const auto expectPlane = [&](const SamplePlane &actual, const SamplePlane &old,
+                                 std::size_t start, int count) {
+        SamplePlane expected = old;
         std::copy_n(file.begin() + std::ptrdiff_t(frameBytes + start), count, expected.begin());
         return actual == expected;
     };
@@ -359,7 +360,7 @@ void TestFrameLoader::fifoDoesNotBlock()
     QCOMPARE(::mkfifo(path.c_str(), 0600), 0);
     FrameBuffers frame(YV12, 4, 2);
     frame.fill(0x33);
-    const Bytes before = frame.y;
+    const SamplePlane before = frame.y;
     QCOMPARE(loadFrame(YV12, path, frame, 0), LoadResult::Nothing);
     QCOMPARE(frame.y, before);
 }
@@ -403,7 +404,7 @@ void TestFrameLoader::lastFrameOfThreeGiBFileLoads()
     // The rest of the file is the start of one more frame, all zeros.
     const std::size_t rest = std::size_t(fileSize - std::int64_t(count) * bytes);
     QCOMPARE(loadFrame(YV12, path, frame, count), LoadResult::Partial);
-    Bytes expectedY = slice(content, 0, luma);
+    SamplePlane expectedY = slice(content, 0, luma);
     std::fill_n(expectedY.begin(), rest, std::uint8_t(0));
     QCOMPARE(frame.y, expectedY);
     QVERIFY(testfiles::removeFile(path));

@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-using Plane = std::vector<std::uint8_t>;
+using Plane = SamplePlane;
 using Converter = void (*)(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *,
     std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int);
 
@@ -19,16 +19,20 @@ Q_DECLARE_METATYPE(RowKernel)
 
 namespace {
 
-// Every row kernel this processor can run, and (as a null kernel) the public
-// functions with the one they pick, so each path is checked on any machine.
+// Every row kernel this processor can run, through the cache and around it, and (as a
+// null kernel) the public functions with the one they pick, so each path is checked on
+// any machine.
 std::vector<std::pair<QByteArray, RowKernel>> kernels()
 {
     std::vector<std::pair<QByteArray, RowKernel>> list
         = { { "public", nullptr }, { "portable", convertRowsNone } };
 #if defined(ZENTAVO_X86_KERNELS)
     list.emplace_back("sse2", convertRowsSse2);
-    if (__builtin_cpu_supports("avx2"))
+    list.emplace_back("sse2 streaming", convertRowsSse2Streaming);
+    if (__builtin_cpu_supports("avx2")) {
         list.emplace_back("avx2", convertRowsAvx2);
+        list.emplace_back("avx2 streaming", convertRowsAvx2Streaming);
+    }
 #endif
     return list;
 }
@@ -41,19 +45,21 @@ void addKernelRows()
 }
 
 void convertWith(RowKernel kernel, bool planar422, const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height)
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
+    PictureRows picture = {})
 {
     if (!kernel && planar422)
-        convertYuv422ToRgb(y, u, v, r, g, b, width, height);
+        convertYuv422ToRgb(y, u, v, r, g, b, width, height, picture);
     else if (!kernel)
-        convertYuv420ToRgb(y, u, v, r, g, b, width, height);
+        convertYuv420ToRgb(y, u, v, r, g, b, width, height, picture);
     else if (planar422)
-        convertYuv422ToRgbWith(kernel, y, u, v, r, g, b, width, height);
+        convertYuv422ToRgbWith(kernel, y, u, v, r, g, b, width, height, picture);
     else
-        convertYuv420ToRgbWith(kernel, y, u, v, r, g, b, width, height);
+        convertYuv420ToRgbWith(kernel, y, u, v, r, g, b, width, height, picture);
 }
 
-// Output planes with a guard zone behind them, all filled with one sentinel.
+// Output planes and a picture, each with a guard zone behind it, filled with one
+// sentinel; on whole cache lines, as the video window's are, so the streaming stores run.
 struct Outputs
 {
     static constexpr std::size_t guard = 64;
@@ -61,9 +67,20 @@ struct Outputs
         : r(size + guard, sentinel)
         , g(size + guard, sentinel)
         , b(size + guard, sentinel)
+        , picture(4 * size + guard, sentinel)
     {
     }
-    Plane r, g, b;
+    // Pixel (x, y) = 0xffRRGGBB from the planes, as the colour view shows it.
+    void paintPictureFromPlanes()
+    {
+        for (std::size_t i = 0; i + guard < r.size(); ++i) {
+            const std::uint32_t pixel
+                = 0xff000000u | std::uint32_t(r[i]) << 16 | std::uint32_t(g[i]) << 8 | b[i];
+            std::memcpy(picture.data() + 4 * i, &pixel, 4);
+        }
+    }
+    PictureRows pictureRows(int width) { return { picture.data(), std::ptrdiff_t(4) * width }; }
+    Plane r, g, b, picture;
 };
 
 QString firstDifference(const Plane &actual, const Plane &expected, const char *name)
@@ -87,27 +104,39 @@ Outputs referenceOutputs(
         = planar422 ? convertYuv422ToRgbReference : convertYuv420ToRgbReference;
     reference(y.data(), u.data(), v.data(), expected.r.data(), expected.g.data(), expected.b.data(),
         width, height);
+    expected.paintPictureFromPlanes();
     return expected;
 }
 
-// Runs the kernel twice, over outputs filled with 0x00 and with 0xff, so a byte
-// it does not write differs from the reference in one of the runs; the guard
-// zone must keep its sentinel. Returns the first difference, or nothing.
+// Runs the kernel three times: over planes filled with 0x00 and with 0xff, so a byte it
+// does not write differs from the reference in one of the runs, and once more writing
+// the picture too, whose sentinel no pixel (always opaque) can equal. The guard zones
+// must keep their sentinel. Returns the first difference, or nothing.
 QString differenceFromReference(RowKernel kernel, bool planar422, const Plane &y, const Plane &u,
     const Plane &v, int width, int height, Outputs expected)
 {
     const std::size_t size = y.size();
-    for (const std::uint8_t sentinel : { std::uint8_t(0x00), std::uint8_t(0xff) }) {
-        Outputs actual(size, sentinel);
+    const struct
+    {
+        std::uint8_t sentinel;
+        bool picture;
+    } runs[] = { { 0x00, false }, { 0xff, false }, { 0x5a, true } };
+    for (const auto &run : runs) {
+        Outputs actual(size, run.sentinel);
         convertWith(kernel, planar422, y.data(), u.data(), v.data(), actual.r.data(),
-            actual.g.data(), actual.b.data(), width, height);
+            actual.g.data(), actual.b.data(), width, height,
+            run.picture ? actual.pictureRows(width) : PictureRows {});
         for (Plane *plane : { &expected.r, &expected.g, &expected.b })
-            std::memset(plane->data() + size, sentinel, Outputs::guard);
-        for (const QString &difference : { firstDifference(actual.r, expected.r, "r"),
-                 firstDifference(actual.g, expected.g, "g"),
-                 firstDifference(actual.b, expected.b, "b") }) {
+            std::memset(plane->data() + size, run.sentinel, Outputs::guard);
+        std::memset(expected.picture.data() + 4 * size, run.sentinel, Outputs::guard);
+        QStringList differences = { firstDifference(actual.r, expected.r, "r"),
+            firstDifference(actual.g, expected.g, "g"),
+            firstDifference(actual.b, expected.b, "b") };
+        if (run.picture)
+            differences << firstDifference(actual.picture, expected.picture, "picture byte");
+        for (const QString &difference : differences) {
             if (!difference.isEmpty())
-                return difference + QStringLiteral(" over sentinel %1").arg(sentinel);
+                return difference + QStringLiteral(" over sentinel %1").arg(run.sentinel);
         }
     }
     return {};
@@ -236,9 +265,9 @@ void TestYuvConvert::fastKernelsGiveTheDocumentedColours()
         std::fill(frame.v.begin(), frame.v.end(), std::uint8_t(v));
         convertWith(kernel, format != YV12, frame.y.data(), frame.u.data(), frame.v.data(),
             frame.r.data(), frame.g.data(), frame.b.data(), width, height);
-        QCOMPARE(frame.r, Plane(frame.y.size(), std::uint8_t(r)));
-        QCOMPARE(frame.g, Plane(frame.y.size(), std::uint8_t(g)));
-        QCOMPARE(frame.b, Plane(frame.y.size(), std::uint8_t(b)));
+        QCOMPARE(frame.r, SamplePlane(frame.y.size(), std::uint8_t(r)));
+        QCOMPARE(frame.g, SamplePlane(frame.y.size(), std::uint8_t(g)));
+        QCOMPARE(frame.b, SamplePlane(frame.y.size(), std::uint8_t(b)));
     }
 }
 

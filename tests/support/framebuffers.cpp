@@ -23,6 +23,6 @@ FramePlanes FrameBuffers::planes()
 
 void FrameBuffers::fill(std::uint8_t value)
 {
-    for (std::vector<std::uint8_t> *plane : { &y, &u, &v, &r, &g, &b })
+    for (SamplePlane *plane : { &y, &u, &v, &r, &g, &b })
         std::fill(plane->begin(), plane->end(), value);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cachelineallocator.h"
 #include "frameloader.h"
 
 #include <cstdint>
@@ -18,5 +19,5 @@ public:
 
     std::int32_t width;
     std::int32_t height;
-    std::vector<std::uint8_t> y, u, v, r, g, b;
+    SamplePlane y, u, v, r, g, b;
 };

@@ -33,7 +33,7 @@ bool allPixelsAre(const QImage &picture, QRgb value)
     return true;
 }
 
-bool allSamplesAre(const std::vector<std::uint8_t> &plane, std::uint8_t value)
+bool allSamplesAre(const SamplePlane &plane, std::uint8_t value)
 {
     return std::all_of(plane.begin(), plane.end(), [value](std::uint8_t s) { return s == value; });
 }
@@ -349,7 +349,7 @@ void TestImageView::framesAreLoadedAndConverted()
 
     QVERIFY(planesHoldClipFrame(view, 2));
     const std::size_t luma = view.yPlane.size();
-    std::vector<std::uint8_t> r(luma), g(luma), b(luma);
+    SamplePlane r(luma), g(luma), b(luma);
     auto convert = format == YV12 ? convertYuv420ToRgbReference : convertYuv422ToRgbReference;
     convert(view.yPlane.data(), view.uPlane.data(), view.vPlane.data(), r.data(), g.data(),
         b.data(), 8, 6);

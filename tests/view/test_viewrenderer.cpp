@@ -21,7 +21,7 @@ viewreference::Planes clipPlanes(std::int32_t format, std::int32_t width, std::i
     viewreference::Planes p;
     const std::size_t luma = lumaPlaneSize(width, height);
     const std::size_t chroma = chromaPlaneSize(format, width, height);
-    std::vector<std::uint8_t> *const planes[] = { &p.y, &p.u, &p.v, &p.r, &p.g, &p.b };
+    SamplePlane *const planes[] = { &p.y, &p.u, &p.v, &p.r, &p.g, &p.b };
     const std::size_t sizes[] = { luma, chroma, chroma, luma, luma, luma };
     std::int64_t offset = 0;
     for (int i = 0; i < 6; ++i) {

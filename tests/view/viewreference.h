@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cachelineallocator.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +13,7 @@ enum View { Color, Y, U, V, R, G, B };
 
 struct Planes
 {
-    std::vector<std::uint8_t> y, u, v, r, g, b;
+    SamplePlane y, u, v, r, g, b;
 };
 
 // 0xffRRGGBB of pixel (x, y) of the view; chroma views pick the sample that the

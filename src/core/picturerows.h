@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Where a picture of 32-bit pixels 0xffRRGGBB (the layout of QImage::Format_RGB32) is
+// written: `bits` is the first row (4-byte aligned), `stride` the bytes from one row to
+// the next (at least 4 * width). No bits: no picture.
+struct PictureRows
+{
+    std::uint8_t *bits = nullptr;
+    std::ptrdiff_t stride = 0;
+};
