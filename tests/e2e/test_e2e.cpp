@@ -102,6 +102,15 @@ QString awaitPicture(const WindowId &window, const QImage &reference)
     return mismatch;
 }
 
+// What the screen shows, for a failure's message.
+QString visibleTitles()
+{
+    QStringList titles;
+    for (const WindowId &window : visibleWindows(QStringLiteral(".*")))
+        titles << QLatin1Char('"') + windowTitle(window) + QLatin1Char('"');
+    return titles.join(QStringLiteral(", "));
+}
+
 int frameInTitle(const QString &title)
 {
     static const QRegularExpression pattern(QStringLiteral(" - (\\d+)/\\d+$"));
@@ -276,7 +285,9 @@ void TestEndToEnd::openStepPlayViewAndQuit()
         QVERIFY2(startWindowManager(), "openbox did not take the screen");
     QVERIFY(startProgram());
     const auto main = waitForWindow(mainTitle, windowTimeoutMs);
-    QVERIFY2(main, "the main window did not appear");
+    QVERIFY2(main,
+        qPrintable(
+            QStringLiteral("the main window did not appear; visible: %1").arg(visibleTitles())));
     QVERIFY(openThroughTheDialogs(clip, formatKey));
 
     const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
