@@ -230,34 +230,21 @@ void MainWindow::selectVideo(const ImageView *view)
 
 bool MainWindow::pressTransportKey(int key, const ImageView &from)
 {
-    QAbstractButton *button = nullptr;
-    switch (key) {
-    case Qt::Key_Right:
-        button = ui->pb1stepFF;
-        break;
-    case Qt::Key_Left:
-        button = ui->pb1stepRew;
-        break;
-    case Qt::Key_PageDown:
-        button = ui->pb5stepFF;
-        break;
-    case Qt::Key_PageUp:
-        button = ui->pb5stepRew;
-        break;
-    case Qt::Key_End:
-        button = ui->pbGoToEnd;
-        break;
-    case Qt::Key_Home:
-        button = ui->pbGoToStart;
-        break;
-    case Qt::Key_Space:
-        button = from.playTimer->isActive() ? ui->pbStopPlay : ui->pbStartPlay;
-        break;
-    default:
-        return false;
+    if (key == Qt::Key_Space) {
+        (from.playTimer->isActive() ? ui->pbStopPlay : ui->pbStartPlay)->click();
+        return true;
     }
-    button->click();
-    return true;
+    const std::pair<int, QAbstractButton *> steps[]
+        = { { Qt::Key_Right, ui->pb1stepFF }, { Qt::Key_Left, ui->pb1stepRew },
+              { Qt::Key_PageDown, ui->pb5stepFF }, { Qt::Key_PageUp, ui->pb5stepRew },
+              { Qt::Key_End, ui->pbGoToEnd }, { Qt::Key_Home, ui->pbGoToStart } };
+    for (const auto &[stepKey, button] : steps) {
+        if (stepKey == key) {
+            button->click();
+            return true;
+        }
+    }
+    return false;
 }
 
 void MainWindow::stepZoom(ImageView *view, int steps)

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include "rgb32sse2.h"
 #endif
 
 namespace {
@@ -46,17 +46,7 @@ void streamSixteen(const std::uint8_t *r, const std::uint8_t *g, const std::uint
         _mm_set1_epi8(static_cast<char>(keep.green)));
     const __m128i blue = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(b)),
         _mm_set1_epi8(static_cast<char>(keep.blue)));
-    const __m128i alpha = _mm_set1_epi8(-1);
-    // Bytes in memory order B, G, R, A make the little-endian word 0xAARRGGBB.
-    const __m128i blueGreenLow = _mm_unpacklo_epi8(blue, green);
-    const __m128i blueGreenHigh = _mm_unpackhi_epi8(blue, green);
-    const __m128i redAlphaLow = _mm_unpacklo_epi8(red, alpha);
-    const __m128i redAlphaHigh = _mm_unpackhi_epi8(red, alpha);
-    auto *target = reinterpret_cast<__m128i *>(out);
-    _mm_stream_si128(target, _mm_unpacklo_epi16(blueGreenLow, redAlphaLow));
-    _mm_stream_si128(target + 1, _mm_unpackhi_epi16(blueGreenLow, redAlphaLow));
-    _mm_stream_si128(target + 2, _mm_unpacklo_epi16(blueGreenHigh, redAlphaHigh));
-    _mm_stream_si128(target + 3, _mm_unpackhi_epi16(blueGreenHigh, redAlphaHigh));
+    storeSixteenPixels<true>(out, red, green, blue);
 }
 #endif
 

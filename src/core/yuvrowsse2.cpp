@@ -1,3 +1,4 @@
+#include "rgb32sse2.h"
 #include "yuvrowkernel.h"
 #include "yuvsimd.h"
 
@@ -50,18 +51,9 @@ struct Sse2
     {
         store<Stream>(p, bytes);
     }
-    // 16 pixels 0xffRRGGBB: bytes B, G, R, A in memory.
     template <bool Stream> static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
     {
-        const Reg alpha = _mm_set1_epi8(-1);
-        const Reg blueGreenLow = _mm_unpacklo_epi8(b, g);
-        const Reg blueGreenHigh = _mm_unpackhi_epi8(b, g);
-        const Reg redAlphaLow = _mm_unpacklo_epi8(r, alpha);
-        const Reg redAlphaHigh = _mm_unpackhi_epi8(r, alpha);
-        store<Stream>(p, _mm_unpacklo_epi16(blueGreenLow, redAlphaLow));
-        store<Stream>(p + 4, _mm_unpackhi_epi16(blueGreenLow, redAlphaLow));
-        store<Stream>(p + 8, _mm_unpacklo_epi16(blueGreenHigh, redAlphaHigh));
-        store<Stream>(p + 12, _mm_unpackhi_epi16(blueGreenHigh, redAlphaHigh));
+        storeSixteenPixels<Stream>(p, r, g, b);
     }
     static void fence() { _mm_sfence(); }
 };
