@@ -289,8 +289,9 @@ void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
     require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
 }
 
-// Each view pixel by pixel from the planes, as the window shows it.
-void checkRenderers(const Header &h, const Planes &loaded, std::int32_t format)
+// Each view pixel by pixel from the planes, as the window shows it; the colour view
+// through the conversion, which leaves the converted planes as they are.
+void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
 {
     const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
     const std::size_t shift = static_cast<std::uint32_t>(h.pointX) % 4;
@@ -300,7 +301,10 @@ void checkRenderers(const Header &h, const Planes &loaded, std::int32_t format)
     };
 
     Picture color(h, padding, shift);
-    renderColor(loaded.r.data(), loaded.g.data(), loaded.b.data(), h.width, h.height, color.rows());
+    FramePlanes withPicture = loaded.pointers();
+    withPicture.picture = color.rows();
+    require(renderView(int(FrameView::Color), format, h.width, h.height, withPicture),
+        "the colour view drew nothing");
     checkPicture(
         h, color,
         [&](std::int32_t x, std::int32_t y) {
@@ -350,9 +354,10 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     const MemoryFile video(file, fileSize);
     Planes loaded(format, h.width, h.height);
     const auto frame = static_cast<std::int32_t>(h.frame & 0x7fffffffu);
-    const LoadResult result = planar422
-        ? loadPlanar422Frame(video.path(), h.width, h.height, frame, h.gridStep, loaded.pointers())
-        : loadYV12Frame(video.path(), h.width, h.height, frame, h.gridStep, loaded.pointers());
+    const LoadResult result
+        = readPlanarFrame(video.path(), format, h.width, h.height, frame, loaded.pointers());
+    markGrid(loaded.y.data(), h.width, h.height, h.gridStep);
+    convertFrame(format, h.width, h.height, loaded.pointers());
 
     Header asLoaded = h;
     asLoaded.frame = static_cast<std::uint32_t>(frame);

@@ -136,7 +136,8 @@ void BM_LoadYV12Frame(benchmark::State &state)
     const FramePlanes planes = frame.planes();
     std::int32_t index = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(loadYV12Frame(path, width, height, index, 0, planes));
+        benchmark::DoNotOptimize(readPlanarFrame(path, YV12, width, height, index, planes));
+        convertFrame(YV12, width, height, planes);
         benchmark::ClobberMemory();
         index = (index + 1) % frames;
     }

@@ -4,6 +4,7 @@
 #include "tempdir.h"
 #include "testclips.h"
 #include "videoparameters.h"
+#include "yuvconvert.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -64,7 +65,8 @@ void BM_LoadAndConvert(benchmark::State &state)
     const FramePlanes planes { y.data(), u.data(), v.data(), r.data(), g.data(), b.data() };
     int frame = 0;
     for (auto _ : state) {
-        loadYV12Frame(parameters.path, parameters.width, parameters.height, frame, 0, planes);
+        readPlanarFrame(parameters.path, YV12, parameters.width, parameters.height, frame, planes);
+        convertFrame(YV12, parameters.width, parameters.height, planes);
         benchmark::ClobberMemory();
         frame = (frame + 1) % clipFrames;
     }

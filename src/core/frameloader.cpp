@@ -1,7 +1,6 @@
 #include "frameloader.h"
 
 #include "videoparameters.h"
-#include "yuvconvert.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -66,8 +65,15 @@ void adviseReadAhead(int fd, std::int32_t upcomingFrame, std::int64_t frameBytes
         static_cast<off_t>(frameBytes), POSIX_FADV_WILLNEED);
 }
 
+} // namespace
+
+bool opensForReading(const std::string &path)
+{
+    return ScopedFd(openForReading(path)).get() >= 0;
+}
+
 // Reads the three planes in file order; a short read leaves the rest as it was.
-LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,
+LoadResult readPlanarFrame(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
     std::int32_t upcomingFrame)
 {
@@ -91,13 +97,6 @@ LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t 
     return LoadResult::Complete;
 }
 
-} // namespace
-
-bool opensForReading(const std::string &path)
-{
-    return ScopedFd(openForReading(path)).get() >= 0;
-}
-
 void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std::int32_t step)
 {
     if (step <= 0)
@@ -113,28 +112,4 @@ void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std
         for (std::int64_t column = 0; column < width; column += step)
             line[column] = 200;
     }
-}
-
-LoadResult loadYV12Frame(const std::string &path, std::int32_t width, std::int32_t height,
-    std::int32_t frameIndex, std::int32_t gridStep, const FramePlanes &planes,
-    std::int32_t upcomingFrame)
-{
-    const LoadResult result
-        = readFrame(path, YV12, width, height, frameIndex, planes, upcomingFrame);
-    markGrid(planes.y, width, height, gridStep);
-    convertYuv420ToRgb(
-        planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height, planes.picture);
-    return result;
-}
-
-LoadResult loadPlanar422Frame(const std::string &path, std::int32_t width, std::int32_t height,
-    std::int32_t frameIndex, std::int32_t gridStep, const FramePlanes &planes,
-    std::int32_t upcomingFrame)
-{
-    const LoadResult result
-        = readFrame(path, Planar422, width, height, frameIndex, planes, upcomingFrame);
-    markGrid(planes.y, width, height, gridStep);
-    convertYuv422ToRgb(
-        planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height, planes.picture);
-    return result;
 }

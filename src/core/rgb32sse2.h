@@ -4,6 +4,10 @@
 
 #include <emmintrin.h>
 
+// Internal linkage, as in yuvsimd.h: a source compiled for AVX2 that included this would
+// otherwise make a copy that the linker might keep for the SSE2 callers too.
+namespace {
+
 // Sixteen pixels 0xffRRGGBB from sixteen R, G and B bytes, in four 16-byte stores: bytes
 // B, G, R, A in memory make the little-endian word. Streaming stores write around the
 // cache and need a 16-byte aligned target; the others take any.
@@ -27,3 +31,5 @@ inline void storeSixteenPixels(std::uint32_t *out, __m128i red, __m128i green, _
             _mm_storeu_si128(target + i, pixels[i]);
     }
 }
+
+} // namespace

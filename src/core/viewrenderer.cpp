@@ -1,16 +1,16 @@
 #include "viewrenderer.h"
 
+#include "streamingstores.h"
 #include "videoparameters.h"
+#include "yuvconvert.h"
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(ZENTAVO_X86_KERNELS)
 #include "rgb32sse2.h"
 #endif
 
 namespace {
-
-constexpr std::uint32_t opaque = 0xff000000u;
 
 // Which planes reach which channel: each mask is 0xff to keep the sample, 0 to drop it.
 struct Channels
@@ -29,16 +29,16 @@ std::uint32_t *row(PictureRows out, std::int32_t y)
 
 std::uint32_t packPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, Channels keep)
 {
-    return opaque | std::uint32_t(r & keep.red) << 16 | std::uint32_t(g & keep.green) << 8
-        | std::uint32_t(b & keep.blue);
+    return rgb32Pixel(r & keep.red, g & keep.green, b & keep.blue);
 }
 
-#if defined(__SSE2__)
-// Sixteen pixels in four streaming stores. The picture is read back only by the
-// painter, so writing around the cache spares the read of every line before its
+#if defined(ZENTAVO_X86_KERNELS)
+// Sixteen pixels in four stores. The picture is read back only by the painter, so on a
+// large picture writing around the cache spares the read of every line before its
 // write and leaves the cache to the planes; it halves the time at 3840x2160.
-void streamSixteen(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b,
-    Channels keep, std::uint32_t *out)
+template <bool Stream>
+void packSixteen(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
+    std::uint32_t *out)
 {
     const __m128i red = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(r)),
         _mm_set1_epi8(static_cast<char>(keep.red)));
@@ -46,36 +46,60 @@ void streamSixteen(const std::uint8_t *r, const std::uint8_t *g, const std::uint
         _mm_set1_epi8(static_cast<char>(keep.green)));
     const __m128i blue = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(b)),
         _mm_set1_epi8(static_cast<char>(keep.blue)));
-    storeSixteenPixels<true>(out, red, green, blue);
+    storeSixteenPixels<Stream>(out, red, green, blue);
 }
 #endif
 
+template <bool Stream>
 void packRow(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
     std::uint32_t *out, std::size_t width)
 {
     std::size_t x = 0;
-#if defined(__SSE2__)
+#if defined(ZENTAVO_X86_KERNELS)
     // Streaming stores need 16-byte aligned targets; rows start 4-byte aligned.
-    for (; x < width && reinterpret_cast<std::uintptr_t>(out + x) % 16 != 0; ++x)
-        out[x] = packPixel(r[x], g[x], b[x], keep);
+    if constexpr (Stream) {
+        for (; x < width && reinterpret_cast<std::uintptr_t>(out + x) % 16 != 0; ++x)
+            out[x] = packPixel(r[x], g[x], b[x], keep);
+    }
     for (; x + 16 <= width; x += 16)
-        streamSixteen(r + x, g + x, b + x, keep, out + x);
+        packSixteen<Stream>(r + x, g + x, b + x, keep, out + x);
 #endif
     for (; x < width; ++x)
         out[x] = packPixel(r[x], g[x], b[x], keep);
 }
 
-void finishStreaming()
+// Packs each row of one plane, or of three, into the picture's rows: around the cache
+// when the picture is large enough, and then fenced, as the painter reads it next.
+template <bool Stream>
+void packRowsWith(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b,
+    Channels keep, std::int32_t width, std::int32_t height, PictureRows out)
 {
-#if defined(__SSE2__)
-    _mm_sfence();
+    const std::size_t w = static_cast<std::size_t>(width);
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::size_t start = static_cast<std::size_t>(y) * w;
+        packRow<Stream>(r + start, g + start, b + start, keep, row(out, y), w);
+    }
+#if defined(ZENTAVO_X86_KERNELS)
+    if constexpr (Stream)
+        _mm_sfence();
 #endif
+}
+
+void packRows(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
+    std::int32_t width, std::int32_t height, PictureRows out)
+{
+    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height)
+        * sizeof(std::uint32_t);
+    if (writesAroundCache(bytes))
+        packRowsWith<true>(r, g, b, keep, width, height, out);
+    else
+        packRowsWith<false>(r, g, b, keep, width, height, out);
 }
 
 void doubledGreyRow(const std::uint8_t *plane, std::uint32_t *out, std::size_t samples)
 {
     for (std::size_t j = 0; j < samples; ++j) {
-        const std::uint32_t grey = opaque | plane[j] * 0x010101u;
+        const std::uint32_t grey = rgb32Pixel(plane[j], plane[j], plane[j]);
         out[2 * j] = grey;
         out[2 * j + 1] = grey;
     }
@@ -96,25 +120,9 @@ Channels primaryChannels(Primary primary)
 
 } // namespace
 
-void renderColor(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b,
-    std::int32_t width, std::int32_t height, PictureRows out)
-{
-    const std::size_t w = static_cast<std::size_t>(width);
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::size_t start = static_cast<std::size_t>(y) * w;
-        packRow(r + start, g + start, b + start, allChannels, row(out, y), w);
-    }
-    finishStreaming();
-}
-
 void renderGrey(const std::uint8_t *plane, std::int32_t width, std::int32_t height, PictureRows out)
 {
-    const std::size_t w = static_cast<std::size_t>(width);
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::uint8_t *line = plane + static_cast<std::size_t>(y) * w;
-        packRow(line, line, line, allChannels, row(out, y), w);
-    }
-    finishStreaming();
+    packRows(plane, plane, plane, allChannels, width, height, out);
 }
 
 void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
@@ -137,11 +145,39 @@ void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t w
 void renderPrimary(const std::uint8_t *plane, Primary primary, std::int32_t width,
     std::int32_t height, PictureRows out)
 {
-    const std::size_t w = static_cast<std::size_t>(width);
-    const Channels keep = primaryChannels(primary);
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::uint8_t *line = plane + static_cast<std::size_t>(y) * w;
-        packRow(line, line, line, keep, row(out, y), w);
+    packRows(plane, plane, plane, primaryChannels(primary), width, height, out);
+}
+
+bool renderView(int view, std::int32_t format, std::int32_t width, std::int32_t height,
+    const FramePlanes &planes)
+{
+    const bool color = view == static_cast<int>(FrameView::Color);
+    FramePlanes converted = planes;
+    if (!color)
+        converted.picture = {};
+    convertFrame(format, width, height, converted);
+    const PictureRows out = planes.picture;
+    switch (static_cast<FrameView>(view)) {
+    case FrameView::Color:
+        return true;
+    case FrameView::Y:
+        renderGrey(planes.y, width, height, out);
+        return true;
+    case FrameView::U:
+        renderChroma(planes.u, format, width, height, out);
+        return true;
+    case FrameView::V:
+        renderChroma(planes.v, format, width, height, out);
+        return true;
+    case FrameView::R:
+        renderPrimary(planes.r, Primary::Red, width, height, out);
+        return true;
+    case FrameView::G:
+        renderPrimary(planes.g, Primary::Green, width, height, out);
+        return true;
+    case FrameView::B:
+        renderPrimary(planes.b, Primary::Blue, width, height, out);
+        return true;
     }
-    finishStreaming();
+    return false;
 }

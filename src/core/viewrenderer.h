@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frameplanes.h"
 #include "picturerows.h"
 
 #include <cstddef>
@@ -9,11 +10,17 @@
 // QImage::Format_RGB32), so the picture needs no conversion on its way to the screen.
 // Precondition for all: width and height even and positive, planes sized for them.
 
-enum class Primary { Red, Green, Blue };
+// The views of a frame, numbered as the video window's ComponentView.
+enum class FrameView { Color, Y, U, V, R, G, B };
 
-// Pixel (x, y) = (r, g, b) from the three planes at y * width + x.
-void renderColor(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b,
-    std::int32_t width, std::int32_t height, PictureRows out);
+// The last stage of a frame's way: converts the Y, U and V planes into the R, G and B
+// planes, then draws the view into planes.picture. The colour view's picture comes out
+// of the conversion's own pass; the others are drawn from their plane after it. Any
+// other view value draws nothing, and the result is false.
+bool renderView(int view, std::int32_t format, std::int32_t width, std::int32_t height,
+    const FramePlanes &planes);
+
+enum class Primary { Red, Green, Blue };
 
 // Pixel (x, y) = (s, s, s) with s the plane's sample at y * width + x.
 void renderGrey(

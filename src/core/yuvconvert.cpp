@@ -1,40 +1,32 @@
 #include "yuvconvert.h"
 
+#include "streamingstores.h"
+#include "videoparameters.h"
+#include "yuvcoefficients.h"
 #include "yuvrowkernel.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <fstream>
-#include <string>
-
-#include <unistd.h>
 
 namespace {
 
-// The same 16-bit evaluation as the vector kernels (derivation in yuvsimd.h),
-// one pixel pair at a time: for the last pixels of a row, and for processors
-// without a vector kernel, where the compiler may still vectorise it.
-using Lane = std::int16_t;
-
-struct PairTerms
+// The same 16-bit evaluation as the vector kernels, one pixel pair at a time: for the
+// last pixels of a row, and for processors without a vector kernel, where the compiler
+// may still vectorise it.
+struct Lane16
 {
-    Lane rWhole, rFraction, gWhole, gFraction, bWhole, bFraction;
+    using Reg = std::int16_t;
+    static Reg splat(int value) { return static_cast<Reg>(value); }
+    static Reg add(Reg a, Reg b) { return static_cast<Reg>(a + b); }
+    static Reg sub(Reg a, Reg b) { return static_cast<Reg>(a - b); }
+    static Reg mul(Reg a, Reg b) { return static_cast<Reg>(a * b); }
+    static Reg shiftDown8(Reg a) { return static_cast<Reg>(a >> 8); }
 };
 
-PairTerms pairTerms(std::uint8_t u, std::uint8_t v)
-{
-    const int d = u - 128;
-    const int e = v - 128;
-    const int luma42Offset = 128 - 42 * 16;
-    return { static_cast<Lane>(e - 16), static_cast<Lane>(153 * e + luma42Offset),
-        static_cast<Lane>(-16 - e), static_cast<Lane>(-100 * d + 48 * e + luma42Offset),
-        static_cast<Lane>(2 * d - 16), static_cast<Lane>(4 * d + luma42Offset) };
-}
+using Lane = Lane16::Reg;
+using PairTerms = ChromaTerms<Lane16>;
 
-std::uint8_t channel(Lane luma, Lane luma42, Lane whole, Lane fraction)
+std::uint8_t clampToByte(Lane value)
 {
-    const Lane shifted = static_cast<Lane>(static_cast<Lane>(luma42 + fraction) >> 8);
-    const Lane value = static_cast<Lane>(luma + whole + shifted);
     return static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
 }
 
@@ -42,15 +34,15 @@ void convertPixel(const std::uint8_t *y, const RowTargets &out, std::size_t at,
     std::uint32_t *picture, const PairTerms &t)
 {
     const Lane luma = y[at];
-    const Lane luma42 = static_cast<Lane>(42 * luma);
-    const std::uint8_t r = channel(luma, luma42, t.rWhole, t.rFraction);
-    const std::uint8_t g = channel(luma, luma42, t.gWhole, t.gFraction);
-    const std::uint8_t b = channel(luma, luma42, t.bWhole, t.bFraction);
+    const Lane luma42 = Lane16::mul(luma, yuvcoefficients::lumaFraction);
+    const std::uint8_t r = clampToByte(channel<Lane16>(luma, luma42, t.r));
+    const std::uint8_t g = clampToByte(channel<Lane16>(luma, luma42, t.g));
+    const std::uint8_t b = clampToByte(channel<Lane16>(luma, luma42, t.b));
     out.r[at] = r;
     out.g[at] = g;
     out.b[at] = b;
     if (picture)
-        *picture = 0xff000000u | std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | b;
+        *picture = rgb32Pixel(r, g, b);
 }
 
 // Same contract as a RowKernel, from pixel `from` (even) to the end of the rows.
@@ -58,7 +50,7 @@ void convertRowsScalar(const std::uint8_t *y, const std::uint8_t *u, const std::
     const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from)
 {
     for (std::size_t x = from; x < width; x += 2) {
-        const PairTerms t = pairTerms(u[x / 2], v[x / 2]);
+        const PairTerms t = chromaTerms<Lane16>(u[x / 2], v[x / 2]);
         for (std::size_t row = 0; row < rows; ++row) {
             const std::size_t at = row * width + x;
             std::uint32_t *pixels
@@ -81,44 +73,13 @@ RowKernels pickRowKernels()
 #endif
 }
 
-// The size of the largest cache that the kernel reports for the first processor, from
-// sysfs: in a virtual machine the processor's own answer (sysconf) may be the host's.
-std::size_t reportedCacheBytes()
-{
-    std::size_t largest = 0;
-    for (int index = 0; index < 8; ++index) {
-        const std::string name
-            = "/sys/devices/system/cpu/cpu0/cache/index" + std::to_string(index) + "/size";
-        std::ifstream file(name);
-        std::size_t kilobytes = 0;
-        char unit = 0;
-        if (file >> kilobytes >> unit && unit == 'K')
-            largest = std::max(largest, kilobytes * 1024);
-    }
-    return largest;
-}
-
-// The largest cache. A frame whose bytes fill half of it, or more, is written around it:
-// its outputs would not stay there anyway, and a line stored through the cache is read
-// first.
-std::size_t cacheBytes()
-{
-    static const std::size_t bytes = [] {
-        if (const std::size_t reported = reportedCacheBytes())
-            return reported;
-        const long size = ::sysconf(_SC_LEVEL3_CACHE_SIZE);
-        return size > 0 ? static_cast<std::size_t>(size) : std::size_t { 8 } << 20;
-    }();
-    return bytes;
-}
-
-RowKernel kernelFor(int width, int height, std::size_t inputBytesPerPixel, PictureRows picture)
+RowKernel kernelFor(int width, int height, PictureRows picture)
 {
     const RowKernels kernels = bestRowKernels();
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    // Input, the three colour planes and the picture's four bytes.
-    const std::size_t bytes = pixels * (inputBytesPerPixel + 3 + (picture.bits ? 4 : 0));
-    return 2 * bytes > cacheBytes() ? kernels.streaming : kernels.cached;
+    // The three colour planes and the picture's four bytes.
+    const std::size_t written = pixels * (3 + (picture.bits ? 4 : 0));
+    return writesAroundCache(written) ? kernels.streaming : kernels.cached;
 }
 
 RowTargets targetsAt(std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, PictureRows picture,
@@ -178,14 +139,21 @@ void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::
 void convertYuv420ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
 {
-    // 4:2:0 reads 1.5 bytes a pixel, rounded up.
     convertYuv420ToRgbWith(
-        kernelFor(width, height, 2, picture), y, u, v, r, g, b, width, height, picture);
+        kernelFor(width, height, picture), y, u, v, r, g, b, width, height, picture);
 }
 
 void convertYuv422ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
 {
     convertYuv422ToRgbWith(
-        kernelFor(width, height, 2, picture), y, u, v, r, g, b, width, height, picture);
+        kernelFor(width, height, picture), y, u, v, r, g, b, width, height, picture);
+}
+
+void convertFrame(
+    std::int32_t format, std::int32_t width, std::int32_t height, const FramePlanes &planes)
+{
+    const auto convert = isPlanar422(format) ? convertYuv422ToRgb : convertYuv420ToRgb;
+    convert(
+        planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height, planes.picture);
 }

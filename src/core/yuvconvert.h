@@ -1,12 +1,11 @@
 #pragma once
 
+#include "frameplanes.h"
 #include "picturerows.h"
 
 #include <cstdint>
 
-// BT.601 studio-range YUV to RGB in 8-bit fixed point, bit-exact with
-// R = (298C + 409E + 128) >> 8, G = (298C - 100D - 208E + 128) >> 8,
-// B = (298C + 516D + 128) >> 8, clamped to 0..255 (C = Y-16, D = U-128, E = V-128).
+// BT.601 studio-range YUV to RGB in 8-bit fixed point (coefficients in yuvcoefficients.h).
 // Precondition: width and height even and positive; planes sized for them.
 
 // With picture bits, the same pass also writes the picture's pixels, 0xffRRGGBB: the colour
@@ -21,3 +20,9 @@ void convertYuv420ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std:
 void convertYuv422ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture = {});
+
+// The frame's Y, U and V planes into its R, G and B planes, and into the picture in the
+// same pass when the picture has bits: 4:2:2 for the layouts read as planar 4:2:2,
+// 4:2:0 for the others.
+void convertFrame(std::int32_t format, std::int32_t width, std::int32_t height,
+    const FramePlanes &planes);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "yuvcoefficients.h"
 #include "yuvrowkernel.h"
 
 #include <cstddef>
@@ -11,32 +12,9 @@
 // AVX2 copy into the SSE2 path. Written out rather than left to the
 // auto-vectoriser, which clamps with min, max and a mask before packing and
 // shuffles across lanes: here the saturating pack is the clamp and every unpack
-// stays within its lane, which is markedly faster.
-//
-// Every intermediate fits a signed 16-bit lane, so the formula's results come
-// out unchanged. Its 32-bit terms are split as 298 = 256 + 42, 409 = 256 + 153,
-// -208 = -256 + 48 and 516 = 512 + 4; since floor((256k + x) / 256) is
-// k + floor(x / 256), with C = Y - 16, D = U - 128, E = V - 128:
-//   R = C + E  + ((42C + 153E + 128) >> 8)          inner sum in [-20128, 29597]
-//   G = C - E  + ((42C - 100D + 48E + 128) >> 8)    inner sum in [-19388, 29062]
-//   B = C + 2D + ((42C + 4D + 128) >> 8)            inner sum in [-1056, 10674]
-// and each outer sum lies in [-400, 600]; the saturating pack to bytes is the clamp.
+// stays within its lane, which is markedly faster. The arithmetic and its
+// derivation are in yuvcoefficients.h.
 namespace {
-
-// A channel is Y + whole + ((42Y + fraction) >> 8): the -16 of C and the -42 * 16
-// of 42C are folded into the per-chroma whole and fraction.
-template <class Ops> struct ChannelTerms
-{
-    typename Ops::Reg whole;
-    typename Ops::Reg fraction;
-};
-
-template <class Ops>
-inline typename Ops::Reg channel(
-    typename Ops::Reg luma, typename Ops::Reg luma42, ChannelTerms<Ops> t)
-{
-    return Ops::add(Ops::add(luma, t.whole), Ops::shiftDown8(Ops::add(luma42, t.fraction)));
-}
 
 // Terms of Ops::pixels / 2 chroma pairs, arranged for the two word registers
 // that Ops::lumaFirst and Ops::lumaSecond make of one luma register.
@@ -45,32 +23,21 @@ template <class Ops> struct ChromaRegs
     ChannelTerms<Ops> r[2], g[2], b[2];
 };
 
-template <class Ops>
-inline ChannelTerms<Ops> spread(typename Ops::Reg whole, typename Ops::Reg fraction, int half)
+template <class Ops> inline ChannelTerms<Ops> spread(ChannelTerms<Ops> terms, int half)
 {
     if (half == 0)
-        return { Ops::chromaForFirst(whole), Ops::chromaForFirst(fraction) };
-    return { Ops::chromaForSecond(whole), Ops::chromaForSecond(fraction) };
+        return { Ops::chromaForFirst(terms.whole), Ops::chromaForFirst(terms.fraction) };
+    return { Ops::chromaForSecond(terms.whole), Ops::chromaForSecond(terms.fraction) };
 }
 
 template <class Ops> inline ChromaRegs<Ops> chromaRegs(const std::uint8_t *u, const std::uint8_t *v)
 {
-    using Reg = typename Ops::Reg;
-    const Reg d = Ops::sub(Ops::loadChroma(u), Ops::splat(128));
-    const Reg e = Ops::sub(Ops::loadChroma(v), Ops::splat(128));
-    const Reg luma42Offset = Ops::splat(128 - 42 * 16);
-    const Reg rWhole = Ops::sub(e, Ops::splat(16));
-    const Reg rFraction = Ops::add(Ops::mul(e, Ops::splat(153)), luma42Offset);
-    const Reg gWhole = Ops::sub(Ops::splat(-16), e);
-    const Reg gFraction = Ops::add(
-        Ops::add(Ops::mul(d, Ops::splat(-100)), Ops::mul(e, Ops::splat(48))), luma42Offset);
-    const Reg bWhole = Ops::sub(Ops::add(d, d), Ops::splat(16));
-    const Reg bFraction = Ops::add(Ops::mul(d, Ops::splat(4)), luma42Offset);
+    const ChromaTerms<Ops> terms = chromaTerms<Ops>(Ops::loadChroma(u), Ops::loadChroma(v));
     ChromaRegs<Ops> regs;
     for (int half = 0; half < 2; ++half) {
-        regs.r[half] = spread<Ops>(rWhole, rFraction, half);
-        regs.g[half] = spread<Ops>(gWhole, gFraction, half);
-        regs.b[half] = spread<Ops>(bWhole, bFraction, half);
+        regs.r[half] = spread<Ops>(terms.r, half);
+        regs.g[half] = spread<Ops>(terms.g, half);
+        regs.b[half] = spread<Ops>(terms.b, half);
     }
     return regs;
 }
@@ -110,7 +77,7 @@ template <class Ops, bool Stream, bool Picture>
 inline std::size_t convertRowsWith(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    const typename Ops::Reg k42 = opaque(Ops::splat(42));
+    const typename Ops::Reg k42 = opaque(Ops::splat(yuvcoefficients::lumaFraction));
     std::uint8_t *const r = out.r;
     std::uint8_t *const g = out.g;
     std::uint8_t *const b = out.b;

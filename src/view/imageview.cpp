@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFont>
+#include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QLabel>
@@ -113,23 +114,15 @@ void ImageView::showFrame(int n)
         currentFrame = static_cast<quint16>(last);
 
     // A file shorter than one frame has no frame 0 to read.
-    const bool loads = frameCount > 0 && (format == YV12 || isPlanar422(format));
-    // The colour view's picture comes out of the conversion's own pass over the frame.
-    const bool pictureInLoad = loads && component == Color;
-    if (pictureInLoad)
-        scene->clear();
-    if (loads && format == YV12)
-        loadYV12Frame(pictureInLoad);
-    else if (loads)
-        loadPlanar422Frame(pictureInLoad);
+    if (frameCount > 0 && (format == YV12 || isPlanar422(format))) {
+        readPlanarFrame(path, format, width, height, currentFrame, planes(), upcomingFrame());
+        markGrid(yPlane.data(), width, height, gridStep);
+    }
 
     // The path holds the file name's bytes as QFile::encodeName gave them.
     setWindowTitle(QFile::decodeName(QByteArray::fromStdString(videoName())) + QLatin1String(" - ")
         + QString::number(currentFrame) + QLatin1Char('/') + QString::number(frameCount));
-    if (pictureInLoad)
-        presentPicture();
-    else
-        drawComponent();
+    drawComponent();
 }
 
 void ImageView::setComponentView(int view)
@@ -259,20 +252,13 @@ void ImageView::allocateFrame()
         QImage::Format_RGB32);
 }
 
-FramePlanes ImageView::planes(bool withPicture)
+// The picture is written through its buffer, never through QImage::bits(), which would
+// copy pixels that a pixmap still shares.
+FramePlanes ImageView::planes()
 {
-    FramePlanes frame { yPlane.data(), uPlane.data(), vPlane.data(), rPlane.data(), gPlane.data(),
-        bPlane.data() };
-    if (withPicture)
-        frame.picture = pictureRows();
-    return frame;
-}
-
-// Written through the buffer, never through QImage::bits(), which would copy pixels
-// that a pixmap still shares.
-PictureRows ImageView::pictureRows()
-{
-    return { pictureBytes.data(), std::ptrdiff_t(width) * std::ptrdiff_t(sizeof(std::uint32_t)) };
+    return { yPlane.data(), uPlane.data(), vPlane.data(), rPlane.data(), gPlane.data(),
+        bPlane.data(),
+        { pictureBytes.data(), std::ptrdiff_t(width) * std::ptrdiff_t(sizeof(std::uint32_t)) } };
 }
 
 std::int32_t ImageView::upcomingFrame() const
@@ -283,104 +269,21 @@ std::int32_t ImageView::upcomingFrame() const
     return next >= 0 && next < frameCount ? next : 0;
 }
 
-void ImageView::loadYV12Frame(bool withPicture)
-{
-    ::loadYV12Frame(
-        path, width, height, currentFrame, gridStep, planes(withPicture), upcomingFrame());
-}
-
-void ImageView::loadPlanar422Frame(bool withPicture)
-{
-    ::loadPlanar422Frame(
-        path, width, height, currentFrame, gridStep, planes(withPicture), upcomingFrame());
-}
-
-void ImageView::drawColor()
-{
-    drawPicture([this](PictureRows out) {
-        renderColor(rPlane.data(), gPlane.data(), bPlane.data(), width, height, out);
-    });
-}
-
-void ImageView::drawY()
-{
-    drawPicture([this](PictureRows out) { renderGrey(yPlane.data(), width, height, out); });
-}
-
-void ImageView::drawU()
-{
-    drawPicture(
-        [this](PictureRows out) { renderChroma(uPlane.data(), format, width, height, out); });
-}
-
-void ImageView::drawV()
-{
-    drawPicture(
-        [this](PictureRows out) { renderChroma(vPlane.data(), format, width, height, out); });
-}
-
-void ImageView::drawR()
-{
-    drawPicture([this](PictureRows out) {
-        renderPrimary(rPlane.data(), Primary::Red, width, height, out);
-    });
-}
-
-void ImageView::drawG()
-{
-    drawPicture([this](PictureRows out) {
-        renderPrimary(gPlane.data(), Primary::Green, width, height, out);
-    });
-}
-
-void ImageView::drawB()
-{
-    drawPicture([this](PictureRows out) {
-        renderPrimary(bPlane.data(), Primary::Blue, width, height, out);
-    });
-}
-
 void ImageView::drawComponent()
 {
-    switch (component) {
-    case Color:
-        drawColor();
-        break;
-    case Y:
-        drawY();
-        break;
-    case U:
-        drawU();
-        break;
-    case V:
-        drawV();
-        break;
-    case R:
-        drawR();
-        break;
-    case G:
-        drawG();
-        break;
-    case B:
-        drawB();
-        break;
-    default:
-        break;
-    }
-}
-
-template <typename Render> void ImageView::drawPicture(Render render)
-{
-    // The scene holds one pixmap: the picture on show.
-    scene->clear();
-    render(pictureRows());
-    presentPicture();
+    if (renderView(component, format, width, height, planes()))
+        presentPicture();
 }
 
 void ImageView::presentPicture()
 {
-    // The pixmap shares the picture's pixels: nothing is copied on the way to the screen.
-    scene->addPixmap(QPixmap::fromImage(picture));
+    // The scene holds one pixmap item, the picture on show; the pixmap shares the
+    // picture's pixels, so nothing is copied on the way to the screen.
+    const QPixmap pixmap = QPixmap::fromImage(picture);
+    if (pictureItem)
+        pictureItem->setPixmap(pixmap);
+    else
+        pictureItem = scene->addPixmap(pixmap);
     const bool sceneIsNew = ui->gvVideoDisplay->scene() != scene;
     if (sceneIsNew)
         ui->gvVideoDisplay->setScene(scene);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QGraphicsPixmapItem;
 class QGraphicsScene;
 class QKeyEvent;
 class QLabel;
@@ -74,26 +75,14 @@ private slots:
     void playTimerTimeout();
 
 private:
-    // With the picture, the conversion writes the colour view as it converts.
-    void loadYV12Frame(bool withPicture);
-    void loadPlanar422Frame(bool withPicture);
     // The frame that the next play tick is likely to show, or -1 when nothing plays.
     std::int32_t upcomingFrame() const;
 
-    void drawColor();
-    void drawY();
-    void drawU();
-    void drawV();
-    void drawR();
-    void drawG();
-    void drawB();
-
     void allocateFrame();
+    // Draws the view that `component` names; any other value draws nothing.
     void drawComponent();
-    template <typename Render> void drawPicture(Render render);
     void presentPicture();
-    FramePlanes planes(bool withPicture = false);
-    PictureRows pictureRows();
+    FramePlanes planes();
     // Sizes the window to `wanted`, or to what the screen's available area leaves once
     // the window's frame is counted, and moves a window on screen back inside that area.
     void fitToScreen(WindowSize wanted);
@@ -107,6 +96,8 @@ private:
     // conversion's streaming stores; the picture and the scene's pixmap share them.
     SamplePlane pictureBytes;
     QImage picture;
+    // The scene's one item, made at the first draw and given each new picture.
+    QGraphicsPixmapItem *pictureItem = nullptr;
     // The frame that the last fitToScreen counted; the window manager may report another.
     QMargins fittedFrame;
 };

@@ -4,6 +4,7 @@
 #include "testclips.h"
 #include "testfiles.h"
 #include "videoparameters.h"
+#include "yuvconvert.h"
 #include "yuvreference.h"
 
 #include <QtTest>
@@ -20,12 +21,15 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
+// A frame's way up to its picture: read, mark the grid, convert.
 LoadResult loadFrame(std::int32_t format, const std::string &path, FrameBuffers &frame,
     std::int32_t index, std::int32_t gridStep = 0)
 {
-    if (format == YV12)
-        return loadYV12Frame(path, frame.width, frame.height, index, gridStep, frame.planes());
-    return loadPlanar422Frame(path, frame.width, frame.height, index, gridStep, frame.planes());
+    const LoadResult result
+        = readPlanarFrame(path, format, frame.width, frame.height, index, frame.planes());
+    markGrid(frame.y.data(), frame.width, frame.height, gridStep);
+    convertFrame(format, frame.width, frame.height, frame.planes());
+    return result;
 }
 
 // Bytes 0, 1, 2, ... (mod 251, so frames of any size differ): the value is the offset.

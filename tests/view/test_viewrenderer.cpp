@@ -2,6 +2,7 @@
 #include "videoparameters.h"
 #include "viewreference.h"
 #include "viewrenderer.h"
+#include "yuvreference.h"
 
 #include <QtTest>
 
@@ -32,12 +33,19 @@ viewreference::Planes clipPlanes(std::int32_t format, std::int32_t width, std::i
     return p;
 }
 
-void render(const viewreference::Planes &p, View view, std::int32_t format, std::int32_t width,
+FramePlanes framePlanes(viewreference::Planes &p, PictureRows out)
+{
+    return { p.y.data(), p.u.data(), p.v.data(), p.r.data(), p.g.data(), p.b.data(), out };
+}
+
+// The colour view through the conversion, its one producer; the others from their plane.
+void render(viewreference::Planes &p, View view, std::int32_t format, std::int32_t width,
     std::int32_t height, PictureRows out)
 {
     switch (view) {
     case View::Color:
-        return renderColor(p.r.data(), p.g.data(), p.b.data(), width, height, out);
+        renderView(int(view), format, width, height, framePlanes(p, out));
+        return;
     case View::Y:
         return renderGrey(p.y.data(), width, height, out);
     case View::U:
@@ -88,6 +96,7 @@ private slots:
     void chromaOf420CoversTwoByTwoBlocks();
     void chromaOf422CoversTwoByOneBlocks();
     void primariesKeepTheOtherChannelsAtZero();
+    void unknownViewDrawsNothing();
 };
 
 void TestViewRenderer::everyPixelMatchesTheFormula_data()
@@ -124,10 +133,21 @@ void TestViewRenderer::everyPixelMatchesTheFormula()
     QFETCH(int, format);
     QFETCH(int, width);
     QFETCH(int, height);
-    const viewreference::Planes planes = clipPlanes(format, width, height);
+    viewreference::Planes planes = clipPlanes(format, width, height);
     Picture picture(width, height);
 
-    render(planes, View(view), format, width, height, { picture.bytes(), picture.stride });
+    QVERIFY(renderView(
+        view, format, width, height, framePlanes(planes, { picture.bytes(), picture.stride })));
+
+    // Every view leaves R, G and B converted from Y, U and V.
+    viewreference::Planes converted = planes;
+    const auto convert
+        = isPlanar422(format) ? convertYuv422ToRgbReference : convertYuv420ToRgbReference;
+    convert(planes.y.data(), planes.u.data(), planes.v.data(), converted.r.data(),
+        converted.g.data(), converted.b.data(), width, height);
+    QCOMPARE(planes.r, converted.r);
+    QCOMPARE(planes.g, converted.g);
+    QCOMPARE(planes.b, converted.b);
 
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -221,6 +241,16 @@ void TestViewRenderer::primariesKeepTheOtherChannelsAtZero()
     QCOMPARE(picture.at(1, 1), 0xff000001u);
     renderGrey(samples, 2, 2, { picture.bytes(), picture.stride });
     QCOMPARE(picture.at(0, 0), 0xffc8c8c8u);
+}
+
+void TestViewRenderer::unknownViewDrawsNothing()
+{
+    viewreference::Planes planes = clipPlanes(YV12, 4, 2);
+    Picture picture(4, 2);
+    QVERIFY(!renderView(7, YV12, 4, 2, framePlanes(planes, { picture.bytes(), picture.stride })));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            QCOMPARE(picture.at(x, y), 0xa5a5a5a5u);
 }
 
 QTEST_APPLESS_MAIN(TestViewRenderer)
