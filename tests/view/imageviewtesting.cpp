@@ -46,6 +46,14 @@ QImage shownPicture(ImageView &view)
     return pixmap->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+qint64 shownPixmapKey(ImageView &view)
+{
+    const QList<QGraphicsItem *> items = view.scene->items();
+    const auto *pixmap
+        = items.size() == 1 ? qgraphicsitem_cast<QGraphicsPixmapItem *>(items.first()) : nullptr;
+    return pixmap ? pixmap->pixmap().cacheKey() : 0;
+}
+
 viewreference::Planes planesOf(const ImageView &view)
 {
     return { view.yPlane, view.uPlane, view.vPlane, view.rPlane, view.gPlane, view.bPlane };

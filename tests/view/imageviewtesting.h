@@ -25,6 +25,10 @@ QGraphicsView *graphicsView(ImageView &view);
 // exactly one pixmap at the origin.
 QImage shownPicture(ImageView &view);
 
+// The cache key of the pixmap on show, new with every draw; 0 unless the scene holds
+// exactly one pixmap.
+qint64 shownPixmapKey(ImageView &view);
+
 // The window's six planes, for viewreference::pixel.
 viewreference::Planes planesOf(const ImageView &view);
 
