@@ -93,6 +93,22 @@ RowTargets targetsAt(std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, PictureR
     return out;
 }
 
+// The frame, `shared` luma rows at a time against the one chroma row they share (2 in
+// 4:2:0, 1 in 4:2:2): the row kernel as far as it goes, the portable loop for the rest.
+void convertRows(RowKernel kernel, std::size_t shared, const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
+    PictureRows picture)
+{
+    const std::size_t w = static_cast<std::size_t>(width);
+    for (std::size_t i = 0; i + shared <= static_cast<std::size_t>(height); i += shared) {
+        const std::size_t luma = i * w;
+        const std::size_t chroma = (i / shared) * (w / 2);
+        const RowTargets out = targetsAt(r, g, b, picture, luma, i);
+        const std::size_t done = kernel(y + luma, u + chroma, v + chroma, out, w, shared);
+        convertRowsScalar(y + luma, u + chroma, v + chroma, out, w, shared, done);
+    }
+}
+
 } // namespace
 
 RowKernels bestRowKernels()
@@ -112,28 +128,14 @@ void convertYuv420ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture)
 {
-    const std::size_t w = static_cast<std::size_t>(width);
-    for (std::size_t i = 0; i + 1 < static_cast<std::size_t>(height); i += 2) {
-        const std::size_t luma = i * w;
-        const std::size_t chroma = (i / 2) * (w / 2);
-        const RowTargets out = targetsAt(r, g, b, picture, luma, i);
-        const std::size_t done = kernel(y + luma, u + chroma, v + chroma, out, w, 2);
-        convertRowsScalar(y + luma, u + chroma, v + chroma, out, w, 2, done);
-    }
+    convertRows(kernel, 2, y, u, v, r, g, b, width, height, picture);
 }
 
 void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture)
 {
-    const std::size_t w = static_cast<std::size_t>(width);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(height); ++i) {
-        const std::size_t luma = i * w;
-        const std::size_t chroma = i * (w / 2);
-        const RowTargets out = targetsAt(r, g, b, picture, luma, i);
-        const std::size_t done = kernel(y + luma, u + chroma, v + chroma, out, w, 1);
-        convertRowsScalar(y + luma, u + chroma, v + chroma, out, w, 1, done);
-    }
+    convertRows(kernel, 1, y, u, v, r, g, b, width, height, picture);
 }
 
 void convertYuv420ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
