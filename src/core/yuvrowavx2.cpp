@@ -51,10 +51,6 @@ struct Avx2
         else
             _mm256_storeu_si256(static_cast<__m256i *>(p), value);
     }
-    template <bool Stream> static void storeBytes(std::uint8_t *p, Reg bytes)
-    {
-        store<Stream>(p, bytes);
-    }
     // 32 pixels 0xffRRGGBB: bytes B, G, R, A in memory. The unpacks work within each
     // 128-bit half, so they leave pixels 0-3 beside 16-19 and so on; the permutes put
     // the halves back in order.

@@ -47,10 +47,6 @@ struct Sse2
         else
             _mm_storeu_si128(static_cast<__m128i *>(p), value);
     }
-    template <bool Stream> static void storeBytes(std::uint8_t *p, Reg bytes)
-    {
-        store<Stream>(p, bytes);
-    }
     template <bool Stream> static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
     {
         storeSixteenPixels<Stream>(p, r, g, b);

@@ -66,9 +66,9 @@ inline void convertPixels(const std::uint8_t *y, std::uint8_t *r, std::uint8_t *
         channel<Ops>(first, first42, c.g[0]), channel<Ops>(second, second42, c.g[1]));
     const Reg blue = Ops::joinBytes(
         channel<Ops>(first, first42, c.b[0]), channel<Ops>(second, second42, c.b[1]));
-    Ops::template storeBytes<Stream>(r, red);
-    Ops::template storeBytes<Stream>(g, green);
-    Ops::template storeBytes<Stream>(b, blue);
+    Ops::template store<Stream>(r, red);
+    Ops::template store<Stream>(g, green);
+    Ops::template store<Stream>(b, blue);
     if constexpr (Picture)
         Ops::template storePixels<Stream>(picture, red, green, blue);
 }

@@ -269,6 +269,10 @@ std::int32_t ImageView::upcomingFrame() const
     return next >= 0 && next < frameCount ? next : 0;
 }
 
+// The window's views are the core's, numbered alike.
+static_assert(ImageView::Color == static_cast<int>(FrameView::Color)
+    && ImageView::B == static_cast<int>(FrameView::B));
+
 void ImageView::drawComponent()
 {
     if (renderView(component, format, width, height, planes()))
