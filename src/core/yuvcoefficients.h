@@ -5,8 +5,8 @@
 //   G = (298C - 100D - 208E + 128) >> 8
 //   B = (298C + 516D + 128) >> 8
 // clamped to 0..255, with C = Y - 16, D = U - 128, E = V - 128. Each factor is the real
-// coefficient times 256, rounded: 1.164 (luma), 1.596 (V to R), 0.391 (U to G),
-// 0.813 (V to G), 2.018 (U to B).
+// coefficient times 256, rounded: 1.164 (luma), 1.596 (V to R), 0.392 (U to G),
+// 0.813 (V to G), 2.017 (U to B).
 namespace yuvcoefficients {
 
 constexpr int lumaBlack = 16;
