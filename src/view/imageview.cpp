@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QtMath>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int playInterval = 40;
@@ -245,16 +247,27 @@ void ImageView::playTimerTimeout()
 
 void ImageView::allocateFrame()
 {
-    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0.
     const std::size_t luma = lumaPlaneSize(width, height);
     const std::size_t chroma = chromaPlaneSize(format, width, height);
-    yPlane.assign(luma, 16);
-    uPlane.assign(chroma, 128);
-    vPlane.assign(chroma, 128);
-    rPlane.assign(luma, 0);
-    gPlane.assign(luma, 0);
-    bPlane.assign(luma, 0);
-    pictureBytes.assign(luma * sizeof(std::uint32_t), 0);
+    // Sized before anything is written: new planes read as zero without costing memory, so
+    // a frame too large for the address space is refused at once, not after gigabytes of
+    // writes. R, G, B and the picture stay zero, which is black.
+    for (SamplePlane *plane : { &yPlane, &rPlane, &gPlane, &bPlane })
+        plane->resize(luma);
+    uPlane.resize(chroma);
+    vPlane.resize(chroma);
+    pictureBytes.resize(luma * sizeof(std::uint32_t));
+    // The first frame shown writes these whole; without a frame, R, G, B are only read.
+    for (SamplePlane *plane : { &yPlane, &uPlane, &vPlane, &pictureBytes })
+        mapInNow(*plane);
+    if (frameCount > 0) {
+        for (SamplePlane *plane : { &rPlane, &gPlane, &bPlane })
+            mapInNow(*plane);
+    }
+    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0.
+    std::fill(yPlane.begin(), yPlane.end(), std::uint8_t { 16 });
+    std::fill(uPlane.begin(), uPlane.end(), std::uint8_t { 128 });
+    std::fill(vPlane.begin(), vPlane.end(), std::uint8_t { 128 });
     picture = QImage(pictureBytes.data(), width, height, width * int(sizeof(std::uint32_t)),
         QImage::Format_RGB32);
 }
