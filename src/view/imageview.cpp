@@ -1,5 +1,6 @@
 #include "imageview.h"
 
+#include "frameorder.h"
 #include "mainwindow.h"
 #include "pixelreadout.h"
 #include "ui_imageview.h"
@@ -24,6 +25,15 @@
 namespace {
 
 constexpr int playInterval = 40;
+
+static_assert(int(PlayLoop::None) == MainWindow::NoLoop
+    && int(PlayLoop::Normal) == MainWindow::Normal && int(PlayLoop::Bounce) == MainWindow::Bounce);
+
+// The main window's Loop boxes, read afresh on every tick.
+PlayLoop loopMode()
+{
+    return PlayLoop(MainWindow::instance().loopMode());
+}
 
 } // namespace
 
@@ -206,43 +216,19 @@ bool ImageView::takeKey(const QKeyEvent &key)
         MainWindow::instance().stepZoom(this, -1);
         return true;
     default:
-        return MainWindow::instance().pressTransportKey(key.key(), *this);
+        return MainWindow::instance().pressTransportKey(key.key());
     }
 }
 
 void ImageView::playTimerTimeout()
 {
-    // Nothing to play in a file shorter than one frame.
-    if (frameCount <= 0) {
+    const PlayTick tick = nextPlayTick(currentFrame, frameCount, bounceDirection, loopMode());
+    if (tick.stops) {
         playTimer->stop();
         return;
     }
-    const int c = currentFrame;
-    const int last = frameCount - 1;
-    switch (MainWindow::instance().loopMode()) {
-    case MainWindow::Normal:
-        bounceDirection = 1;
-        showFrame(c < last ? c + 1 : 0);
-        break;
-    case MainWindow::Bounce:
-        if (c == 0) {
-            bounceDirection = 1;
-            showFrame(1);
-        } else if (c < last) {
-            showFrame(c + bounceDirection);
-        } else {
-            bounceDirection = -1;
-            showFrame(c - 1);
-        }
-        break;
-    case MainWindow::NoLoop:
-        if (c >= last) {
-            playTimer->stop();
-            return;
-        }
-        showFrame(c + 1);
-        break;
-    }
+    bounceDirection = tick.direction;
+    showFrame(tick.frame);
 }
 
 void ImageView::allocateFrame()
@@ -292,8 +278,8 @@ std::int32_t ImageView::upcomingFrame() const
 {
     if (!playTimer->isActive())
         return -1;
-    const std::int32_t next = currentFrame + bounceDirection;
-    return next >= 0 && next < frameCount ? next : 0;
+    const PlayTick tick = nextPlayTick(currentFrame, frameCount, bounceDirection, loopMode());
+    return tick.stops ? -1 : tick.frame;
 }
 
 void ImageView::loadYV12Frame(bool withPicture)
