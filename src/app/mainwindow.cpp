@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "frameorder.h"
 #include "gridchoices.h"
 #include "imageopendialog.h"
 #include "imageview.h"
@@ -19,6 +20,7 @@
 
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -42,6 +44,27 @@ QString formatName(std::int32_t format)
 }
 
 const QColor secondEntryBackground(242, 242, 242, 255);
+
+// The step that a video window's key stands for, as its button would take it.
+std::optional<TransportStep> transportStepForKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Right:
+        return TransportStep::Forward1;
+    case Qt::Key_Left:
+        return TransportStep::Back1;
+    case Qt::Key_PageDown:
+        return TransportStep::Forward5;
+    case Qt::Key_PageUp:
+        return TransportStep::Back5;
+    case Qt::Key_End:
+        return TransportStep::ToLast;
+    case Qt::Key_Home:
+        return TransportStep::ToFirst;
+    default:
+        return std::nullopt;
+    }
+}
 
 // Stops, closes and deletes the entry's window; the entry stays, pointing nowhere.
 void deleteVideoWindow(ListWidgetItemExt *entry)
@@ -228,37 +251,97 @@ void MainWindow::selectVideo(const ImageView *view)
     }
 }
 
-bool MainWindow::pressTransportKey(int key, const ImageView &from)
+bool MainWindow::pressTransportKey(int key)
 {
     if (key == Qt::Key_Space) {
-        (from.playTimer->isActive() ? ui->pbStopPlay : ui->pbStartPlay)->click();
+        applyPendingKeys();
+        bool playing = false;
+        forEachVideo([&playing](const ImageView &view) { playing |= view.playTimer->isActive(); });
+        (playing ? ui->pbStopPlay : ui->pbStartPlay)->click();
         return true;
     }
-    const std::pair<int, QAbstractButton *> steps[]
-        = { { Qt::Key_Right, ui->pb1stepFF }, { Qt::Key_Left, ui->pb1stepRew },
-              { Qt::Key_PageDown, ui->pb5stepFF }, { Qt::Key_PageUp, ui->pb5stepRew },
-              { Qt::Key_End, ui->pbGoToEnd }, { Qt::Key_Home, ui->pbGoToStart } };
-    for (const auto &[stepKey, button] : steps) {
-        if (stepKey == key) {
-            button->click();
-            return true;
-        }
-    }
-    return false;
+    const std::optional<TransportStep> step = transportStepForKey(key);
+    if (!step)
+        return false;
+    pendingSteps.push_back(*step);
+    queueKeys();
+    return true;
 }
 
 void MainWindow::stepZoom(ImageView *view, int steps)
 {
+    pendingZooms.emplace_back(view, steps);
+    queueKeys();
+}
+
+void MainWindow::queueKeys()
+{
+    // Queued behind the events already waiting, keys typed meanwhile among them.
+    if (!std::exchange(keysQueued, true))
+        QMetaObject::invokeMethod(
+            this, [this] { applyPendingKeys(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::applyPendingKeys()
+{
+    keysQueued = false;
+    const std::vector<TransportStep> steps = std::exchange(pendingSteps, {});
+    std::vector<std::pair<QPointer<ImageView>, int>> zooms = std::exchange(pendingZooms, {});
+    if (steps.size() == 1) {
+        stepButton(steps.front())->click();
+    } else if (!steps.empty()) {
+        forEachVideo([&steps](ImageView &view) {
+            std::int32_t frame = view.currentFrame;
+            for (TransportStep step : steps)
+                frame = frameAfterStep(frame, view.frameCount, step);
+            view.showFrame(frame);
+        });
+    }
+
+    // Each video once, at the preset its keys lead to one step at a time.
     QSlider *slider = ui->sliderImageZoom;
-    const int position = qBound(slider->minimum(),
-        zoomSliderPosition(static_cast<int>(100.0 * view->zoomFactor))
-            + steps * slider->singleStep(),
-        slider->maximum());
+    for (auto first = zooms.begin(); first != zooms.end(); ++first) {
+        ImageView *view = first->first;
+        if (!view)
+            continue;
+        int position = zoomSliderPosition(static_cast<int>(100.0 * view->zoomFactor));
+        for (auto step = first; step != zooms.end(); ++step) {
+            if (step->first == view) {
+                position = qBound(slider->minimum(), position + step->second * slider->singleStep(),
+                    slider->maximum());
+                step->first = nullptr;
+            }
+        }
+        zoomTo(view, position);
+    }
+}
+
+QAbstractButton *MainWindow::stepButton(TransportStep step) const
+{
+    switch (step) {
+    case TransportStep::ToFirst:
+        return ui->pbGoToStart;
+    case TransportStep::Back5:
+        return ui->pb5stepRew;
+    case TransportStep::Back1:
+        return ui->pb1stepRew;
+    case TransportStep::Forward1:
+        return ui->pb1stepFF;
+    case TransportStep::Forward5:
+        return ui->pb5stepFF;
+    case TransportStep::ToLast:
+        break;
+    }
+    return ui->pbGoToEnd;
+}
+
+void MainWindow::zoomTo(ImageView *view, int sliderPosition)
+{
     // The slider's own handler zooms the selected video, as a step of the slider would.
     if (view == currentVideoWindow())
-        slider->setValue(position);
+        ui->sliderImageZoom->setValue(sliderPosition);
     else
-        view->setZoomPercent(zoomPresetAt(position));
+        view->setZoomPercent(zoomPresetAt(sliderPosition));
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -330,31 +413,37 @@ void MainWindow::on_pbCloseImage_clicked()
 
 void MainWindow::on_pb1stepFF_clicked()
 {
+    applyPendingKeys();
     forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame + 1); });
 }
 
 void MainWindow::on_pb5stepFF_clicked()
 {
+    applyPendingKeys();
     forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame + 5); });
 }
 
 void MainWindow::on_pb1stepRew_clicked()
 {
+    applyPendingKeys();
     forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame - 1); });
 }
 
 void MainWindow::on_pb5stepRew_clicked()
 {
+    applyPendingKeys();
     forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame - 5); });
 }
 
 void MainWindow::on_pbGoToEnd_clicked()
 {
+    applyPendingKeys();
     forEachVideo([](ImageView &view) { view.showFrame(view.frameCount - 1); });
 }
 
 void MainWindow::on_pbGoToStart_clicked()
 {
+    applyPendingKeys();
     forEachVideo([](ImageView &view) { view.showFrame(0); });
 }
 

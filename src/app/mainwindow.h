@@ -1,15 +1,19 @@
 #pragma once
 
+#include "frameorder.h"
 #include "videoparameters.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ImageView;
+class QAbstractButton;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -53,10 +57,14 @@ public:
     void openFiles(const std::vector<std::string> &paths);
     // Makes the video's entry the list's current one, as a click on the entry would.
     void selectVideo(const ImageView *view);
-    // Clicks the transport button that a video window's key stands for; false for a key
-    // that stands for none. Space is Play, or Stop while `from` plays.
-    bool pressTransportKey(int key, const ImageView &from);
-    // Zooms the video by `steps` presets, through the zoom slider when it is selected.
+    // Does what the transport button that a video window's key stands for does; false for
+    // a key that stands for none. Space is Stop while any listed video plays, else Play.
+    // Steps are shown once the event queue is empty: those typed while the videos were
+    // still busy are taken together and every video shows only where they lead, so the
+    // videos catch up with held keys and stop when the keys stop.
+    bool pressTransportKey(int key);
+    // Zooms the video by `steps` presets, through the zoom slider when it is selected;
+    // merged like the transport keys.
     void stepZoom(ImageView *view, int steps);
 
 protected:
@@ -100,9 +108,19 @@ private:
     void showComponent(const QRadioButton *button, int view);
     void applyGridControls();
     void openNextFile();
+    void queueKeys();
+    // Shows every step and zoom typed since the last call; one step clicks its button.
+    void applyPendingKeys();
+    QAbstractButton *stepButton(TransportStep step) const;
+    void zoomTo(ImageView *view, int sliderPosition);
 
     // Files given on the command line or dropped, still to be asked about.
     std::deque<std::string> pendingFiles;
+
+    // Keys typed into the video windows and not yet applied, in the order typed.
+    std::vector<TransportStep> pendingSteps;
+    std::vector<std::pair<QPointer<ImageView>, int>> pendingZooms;
+    bool keysQueued = false;
 
     // Videos added since the program started; every second one gets a grey entry.
     static std::int32_t addedCount;

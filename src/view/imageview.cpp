@@ -1,5 +1,6 @@
 #include "imageview.h"
 
+#include "frameorder.h"
 #include "mainwindow.h"
 #include "pixelreadout.h"
 #include "ui_imageview.h"
@@ -20,9 +21,20 @@
 #include <QTimer>
 #include <QtMath>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int playInterval = 40;
+
+static_assert(int(PlayLoop::None) == MainWindow::NoLoop
+    && int(PlayLoop::Normal) == MainWindow::Normal && int(PlayLoop::Bounce) == MainWindow::Bounce);
+
+// The main window's Loop boxes, read afresh on every tick.
+PlayLoop loopMode()
+{
+    return PlayLoop(MainWindow::instance().loopMode());
+}
 
 } // namespace
 
@@ -197,57 +209,44 @@ bool ImageView::takeKey(const QKeyEvent &key)
         MainWindow::instance().stepZoom(this, -1);
         return true;
     default:
-        return MainWindow::instance().pressTransportKey(key.key(), *this);
+        return MainWindow::instance().pressTransportKey(key.key());
     }
 }
 
 void ImageView::playTimerTimeout()
 {
-    // Nothing to play in a file shorter than one frame.
-    if (frameCount <= 0) {
+    const PlayTick tick = nextPlayTick(currentFrame, frameCount, bounceDirection, loopMode());
+    if (tick.stops) {
         playTimer->stop();
         return;
     }
-    const int c = currentFrame;
-    const int last = frameCount - 1;
-    switch (MainWindow::instance().loopMode()) {
-    case MainWindow::Normal:
-        bounceDirection = 1;
-        showFrame(c < last ? c + 1 : 0);
-        break;
-    case MainWindow::Bounce:
-        if (c == 0) {
-            bounceDirection = 1;
-            showFrame(1);
-        } else if (c < last) {
-            showFrame(c + bounceDirection);
-        } else {
-            bounceDirection = -1;
-            showFrame(c - 1);
-        }
-        break;
-    case MainWindow::NoLoop:
-        if (c >= last) {
-            playTimer->stop();
-            return;
-        }
-        showFrame(c + 1);
-        break;
-    }
+    bounceDirection = tick.direction;
+    showFrame(tick.frame);
 }
 
 void ImageView::allocateFrame()
 {
-    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0.
     const std::size_t luma = lumaPlaneSize(width, height);
     const std::size_t chroma = chromaPlaneSize(format, width, height);
-    yPlane.assign(luma, 16);
-    uPlane.assign(chroma, 128);
-    vPlane.assign(chroma, 128);
-    rPlane.assign(luma, 0);
-    gPlane.assign(luma, 0);
-    bPlane.assign(luma, 0);
-    pictureBytes.assign(luma * sizeof(std::uint32_t), 0);
+    // Sized before anything is written: new planes read as zero without costing memory, so
+    // a frame too large for the address space is refused at once, not after gigabytes of
+    // writes. R, G, B and the picture stay zero, which is black.
+    for (SamplePlane *plane : { &yPlane, &rPlane, &gPlane, &bPlane })
+        plane->resize(luma);
+    uPlane.resize(chroma);
+    vPlane.resize(chroma);
+    pictureBytes.resize(luma * sizeof(std::uint32_t));
+    // The first frame shown writes these whole; without a frame, R, G, B are only read.
+    for (SamplePlane *plane : { &yPlane, &uPlane, &vPlane, &pictureBytes })
+        mapInNow(*plane);
+    if (frameCount > 0) {
+        for (SamplePlane *plane : { &rPlane, &gPlane, &bPlane })
+            mapInNow(*plane);
+    }
+    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0.
+    std::fill(yPlane.begin(), yPlane.end(), std::uint8_t { 16 });
+    std::fill(uPlane.begin(), uPlane.end(), std::uint8_t { 128 });
+    std::fill(vPlane.begin(), vPlane.end(), std::uint8_t { 128 });
     picture = QImage(pictureBytes.data(), width, height, width * int(sizeof(std::uint32_t)),
         QImage::Format_RGB32);
 }
@@ -265,8 +264,8 @@ std::int32_t ImageView::upcomingFrame() const
 {
     if (!playTimer->isActive())
         return -1;
-    const std::int32_t next = currentFrame + bounceDirection;
-    return next >= 0 && next < frameCount ? next : 0;
+    const PlayTick tick = nextPlayTick(currentFrame, frameCount, bounceDirection, loopMode());
+    return tick.stops ? -1 : tick.frame;
 }
 
 // The window's views are the core's, numbered alike.

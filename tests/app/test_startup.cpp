@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -17,6 +18,8 @@ private slots:
     void instanceIsTheSameWindowEveryTime();
     void closingTheWindowEndsTheEventLoop();
     void releaseDestroysTheWindowOnce();
+    void commandLineNamesTheFilesAsGiven_data();
+    void commandLineNamesTheFilesAsGiven();
 };
 
 void TestStartup::firstInstanceShowsTheEmptyControlWindow()
@@ -69,6 +72,66 @@ void TestStartup::releaseDestroysTheWindowOnce()
     MainWindow &second = MainWindow::instance();
     QCOMPARE(second.windowTitle(), QStringLiteral("Zentavo v1.1"));
     MainWindow::releaseInstance();
+}
+
+void TestStartup::commandLineNamesTheFilesAsGiven_data()
+{
+    using Bytes = std::vector<std::string>;
+    QTest::addColumn<Bytes>("arguments");
+    QTest::addColumn<std::string>("folder");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<Bytes>("files");
+    QTest::addColumn<bool>("styleChosen");
+
+    const int run = int(CommandLine::Action::Run);
+    const std::string work = "/work";
+    QTest::newRow("relative and absolute names")
+        << Bytes { "zentavo", "a.yuv", "/data/b.yuv" } << work << run
+        << Bytes { "/work/a.yuv", "/data/b.yuv" } << false;
+    QTest::newRow("a name that is no UTF-8 keeps its bytes")
+        << Bytes { "zentavo", "caf\xe9 \xff.yuv" } << work << run
+        << Bytes { "/work/caf\xe9 \xff.yuv" } << false;
+    QTest::newRow("the root folder adds no second slash")
+        << Bytes { "zentavo", "a.yuv" } << std::string("/") << run << Bytes { "/a.yuv" } << false;
+    QTest::newRow("a folder that is gone leaves the name as given")
+        << Bytes { "zentavo", "a.yuv" } << std::string() << run << Bytes { "a.yuv" } << false;
+    QTest::newRow("-- before a name that begins with -")
+        << Bytes { "zentavo", "--", "-x.yuv", "--help" } << work << run
+        << Bytes { "/work/-x.yuv", "/work/--help" } << false;
+    QTest::newRow("Qt's options and their values are no files")
+        << Bytes { "zentavo", "-platform", "xcb", "clip.yuv", "-reverse", "-name", "viewer" }
+        << work << run << Bytes { "/work/clip.yuv" } << false;
+    QTest::newRow("-style with its value apart")
+        << Bytes { "zentavo", "-style", "windows", "c.yuv" } << work << run
+        << Bytes { "/work/c.yuv" } << true;
+    QTest::newRow("-style=windows")
+        << Bytes { "zentavo", "-style=windows" } << work << run << Bytes {} << true;
+    QTest::newRow("--style windows")
+        << Bytes { "zentavo", "--style", "windows" } << work << run << Bytes {} << true;
+    QTest::newRow("--help wins over an unknown option")
+        << Bytes { "zentavo", "--width", "--help" } << work << int(CommandLine::Action::Help)
+        << Bytes {} << false;
+    QTest::newRow("-v") << Bytes { "zentavo", "-v" } << work << int(CommandLine::Action::Version)
+                        << Bytes {} << false;
+    QTest::newRow("an option of nobody's")
+        << Bytes { "zentavo", "clip.yuv", "-width" } << work << int(CommandLine::Action::Error)
+        << Bytes { "/work/clip.yuv" } << false;
+}
+
+void TestStartup::commandLineNamesTheFilesAsGiven()
+{
+    using Bytes = std::vector<std::string>;
+    QFETCH(Bytes, arguments);
+    QFETCH(std::string, folder);
+    QFETCH(int, action);
+    QFETCH(Bytes, files);
+    QFETCH(bool, styleChosen);
+
+    const CommandLine command(arguments, folder);
+
+    QCOMPARE(int(command.action()), action);
+    QCOMPARE(command.files(), files);
+    QCOMPARE(command.styleChosen(), styleChosen);
 }
 
 QTEST_MAIN(TestStartup)

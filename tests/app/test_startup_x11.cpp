@@ -151,28 +151,55 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
 void TestStartupX11::ownOptionsAnswerAndExit_data()
 {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("withDisplay");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("errors");
 
-    const QString usage = QStringLiteral("Usage: zentavo [FILE]...\n");
-    QTest::newRow("--help") << QStringList { "--help" } << 0 << usage << QString();
-    QTest::newRow("--version") << QStringList { "--version" } << 0 << "Zentavo 1.1\n" << QString();
-    QTest::newRow("--help after a file and Qt's -platform") << QStringList { "-platform",
-        "offscreen", "clip.yuv", "--help" } << 0 << usage << QString();
-    QTest::newRow("an option of nobody's") << QStringList { "clip.yuv",
-        "--width" } << 2 << QString() << "zentavo: unknown option --width\n" + usage;
+    const QString usage = QStringLiteral("Usage: zentavo [options] [FILE...]\n");
+    const QString help = usage
+        + QStringLiteral(
+            "Shows raw, headerless YUV video files frame by frame.\n"
+            "\n"
+            "Options:\n"
+            "  -h, --help     Displays help on commandline options.\n"
+            "  --help-all     Displays help including Qt specific options.\n"
+            "  -v, --version  Displays version information.\n"
+            "\n"
+            "Arguments:\n"
+            "  FILE           Files to open; the parameters of each are asked for in turn.\n"
+            "                 Put -- before a name that begins with -.\n");
+    const QString unknown = QStringLiteral("zentavo: Unknown option 'width'.\n") + usage;
+    QTest::newRow("--help") << QStringList { "--help" } << true << 0 << help << QString();
+    QTest::newRow("--help without a display")
+        << QStringList { "--help" } << false << 0 << help << QString();
+    QTest::newRow("--version") << QStringList { "--version" } << true << 0 << "Zentavo 1.1\n"
+                               << QString();
+    QTest::newRow("--help after a file and Qt's -platform")
+        << QStringList { "-platform", "offscreen", "clip.yuv", "--help" } << true << 0 << help
+        << QString();
+    QTest::newRow("an option of nobody's")
+        << QStringList { "clip.yuv", "--width" } << true << 2 << QString() << unknown;
+    QTest::newRow("an option of nobody's without a display") << QStringList { "-style=windows",
+        "--width", "clip.yuv" } << false << 2 << QString() << unknown;
 }
 
-// Neither needs a window: the program answers and ends without showing one.
+// None needs a window: the program answers and ends without showing one.
 void TestStartupX11::ownOptionsAnswerAndExit()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(bool, withDisplay);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
     QFETCH(QString, errors);
 
     QProcess program;
+    if (!withDisplay) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        program.setProcessEnvironment(environment);
+    }
     start(program, arguments);
     QVERIFY2(program.waitForFinished(30000), "the program did not end by itself");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
@@ -183,7 +210,9 @@ void TestStartupX11::ownOptionsAnswerAndExit()
 
 void TestStartupX11::start(QProcess &program, const QStringList &arguments)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = program.processEnvironment();
+    if (environment.isEmpty())
+        environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     program.setProcessEnvironment(environment);
     // ZENTAVO_EXECUTABLE names another copy to start, such as the installed /usr/bin/zentavo.

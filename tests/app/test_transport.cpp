@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QGraphicsView>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -70,6 +71,8 @@ private slots:
     void stepsOfATenFrameVideo();
     void everyListedVideoStepsFromItsOwnFrame_data();
     void everyListedVideoStepsFromItsOwnFrame();
+    void keysTypedTogetherStepOnceToWhereTheirButtonsLead_data();
+    void keysTypedTogetherStepOnceToWhereTheirButtonsLead();
     void stepsBringHiddenWindowsBack_data();
     void stepsBringHiddenWindowsBack();
     void openingAThirdVideoRewindsTheOthers();
@@ -81,9 +84,8 @@ private slots:
     void stopWithNoTimerRunningChangesNothing();
     void playedVideoAdvancesOnItsOwn();
     void spaceInAVideoWindowPlaysThenStops();
+    void spacePausesWhileAnyVideoPlays();
 
-    void playbackSequence_data();
-    void playbackSequence();
     void twoVideosWrapAtTheirOwnEnds();
     void uncheckingBothBoxesStopsAtTheLastFrame();
     void normalTurnsABackwardBounceAround();
@@ -213,13 +215,63 @@ void TestTransport::everyListedVideoStepsFromItsOwnFrame()
     second->showFrame(secondStart);
     selectRow(selectedRow);
 
-    if (button.startsWith(QLatin1String("key ")))
+    if (button.startsWith(QLatin1String("key "))) {
         typeInVideoWindow(second, button.mid(4));
-    else
+        // A key steps once the events before it are handled.
+        QCoreApplication::processEvents();
+    } else {
         click(button.toLatin1().constData());
+    }
     QCOMPARE(first->currentFrame, quint16(firstShown));
     QCOMPARE(second->currentFrame, quint16(secondShown));
     QVERIFY(showsClipFrame(second, secondShown));
+}
+
+void TestTransport::keysTypedTogetherStepOnceToWhereTheirButtonsLead_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<int>("firstStart");
+    QTest::addColumn<int>("secondStart");
+    QTest::addColumn<int>("firstShown");
+    QTest::addColumn<int>("secondShown");
+
+    // The first video has 10 frames, the second 100.
+    QTest::newRow("three Rights") << QStringList { "Right", "Right", "Right" } << 2 << 40 << 5
+                                  << 43;
+    QTest::newRow("Lefts past frame 0 land on the last frame, then step back")
+        << QStringList { "Left", "Left", "Right" } << 0 << 40 << 9 << 39;
+    QTest::newRow("Page Downs stop at the last frame before Page Up")
+        << QStringList { "PageDown", "PageDown", "PageUp" } << 7 << 40 << 4 << 45;
+    QTest::newRow("End, Left, Home, then Page Up past frame 0")
+        << QStringList { "End", "Left", "Home", "PageUp" } << 2 << 40 << 9 << 99;
+}
+
+// Keys that arrive while the program is busy wait for the event queue to empty; then each
+// video shows only where they lead, which is where their buttons, pressed in turn, lead.
+void TestTransport::keysTypedTogetherStepOnceToWhereTheirButtonsLead()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(int, firstStart);
+    QFETCH(int, secondStart);
+    QFETCH(int, firstShown);
+    QFETCH(int, secondShown);
+    ImageView *first = addClip(dir, "first.yuv", 10);
+    ImageView *second = addClip(dir, "second.yuv", 100);
+    first->showFrame(firstStart);
+    second->showFrame(secondStart);
+    QSignalSpy firstTitles(first, &QWidget::windowTitleChanged);
+    QSignalSpy secondTitles(second, &QWidget::windowTitleChanged);
+
+    for (const QString &key : keys)
+        typeInVideoWindow(first, key);
+    QCOMPARE(first->currentFrame, quint16(firstStart));
+    QCoreApplication::processEvents();
+
+    QCOMPARE(first->currentFrame, quint16(firstShown));
+    QCOMPARE(second->currentFrame, quint16(secondShown));
+    QVERIFY(showsClipFrame(first, firstShown));
+    QCOMPARE(firstTitles.count(), 1);
+    QCOMPARE(secondTitles.count(), 1);
 }
 
 void TestTransport::stepsBringHiddenWindowsBack_data()
@@ -345,79 +397,26 @@ void TestTransport::spaceInAVideoWindowPlaysThenStops()
     QVERIFY(!second->playTimer->isActive());
 }
 
-void TestTransport::playbackSequence_data()
+// A window whose own video has stopped at its end still stops the others with Space.
+void TestTransport::spacePausesWhileAnyVideoPlays()
 {
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("direction");
-    QTest::addColumn<bool>("normal");
-    QTest::addColumn<bool>("bounce");
-    QTest::addColumn<QList<int>>("shown");
-    QTest::addColumn<bool>("stillPlaying");
-    QTest::addColumn<int>("finalDirection");
+    setLoopBoxes(false, false);
+    ImageView *ended = addClip(dir, "ended.yuv", 2);
+    ImageView *playing = addClip(dir, "playing.yuv", 10);
+    ended->showFrame(1);
+    click("pbStartPlay");
+    tick(ended);
+    QVERIFY(!ended->playTimer->isActive());
+    QVERIFY(playing->playTimer->isActive());
 
-    using L = QList<int>;
-    QTest::newRow("Normal, 4 frames")
-        << 4 << 0 << 1 << true << false << L { 1, 2, 3, 0, 1, 2, 3, 0 } << true << 1;
-    QTest::newRow("both boxes play as Normal")
-        << 4 << 0 << 1 << true << true << L { 1, 2, 3, 0, 1 } << true << 1;
-    QTest::newRow("Bounce, 4 frames, each end once per turn")
-        << 4 << 0 << 1 << false << true << L { 1, 2, 3, 2, 1, 0, 1, 2, 3, 2 } << true << -1;
-    QTest::newRow("no loop, 4 frames, stops at the last")
-        << 4 << 0 << 1 << false << false << L { 1, 2, 3, 3 } << false << 1;
-    QTest::newRow("Normal, one frame")
-        << 1 << 0 << 1 << true << false << L { 0, 0, 0 } << true << 1;
-    QTest::newRow("Bounce, one frame")
-        << 1 << 0 << 1 << false << true << L { 0, 0, 0 } << true << 1;
-    QTest::newRow("no loop, one frame stops at once")
-        << 1 << 0 << 1 << false << false << L { 0 } << false << 1;
-    QTest::newRow("no loop started at the last frame")
-        << 4 << 3 << 1 << false << false << L { 3 } << false << 1;
-    QTest::newRow("Bounce started at the last frame")
-        << 4 << 3 << 1 << false << true << L { 2, 1, 0, 1 } << true << 1;
-    QTest::newRow("Bounce in the middle going backwards")
-        << 8 << 4 << -1 << false << true << L { 3, 2, 1, 0, 1, 2 } << true << 1;
-    QTest::newRow("Normal resets a backward direction")
-        << 8 << 4 << -1 << true << false << L { 5, 6 } << true << 1;
-    QTest::newRow("no loop keeps the direction")
-        << 8 << 4 << -1 << false << false << L { 5, 6 } << true << -1;
-    QTest::newRow("Normal, no frames, stops at once")
-        << 0 << 0 << 1 << true << false << L { 0 } << false << 1;
-    QTest::newRow("Bounce, no frames, stops at once")
-        << 0 << 0 << 1 << false << true << L { 0 } << false << 1;
-    QTest::newRow("no loop, no frames, stops at once")
-        << 0 << 0 << 1 << false << false << L { 0 } << false << 1;
-}
+    typeInVideoWindow(ended, QStringLiteral("Space"));
 
-void TestTransport::playbackSequence()
-{
-    QFETCH(int, frames);
-    QFETCH(int, start);
-    QFETCH(int, direction);
-    QFETCH(bool, normal);
-    QFETCH(bool, bounce);
-    QFETCH(QList<int>, shown);
-    QFETCH(bool, stillPlaying);
-    QFETCH(int, finalDirection);
-
-    ImageView *view = addClip(dir, "played.yuv", frames);
-    view->showFrame(start);
-    view->bounceDirection = direction;
-    setLoopBoxes(normal, bounce);
-    view->playTimer->start(manualTicksOnly);
-
-    QList<int> seen;
-    for (int i = 0; i < shown.size(); ++i) {
-        tick(view);
-        seen << view->currentFrame;
-    }
-    QCOMPARE(seen, shown);
-    QCOMPARE(view->playTimer->isActive(), stillPlaying);
-    QCOMPARE(view->bounceDirection, finalDirection);
-    QCOMPARE(
-        view->windowTitle(), QStringLiteral("played.yuv - %1/%2").arg(shown.last()).arg(frames));
-    if (frames > 0)
-        QVERIFY(showsClipFrame(view, shown.last()));
+    QVERIFY(!ended->playTimer->isActive());
+    QVERIFY(!playing->playTimer->isActive());
+    typeInVideoWindow(ended, QStringLiteral("Space"));
+    QVERIFY(ended->playTimer->isActive());
+    QVERIFY(playing->playTimer->isActive());
+    click("pbStopPlay");
 }
 
 void TestTransport::twoVideosWrapAtTheirOwnEnds()

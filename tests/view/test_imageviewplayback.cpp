@@ -88,6 +88,8 @@ void TestImageViewPlayback::ticksFollowTheLoopMode_data()
     QTest::addColumn<bool>("playing");
     QTest::addColumn<int>("directionAfter");
 
+    // The rule itself is tested with the frame order; these rows see that the window
+    // follows it in each mode.
     QTest::newRow("normal wraps to frame 0")
         << int(NormalBox) << 4 << 0 << 1 << QList<int> { 1, 2, 3, 0, 1, 2, 3, 0 } << true << 1;
     QTest::newRow("both boxes play as normal")
@@ -97,20 +99,8 @@ void TestImageViewPlayback::ticksFollowTheLoopMode_data()
         << -1;
     QTest::newRow("no loop stops after the last frame")
         << int(NoBox) << 4 << 0 << 1 << QList<int> { 1, 2, 3, 3 } << false << 1;
-    QTest::newRow("one frame, normal")
-        << int(NormalBox) << 1 << 0 << 1 << QList<int> { 0, 0, 0 } << true << 1;
     QTest::newRow("one frame, bounce asks for 1, limited to 0")
         << int(BounceBox) << 1 << 0 << -1 << QList<int> { 0, 0 } << true << 1;
-    QTest::newRow("one frame, no loop")
-        << int(NoBox) << 1 << 0 << 1 << QList<int> { 0 } << false << 1;
-    QTest::newRow("no loop started at the last frame")
-        << int(NoBox) << 4 << 3 << 1 << QList<int> { 3 } << false << 1;
-    QTest::newRow("bounce started at the last frame going forward")
-        << int(BounceBox) << 4 << 3 << 1 << QList<int> { 2, 1, 0, 1 } << true << 1;
-    QTest::newRow("bounce started in the middle going backward")
-        << int(BounceBox) << 6 << 3 << -1 << QList<int> { 2, 1, 0, 1, 2 } << true << 1;
-    QTest::newRow("no loop keeps the direction")
-        << int(NoBox) << 4 << 1 << -1 << QList<int> { 2, 3, 3 } << false << -1;
 }
 
 void TestImageViewPlayback::ticksFollowTheLoopMode()

@@ -1,0 +1,135 @@
+#include "commandline.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace {
+
+struct QtOption
+{
+    const char *name;
+    // nullptr for an option without a value.
+    const char *valueName;
+    const char *description;
+};
+
+// The options that Qt's application objects and the X11 plugin take out of the arguments.
+const QtOption qtOptions[] = {
+    { "platform", "name", "Window system plugin to use, as QT_QPA_PLATFORM." },
+    { "platformpluginpath", "path", "Folder to load window system plugins from." },
+    { "platformtheme", "name", "Platform theme to use, as QT_QPA_PLATFORMTHEME." },
+    { "plugin", "name", "Input plugin to load as well." },
+    { "qwindowgeometry", "geometry", "Size and place of the first window, as WxH+X+Y." },
+    { "geometry", "geometry", "The same as -qwindowgeometry, on X11." },
+    { "qwindowtitle", "title", "Title of the first window." },
+    { "title", "title", "The same as -qwindowtitle, on X11." },
+    { "qwindowicon", "icon", "Icon of the first window." },
+    { "icon", "icon", "The same as -qwindowicon, on X11." },
+    { "style", "style", "Widget style to use in place of Fusion." },
+    { "stylesheet", "file", "Style sheet to apply to the widgets." },
+    { "session", "id", "Session to restore." },
+    { "display", "display", "X display to connect to, as DISPLAY." },
+    { "name", "name", "Resource name of the windows on X11." },
+    { "visual", "id", "X visual to use." },
+    { "qmljsdebugger", "settings", "Settings of the QML debugger." },
+    { "reverse", nullptr, "Lays the widgets out from right to left." },
+    { "widgetcount", nullptr, "Prints how many widgets are left at exit." },
+    { "nograb", nullptr, "Never grabs the mouse or the keyboard." },
+    { "dograb", nullptr, "Grabs the mouse and keyboard even under a debugger." },
+    { "testability", nullptr, "Loads the testability plugin." },
+};
+
+const QString styleOption = QStringLiteral("style");
+
+struct Options
+{
+    QCommandLineOption help;
+    QCommandLineOption version;
+};
+
+// Qt's options are listed by --help-all only, as Qt's own programs do.
+Options addOptions(QCommandLineParser &parser, bool listQtOptions)
+{
+    // "-style" is one option, not -s -t -y -l -e.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Shows raw, headerless YUV video files frame by frame."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+        QStringLiteral("Files to open; the parameters of each are asked for in turn. Put -- "
+                       "before a name that begins with -."),
+        QStringLiteral("[FILE...]"));
+    for (const QtOption &qt : qtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
+            QString::fromLatin1(qt.valueName));
+        if (!listQtOptions)
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    return { help, version };
+}
+
+// Latin-1 gives each byte a character of its own and takes it back unchanged, so a
+// name that is no valid UTF-8 comes out of the parser as it went in.
+QString fromBytes(const std::string &bytes)
+{
+    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+std::string toBytes(const QString &text)
+{
+    return text.toLatin1().toStdString();
+}
+
+// Without an application object the parser cannot know the program's name.
+QString helpText(const QCommandLineParser &parser, const QString &program)
+{
+    return parser.helpText().replace(QStringLiteral("<executable_name>"), program);
+}
+
+} // namespace
+
+CommandLine::CommandLine(
+    const std::vector<std::string> &arguments, const std::string &currentDirectory)
+{
+    QStringList texts;
+    for (const std::string &argument : arguments)
+        texts << fromBytes(argument);
+    const QString program
+        = texts.isEmpty() ? QStringLiteral("zentavo") : texts.first().section(QLatin1Char('/'), -1);
+
+    QCommandLineParser parser;
+    const Options options = addOptions(parser, false);
+    const bool parsed = parser.parse(texts);
+    if (parser.isSet(QStringLiteral("help-all"))) {
+        QCommandLineParser all;
+        addOptions(all, true);
+        action_ = Action::Help;
+        message_ = toBytes(helpText(all, program));
+    } else if (parser.isSet(options.help)) {
+        action_ = Action::Help;
+        message_ = toBytes(helpText(parser, program));
+    } else if (parser.isSet(options.version)) {
+        action_ = Action::Version;
+        message_ = "Zentavo " + toBytes(QCoreApplication::applicationVersion()) + '\n';
+    } else if (!parsed) {
+        action_ = Action::Error;
+        const QString usage = helpText(parser, program).section(QLatin1Char('\n'), 0, 0);
+        message_ = toBytes(program + QStringLiteral(": ") + parser.errorText() + QLatin1Char('\n')
+            + usage + QLatin1Char('\n'));
+    }
+    styleChosen_ = parser.isSet(styleOption);
+
+    for (const QString &file : parser.positionalArguments()) {
+        const std::string bytes = toBytes(file);
+        if ((!bytes.empty() && bytes.front() == '/') || currentDirectory.empty())
+            files_.push_back(bytes);
+        else if (currentDirectory.back() == '/')
+            files_.push_back(currentDirectory + bytes);
+        else
+            files_.push_back(currentDirectory + '/' + bytes);
+    }
+}

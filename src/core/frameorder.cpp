@@ -1,0 +1,68 @@
+#include "frameorder.h"
+
+#include <cstdint>
+
+PlayTick nextPlayTick(
+    std::int32_t current, std::int32_t frameCount, std::int32_t direction, PlayLoop loop)
+{
+    const std::int32_t last = frameCount - 1;
+    PlayTick tick { false, current, direction };
+    if (frameCount <= 0) {
+        tick.stops = true;
+        return tick;
+    }
+    switch (loop) {
+    case PlayLoop::Normal:
+        tick.direction = 1;
+        tick.frame = current < last ? current + 1 : 0;
+        break;
+    case PlayLoop::Bounce:
+        // Frame 0 turns forward whatever the direction was.
+        if (current == 0) {
+            tick.direction = 1;
+            tick.frame = 1;
+        } else if (current < last) {
+            tick.frame = current + direction;
+        } else {
+            tick.direction = -1;
+            tick.frame = current - 1;
+        }
+        break;
+    case PlayLoop::None:
+        if (current >= last)
+            tick.stops = true;
+        else
+            tick.frame = current + 1;
+        break;
+    }
+    // A one-frame video in Bounce asks for frame 1 and shows frame 0.
+    tick.frame = shownFrameFor(tick.frame, frameCount);
+    return tick;
+}
+
+std::int32_t shownFrameFor(std::int32_t requested, std::int32_t frameCount)
+{
+    const std::int32_t frame = static_cast<std::uint16_t>(requested);
+    if (frameCount <= 0)
+        return 0;
+    return frame < frameCount ? frame : frameCount - 1;
+}
+
+std::int32_t frameAfterStep(std::int32_t current, std::int32_t frameCount, TransportStep step)
+{
+    switch (step) {
+    case TransportStep::ToFirst:
+        return shownFrameFor(0, frameCount);
+    case TransportStep::Back5:
+        return shownFrameFor(current - 5, frameCount);
+    case TransportStep::Back1:
+        return shownFrameFor(current - 1, frameCount);
+    case TransportStep::Forward1:
+        return shownFrameFor(current + 1, frameCount);
+    case TransportStep::Forward5:
+        return shownFrameFor(current + 5, frameCount);
+    case TransportStep::ToLast:
+        break;
+    }
+    return shownFrameFor(frameCount - 1, frameCount);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+// Which frame comes next: a play tick's rule, and where the transport's steps land.
+
+// How playback goes on at a video's ends; the values are those of MainWindow::LoopMode.
+enum class PlayLoop : std::int32_t { None = 0, Normal = 1, Bounce = 2 };
+
+// What one play tick does: stop the timer and show nothing new, or set the bounce
+// direction to `direction` and show `frame`.
+struct PlayTick
+{
+    bool stops = false;
+    std::int32_t frame = 0;
+    std::int32_t direction = 1;
+};
+
+// The tick of a video at frame `current` of `frameCount`, travelling in `direction` (+1 or
+// -1). Normal wraps from the last frame to 0 and travels forward; Bounce turns at both ends
+// and shows each end once a turn; None stops at the last frame. A video of no frames stops.
+PlayTick nextPlayTick(
+    std::int32_t current, std::int32_t frameCount, std::int32_t direction, PlayLoop loop);
+
+// The frame shown when frame `requested` is asked for: frame numbers are 16-bit, so the
+// request is taken modulo 65536, then limited to the last frame; 0 when there is none.
+std::int32_t shownFrameFor(std::int32_t requested, std::int32_t frameCount);
+
+// The transport's steps, one for each step button.
+enum class TransportStep { ToFirst, Back5, Back1, Forward1, Forward5, ToLast };
+
+// Where `step` takes a video at frame `current`, as its button would.
+std::int32_t frameAfterStep(std::int32_t current, std::int32_t frameCount, TransportStep step);
