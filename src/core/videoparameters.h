@@ -4,7 +4,22 @@
 #include <cstdint>
 #include <string>
 
-enum PixelFormat : std::int32_t { YV12 = 0, UYVY = 1, Planar422 = 2 };
+// The dialog offers YV12 and UYVY (both read as planes: Y, U, V); the others come from the
+// command line and from file names. samplelayout.h describes each.
+enum PixelFormat : std::int32_t {
+    YV12 = 0,
+    UYVY = 1,
+    Planar422 = 2,
+    Yvu420p = 3,
+    Nv12 = 4,
+    Nv21 = 5,
+    Yuyv422 = 6,
+    Uyvy422 = 7,
+    Yvyu422 = 8,
+    Nv16 = 9,
+    Yuv444p = 10,
+    Gray = 11,
+};
 
 enum ScanType : std::int32_t { Progressive = 0, Interlaced = 1 };
 

@@ -1,0 +1,72 @@
+#include "samplelayout.h"
+
+#include "videoparameters.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr std::array<SampleLayout, layoutCount> layouts { {
+    { YV12, "yuv420p", "i420", Subsampling::Yuv420, Storage::Planar, false, nullptr },
+    // The dialog's "UYVY" is read as planes, exactly as yuv422p: no name leads to it.
+    { UYVY, "yuv422p", nullptr, Subsampling::Yuv422, Storage::Planar, false, nullptr },
+    { Planar422, "yuv422p", nullptr, Subsampling::Yuv422, Storage::Planar, false, nullptr },
+    { Yvu420p, "yvu420p", nullptr, Subsampling::Yuv420, Storage::Planar, true, nullptr },
+    { Nv12, "nv12", nullptr, Subsampling::Yuv420, Storage::SemiPlanar, false, nullptr },
+    { Nv21, "nv21", nullptr, Subsampling::Yuv420, Storage::SemiPlanar, true, nullptr },
+    { Yuyv422, "yuyv422", "yuy2", Subsampling::Yuv422, Storage::Packed, false, "YUYV" },
+    { Uyvy422, "uyvy422", nullptr, Subsampling::Yuv422, Storage::Packed, false, "UYVY" },
+    { Yvyu422, "yvyu422", nullptr, Subsampling::Yuv422, Storage::Packed, true, "YVYU" },
+    { Nv16, "nv16", nullptr, Subsampling::Yuv422, Storage::SemiPlanar, false, nullptr },
+    { Yuv444p, "yuv444p", nullptr, Subsampling::Yuv444, Storage::Planar, false, nullptr },
+    { Gray, "gray", "y800", Subsampling::None, Storage::LumaOnly, false, nullptr },
+} };
+
+bool sameLetters(std::string_view a, const char *b)
+{
+    if (!b)
+        return false;
+    const std::string_view other(b);
+    return a.size() == other.size()
+        && std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x))
+                   == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+const std::array<SampleLayout, layoutCount> &sampleLayouts()
+{
+    return layouts;
+}
+
+const SampleLayout *layoutOf(std::int32_t format)
+{
+    for (const SampleLayout &layout : layouts) {
+        if (layout.format == format)
+            return &layout;
+    }
+    return nullptr;
+}
+
+const SampleLayout *layoutNamed(std::string_view name)
+{
+    // The first entry of a name wins: yuv422p is Planar422, not the dialog's UYVY.
+    for (const SampleLayout &layout : layouts) {
+        if (layout.format != UYVY
+            && (sameLetters(name, layout.name) || sameLetters(name, layout.alias)))
+            return &layout;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> ambiguityOfLayoutName(std::string_view name)
+{
+    if (sameLetters(name, "yv12"))
+        return std::string("yuv420p (U before V, the dialog's YV12) or yvu420p (V before U)");
+    if (sameLetters(name, "uyvy"))
+        return std::string("yuv422p (planes, the dialog's UYVY) or uyvy422 (packed U Y0 V Y1)");
+    return std::nullopt;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The sample layouts of raw files, one entry each: the dialog's two and the ones that
+// decoders, cameras and ffmpeg write. Names are ffmpeg's -pix_fmt names, so that a user
+// can copy them from the command that made the file.
+
+// Chroma samples per luma sample.
+enum class Subsampling { Yuv420, Yuv422, Yuv444, None };
+
+// How a frame's samples follow one another in the file.
+enum class Storage {
+    Planar, // a Y plane, then a U plane and a V plane (or V, then U)
+    SemiPlanar, // a Y plane, then one plane of U,V (or V,U) pairs
+    Packed, // Y and chroma bytes interleaved in groups of two pixels
+    LumaOnly, // a Y plane alone
+};
+
+struct SampleLayout
+{
+    std::int32_t format; // its PixelFormat value
+    const char *name; // ffmpeg's -pix_fmt name
+    const char *alias; // another name in common use, or nullptr
+    Subsampling subsampling;
+    Storage storage;
+    // Planar and semi-planar: V comes before U. Packed: the byte order of a pixel pair,
+    // as its name spells it ("YUYV", "UYVY", "YVYU").
+    bool vBeforeU;
+    const char *packedOrder;
+};
+
+// The layout of a PixelFormat value; nullptr for a value that names none.
+const SampleLayout *layoutOf(std::int32_t format);
+
+// The layout with this name or alias, in any letter case; nullptr for none.
+const SampleLayout *layoutNamed(std::string_view name);
+
+// For a name that means one layout in the dialog and another elsewhere ("yv12",
+// "uyvy"): both meanings and the names to use instead; nothing for any other name.
+std::optional<std::string> ambiguityOfLayoutName(std::string_view name);
+
+constexpr std::size_t layoutCount = 12;
+
+// Every layout, in the order of its PixelFormat value.
+const std::array<SampleLayout, layoutCount> &sampleLayouts();
