@@ -1,6 +1,7 @@
 #include "apptesting.h"
 #include "imageopendialog.h"
 #include "imageview.h"
+#include "imageviewtesting.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "testfiles.h"
@@ -22,6 +23,7 @@
 #include <vector>
 
 using namespace apptesting;
+using imageviewtesting::tick;
 using userflow::Answer;
 using userflow::Outcome;
 
@@ -202,7 +204,7 @@ void TestBadInput::badFrameSizeIsRefused()
     QFETCH(QString, height);
     QFETCH(QString, refusal);
 
-    const std::string path = writeClip(dir, "size.yuv", 4).path;
+    const std::string path = writeClip(dir, "size.yuv", YV12, 16, 8, 4).path;
     const Outcome outcome = userflow::open(QString::fromStdString(path), { width, height, 0 });
     QVERIFY(outcome.chosen);
     QVERIFY(outcome.refused);
@@ -237,22 +239,22 @@ void TestBadInput::fileShorterThanAFrameShowsNoFrame()
     const QString title = titleOf(QStringLiteral("short.yuv"), 0, 0);
     const QRgb black = qRgb(0, 0, 0);
     QCOMPARE(view->windowTitle(), title);
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), black));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), black));
 
     // Nothing a user can press finds a frame to show, nor a byte of the file.
     for (const char *button :
         { "pb1stepFF", "pb5stepFF", "pbGoToEnd", "pb1stepRew", "pb5stepRew", "pbGoToStart" }) {
         click(button);
         QCOMPARE(view->windowTitle(), title);
-        QVERIFY2(pictureIsAll(userflow::shownPicture(view), black), button);
+        QVERIFY2(pictureIsAll(imageviewtesting::shownPicture(*view), black), button);
     }
     // U is 128 where nothing was read: mid grey.
     click("rbCompU");
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), qRgb(128, 128, 128)));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), qRgb(128, 128, 128)));
     click("rbCompColor");
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), black));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), black));
     click("pbStartPlay");
-    tick(view);
+    tick(*view);
     QCOMPARE(view->windowTitle(), title);
     QVERIFY(!view->playTimer->isActive());
     QTest::keyClick(mainWidget<QSlider>("sliderImageZoom"), Qt::Key_Right);
@@ -316,20 +318,20 @@ void TestBadInput::fileChangedWhilePlaying()
     QFETCH(QString, change);
 
     constexpr int frames = 10;
-    const std::string path = writeClip(dir, "changing.yuv", frames).path;
+    const std::string path = writeClip(dir, "changing.yuv", YV12, 16, 8, frames).path;
     const Outcome outcome = userflow::open(QString::fromStdString(path), yv12At16x8);
     QVERIFY(outcome.chosen && !outcome.refused);
     ImageView *view = videoAt(0);
 
     std::vector<QImage> pictures;
     for (int frame = 0; frame < frames; ++frame) {
-        pictures.push_back(userflow::shownPicture(view));
+        pictures.push_back(imageviewtesting::shownPicture(*view));
         click("pb1stepFF");
     }
     click("pbGoToStart");
     for (int step = 0; step < 5; ++step)
         click("pb1stepFF");
-    QCOMPARE(userflow::shownPicture(view), pictures[5]);
+    QCOMPARE(imageviewtesting::shownPicture(*view), pictures[5]);
 
     QStringList titles;
     connect(view, &QWidget::windowTitleChanged, this,
@@ -360,7 +362,7 @@ void TestBadInput::fileChangedWhilePlaying()
         QCOMPARE(titles[i], titleOf("changing.yuv", (6 + i) % frames, frames));
     const int now = frameShown(view);
     QCOMPARE(view->windowTitle(), titleOf("changing.yuv", now, frames));
-    const QImage shown = userflow::shownPicture(view);
+    const QImage shown = imageviewtesting::shownPicture(*view);
     if (change == "truncated")
         QCOMPARE(shown, pictures[std::min(now, 2)]);
     else if (change == "grown")
@@ -390,16 +392,16 @@ void TestBadInput::sparseFileOfThreeGiB()
     const int frames = int(size / frameBytes);
     QCOMPARE(frames, 84733);
     QCOMPARE(view->windowTitle(), titleOf("big.yuv", 0, frames));
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), zeroBytesColour));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), zeroBytesColour));
 
     click("pb1stepRew");
     QCOMPARE(view->windowTitle(), titleOf("big.yuv", 65535, frames));
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), white));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), white));
 
     // The last frame's number does not fit 16 bits; it wraps as every frame number does.
     click("pbGoToEnd");
     QCOMPARE(view->windowTitle(), titleOf("big.yuv", (frames - 1) % 65536, frames));
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), zeroBytesColour));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), zeroBytesColour));
     QVERIFY(testfiles::removeFile(bytePath(path)));
 }
 
@@ -416,7 +418,7 @@ void TestBadInput::largestFrameOpensZoomsAndCloses()
     ImageView *view = videoAt(0);
     QCOMPARE(view->windowTitle(), titleOf("huge.yuv", 0, 1));
     {
-        const QImage shown = userflow::shownPicture(view);
+        const QImage shown = imageviewtesting::shownPicture(*view);
         QCOMPARE(shown.size(), QSize(side, side));
         // Row 0 has luma 235, but its chroma is the zeros of the sparse rest.
         QCOMPARE(shown.pixel(0, 0) & 0xffffff, topRowColour & 0xffffff);
@@ -436,7 +438,8 @@ void TestBadInput::largestFrameOpensZoomsAndCloses()
         QTest::keyClick(slider, Qt::Key_Left);
     QCOMPARE(view->zoomFactor, 1.0);
     QCOMPARE(shownText("lineEditImageZoom"), QStringLiteral("100"));
-    QCOMPARE(userflow::shownPicture(view).pixel(side - 1, 0) & 0xffffff, topRowColour & 0xffffff);
+    QCOMPARE(imageviewtesting::shownPicture(*view).pixel(side - 1, 0) & 0xffffff,
+        topRowColour & 0xffffff);
 
     click("pbCloseImage");
     QCOMPARE(videoCount(), 0);

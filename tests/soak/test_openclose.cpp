@@ -1,5 +1,6 @@
 #include "apptesting.h"
 #include "imageview.h"
+#include "imageviewtesting.h"
 #include "soaktesting.h"
 #include "tempdir.h"
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 using namespace apptesting;
+using imageviewtesting::tick;
 
 namespace {
 
@@ -62,7 +64,7 @@ void TestOpenClose::initTestCase()
     QVERIFY(dir.isValid());
     for (const soaktesting::ClipShape &shape : shapes)
         clips.push_back(
-            writeClip(dir, shape.name, shape.frames, shape.format, shape.width, shape.height));
+            writeClip(dir, shape.name, shape.format, shape.width, shape.height, shape.frames));
     startApplication();
 }
 
@@ -81,7 +83,7 @@ void TestOpenClose::openUseAndClose(int n)
     click("pb1stepFF");
     click("rbCompU");
     click("checkBoxGrid");
-    tick(view);
+    tick(*view);
     QCOMPARE(view->windowTitle(),
         QStringLiteral("%1 - %2/%3")
             .arg(QString::fromStdString(view->videoName()))

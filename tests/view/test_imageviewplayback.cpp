@@ -25,11 +25,6 @@ void checkLoopBoxes(Loop loop)
         ->setChecked(loop == BounceBox || loop == BothBoxes);
 }
 
-void tick(ImageView &view)
-{
-    QVERIFY(QMetaObject::invokeMethod(&view, "playTimerTimeout"));
-}
-
 // Ticks until the timer stops or `limit` ticks have run; the frame after each tick.
 QList<int> play(ImageView &view, int limit)
 {

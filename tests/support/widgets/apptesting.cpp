@@ -4,7 +4,6 @@
 #include "imageview.h"
 #include "listwidgetitemext.h"
 #include "tempdir.h"
-#include "testclips.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -57,16 +56,10 @@ int videoCount()
     return videoList()->count();
 }
 
-VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-    std::int32_t format, std::int32_t width, std::int32_t height)
+ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t format,
+    std::int32_t width, std::int32_t height, std::int32_t frames)
 {
-    return testclips::writeVideo(dir, name, format, width, height, frames);
-}
-
-ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-    std::int32_t format, std::int32_t width, std::int32_t height)
-{
-    MainWindow::instance().addVideo(writeClip(dir, name, frames, format, width, height));
+    MainWindow::instance().addVideo(writeClip(dir, name, format, width, height, frames));
     return videoAt(videoCount() - 1);
 }
 
@@ -103,12 +96,6 @@ void closeAllVideos()
     }
 }
 
-void tick(ImageView *view)
-{
-    if (!QMetaObject::invokeMethod(view, "playTimerTimeout", Qt::DirectConnection))
-        qFatal("the video window has no playTimerTimeout slot");
-}
-
 QString shownText(const char *name)
 {
     QWidget *widget = mainWidget<QWidget>(name);
@@ -131,6 +118,26 @@ void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer)
         answer(chooser);
     });
     poll->start(10);
+}
+
+bool typeIntoChooser(QWidget *chooser, const QString &path)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(chooser);
+    auto *field = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    if (!dialog || !field) {
+        if (dialog)
+            dialog->reject();
+        return false;
+    }
+    field->clear();
+    // One key event carrying the whole path, as an input method delivers text: typed
+    // letter by letter, the chooser's completer popup would take the Return key.
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, path, Qt::NoModifier);
+    QTest::keyClick(field, Qt::Key_Return);
+    if (!dialog->isVisible())
+        return true;
+    dialog->reject();
+    return false;
 }
 
 } // namespace apptesting

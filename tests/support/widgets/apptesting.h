@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow.h"
+#include "testclips.h"
 #include "videoparameters.h"
 
 #include <QString>
@@ -31,12 +32,12 @@ QListWidget *videoList();
 ImageView *videoAt(int row);
 int videoCount();
 
-// Writes a generated clip of `frames` frames into dir and describes it.
-VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-    std::int32_t format = YV12, std::int32_t width = 16, std::int32_t height = 8);
-// Writes the clip and lists it through MainWindow::addVideo; returns its window.
-ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-    std::int32_t format = YV12, std::int32_t width = 16, std::int32_t height = 8);
+// The tests write their clips with testclips' writers, in their one argument order.
+using testclips::writeClip;
+// Writes the clip as writeClip does and lists it through MainWindow::addVideo; returns its
+// window.
+ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t format,
+    std::int32_t width, std::int32_t height, std::int32_t frames);
 
 // Clicks the main window's widget of that name where a user would.
 void click(const char *name);
@@ -47,13 +48,14 @@ void selectRow(int row);
 // Closes every listed video with the Close button.
 void closeAllVideos();
 
-// One tick of the window's play timer, without waiting for the clock.
-void tick(ImageView *view);
-
 // The text of a QLineEdit or QLabel of the main window.
 QString shownText(const char *name);
 
 // Runs `answer` on the first QFileDialog that becomes the active modal widget.
 void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer);
+
+// Types `path` into the file chooser's name field and presses Return; true when the chooser
+// took it and closed. A chooser that did not take it is cancelled, leaving nothing open.
+bool typeIntoChooser(QWidget *chooser, const QString &path);
 
 } // namespace apptesting
