@@ -72,8 +72,6 @@ private slots:
     void stepsOfATenFrameVideo();
     void everyListedVideoStepsFromItsOwnFrame_data();
     void everyListedVideoStepsFromItsOwnFrame();
-    void stepsBringHiddenWindowsBack_data();
-    void stepsBringHiddenWindowsBack();
     void openingAThirdVideoRewindsTheOthers();
     void videoOfNoFramesNeverLeavesFrameZero_data();
     void videoOfNoFramesNeverLeavesFrameZero();
@@ -222,26 +220,6 @@ void TestTransport::everyListedVideoStepsFromItsOwnFrame()
     QCOMPARE(first->currentFrame, quint16(firstShown));
     QCOMPARE(second->currentFrame, quint16(secondShown));
     QVERIFY(showsClipFrame(second, secondShown));
-}
-
-void TestTransport::stepsBringHiddenWindowsBack_data()
-{
-    QTest::addColumn<QString>("button");
-    for (const char *name :
-        { "pbGoToStart", "pb5stepRew", "pb1stepRew", "pb1stepFF", "pb5stepFF", "pbGoToEnd" })
-        QTest::newRow(name) << QString::fromLatin1(name);
-}
-
-void TestTransport::stepsBringHiddenWindowsBack()
-{
-    QFETCH(QString, button);
-    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
-    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 10);
-    first->hide();
-    second->close();
-    click(button.toLatin1().constData());
-    QVERIFY(first->isVisible());
-    QVERIFY(second->isVisible());
 }
 
 void TestTransport::openingAThirdVideoRewindsTheOthers()

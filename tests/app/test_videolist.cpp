@@ -91,7 +91,8 @@ private slots:
     void closingTheLastVideoLeavesThePanelAsItWas();
     void closeStopsAPlayingVideo();
     void showAndHideActOnTheCurrentVideo();
-    void hiddenPlayingVideoComesBackAtItsNextTick();
+    void hiddenWindowComesBack_data();
+    void hiddenWindowComesBack();
     void destroyedSlotIsConnectedAndClosesTheCurrentVideo();
     void closingTheMainWindowStopsAndClosesEveryVideo();
     void destructorDeletesEachWindowOnce();
@@ -428,16 +429,77 @@ void TestVideoList::showAndHideActOnTheCurrentVideo()
     QCOMPARE(videoCount(), 2);
 }
 
-void TestVideoList::hiddenPlayingVideoComesBackAtItsNextTick()
+void TestVideoList::hiddenWindowComesBack_data()
 {
-    ImageView *view = addClip(dir, "playing.yuv", YV12, 16, 8, 5);
-    click("pbStartPlay");
-    invokeSlot("on_pbHideImageWnd_clicked");
+    QTest::addColumn<QString>("hiding");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("shown");
+
+    // Hidden by a call, closed by its title bar, or hidden with the Hide button while
+    // another video is the current one; any drawing shows it again, at the frame drawn.
+    QTest::newRow("hidden, frame 1 drawn") << "hide"
+                                           << "frame 1" << 1;
+    QTest::newRow("hidden, G view chosen") << "hide"
+                                           << "G view" << 0;
+    QTest::newRow("hidden, grid step 2 chosen") << "hide"
+                                                << "grid 2" << 0;
+    QTest::newRow("closed, next play tick") << "close"
+                                            << "tick" << 1;
+    QTest::newRow("Hide button, next play tick") << "Hide button"
+                                                 << "tick" << 1;
+    const struct
+    {
+        const char *button;
+        int shown;
+    } steps[] = { { "pbGoToStart", 0 }, { "pb5stepRew", 9 }, { "pb1stepRew", 9 },
+        { "pb1stepFF", 1 }, { "pb5stepFF", 5 }, { "pbGoToEnd", 9 } };
+    for (const char *hiding : { "hide", "close" }) {
+        for (const auto &step : steps) {
+            QTest::addRow(
+                "%s, %s", hiding == QLatin1String("hide") ? "hidden" : "closed", step.button)
+                << hiding << step.button << step.shown;
+        }
+    }
+}
+
+void TestVideoList::hiddenWindowComesBack()
+{
+    QFETCH(QString, hiding);
+    QFETCH(QString, action);
+    QFETCH(int, shown);
+    ImageView *view = addClip(dir, "hidden.yuv", YV12, 16, 8, 10);
+    addClip(dir, "other.yuv", YV12, 16, 8, 10);
+    if (action == QLatin1String("tick"))
+        click("pbStartPlay");
+
+    if (hiding == QLatin1String("hide")) {
+        view->hide();
+    } else if (hiding == QLatin1String("close")) {
+        QVERIFY(view->close());
+    } else {
+        selectRow(0);
+        invokeSlot("on_pbHideImageWnd_clicked");
+        selectRow(1);
+    }
     QVERIFY(!view->isVisible());
-    QVERIFY(view->playTimer->isActive());
-    tick(*view);
+
+    if (action == QLatin1String("frame 1")) {
+        view->showFrame(1);
+    } else if (action == QLatin1String("G view")) {
+        view->setComponentView(ImageView::G);
+    } else if (action == QLatin1String("grid 2")) {
+        view->setGridStep(2);
+    } else if (action == QLatin1String("tick")) {
+        // Hidden, the video keeps playing.
+        QVERIFY(view->playTimer->isActive());
+        tick(*view);
+    } else {
+        click(action.toLatin1().constData());
+    }
+
     QVERIFY(view->isVisible());
-    QCOMPARE(view->currentFrame, quint16(1));
+    QCOMPARE(view->currentFrame, quint16(shown));
+    QCOMPARE(view->windowTitle(), QStringLiteral("hidden.yuv - %1/10").arg(shown));
 }
 
 void TestVideoList::destroyedSlotIsConnectedAndClosesTheCurrentVideo()

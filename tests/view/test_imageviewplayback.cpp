@@ -53,7 +53,6 @@ private slots:
     void normalTurnsABackwardVideoForward();
     void videosWrapAtTheirOwnEnds();
     void uncheckingTheBoxesStopsAtTheNextEnd();
-    void tickBringsAClosedWindowBack();
 
 private:
     TempDir dir;
@@ -218,20 +217,6 @@ void TestImageViewPlayback::uncheckingTheBoxesStopsAtTheNextEnd()
     checkLoopBoxes(NoBox);
     QCOMPARE(play(view, 10), (QList<int> { 3, 3 }));
     QVERIFY(!view.playTimer->isActive());
-}
-
-void TestImageViewPlayback::tickBringsAClosedWindowBack()
-{
-    checkLoopBoxes(NormalBox);
-    ImageView view(writeClip(dir, "back.yuv", YV12, 4, 2, 4));
-    view.showFrame(0);
-    view.playTimer->start();
-    QVERIFY(view.close());
-
-    tick(view);
-
-    QVERIFY(view.isVisible());
-    QCOMPARE(view.windowTitle(), QStringLiteral("back.yuv - 1/4"));
 }
 
 QTEST_MAIN(TestImageViewPlayback)
