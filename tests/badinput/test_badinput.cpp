@@ -84,8 +84,6 @@ private slots:
 
     void unusableChoiceListsNothing_data();
     void unusableChoiceListsNothing();
-    void badFrameSizeIsRefused_data();
-    void badFrameSizeIsRefused();
     void fileShorterThanAFrameShowsNoFrame_data();
     void fileShorterThanAFrameShowsNoFrame();
     void oddNameOpensUnchanged_data();
@@ -159,56 +157,6 @@ void TestBadInput::unusableChoiceListsNothing()
     if (kind == "link")
         QVERIFY2(
             outcome.chooserWarning.contains("File not found"), qPrintable(outcome.chooserWarning));
-    QCOMPARE(videoCount(), 0);
-}
-
-void TestBadInput::badFrameSizeIsRefused_data()
-{
-    QTest::addColumn<QString>("width");
-    QTest::addColumn<QString>("height");
-    QTest::addColumn<QString>("refusal");
-
-    const QString widthNotPositive = "Width: enter a whole number above 0.";
-    const QString heightNotPositive = "Height: enter a whole number above 0.";
-    QTest::newRow("width 0") << "0"
-                             << "8" << widthNotPositive;
-    QTest::newRow("height 0") << "16"
-                              << "0" << heightNotPositive;
-    QTest::newRow("negative width") << "-16"
-                                    << "8" << widthNotPositive;
-    QTest::newRow("negative height") << "16"
-                                     << "-2" << heightNotPositive;
-    QTest::newRow("odd width") << "15"
-                               << "8"
-                               << "Width must be even.";
-    QTest::newRow("odd height") << "16"
-                                << "7"
-                                << "Height must be even.";
-    QTest::newRow("width 16386") << "16386"
-                                 << "8"
-                                 << "Width must be at most 16384.";
-    QTest::newRow("height 16386") << "16"
-                                  << "16386"
-                                  << "Height must be at most 16384.";
-    QTest::newRow("text for the width") << "sixteen"
-                                        << "8" << widthNotPositive;
-    QTest::newRow("text for the height") << "16"
-                                         << "eight" << heightNotPositive;
-    QTest::newRow("0x10 is not base 10") << "0x10"
-                                         << "8" << widthNotPositive;
-}
-
-void TestBadInput::badFrameSizeIsRefused()
-{
-    QFETCH(QString, width);
-    QFETCH(QString, height);
-    QFETCH(QString, refusal);
-
-    const std::string path = writeClip(dir, "size.yuv", YV12, 16, 8, 4).path;
-    const Outcome outcome = userflow::open(QString::fromStdString(path), { width, height, 0 });
-    QVERIFY(outcome.chosen);
-    QVERIFY(outcome.refused);
-    QCOMPARE(outcome.refusal, refusal);
     QCOMPARE(videoCount(), 0);
 }
 

@@ -559,6 +559,8 @@ void TestImageOpenDialog::badFrameSizeIsRefused_data()
                                   << "" << heightNotPositive;
     QTest::newRow("width 0") << "0"
                              << "8" << widthNotPositive;
+    QTest::newRow("height 0") << "16"
+                              << "0" << heightNotPositive;
     QTest::newRow("negative width") << "-16"
                                     << "8" << widthNotPositive;
     QTest::newRow("negative height") << "16"
@@ -567,6 +569,8 @@ void TestImageOpenDialog::badFrameSizeIsRefused_data()
                                          << "8" << widthNotPositive;
     QTest::newRow("text for a width") << "wide"
                                       << "8" << widthNotPositive;
+    QTest::newRow("text for a height") << "16"
+                                       << "eight" << heightNotPositive;
     QTest::newRow("beyond 32 bits") << "4294967312"
                                     << "8" << widthNotPositive;
     QTest::newRow("odd width") << "15"
@@ -578,6 +582,9 @@ void TestImageOpenDialog::badFrameSizeIsRefused_data()
     QTest::newRow("width past 16384") << "16386"
                                       << "8"
                                       << "Width must be at most 16384.";
+    QTest::newRow("height 16386") << "16"
+                                  << "16386"
+                                  << "Height must be at most 16384.";
     QTest::newRow("height past 16384") << "16"
                                        << "20000"
                                        << "Height must be at most 16384.";
