@@ -27,12 +27,6 @@ QBrush backgroundOf(int row)
     return videoList()->item(row)->background();
 }
 
-void invokeSlot(const char *slot)
-{
-    if (!QMetaObject::invokeMethod(&MainWindow::instance(), slot))
-        qFatal("no slot %s", slot);
-}
-
 QSlider *zoomSlider()
 {
     return mainWidget<QSlider>("sliderImageZoom");

@@ -32,12 +32,6 @@ QComboBox *gridCombo()
     return mainWidget<QComboBox>("comboBoxGrid");
 }
 
-void invokeSlot(const char *slot)
-{
-    if (!QMetaObject::invokeMethod(&MainWindow::instance(), slot))
-        qFatal("no slot %s", slot);
-}
-
 // A drag of the zoom handle to `position`, without releasing it.
 void dragZoomTo(int position)
 {

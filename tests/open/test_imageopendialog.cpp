@@ -70,17 +70,6 @@ const DialogRow dialogRows[] = {
     { "labelMessage", "QLabel", "groupBox_2", { 10, 139, 195, 18 }, "" },
 };
 
-QString textOf(const QWidget *widget)
-{
-    if (auto *label = qobject_cast<const QLabel *>(widget))
-        return label->text();
-    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
-        return edit->text();
-    if (auto *box = qobject_cast<const QGroupBox *>(widget))
-        return box->title();
-    return QString();
-}
-
 QStringList itemsOf(const QComboBox *combo)
 {
     QStringList items;
@@ -383,7 +372,7 @@ void TestImageOpenDialog::formMatchesTable()
     QCOMPARE(widget->parentWidget()->objectName(), QLatin1String(expected.parent));
     QCOMPARE(widget->geometry(), expected.geometry);
     if (expected.text)
-        QCOMPARE(textOf(widget), QString::fromUtf8(expected.text));
+        QCOMPARE(shownText(widget), QString::fromUtf8(expected.text));
     // Creation order: each widget is created after the one before it in its parent.
     if (row > 0 && QLatin1String(dialogRows[row - 1].parent) == QLatin1String(expected.parent)) {
         const QObjectList siblings = widget->parentWidget()->children();

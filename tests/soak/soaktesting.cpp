@@ -3,7 +3,6 @@
 #include "dialogtesting.h"
 #include "imageopendialog.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <unistd.h>
@@ -22,11 +21,6 @@ std::int64_t residentBytes()
     if (fields.size() < 2)
         return -1;
     return fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE);
-}
-
-int openDescriptors()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
 }
 
 bool openThroughDialog(const VideoParameters &clip)

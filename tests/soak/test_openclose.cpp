@@ -3,6 +3,7 @@
 #include "imageviewtesting.h"
 #include "soaktesting.h"
 #include "tempdir.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -108,7 +109,7 @@ void TestOpenClose::twoHundredVideosLeaveNothingBehind()
             return;
     }
     const int widgets = topLevelWidgets();
-    const int descriptors = soaktesting::openDescriptors();
+    const int descriptors = testfiles::openDescriptors();
     const std::int64_t resident = soaktesting::residentBytes();
     QVERIFY(resident > 0);
 
@@ -118,7 +119,7 @@ void TestOpenClose::twoHundredVideosLeaveNothingBehind()
             return;
         QCOMPARE(topLevelWidgets(), widgets);
     }
-    QCOMPARE(soaktesting::openDescriptors(), descriptors);
+    QCOMPARE(testfiles::openDescriptors(), descriptors);
 
     const std::int64_t after = soaktesting::residentBytes();
     qInfo("resident memory after %d videos: %.1f MiB, after %d: %.1f MiB", warmUpVideos,

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -59,6 +60,18 @@ bool makeSparseFile(const std::string &path, std::int64_t size)
 bool removeFile(const std::string &path)
 {
     return std::remove(path.c_str()) == 0;
+}
+
+int openDescriptors()
+{
+    DIR *dir = ::opendir("/proc/self/fd");
+    if (!dir)
+        return -1;
+    int count = 0;
+    while (::readdir(dir))
+        ++count;
+    ::closedir(dir);
+    return count;
 }
 
 } // namespace testfiles

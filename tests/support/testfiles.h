@@ -20,4 +20,7 @@ bool makeSparseFile(const std::string &path, std::int64_t size);
 
 bool removeFile(const std::string &path);
 
+// Descriptors this process holds open, from /proc/self/fd; -1 when it cannot be read.
+int openDescriptors();
+
 } // namespace testfiles

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -99,11 +100,28 @@ void closeAllVideos()
 QString shownText(const char *name)
 {
     QWidget *widget = mainWidget<QWidget>(name);
-    if (auto *edit = qobject_cast<QLineEdit *>(widget))
-        return edit->text();
-    if (auto *label = qobject_cast<QLabel *>(widget))
+    if (!qobject_cast<QLineEdit *>(widget) && !qobject_cast<QLabel *>(widget))
+        qFatal("no line edit or label %s", name);
+    return shownText(widget);
+}
+
+QString shownText(const QWidget *widget)
+{
+    if (auto *box = qobject_cast<const QGroupBox *>(widget))
+        return box->title();
+    if (auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return button->text();
+    if (auto *label = qobject_cast<const QLabel *>(widget))
         return label->text();
-    qFatal("no line edit or label %s", name);
+    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
+        return edit->text();
+    return QString();
+}
+
+void invokeSlot(const char *slot)
+{
+    if (!QMetaObject::invokeMethod(&MainWindow::instance(), slot))
+        qFatal("no slot %s", slot);
 }
 
 void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer)

@@ -50,6 +50,12 @@ void closeAllVideos();
 
 // The text of a QLineEdit or QLabel of the main window.
 QString shownText(const char *name);
+// The text a widget shows: a group box's title, or the text of a button, label or line
+// edit; empty for any other widget.
+QString shownText(const QWidget *widget);
+
+// Calls a slot of the main window by name, as the connection made by name would.
+void invokeSlot(const char *slot);
 
 // Runs `answer` on the first QFileDialog that becomes the active modal widget.
 void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer);
