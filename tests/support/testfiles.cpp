@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace testfiles {
 
@@ -60,6 +61,17 @@ bool makeSparseFile(const std::string &path, std::int64_t size)
 bool removeFile(const std::string &path)
 {
     return std::remove(path.c_str()) == 0;
+}
+
+bool readWhole(const std::string &path)
+{
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::vector<char> buffer(1 << 20);
+    while (std::fread(buffer.data(), 1, buffer.size(), file) > 0) { }
+    const bool read = std::ferror(file) == 0;
+    return std::fclose(file) == 0 && read;
 }
 
 int openDescriptors()
