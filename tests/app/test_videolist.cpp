@@ -27,11 +27,6 @@ QBrush backgroundOf(int row)
     return videoList()->item(row)->background();
 }
 
-QSlider *zoomSlider()
-{
-    return mainWidget<QSlider>("sliderImageZoom");
-}
-
 // Everything the panel shows about the selected video, for before/after comparisons.
 QStringList panelState()
 {

@@ -22,11 +22,6 @@ namespace {
 constexpr int gridWidth = 32;
 constexpr int gridHeight = 16;
 
-QSlider *zoomSlider()
-{
-    return mainWidget<QSlider>("sliderImageZoom");
-}
-
 QComboBox *gridCombo()
 {
     return mainWidget<QComboBox>("comboBoxGrid");

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 
@@ -44,6 +45,11 @@ void stopApplication()
 QListWidget *videoList()
 {
     return mainWidget<QListWidget>("lwImageItems");
+}
+
+QSlider *zoomSlider()
+{
+    return mainWidget<QSlider>("sliderImageZoom");
 }
 
 ImageView *videoAt(int row)

@@ -12,6 +12,7 @@
 
 class ImageView;
 class QListWidget;
+class QSlider;
 class TempDir;
 
 // Shared by the main window tests: the one main window's widgets, listed videos,
@@ -29,6 +30,7 @@ template <typename T> T *mainWidget(const char *name)
 }
 
 QListWidget *videoList();
+QSlider *zoomSlider();
 ImageView *videoAt(int row);
 int videoCount();
 
