@@ -3,6 +3,7 @@
 #include "memoryfloor.h"
 #include "tempdir.h"
 #include "testclips.h"
+#include "testfiles.h"
 #include "videoparameters.h"
 #include "yuvconvert.h"
 
@@ -32,19 +33,10 @@ const VideoParameters &clip(int width, int height)
     static std::map<std::pair<int, int>, VideoParameters> clips;
     VideoParameters &parameters = clips[{ width, height }];
     if (parameters.path.empty()) {
-        parameters.path
-            = dir.filePath(std::to_string(width) + "x" + std::to_string(height) + ".yuv");
-        parameters.format = YV12;
-        parameters.width = width;
-        parameters.height = height;
-        parameters.frameCount = clipFrames;
-        if (!testclips::writeClip(parameters.path, YV12, width, height, clipFrames))
-            std::fprintf(stderr, "cannot write %s\n", parameters.path.c_str());
-        std::vector<char> buffer(1 << 20);
-        if (std::FILE *file = std::fopen(parameters.path.c_str(), "rb")) {
-            while (std::fread(buffer.data(), 1, buffer.size(), file) > 0) { }
-            std::fclose(file);
-        }
+        parameters = testclips::writeClip(dir,
+            std::to_string(width) + "x" + std::to_string(height) + ".yuv", YV12, width, height,
+            clipFrames);
+        testfiles::readWhole(parameters.path);
     }
     return parameters;
 }

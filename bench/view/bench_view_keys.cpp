@@ -100,9 +100,9 @@ int main(int argc, char **argv)
 
     TempDir dir;
     const VideoParameters uhdClip
-        = testclips::writeVideo(dir, "uhd.yuv", YV12, 3840, 2160, uhdFrames);
+        = testclips::writeClip(dir, "uhd.yuv", YV12, 3840, 2160, uhdFrames);
     const VideoParameters smallClip
-        = testclips::writeVideo(dir, "small.yuv", YV12, 352, 288, smallFrames);
+        = testclips::writeClip(dir, "small.yuv", YV12, 352, 288, smallFrames);
     warmPageCache(uhdClip.path);
     warmPageCache(smallClip.path);
     MainWindow &window = MainWindow::instance();

@@ -7,6 +7,7 @@
 #include "mainwindow.h"
 #include "tempdir.h"
 #include "testclips.h"
+#include "testfiles.h"
 #include "videoparameters.h"
 
 #include <QApplication>
@@ -63,25 +64,6 @@ public:
     bool pending = false;
 };
 
-VideoParameters writeClip(const TempDir &dir, const std::string &name)
-{
-    VideoParameters parameters;
-    parameters.path = dir.filePath(name);
-    parameters.format = YV12;
-    parameters.width = width;
-    parameters.height = height;
-    parameters.frameCount = clipFrames;
-    if (!testclips::writeClip(parameters.path, YV12, width, height, clipFrames))
-        parameters.path.clear();
-    // Read once so that playback finds the file in the page cache.
-    std::vector<char> buffer(1 << 20);
-    if (std::FILE *file = std::fopen(parameters.path.c_str(), "rb")) {
-        while (std::fread(buffer.data(), 1, buffer.size(), file) > 0) { }
-        std::fclose(file);
-    }
-    return parameters;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -96,11 +78,10 @@ int main(int argc, char **argv)
     TempDir dir;
     std::vector<std::unique_ptr<ImageView>> views;
     for (int i = 0; i < videos; ++i) {
-        const VideoParameters clip = writeClip(dir, "video" + std::to_string(i + 1) + ".yuv");
-        if (clip.path.empty()) {
-            std::fprintf(stderr, "cannot write the clips under %s\n", dir.path().c_str());
-            return 1;
-        }
+        const VideoParameters clip = testclips::writeClip(
+            dir, "video" + std::to_string(i + 1) + ".yuv", YV12, width, height, clipFrames);
+        // Read once so that playback finds the file in the page cache.
+        testfiles::readWhole(clip.path);
         views.push_back(std::make_unique<ImageView>(clip));
     }
 

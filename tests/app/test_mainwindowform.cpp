@@ -1,3 +1,4 @@
+#include "apptesting.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -19,6 +20,8 @@
 #include <QToolBar>
 
 #include <memory>
+
+using apptesting::shownText;
 
 namespace {
 
@@ -105,19 +108,6 @@ const FormRow formRows[] = {
 
 const char iconButtonStyleSheet[] = "QPushButton::hover { border: 2px solid black; }\n"
                                     "QPushButton::!hover { border: 0px solid gray; }";
-
-QString shownText(const QWidget *widget)
-{
-    if (auto *box = qobject_cast<const QGroupBox *>(widget))
-        return box->title();
-    if (auto *button = qobject_cast<const QAbstractButton *>(widget))
-        return button->text();
-    if (auto *label = qobject_cast<const QLabel *>(widget))
-        return label->text();
-    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
-        return edit->text();
-    return QString();
-}
 
 bool isIconButton(const QString &name)
 {

@@ -1,5 +1,6 @@
 #include "apptesting.h"
 #include "imageview.h"
+#include "imageviewtesting.h"
 #include "tempdir.h"
 #include "testclips.h"
 
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 using namespace apptesting;
+using imageviewtesting::tick;
 
 namespace {
 
@@ -73,8 +75,6 @@ private slots:
     void everyListedVideoStepsFromItsOwnFrame();
     void keysTypedTogetherStepOnceToWhereTheirButtonsLead_data();
     void keysTypedTogetherStepOnceToWhereTheirButtonsLead();
-    void stepsBringHiddenWindowsBack_data();
-    void stepsBringHiddenWindowsBack();
     void openingAThirdVideoRewindsTheOthers();
     void videoOfNoFramesNeverLeavesFrameZero_data();
     void videoOfNoFramesNeverLeavesFrameZero();
@@ -164,7 +164,7 @@ void TestTransport::stepsOfATenFrameVideo()
     QFETCH(QString, button);
     QFETCH(int, shown);
 
-    ImageView *view = addClip(dir, "ten.yuv", 10);
+    ImageView *view = addClip(dir, "ten.yuv", YV12, 16, 8, 10);
     view->showFrame(start);
     click(button.toLatin1().constData());
 
@@ -209,8 +209,8 @@ void TestTransport::everyListedVideoStepsFromItsOwnFrame()
     QFETCH(int, firstShown);
     QFETCH(int, secondShown);
 
-    ImageView *first = addClip(dir, "first.yuv", firstFrames);
-    ImageView *second = addClip(dir, "second.yuv", 100);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, firstFrames);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 100);
     first->showFrame(firstStart);
     second->showFrame(secondStart);
     selectRow(selectedRow);
@@ -255,8 +255,8 @@ void TestTransport::keysTypedTogetherStepOnceToWhereTheirButtonsLead()
     QFETCH(int, secondStart);
     QFETCH(int, firstShown);
     QFETCH(int, secondShown);
-    ImageView *first = addClip(dir, "first.yuv", 10);
-    ImageView *second = addClip(dir, "second.yuv", 100);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 100);
     first->showFrame(firstStart);
     second->showFrame(secondStart);
     QSignalSpy firstTitles(first, &QWidget::windowTitleChanged);
@@ -274,33 +274,13 @@ void TestTransport::keysTypedTogetherStepOnceToWhereTheirButtonsLead()
     QCOMPARE(secondTitles.count(), 1);
 }
 
-void TestTransport::stepsBringHiddenWindowsBack_data()
-{
-    QTest::addColumn<QString>("button");
-    for (const char *name :
-        { "pbGoToStart", "pb5stepRew", "pb1stepRew", "pb1stepFF", "pb5stepFF", "pbGoToEnd" })
-        QTest::newRow(name) << QString::fromLatin1(name);
-}
-
-void TestTransport::stepsBringHiddenWindowsBack()
-{
-    QFETCH(QString, button);
-    ImageView *first = addClip(dir, "first.yuv", 10);
-    ImageView *second = addClip(dir, "second.yuv", 10);
-    first->hide();
-    second->close();
-    click(button.toLatin1().constData());
-    QVERIFY(first->isVisible());
-    QVERIFY(second->isVisible());
-}
-
 void TestTransport::openingAThirdVideoRewindsTheOthers()
 {
-    ImageView *first = addClip(dir, "first.yuv", 100);
-    ImageView *second = addClip(dir, "second.yuv", 100);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 100);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 100);
     first->showFrame(50);
     second->showFrame(70);
-    ImageView *third = addClip(dir, "third.yuv", 100);
+    ImageView *third = addClip(dir, "third.yuv", YV12, 16, 8, 100);
     QCOMPARE(first->currentFrame, quint16(0));
     QCOMPARE(second->currentFrame, quint16(0));
     QCOMPARE(third->currentFrame, quint16(0));
@@ -316,14 +296,14 @@ void TestTransport::videoOfNoFramesNeverLeavesFrameZero_data()
 void TestTransport::videoOfNoFramesNeverLeavesFrameZero()
 {
     QFETCH(QString, button);
-    ImageView *view = addClip(dir, "empty.yuv", 0);
+    ImageView *view = addClip(dir, "empty.yuv", YV12, 16, 8, 0);
     const SamplePlane lumaBefore = view->yPlane;
     click(button.toLatin1().constData());
     QCOMPARE(view->currentFrame, quint16(0));
     QCOMPARE(view->windowTitle(), QStringLiteral("empty.yuv - 0/0"));
     QVERIFY(view->yPlane == lumaBefore);
     if (view->playTimer->isActive()) {
-        tick(view);
+        tick(*view);
         QVERIFY(!view->playTimer->isActive());
         QCOMPARE(view->currentFrame, quint16(0));
     }
@@ -331,8 +311,8 @@ void TestTransport::videoOfNoFramesNeverLeavesFrameZero()
 
 void TestTransport::playStartsEveryTimerAtFortyMilliseconds()
 {
-    ImageView *first = addClip(dir, "first.yuv", 10);
-    ImageView *second = addClip(dir, "second.yuv", 10);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 10);
     click("pbStartPlay");
     for (ImageView *view : { first, second }) {
         QVERIFY(view->playTimer->isActive());
@@ -342,7 +322,7 @@ void TestTransport::playStartsEveryTimerAtFortyMilliseconds()
 
 void TestTransport::playAgainRestartsTheInterval()
 {
-    ImageView *view = addClip(dir, "again.yuv", 10);
+    ImageView *view = addClip(dir, "again.yuv", YV12, 16, 8, 10);
     click("pbStartPlay");
     QTest::qWait(25);
     click("pbStartPlay");
@@ -354,8 +334,8 @@ void TestTransport::playAgainRestartsTheInterval()
 
 void TestTransport::stopStopsEveryTimerAndKeepsTheFrames()
 {
-    ImageView *first = addClip(dir, "first.yuv", 10);
-    ImageView *second = addClip(dir, "second.yuv", 10);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 10);
     first->showFrame(3);
     second->showFrame(6);
     click("pbStartPlay");
@@ -368,7 +348,7 @@ void TestTransport::stopStopsEveryTimerAndKeepsTheFrames()
 
 void TestTransport::stopWithNoTimerRunningChangesNothing()
 {
-    ImageView *view = addClip(dir, "still.yuv", 10);
+    ImageView *view = addClip(dir, "still.yuv", YV12, 16, 8, 10);
     view->showFrame(4);
     click("pbStopPlay");
     QVERIFY(!view->playTimer->isActive());
@@ -379,7 +359,7 @@ void TestTransport::stopWithNoTimerRunningChangesNothing()
 void TestTransport::playedVideoAdvancesOnItsOwn()
 {
     setLoopBoxes(true, false);
-    ImageView *view = addClip(dir, "alive.yuv", 10);
+    ImageView *view = addClip(dir, "alive.yuv", YV12, 16, 8, 10);
     click("pbStartPlay");
     QTRY_VERIFY(view->currentFrame >= 2);
     click("pbStopPlay");
@@ -387,8 +367,8 @@ void TestTransport::playedVideoAdvancesOnItsOwn()
 
 void TestTransport::spaceInAVideoWindowPlaysThenStops()
 {
-    ImageView *first = addClip(dir, "first.yuv", 10);
-    ImageView *second = addClip(dir, "second.yuv", 10);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 10);
     typeInVideoWindow(first, QStringLiteral("Space"));
     QVERIFY(first->playTimer->isActive());
     QVERIFY(second->playTimer->isActive());
@@ -401,11 +381,11 @@ void TestTransport::spaceInAVideoWindowPlaysThenStops()
 void TestTransport::spacePausesWhileAnyVideoPlays()
 {
     setLoopBoxes(false, false);
-    ImageView *ended = addClip(dir, "ended.yuv", 2);
-    ImageView *playing = addClip(dir, "playing.yuv", 10);
+    ImageView *ended = addClip(dir, "ended.yuv", YV12, 16, 8, 2);
+    ImageView *playing = addClip(dir, "playing.yuv", YV12, 16, 8, 10);
     ended->showFrame(1);
     click("pbStartPlay");
-    tick(ended);
+    tick(*ended);
     QVERIFY(!ended->playTimer->isActive());
     QVERIFY(playing->playTimer->isActive());
 
@@ -422,13 +402,13 @@ void TestTransport::spacePausesWhileAnyVideoPlays()
 void TestTransport::twoVideosWrapAtTheirOwnEnds()
 {
     setLoopBoxes(true, false);
-    ImageView *five = addClip(dir, "five.yuv", 5);
-    ImageView *eight = addClip(dir, "eight.yuv", 8);
+    ImageView *five = addClip(dir, "five.yuv", YV12, 16, 8, 5);
+    ImageView *eight = addClip(dir, "eight.yuv", YV12, 16, 8, 8);
     five->playTimer->start(manualTicksOnly);
     eight->playTimer->start(manualTicksOnly);
     for (int i = 0; i < 5; ++i) {
-        tick(five);
-        tick(eight);
+        tick(*five);
+        tick(*eight);
     }
     QCOMPARE(five->currentFrame, quint16(0));
     QCOMPARE(eight->currentFrame, quint16(5));
@@ -437,15 +417,15 @@ void TestTransport::twoVideosWrapAtTheirOwnEnds()
 void TestTransport::uncheckingBothBoxesStopsAtTheLastFrame()
 {
     setLoopBoxes(true, false);
-    ImageView *view = addClip(dir, "loop.yuv", 4);
+    ImageView *view = addClip(dir, "loop.yuv", YV12, 16, 8, 4);
     view->playTimer->start(manualTicksOnly);
-    tick(view);
-    tick(view);
+    tick(*view);
+    tick(*view);
     setLoopBoxes(false, false);
-    tick(view);
+    tick(*view);
     QCOMPARE(view->currentFrame, quint16(3));
     QVERIFY(view->playTimer->isActive());
-    tick(view);
+    tick(*view);
     QCOMPARE(view->currentFrame, quint16(3));
     QVERIFY(!view->playTimer->isActive());
 }
@@ -453,14 +433,14 @@ void TestTransport::uncheckingBothBoxesStopsAtTheLastFrame()
 void TestTransport::normalTurnsABackwardBounceAround()
 {
     setLoopBoxes(false, true);
-    ImageView *view = addClip(dir, "turn.yuv", 4);
+    ImageView *view = addClip(dir, "turn.yuv", YV12, 16, 8, 4);
     view->showFrame(3);
     view->playTimer->start(manualTicksOnly);
-    tick(view);
+    tick(*view);
     QCOMPARE(view->currentFrame, quint16(2));
     QCOMPARE(view->bounceDirection, -1);
     setLoopBoxes(true, false);
-    tick(view);
+    tick(*view);
     QCOMPARE(view->currentFrame, quint16(3));
     QCOMPARE(view->bounceDirection, 1);
 }
@@ -468,12 +448,12 @@ void TestTransport::normalTurnsABackwardBounceAround()
 void TestTransport::stepDuringPlaybackMovesTheNextTick()
 {
     setLoopBoxes(true, false);
-    ImageView *view = addClip(dir, "step.yuv", 10);
+    ImageView *view = addClip(dir, "step.yuv", YV12, 16, 8, 10);
     view->playTimer->start(manualTicksOnly);
-    tick(view);
+    tick(*view);
     click("pb5stepFF");
     QCOMPARE(view->currentFrame, quint16(6));
-    tick(view);
+    tick(*view);
     QCOMPARE(view->currentFrame, quint16(7));
 }
 

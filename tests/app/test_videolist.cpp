@@ -1,5 +1,6 @@
 #include "apptesting.h"
 #include "imageview.h"
+#include "imageviewtesting.h"
 #include "tempdir.h"
 
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QTimer>
 
 using namespace apptesting;
+using imageviewtesting::tick;
 
 namespace {
 
@@ -23,17 +25,6 @@ const QBrush greyBackground(QColor(242, 242, 242, 255));
 QBrush backgroundOf(int row)
 {
     return videoList()->item(row)->background();
-}
-
-void invokeSlot(const char *slot)
-{
-    if (!QMetaObject::invokeMethod(&MainWindow::instance(), slot))
-        qFatal("no slot %s", slot);
-}
-
-QSlider *zoomSlider()
-{
-    return mainWidget<QSlider>("sliderImageZoom");
 }
 
 // Everything the panel shows about the selected video, for before/after comparisons.
@@ -89,7 +80,8 @@ private slots:
     void closingTheLastVideoLeavesThePanelAsItWas();
     void closeStopsAPlayingVideo();
     void showAndHideActOnTheCurrentVideo();
-    void hiddenPlayingVideoComesBackAtItsNextTick();
+    void hiddenWindowComesBack_data();
+    void hiddenWindowComesBack();
     void destroyedSlotIsConnectedAndClosesTheCurrentVideo();
     void closingTheMainWindowStopsAndClosesEveryVideo();
     void destructorDeletesEachWindowOnce();
@@ -117,9 +109,9 @@ void TestVideoList::cleanup()
 
 void TestVideoList::everySecondAdditionIsGrey()
 {
-    addClip(dir, "a.yuv", 2);
-    addClip(dir, "b.yuv", 2);
-    addClip(dir, "c.yuv", 2);
+    addClip(dir, "a.yuv", YV12, 16, 8, 2);
+    addClip(dir, "b.yuv", YV12, 16, 8, 2);
+    addClip(dir, "c.yuv", YV12, 16, 8, 2);
     QCOMPARE(backgroundOf(0), noBackground);
     QCOMPARE(backgroundOf(1), greyBackground);
     QCOMPARE(backgroundOf(2), noBackground);
@@ -128,29 +120,29 @@ void TestVideoList::everySecondAdditionIsGrey()
 void TestVideoList::closingNeverRecoloursNorRenumbers()
 {
     // Three videos were added before this one: the next addition is the 4th.
-    addClip(dir, "a.yuv", 2);
-    addClip(dir, "b.yuv", 2);
+    addClip(dir, "a.yuv", YV12, 16, 8, 2);
+    addClip(dir, "b.yuv", YV12, 16, 8, 2);
     selectRow(1);
     click("pbCloseImage");
-    addClip(dir, "c.yuv", 2);
+    addClip(dir, "c.yuv", YV12, 16, 8, 2);
     QCOMPARE(videoList()->item(0)->text(), QStringLiteral("a.yuv"));
     QCOMPARE(videoList()->item(1)->text(), QStringLiteral("c.yuv"));
     QCOMPARE(backgroundOf(0), greyBackground);
     QCOMPARE(backgroundOf(1), greyBackground);
 
-    addClip(dir, "d.yuv", 2);
+    addClip(dir, "d.yuv", YV12, 16, 8, 2);
     QCOMPARE(backgroundOf(2), noBackground);
 }
 
 void TestVideoList::addingReturnsEveryVideoToFrameZeroAndShowsIt()
 {
-    ImageView *first = addClip(dir, "first.yuv", 10);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
     click("pb5stepFF");
     QCOMPARE(first->currentFrame, quint16(5));
     invokeSlot("on_pbHideImageWnd_clicked");
     QVERIFY(!first->isVisible());
 
-    ImageView *second = addClip(dir, "second.yuv", 4);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 4);
     QCOMPARE(first->currentFrame, quint16(0));
     QVERIFY(first->isVisible());
     QCOMPARE(first->windowTitle(), QStringLiteral("first.yuv - 0/10"));
@@ -175,9 +167,9 @@ void TestVideoList::readOutsAfterAdding()
     QFETCH(QString, lastFrame);
     QFETCH(int, sliderMaximum);
 
-    addClip(dir, "long.yuv", 40);
+    addClip(dir, "long.yuv", YV12, 16, 8, 40);
     click("pbGoToEnd");
-    ImageView *view = addClip(dir, "readout.yuv", frames);
+    ImageView *view = addClip(dir, "readout.yuv", YV12, 16, 8, frames);
 
     QCOMPARE(shownText("leIntervalMax"), lastFrame);
     QCOMPARE(shownText("leVideoPos"), lastFrame);
@@ -192,8 +184,8 @@ void TestVideoList::readOutsAfterAdding()
 
 void TestVideoList::newEntryIsCurrentAndNamedAfterTheFile()
 {
-    addClip(dir, "one.yuv", 2);
-    ImageView *two = addClip(dir, "two.yuv", 2);
+    addClip(dir, "one.yuv", YV12, 16, 8, 2);
+    ImageView *two = addClip(dir, "two.yuv", YV12, 16, 8, 2);
     QCOMPARE(videoList()->currentRow(), 1);
     QCOMPARE(videoList()->item(1)->text(), QStringLiteral("two.yuv"));
     QCOMPARE(MainWindow::instance().currentVideoWindow(), two);
@@ -202,12 +194,12 @@ void TestVideoList::newEntryIsCurrentAndNamedAfterTheFile()
 
 void TestVideoList::selectionBringsThePanelInLine()
 {
-    ImageView *wide = addClip(dir, "wide.yuv", 3, UYVY, 32, 16);
+    ImageView *wide = addClip(dir, "wide.yuv", UYVY, 32, 16, 3);
     wide->setZoomPercent(200);
     wide->setGridStep(16);
     wide->tooltipEnabled = true;
     wide->setComponentView(ImageView::V);
-    addClip(dir, "small.yuv", 3);
+    addClip(dir, "small.yuv", YV12, 16, 8, 3);
 
     selectRow(0);
     QCOMPARE(MainWindow::instance().currentVideoWindow(), wide);
@@ -235,9 +227,9 @@ void TestVideoList::selectionBringsThePanelInLine()
 
 void TestVideoList::clickInAVideoWindowSelectsIt()
 {
-    ImageView *wide = addClip(dir, "wide.yuv", 3, UYVY, 32, 16);
+    ImageView *wide = addClip(dir, "wide.yuv", UYVY, 32, 16, 3);
     wide->setZoomPercent(200);
-    ImageView *small = addClip(dir, "small.yuv", 3);
+    ImageView *small = addClip(dir, "small.yuv", YV12, 16, 8, 3);
     QCOMPARE(videoList()->currentRow(), 1);
 
     // A window that a step shows again, or that is raised and activated, is not clicked.
@@ -282,8 +274,8 @@ void TestVideoList::zoomIsReadBack()
     QFETCH(int, position);
     QFETCH(QString, shown);
 
-    ImageView *zoomed = addClip(dir, "zoomed.yuv", 2);
-    addClip(dir, "other.yuv", 2);
+    ImageView *zoomed = addClip(dir, "zoomed.yuv", YV12, 16, 8, 2);
+    addClip(dir, "other.yuv", YV12, 16, 8, 2);
     zoomed->setZoomPercent(percent);
     selectRow(0);
 
@@ -312,8 +304,8 @@ void TestVideoList::gridIsReadBack()
     QFETCH(bool, checked);
     QFETCH(QString, choice);
 
-    ImageView *gridded = addClip(dir, "gridded.yuv", 2, YV12, 64, 64);
-    ImageView *other = addClip(dir, "other.yuv", 2);
+    ImageView *gridded = addClip(dir, "gridded.yuv", YV12, 64, 64, 2);
+    ImageView *other = addClip(dir, "other.yuv", YV12, 16, 8, 2);
     other->setGridStep(step == 8 ? 16 : 8);
     gridded->setGridStep(step);
     selectRow(1);
@@ -327,8 +319,8 @@ void TestVideoList::gridIsReadBack()
 
 void TestVideoList::selectionKeepsEachVideosOwnSettings()
 {
-    ImageView *first = addClip(dir, "first.yuv", 2);
-    ImageView *second = addClip(dir, "second.yuv", 2);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 2);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 2);
     first->setZoomPercent(400);
     first->setGridStep(32);
     first->setComponentView(ImageView::B);
@@ -364,9 +356,9 @@ void TestVideoList::showAndHideOnAnEmptyListDoNothing()
 
 void TestVideoList::closeDeletesTheCurrentVideoAndSelectsANeighbour()
 {
-    QPointer<ImageView> a = addClip(dir, "a.yuv", 2);
-    QPointer<ImageView> b = addClip(dir, "b.yuv", 2, UYVY, 16, 8);
-    QPointer<ImageView> c = addClip(dir, "c.yuv", 2, YV12, 32, 32);
+    QPointer<ImageView> a = addClip(dir, "a.yuv", YV12, 16, 8, 2);
+    QPointer<ImageView> b = addClip(dir, "b.yuv", UYVY, 16, 8, 2);
+    QPointer<ImageView> c = addClip(dir, "c.yuv", YV12, 32, 32, 2);
     selectRow(1);
 
     click("pbCloseImage");
@@ -384,11 +376,11 @@ void TestVideoList::closeDeletesTheCurrentVideoAndSelectsANeighbour()
 
 void TestVideoList::closingTheLastVideoLeavesThePanelAsItWas()
 {
-    ImageView *only = addClip(dir, "only.yuv", 7, UYVY, 32, 16);
+    ImageView *only = addClip(dir, "only.yuv", UYVY, 32, 16, 7);
     only->setZoomPercent(200);
     only->setGridStep(8);
     only->setComponentView(ImageView::R);
-    addClip(dir, "spare.yuv", 2);
+    addClip(dir, "spare.yuv", YV12, 16, 8, 2);
     selectRow(1);
     click("pbCloseImage");
     QCOMPARE(videoList()->currentRow(), 0);
@@ -403,7 +395,7 @@ void TestVideoList::closingTheLastVideoLeavesThePanelAsItWas()
 
 void TestVideoList::closeStopsAPlayingVideo()
 {
-    QPointer<ImageView> playing = addClip(dir, "playing.yuv", 5);
+    QPointer<ImageView> playing = addClip(dir, "playing.yuv", YV12, 16, 8, 5);
     QPointer<QTimer> timer = playing->playTimer;
     click("pbStartPlay");
     QVERIFY(timer->isActive());
@@ -414,8 +406,8 @@ void TestVideoList::closeStopsAPlayingVideo()
 
 void TestVideoList::showAndHideActOnTheCurrentVideo()
 {
-    ImageView *first = addClip(dir, "first.yuv", 2);
-    ImageView *second = addClip(dir, "second.yuv", 2);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 2);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 2);
     selectRow(0);
 
     invokeSlot("on_pbHideImageWnd_clicked");
@@ -426,16 +418,77 @@ void TestVideoList::showAndHideActOnTheCurrentVideo()
     QCOMPARE(videoCount(), 2);
 }
 
-void TestVideoList::hiddenPlayingVideoComesBackAtItsNextTick()
+void TestVideoList::hiddenWindowComesBack_data()
 {
-    ImageView *view = addClip(dir, "playing.yuv", 5);
-    click("pbStartPlay");
-    invokeSlot("on_pbHideImageWnd_clicked");
+    QTest::addColumn<QString>("hiding");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("shown");
+
+    // Hidden by a call, closed by its title bar, or hidden with the Hide button while
+    // another video is the current one; any drawing shows it again, at the frame drawn.
+    QTest::newRow("hidden, frame 1 drawn") << "hide"
+                                           << "frame 1" << 1;
+    QTest::newRow("hidden, G view chosen") << "hide"
+                                           << "G view" << 0;
+    QTest::newRow("hidden, grid step 2 chosen") << "hide"
+                                                << "grid 2" << 0;
+    QTest::newRow("closed, next play tick") << "close"
+                                            << "tick" << 1;
+    QTest::newRow("Hide button, next play tick") << "Hide button"
+                                                 << "tick" << 1;
+    const struct
+    {
+        const char *button;
+        int shown;
+    } steps[] = { { "pbGoToStart", 0 }, { "pb5stepRew", 9 }, { "pb1stepRew", 9 },
+        { "pb1stepFF", 1 }, { "pb5stepFF", 5 }, { "pbGoToEnd", 9 } };
+    for (const char *hiding : { "hide", "close" }) {
+        for (const auto &step : steps) {
+            QTest::addRow(
+                "%s, %s", hiding == QLatin1String("hide") ? "hidden" : "closed", step.button)
+                << hiding << step.button << step.shown;
+        }
+    }
+}
+
+void TestVideoList::hiddenWindowComesBack()
+{
+    QFETCH(QString, hiding);
+    QFETCH(QString, action);
+    QFETCH(int, shown);
+    ImageView *view = addClip(dir, "hidden.yuv", YV12, 16, 8, 10);
+    addClip(dir, "other.yuv", YV12, 16, 8, 10);
+    if (action == QLatin1String("tick"))
+        click("pbStartPlay");
+
+    if (hiding == QLatin1String("hide")) {
+        view->hide();
+    } else if (hiding == QLatin1String("close")) {
+        QVERIFY(view->close());
+    } else {
+        selectRow(0);
+        invokeSlot("on_pbHideImageWnd_clicked");
+        selectRow(1);
+    }
     QVERIFY(!view->isVisible());
-    QVERIFY(view->playTimer->isActive());
-    tick(view);
+
+    if (action == QLatin1String("frame 1")) {
+        view->showFrame(1);
+    } else if (action == QLatin1String("G view")) {
+        view->setComponentView(ImageView::G);
+    } else if (action == QLatin1String("grid 2")) {
+        view->setGridStep(2);
+    } else if (action == QLatin1String("tick")) {
+        // Hidden, the video keeps playing.
+        QVERIFY(view->playTimer->isActive());
+        tick(*view);
+    } else {
+        click(action.toLatin1().constData());
+    }
+
     QVERIFY(view->isVisible());
-    QCOMPARE(view->currentFrame, quint16(1));
+    QCOMPARE(view->currentFrame, quint16(shown));
+    QCOMPARE(view->windowTitle(), QStringLiteral("hidden.yuv - %1/10").arg(shown));
 }
 
 void TestVideoList::destroyedSlotIsConnectedAndClosesTheCurrentVideo()
@@ -446,8 +499,8 @@ void TestVideoList::destroyedSlotIsConnectedAndClosesTheCurrentVideo()
         QVERIFY(QObject::disconnect(&probe, &QObject::destroyed, &probe, nullptr));
     }
 
-    QPointer<ImageView> first = addClip(dir, "first.yuv", 2);
-    QPointer<ImageView> second = addClip(dir, "second.yuv", 2);
+    QPointer<ImageView> first = addClip(dir, "first.yuv", YV12, 16, 8, 2);
+    QPointer<ImageView> second = addClip(dir, "second.yuv", YV12, 16, 8, 2);
     invokeSlot("on_MainWindow_destroyed");
     QVERIFY(second.isNull());
     QVERIFY(!first.isNull());
@@ -456,8 +509,8 @@ void TestVideoList::destroyedSlotIsConnectedAndClosesTheCurrentVideo()
 
 void TestVideoList::closingTheMainWindowStopsAndClosesEveryVideo()
 {
-    QPointer<ImageView> first = addClip(dir, "first.yuv", 5);
-    QPointer<ImageView> second = addClip(dir, "second.yuv", 9);
+    QPointer<ImageView> first = addClip(dir, "first.yuv", YV12, 16, 8, 5);
+    QPointer<ImageView> second = addClip(dir, "second.yuv", YV12, 16, 8, 9);
     click("pbStartPlay");
     QVERIFY(first->playTimer->isActive() && second->playTimer->isActive());
 
@@ -480,7 +533,7 @@ void TestVideoList::destructorDeletesEachWindowOnce()
     int destroyed = 0;
     QList<QPointer<ImageView>> views;
     for (const char *name : { "a.yuv", "b.yuv", "c.yuv" }) {
-        ImageView *view = addClip(dir, name, 4);
+        ImageView *view = addClip(dir, name, YV12, 16, 8, 4);
         connect(view, &QObject::destroyed, this, [&destroyed] { ++destroyed; });
         views << view;
     }

@@ -22,20 +22,9 @@ namespace {
 constexpr int gridWidth = 32;
 constexpr int gridHeight = 16;
 
-QSlider *zoomSlider()
-{
-    return mainWidget<QSlider>("sliderImageZoom");
-}
-
 QComboBox *gridCombo()
 {
     return mainWidget<QComboBox>("comboBoxGrid");
-}
-
-void invokeSlot(const char *slot)
-{
-    if (!QMetaObject::invokeMethod(&MainWindow::instance(), slot))
-        qFatal("no slot %s", slot);
 }
 
 // A drag of the zoom handle to `position`, without releasing it.
@@ -66,7 +55,7 @@ bool lumaRowHasGrid(const ImageView *view, int frame, int step)
 // A video window that is not listed: no control may ever reach it.
 std::unique_ptr<ImageView> unlistedView(const TempDir &dir)
 {
-    auto view = std::make_unique<ImageView>(writeClip(dir, "unlisted.yuv", 3));
+    auto view = std::make_unique<ImageView>(writeClip(dir, "unlisted.yuv", YV12, 16, 8, 3));
     view->showFrame(1);
     return view;
 }
@@ -134,7 +123,7 @@ void TestViewControls::cleanupTestCase()
 void TestViewControls::init()
 {
     // Every test starts from the panel of an unzoomed video without grid.
-    addClip(dir, "reset.yuv", 2);
+    addClip(dir, "reset.yuv", YV12, 16, 8, 2);
     closeAllVideos();
 }
 
@@ -167,7 +156,7 @@ void TestViewControls::dragSnapsAndReleaseApplies()
     QFETCH(QString, shown);
     QFETCH(double, zoomAfterRelease);
 
-    ImageView *view = addClip(dir, "zoom.yuv", 2);
+    ImageView *view = addClip(dir, "zoom.yuv", YV12, 16, 8, 2);
     QCOMPARE(zoomSlider()->value(), 40);
 
     dragZoomTo(dragTo);
@@ -185,7 +174,7 @@ void TestViewControls::dragSnapsAndReleaseApplies()
 
 void TestViewControls::valueHandlerUsesTheSliderPosition()
 {
-    ImageView *view = addClip(dir, "fifteen.yuv", 2);
+    ImageView *view = addClip(dir, "fifteen.yuv", YV12, 16, 8, 2);
     zoomSlider()->setSliderPosition(15);
     QCOMPARE(zoomSlider()->value(), 40);
     // What a release does: the value follows the handle.
@@ -197,7 +186,7 @@ void TestViewControls::valueHandlerUsesTheSliderPosition()
 
 void TestViewControls::keyboardStepAppliesAtOnce()
 {
-    ImageView *view = addClip(dir, "keys.yuv", 2);
+    ImageView *view = addClip(dir, "keys.yuv", YV12, 16, 8, 2);
     QTest::keyClick(zoomSlider(), Qt::Key_Right);
     QCOMPARE(zoomSlider()->value(), 50);
     QCOMPARE(view->zoomFactor, 1.5);
@@ -233,8 +222,8 @@ void TestViewControls::plusAndMinusKeysStepTheZoom()
     QFETCH(QString, keys);
     QFETCH(int, percent);
 
-    ImageView *other = addClip(dir, "other.yuv", 2);
-    ImageView *selected = addClip(dir, "selected.yuv", 2);
+    ImageView *other = addClip(dir, "other.yuv", YV12, 16, 8, 2);
+    ImageView *selected = addClip(dir, "selected.yuv", YV12, 16, 8, 2);
     ImageView *typedIn = inSelected ? selected : other;
     typedIn->setZoomPercent(startPercent);
     selectRow(0);
@@ -265,8 +254,8 @@ void TestViewControls::zoomWithAnEmptyListMovesOnlyTheSlider()
 
 void TestViewControls::twoVideosKeepTheirOwnZoom()
 {
-    ImageView *first = addClip(dir, "first.yuv", 2);
-    ImageView *second = addClip(dir, "second.yuv", 2);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 2);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 2);
     selectRow(0);
     dragZoomTo(57);
     releaseZoom();
@@ -288,8 +277,8 @@ void TestViewControls::twoVideosKeepTheirOwnZoom()
 void TestViewControls::moveUpSlotZoomsTheCurrentVideoToHalf()
 {
     invokeSlot("on_pbMoveUpImageItem_clicked");
-    ImageView *first = addClip(dir, "first.yuv", 2);
-    ImageView *second = addClip(dir, "second.yuv", 2);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 2);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 2);
     invokeSlot("on_pbMoveUpImageItem_clicked");
     QCOMPARE(second->zoomFactor, 0.5);
     QCOMPARE(first->zoomFactor, 1.0);
@@ -313,8 +302,8 @@ void TestViewControls::componentButtonsActOnTheCurrentVideo()
     QFETCH(QString, button);
     QFETCH(int, component);
 
-    ImageView *first = addClip(dir, "first.yuv", 4);
-    ImageView *second = addClip(dir, "second.yuv", 4);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 4);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 4);
     first->showFrame(2);
     selectRow(0);
     click(button.toLatin1().constData());
@@ -352,8 +341,8 @@ void TestViewControls::gridChoicesMeanWhatTheySay()
     QFETCH(int, choice);
     QFETCH(int, step);
 
-    ImageView *gridded = addClip(dir, "gridded.yuv", 3, YV12, gridWidth, gridHeight);
-    ImageView *other = addClip(dir, "other.yuv", 3, YV12, gridWidth, gridHeight);
+    ImageView *gridded = addClip(dir, "gridded.yuv", YV12, gridWidth, gridHeight, 3);
+    ImageView *other = addClip(dir, "other.yuv", YV12, gridWidth, gridHeight, 3);
     selectRow(0);
     gridded->showFrame(1);
 
@@ -369,7 +358,7 @@ void TestViewControls::gridChoicesMeanWhatTheySay()
 
 void TestViewControls::uncheckingTheGridBoxRemovesTheGrid()
 {
-    ImageView *view = addClip(dir, "grid.yuv", 2, YV12, gridWidth, gridHeight);
+    ImageView *view = addClip(dir, "grid.yuv", YV12, gridWidth, gridHeight, 2);
     click("checkBoxGrid");
     gridCombo()->setCurrentIndex(2);
     QVERIFY(lumaRowHasGrid(view, 0, 8));
@@ -381,7 +370,7 @@ void TestViewControls::uncheckingTheGridBoxRemovesTheGrid()
 
 void TestViewControls::gridChoiceWithTheBoxUncheckedStillReloads()
 {
-    ImageView *view = addClip(dir, "reload.yuv", 2, YV12, gridWidth, gridHeight);
+    ImageView *view = addClip(dir, "reload.yuv", YV12, gridWidth, gridHeight, 2);
     QVERIFY(!mainWidget<QCheckBox>("checkBoxGrid")->isChecked());
     // New bytes on disk show only if the frame is read again.
     const std::vector<std::uint8_t> marker(gridWidth, 77);
@@ -405,8 +394,8 @@ void TestViewControls::gridControlsWithAnEmptyListDoNothing()
 
 void TestViewControls::tooltipBoxIsPerVideo()
 {
-    ImageView *first = addClip(dir, "first.yuv", 2);
-    ImageView *second = addClip(dir, "second.yuv", 2);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 2);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 2);
     selectRow(0);
     click("checkBoxToolTip");
     QVERIFY(first->tooltipEnabled);

@@ -1,6 +1,7 @@
 #include "apptesting.h"
 #include "imageopendialog.h"
 #include "imageview.h"
+#include "imageviewtesting.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "testfiles.h"
@@ -22,6 +23,7 @@
 #include <vector>
 
 using namespace apptesting;
+using imageviewtesting::tick;
 using userflow::Answer;
 using userflow::Outcome;
 
@@ -82,8 +84,6 @@ private slots:
 
     void unusableChoiceListsNothing_data();
     void unusableChoiceListsNothing();
-    void badFrameSizeIsRefused_data();
-    void badFrameSizeIsRefused();
     void fileShorterThanAFrameShowsNoFrame_data();
     void fileShorterThanAFrameShowsNoFrame();
     void oddNameOpensUnchanged_data();
@@ -160,56 +160,6 @@ void TestBadInput::unusableChoiceListsNothing()
     QCOMPARE(videoCount(), 0);
 }
 
-void TestBadInput::badFrameSizeIsRefused_data()
-{
-    QTest::addColumn<QString>("width");
-    QTest::addColumn<QString>("height");
-    QTest::addColumn<QString>("refusal");
-
-    const QString widthNotPositive = "Width: enter a whole number above 0.";
-    const QString heightNotPositive = "Height: enter a whole number above 0.";
-    QTest::newRow("width 0") << "0"
-                             << "8" << widthNotPositive;
-    QTest::newRow("height 0") << "16"
-                              << "0" << heightNotPositive;
-    QTest::newRow("negative width") << "-16"
-                                    << "8" << widthNotPositive;
-    QTest::newRow("negative height") << "16"
-                                     << "-2" << heightNotPositive;
-    QTest::newRow("odd width") << "15"
-                               << "8"
-                               << "Width must be even.";
-    QTest::newRow("odd height") << "16"
-                                << "7"
-                                << "Height must be even.";
-    QTest::newRow("width 16386") << "16386"
-                                 << "8"
-                                 << "Width must be at most 16384.";
-    QTest::newRow("height 16386") << "16"
-                                  << "16386"
-                                  << "Height must be at most 16384.";
-    QTest::newRow("text for the width") << "sixteen"
-                                        << "8" << widthNotPositive;
-    QTest::newRow("text for the height") << "16"
-                                         << "eight" << heightNotPositive;
-    QTest::newRow("0x10 is not base 10") << "0x10"
-                                         << "8" << widthNotPositive;
-}
-
-void TestBadInput::badFrameSizeIsRefused()
-{
-    QFETCH(QString, width);
-    QFETCH(QString, height);
-    QFETCH(QString, refusal);
-
-    const std::string path = writeClip(dir, "size.yuv", 4).path;
-    const Outcome outcome = userflow::open(QString::fromStdString(path), { width, height, 0 });
-    QVERIFY(outcome.chosen);
-    QVERIFY(outcome.refused);
-    QCOMPARE(outcome.refusal, refusal);
-    QCOMPARE(videoCount(), 0);
-}
-
 void TestBadInput::fileShorterThanAFrameShowsNoFrame_data()
 {
     QTest::addColumn<int>("size");
@@ -237,22 +187,22 @@ void TestBadInput::fileShorterThanAFrameShowsNoFrame()
     const QString title = titleOf(QStringLiteral("short.yuv"), 0, 0);
     const QRgb black = qRgb(0, 0, 0);
     QCOMPARE(view->windowTitle(), title);
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), black));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), black));
 
     // Nothing a user can press finds a frame to show, nor a byte of the file.
     for (const char *button :
         { "pb1stepFF", "pb5stepFF", "pbGoToEnd", "pb1stepRew", "pb5stepRew", "pbGoToStart" }) {
         click(button);
         QCOMPARE(view->windowTitle(), title);
-        QVERIFY2(pictureIsAll(userflow::shownPicture(view), black), button);
+        QVERIFY2(pictureIsAll(imageviewtesting::shownPicture(*view), black), button);
     }
     // U is 128 where nothing was read: mid grey.
     click("rbCompU");
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), qRgb(128, 128, 128)));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), qRgb(128, 128, 128)));
     click("rbCompColor");
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), black));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), black));
     click("pbStartPlay");
-    tick(view);
+    tick(*view);
     QCOMPARE(view->windowTitle(), title);
     QVERIFY(!view->playTimer->isActive());
     QTest::keyClick(mainWidget<QSlider>("sliderImageZoom"), Qt::Key_Right);
@@ -316,20 +266,20 @@ void TestBadInput::fileChangedWhilePlaying()
     QFETCH(QString, change);
 
     constexpr int frames = 10;
-    const std::string path = writeClip(dir, "changing.yuv", frames).path;
+    const std::string path = writeClip(dir, "changing.yuv", YV12, 16, 8, frames).path;
     const Outcome outcome = userflow::open(QString::fromStdString(path), yv12At16x8);
     QVERIFY(outcome.chosen && !outcome.refused);
     ImageView *view = videoAt(0);
 
     std::vector<QImage> pictures;
     for (int frame = 0; frame < frames; ++frame) {
-        pictures.push_back(userflow::shownPicture(view));
+        pictures.push_back(imageviewtesting::shownPicture(*view));
         click("pb1stepFF");
     }
     click("pbGoToStart");
     for (int step = 0; step < 5; ++step)
         click("pb1stepFF");
-    QCOMPARE(userflow::shownPicture(view), pictures[5]);
+    QCOMPARE(imageviewtesting::shownPicture(*view), pictures[5]);
 
     QStringList titles;
     connect(view, &QWidget::windowTitleChanged, this,
@@ -360,7 +310,7 @@ void TestBadInput::fileChangedWhilePlaying()
         QCOMPARE(titles[i], titleOf("changing.yuv", (6 + i) % frames, frames));
     const int now = frameShown(view);
     QCOMPARE(view->windowTitle(), titleOf("changing.yuv", now, frames));
-    const QImage shown = userflow::shownPicture(view);
+    const QImage shown = imageviewtesting::shownPicture(*view);
     if (change == "truncated")
         QCOMPARE(shown, pictures[std::min(now, 2)]);
     else if (change == "grown")
@@ -390,16 +340,16 @@ void TestBadInput::sparseFileOfThreeGiB()
     const int frames = int(size / frameBytes);
     QCOMPARE(frames, 84733);
     QCOMPARE(view->windowTitle(), titleOf("big.yuv", 0, frames));
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), zeroBytesColour));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), zeroBytesColour));
 
     click("pb1stepRew");
     QCOMPARE(view->windowTitle(), titleOf("big.yuv", 65535, frames));
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), white));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), white));
 
     // The last frame's number does not fit 16 bits; it wraps as every frame number does.
     click("pbGoToEnd");
     QCOMPARE(view->windowTitle(), titleOf("big.yuv", (frames - 1) % 65536, frames));
-    QVERIFY(pictureIsAll(userflow::shownPicture(view), zeroBytesColour));
+    QVERIFY(pictureIsAll(imageviewtesting::shownPicture(*view), zeroBytesColour));
     QVERIFY(testfiles::removeFile(bytePath(path)));
 }
 
@@ -416,7 +366,7 @@ void TestBadInput::largestFrameOpensZoomsAndCloses()
     ImageView *view = videoAt(0);
     QCOMPARE(view->windowTitle(), titleOf("huge.yuv", 0, 1));
     {
-        const QImage shown = userflow::shownPicture(view);
+        const QImage shown = imageviewtesting::shownPicture(*view);
         QCOMPARE(shown.size(), QSize(side, side));
         // Row 0 has luma 235, but its chroma is the zeros of the sparse rest.
         QCOMPARE(shown.pixel(0, 0) & 0xffffff, topRowColour & 0xffffff);
@@ -436,7 +386,8 @@ void TestBadInput::largestFrameOpensZoomsAndCloses()
         QTest::keyClick(slider, Qt::Key_Left);
     QCOMPARE(view->zoomFactor, 1.0);
     QCOMPARE(shownText("lineEditImageZoom"), QStringLiteral("100"));
-    QCOMPARE(userflow::shownPicture(view).pixel(side - 1, 0) & 0xffffff, topRowColour & 0xffffff);
+    QCOMPARE(imageviewtesting::shownPicture(*view).pixel(side - 1, 0) & 0xffffff,
+        topRowColour & 0xffffff);
 
     click("pbCloseImage");
     QCOMPARE(videoCount(), 0);

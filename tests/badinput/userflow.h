@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QImage>
 #include <QString>
-
-class ImageView;
 
 // The Open flow as a user goes through it: Open, a path typed into the file chooser,
 // the parameters typed into the dialog, OK.
@@ -31,8 +28,5 @@ Outcome open(const QString &path, const Answer &answer);
 
 // Hides a dialog left up by a refused OK, as Cancel would.
 void cancelDialog();
-
-// The picture the window shows, as its scene holds it.
-QImage shownPicture(const ImageView *view);
 
 } // namespace userflow

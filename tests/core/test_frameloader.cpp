@@ -9,7 +9,6 @@
 
 #include <QtTest>
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -55,17 +54,6 @@ bool colourMatchesPlanes(std::int32_t format, FrameBuffers &frame)
     convert(frame.y.data(), frame.u.data(), frame.v.data(), r.data(), g.data(), b.data(),
         frame.width, frame.height);
     return r == frame.r && g == frame.g && b == frame.b;
-}
-
-int openDescriptors()
-{
-    int count = 0;
-    if (DIR *dir = ::opendir("/proc/self/fd")) {
-        while (::readdir(dir))
-            ++count;
-        ::closedir(dir);
-    }
-    return count;
 }
 
 } // namespace
@@ -374,10 +362,10 @@ void TestFrameLoader::noDescriptorSurvivesALoad()
     const std::string path = dir_.filePath("descriptors.yuv");
     QVERIFY(testclips::writeClip(path, UYVY, 4, 2, 2));
     FrameBuffers frame(UYVY, 4, 2);
-    const int open = openDescriptors();
+    const int open = testfiles::openDescriptors();
     QCOMPARE(loadFrame(UYVY, path, frame, 1), LoadResult::Complete);
     QCOMPARE(loadFrame(UYVY, path, frame, 2), LoadResult::Nothing);
-    QCOMPARE(openDescriptors(), open);
+    QCOMPARE(testfiles::openDescriptors(), open);
 }
 
 // A sparse file costs no disk: only the last whole frame carries bytes.

@@ -1,4 +1,5 @@
 #include "apptesting.h"
+#include "dialogtesting.h"
 #include "imageopendialog.h"
 #include "imageview.h"
 #include "imageviewtesting.h"
@@ -31,6 +32,8 @@
 #include <vector>
 
 using namespace apptesting;
+using namespace dialogtesting;
+using imageviewtesting::tick;
 
 // QVERIFY2 with the session's context, whose message is built only on failure.
 #define CHECK(condition, message)                                                                  \
@@ -99,33 +102,6 @@ ImageOpenDialog &dialog()
     return ImageOpenDialog::instance();
 }
 
-template <typename T> T *dialogWidget(const char *name)
-{
-    return dialog().findChild<T *>(QString::fromLatin1(name));
-}
-
-void typeInto(const char *name, const QString &text)
-{
-    auto *field = dialogWidget<QLineEdit>(name);
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
-}
-
-// Picks an entry of a combo box with the keyboard, from its first entry down.
-void chooseWithKeys(QComboBox *combo, int index)
-{
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < index; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-}
-
-void pressDialogButton(QDialogButtonBox::StandardButton which)
-{
-    auto *buttons = dialogWidget<QDialogButtonBox>("bbConfirmation");
-    QTest::mouseClick(buttons->button(which), Qt::LeftButton);
-}
-
 int topLevelVideoWindows()
 {
     int count = 0;
@@ -174,22 +150,6 @@ std::size_t chromaIndexOf(const VideoState &video, int x, int y)
 {
     const int row = video.clip.format == YV12 ? y / 2 : y;
     return static_cast<std::size_t>(row * (video.clip.width / 2) + x / 2);
-}
-
-QString readoutText(const VideoState &video, const ImageView &view, int x, int y)
-{
-    const auto luma = static_cast<std::size_t>(y * video.clip.width + x);
-    const std::size_t chroma = chromaIndexOf(video, x, y);
-    return QStringLiteral(
-        " X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
-        .arg(x)
-        .arg(y)
-        .arg(view.yPlane[luma])
-        .arg(view.uPlane[chroma])
-        .arg(view.vPlane[chroma])
-        .arg(view.rPlane[luma])
-        .arg(view.gPlane[luma])
-        .arg(view.bPlane[luma]);
 }
 
 } // namespace
@@ -412,8 +372,8 @@ void TestRandomSession::openClip()
     typeInto("leImageWidth", QString::number(clip.width));
     typeInto("leImageHeight", QString::number(clip.height));
     typeInto("leImageSpeed", QString::number(clip.speed));
-    chooseWithKeys(dialogWidget<QComboBox>("comboBoxFormat"), clip.format == UYVY ? 1 : 0);
-    chooseWithKeys(dialogWidget<QComboBox>("comboBoxScan"), pick(2));
+    chooseWithKeys("comboBoxFormat", clip.format == UYVY ? 1 : 0);
+    chooseWithKeys("comboBoxScan", pick(2));
     const int before = videoCount();
     pressDialogButton(QDialogButtonBox::Ok);
     CHECK(!dialog().isVisible(), QStringLiteral("OK left the dialog up"));
@@ -452,7 +412,7 @@ void TestRandomSession::refuseOpen()
     typeInto("leImageHeight", height);
     const int before = videoCount();
     pressDialogButton(QDialogButtonBox::Ok);
-    const QString refusal = dialogWidget<QLabel>("labelMessage")->text();
+    const QString refusal = shownMessage();
     CHECK(dialog().isVisible(), QStringLiteral("taken"));
     CHECK(!refusal.isEmpty(), QStringLiteral("no reason given"));
     CHECK(videoCount() == before, QStringLiteral("listed"));
@@ -544,7 +504,7 @@ void TestRandomSession::tickPlayingVideos()
     for (int round = 0; round < rounds; ++round) {
         for (int row = 0; row < int(model.videos.size()); ++row) {
             if (model.videos[static_cast<std::size_t>(row)].playing) {
-                tick(videoAt(row));
+                tick(*videoAt(row));
                 model.tick(row);
             }
         }
@@ -671,7 +631,7 @@ void TestRandomSession::moveMouse()
     QStringList texts;
     for (int x : xs) {
         for (int y : ys)
-            texts << readoutText(video, *view, x, y);
+            texts << imageviewtesting::readoutText(*view, x, y, chromaIndexOf(video, x, y));
     }
     CHECK(texts.contains(view->pixelLabel->text()),
         QStringLiteral("readout \"%1\", wanted \"%2\"")

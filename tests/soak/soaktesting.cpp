@@ -1,30 +1,15 @@
 #include "soaktesting.h"
 
+#include "dialogtesting.h"
 #include "imageopendialog.h"
 
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QDir>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 
 #include <unistd.h>
 
 namespace soaktesting {
 
-namespace {
-
-void typeInto(const char *name, const QString &text)
-{
-    auto *field = ImageOpenDialog::instance().findChild<QLineEdit *>(QString::fromLatin1(name));
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
-}
-
-} // namespace
+using namespace dialogtesting;
 
 std::int64_t residentBytes()
 {
@@ -38,11 +23,6 @@ std::int64_t residentBytes()
     return fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE);
 }
 
-int openDescriptors()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
-}
-
 bool openThroughDialog(const VideoParameters &clip)
 {
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
@@ -50,12 +30,8 @@ bool openThroughDialog(const VideoParameters &clip)
     typeInto("leImageWidth", QString::number(clip.width));
     typeInto("leImageHeight", QString::number(clip.height));
     typeInto("leImageSpeed", QString::number(clip.speed));
-    auto *format = dialog.findChild<QComboBox *>(QStringLiteral("comboBoxFormat"));
-    QTest::keyClick(format, Qt::Key_Home);
-    if (clip.format == UYVY)
-        QTest::keyClick(format, Qt::Key_Down);
-    auto *buttons = dialog.findChild<QDialogButtonBox *>(QStringLiteral("bbConfirmation"));
-    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    chooseWithKeys("comboBoxFormat", clip.format == UYVY ? 1 : 0);
+    pressDialogButton(QDialogButtonBox::Ok);
     return !dialog.isVisible();
 }
 

@@ -21,9 +21,6 @@ struct ClipShape
 // Resident set size of this process in bytes, from /proc/self/statm.
 std::int64_t residentBytes();
 
-// Descriptors this process holds open, from /proc/self/fd.
-int openDescriptors();
-
 // Shows the parameters dialog for the clip, types its size and picks its format,
 // and presses OK; false unless the dialog closed.
 bool openThroughDialog(const VideoParameters &clip);

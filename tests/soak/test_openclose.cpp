@@ -1,7 +1,9 @@
 #include "apptesting.h"
 #include "imageview.h"
+#include "imageviewtesting.h"
 #include "soaktesting.h"
 #include "tempdir.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -10,6 +12,7 @@
 #include <vector>
 
 using namespace apptesting;
+using imageviewtesting::tick;
 
 namespace {
 
@@ -62,7 +65,7 @@ void TestOpenClose::initTestCase()
     QVERIFY(dir.isValid());
     for (const soaktesting::ClipShape &shape : shapes)
         clips.push_back(
-            writeClip(dir, shape.name, shape.frames, shape.format, shape.width, shape.height));
+            writeClip(dir, shape.name, shape.format, shape.width, shape.height, shape.frames));
     startApplication();
 }
 
@@ -81,7 +84,7 @@ void TestOpenClose::openUseAndClose(int n)
     click("pb1stepFF");
     click("rbCompU");
     click("checkBoxGrid");
-    tick(view);
+    tick(*view);
     QCOMPARE(view->windowTitle(),
         QStringLiteral("%1 - %2/%3")
             .arg(QString::fromStdString(view->videoName()))
@@ -106,7 +109,7 @@ void TestOpenClose::twoHundredVideosLeaveNothingBehind()
             return;
     }
     const int widgets = topLevelWidgets();
-    const int descriptors = soaktesting::openDescriptors();
+    const int descriptors = testfiles::openDescriptors();
     const std::int64_t resident = soaktesting::residentBytes();
     QVERIFY(resident > 0);
 
@@ -116,7 +119,7 @@ void TestOpenClose::twoHundredVideosLeaveNothingBehind()
             return;
         QCOMPARE(topLevelWidgets(), widgets);
     }
-    QCOMPARE(soaktesting::openDescriptors(), descriptors);
+    QCOMPARE(testfiles::openDescriptors(), descriptors);
 
     const std::int64_t after = soaktesting::residentBytes();
     qInfo("resident memory after %d videos: %.1f MiB, after %d: %.1f MiB", warmUpVideos,

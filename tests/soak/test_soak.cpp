@@ -82,7 +82,7 @@ void TestSoak::initTestCase()
     startApplication();
     for (const soaktesting::ClipShape &shape : shapes) {
         QVERIFY(soaktesting::openThroughDialog(
-            writeClip(dir, shape.name, shape.frames, shape.format, shape.width, shape.height)));
+            writeClip(dir, shape.name, shape.format, shape.width, shape.height, shape.frames)));
     }
     QCOMPARE(videoCount(), int(std::size(shapes)));
 }

@@ -35,7 +35,7 @@ bool writeClip(const std::string &path, std::int32_t format, std::int32_t width,
     return clips::writeClip(path, clips::Pattern::Hash, format, width, height, frames);
 }
 
-VideoParameters writeVideo(const TempDir &dir, const std::string &name, std::int32_t format,
+VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t format,
     std::int32_t width, std::int32_t height, std::int32_t frames)
 {
     VideoParameters parameters;

@@ -27,7 +27,7 @@ bool writeClip(const std::string &path, std::int32_t format, std::int32_t width,
 
 // Writes a clip named `name` into dir and describes it as the dialog would (speed 25);
 // aborts the test program when the clip cannot be written.
-VideoParameters writeVideo(const TempDir &dir, const std::string &name, std::int32_t format,
+VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t format,
     std::int32_t width, std::int32_t height, std::int32_t frames);
 
 // Fills a buffer with the bytes that frame `frame` holds from `offset` on.

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace testfiles {
 
@@ -59,6 +61,29 @@ bool makeSparseFile(const std::string &path, std::int64_t size)
 bool removeFile(const std::string &path)
 {
     return std::remove(path.c_str()) == 0;
+}
+
+bool readWhole(const std::string &path)
+{
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::vector<char> buffer(1 << 20);
+    while (std::fread(buffer.data(), 1, buffer.size(), file) > 0) { }
+    const bool read = std::ferror(file) == 0;
+    return std::fclose(file) == 0 && read;
+}
+
+int openDescriptors()
+{
+    DIR *dir = ::opendir("/proc/self/fd");
+    if (!dir)
+        return -1;
+    int count = 0;
+    while (::readdir(dir))
+        ++count;
+    ::closedir(dir);
+    return count;
 }
 
 } // namespace testfiles

@@ -20,4 +20,10 @@ bool makeSparseFile(const std::string &path, std::int64_t size);
 
 bool removeFile(const std::string &path);
 
+// Reads the whole file once, so that later reads find it in the page cache.
+bool readWhole(const std::string &path);
+
+// Descriptors this process holds open, from /proc/self/fd; -1 when it cannot be read.
+int openDescriptors();
+
 } // namespace testfiles

@@ -101,7 +101,6 @@ private slots:
     void unknownViewIsStoredAndDrawsNothing();
     void newWindowHasNoGrid();
     void gridStepReloadsTheCurrentFrame();
-    void everyDrawBringsAHiddenWindowBack();
     void titleBarCloseOnlyHidesTheWindow();
 
 private:
@@ -497,26 +496,6 @@ void TestImageView::gridStepReloadsTheCurrentFrame()
 
     view.setGridStep(0);
     QVERIFY(allSamplesAre(view.yPlane, 50));
-}
-
-void TestImageView::everyDrawBringsAHiddenWindowBack()
-{
-    const VideoParameters parameters = writeClip(dir, "hidden.yuv", YV12, 8, 6, 3);
-    ImageView view(parameters);
-    view.showFrame(0);
-    QVERIFY(view.isVisible());
-
-    view.hide();
-    view.showFrame(1);
-    QVERIFY(view.isVisible());
-
-    view.hide();
-    view.setComponentView(ImageView::G);
-    QVERIFY(view.isVisible());
-
-    view.hide();
-    view.setGridStep(2);
-    QVERIFY(view.isVisible());
 }
 
 void TestImageView::titleBarCloseOnlyHidesTheWindow()

@@ -25,11 +25,6 @@ void checkLoopBoxes(Loop loop)
         ->setChecked(loop == BounceBox || loop == BothBoxes);
 }
 
-void tick(ImageView &view)
-{
-    QVERIFY(QMetaObject::invokeMethod(&view, "playTimerTimeout"));
-}
-
 // Ticks until the timer stops or `limit` ticks have run; the frame after each tick.
 QList<int> play(ImageView &view, int limit)
 {
@@ -58,7 +53,6 @@ private slots:
     void normalTurnsABackwardVideoForward();
     void videosWrapAtTheirOwnEnds();
     void uncheckingTheBoxesStopsAtTheNextEnd();
-    void tickBringsAClosedWindowBack();
 
 private:
     TempDir dir;
@@ -214,20 +208,6 @@ void TestImageViewPlayback::uncheckingTheBoxesStopsAtTheNextEnd()
     checkLoopBoxes(NoBox);
     QCOMPARE(play(view, 10), (QList<int> { 3, 3 }));
     QVERIFY(!view.playTimer->isActive());
-}
-
-void TestImageViewPlayback::tickBringsAClosedWindowBack()
-{
-    checkLoopBoxes(NormalBox);
-    ImageView view(writeClip(dir, "back.yuv", YV12, 4, 2, 4));
-    view.showFrame(0);
-    view.playTimer->start();
-    QVERIFY(view.close());
-
-    tick(view);
-
-    QVERIFY(view.isVisible());
-    QCOMPARE(view.windowTitle(), QStringLiteral("back.yuv - 1/4"));
 }
 
 QTEST_MAIN(TestImageViewPlayback)

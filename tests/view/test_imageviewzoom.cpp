@@ -14,21 +14,6 @@ using namespace imageviewtesting;
 
 namespace {
 
-QString readout(int x, int y, const ImageView &view, std::size_t chroma)
-{
-    const auto i = std::size_t(y * view.width + x);
-    return QStringLiteral(
-        " X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
-        .arg(x)
-        .arg(y)
-        .arg(view.yPlane[i])
-        .arg(view.uPlane[chroma])
-        .arg(view.vPlane[chroma])
-        .arg(view.rPlane[i])
-        .arg(view.gPlane[i])
-        .arg(view.bPlane[i]);
-}
-
 // The screen's available area less the frame that the platform puts round the window.
 QSize availableSize(ImageView &view)
 {
@@ -298,7 +283,7 @@ void TestImageViewZoom::readoutFollowsThePointer()
 
     QVERIFY(view.pixelLabel->isVisible());
     const std::size_t chroma = std::size_t((pixel.y() / 2) * 176 + pixel.x() / 2);
-    QCOMPARE(view.pixelLabel->text(), readout(pixel.x(), pixel.y(), view, chroma));
+    QCOMPARE(view.pixelLabel->text(), readoutText(view, pixel.x(), pixel.y(), chroma));
     const QPoint corner = view.pos();
     QCOMPARE(view.pixelLabel->geometry(),
         QRect(corner.x() + pointer.x() + 20, corner.y() + pointer.y() + 50, 100, 80));
@@ -339,7 +324,7 @@ void TestImageViewZoom::readoutTakesTheConversionsChroma()
 
     moveMouse(view, QPoint(5, 3));
 
-    QCOMPARE(view.pixelLabel->text(), readout(5, 3, view, std::size_t(chroma)));
+    QCOMPARE(view.pixelLabel->text(), readoutText(view, 5, 3, std::size_t(chroma)));
 }
 
 void TestImageViewZoom::readoutHidesOutsideThePicture_data()
@@ -417,7 +402,7 @@ void TestImageViewZoom::readoutReadsThePannedPixel()
     moveMouse(view, QPoint(33, 17));
 
     const std::size_t chroma = std::size_t((11 / 2) * 176 + 22 / 2);
-    QCOMPARE(view.pixelLabel->text(), readout(22, 11, view, chroma));
+    QCOMPARE(view.pixelLabel->text(), readoutText(view, 22, 11, chroma));
 }
 
 QTEST_MAIN(TestImageViewZoom)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow.h"
+#include "testclips.h"
 #include "videoparameters.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 
 class ImageView;
 class QListWidget;
+class QSlider;
 class TempDir;
 
 // Shared by the main window tests: the one main window's widgets, listed videos,
@@ -28,15 +30,16 @@ template <typename T> T *mainWidget(const char *name)
 }
 
 QListWidget *videoList();
+QSlider *zoomSlider();
 ImageView *videoAt(int row);
 int videoCount();
 
-// Writes a generated clip of `frames` frames into dir and describes it.
-VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-    std::int32_t format = YV12, std::int32_t width = 16, std::int32_t height = 8);
-// Writes the clip and lists it through MainWindow::addVideo; returns its window.
-ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-    std::int32_t format = YV12, std::int32_t width = 16, std::int32_t height = 8);
+// The tests write their clips with testclips' writers, in their one argument order.
+using testclips::writeClip;
+// Writes the clip as writeClip does and lists it through MainWindow::addVideo; returns its
+// window.
+ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t format,
+    std::int32_t width, std::int32_t height, std::int32_t frames);
 
 // Clicks the main window's widget of that name where a user would.
 void click(const char *name);
@@ -47,13 +50,20 @@ void selectRow(int row);
 // Closes every listed video with the Close button.
 void closeAllVideos();
 
-// One tick of the window's play timer, without waiting for the clock.
-void tick(ImageView *view);
-
 // The text of a QLineEdit or QLabel of the main window.
 QString shownText(const char *name);
+// The text a widget shows: a group box's title, or the text of a button, label or line
+// edit; empty for any other widget.
+QString shownText(const QWidget *widget);
+
+// Calls a slot of the main window by name, as the connection made by name would.
+void invokeSlot(const char *slot);
 
 // Runs `answer` on the first QFileDialog that becomes the active modal widget.
 void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer);
+
+// Types `path` into the file chooser's name field and presses Return; true when the chooser
+// took it and closed. A chooser that did not take it is cancelled, leaving nothing open.
+bool typeIntoChooser(QWidget *chooser, const QString &path);
 
 } // namespace apptesting

@@ -1,8 +1,6 @@
 #include "imageviewtesting.h"
 
 #include "imageview.h"
-#include "tempdir.h"
-#include "testclips.h"
 
 #include <QApplication>
 #include <QGraphicsPixmapItem>
@@ -24,10 +22,10 @@ void sendMouse(ImageView &view, QEvent::Type type, QPoint pos, Qt::MouseButton b
 
 } // namespace
 
-VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t format,
-    std::int32_t width, std::int32_t height, std::int32_t frames)
+void tick(ImageView &view)
 {
-    return testclips::writeVideo(dir, name, format, width, height, frames);
+    if (!QMetaObject::invokeMethod(&view, "playTimerTimeout", Qt::DirectConnection))
+        qFatal("the video window has no playTimerTimeout slot");
 }
 
 QGraphicsView *graphicsView(ImageView &view)
@@ -93,6 +91,21 @@ void leaveViewport(ImageView &view)
 {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(graphicsView(view)->viewport(), &leave);
+}
+
+QString readoutText(const ImageView &view, int x, int y, std::size_t chroma)
+{
+    const auto i = std::size_t(y * view.width + x);
+    return QStringLiteral(
+        " X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
+        .arg(x)
+        .arg(y)
+        .arg(view.yPlane[i])
+        .arg(view.uPlane[chroma])
+        .arg(view.vPlane[chroma])
+        .arg(view.rPlane[i])
+        .arg(view.gPlane[i])
+        .arg(view.bPlane[i]);
 }
 
 } // namespace imageviewtesting

@@ -1,23 +1,24 @@
 #pragma once
 
-#include "videoparameters.h"
+#include "testclips.h"
 #include "viewreference.h"
 
 #include <QImage>
 #include <QPoint>
+#include <QString>
 
-#include <string>
+#include <cstddef>
 
 class ImageView;
 class QGraphicsView;
-class TempDir;
-
 // Shared by the video window tests: clips on disk, the picture on show, pointer events.
 namespace imageviewtesting {
 
-// Writes a generated clip of `frames` frames into dir and describes it.
-VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t format,
-    std::int32_t width, std::int32_t height, std::int32_t frames);
+// The tests write their clips with testclips' writers, in their one argument order.
+using testclips::writeClip;
+
+// One tick of the window's play timer, without waiting for the clock.
+void tick(ImageView &view);
 
 QGraphicsView *graphicsView(ImageView &view);
 
@@ -40,5 +41,8 @@ void moveMouse(ImageView &view, QPoint viewportPos, Qt::MouseButtons buttons = Q
 void pressMouse(ImageView &view, QPoint viewportPos);
 void releaseMouse(ImageView &view, QPoint viewportPos);
 void leaveViewport(ImageView &view);
+
+// The pixel read-out's text for pixel (x, y), whose chroma samples sit at index `chroma`.
+QString readoutText(const ImageView &view, int x, int y, std::size_t chroma);
 
 } // namespace imageviewtesting

@@ -1,4 +1,5 @@
 #include "apptesting.h"
+#include "dialogtesting.h"
 #include "imageopendialog.h"
 #include "imageview.h"
 #include "tempdir.h"
@@ -19,6 +20,7 @@
 #include <QUrl>
 
 using namespace apptesting;
+using namespace dialogtesting;
 
 namespace {
 
@@ -39,18 +41,7 @@ void typeInChooser(const QString &path, ChooserSeen *seen)
         seen->parent = chooser->parentWidget();
         seen->mode = chooser->fileMode();
         seen->acceptMode = chooser->acceptMode();
-        auto *field = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        if (!field) {
-            chooser->reject();
-            return;
-        }
-        // One key event carrying the whole path, as an input method delivers text: typed
-        // letter by letter, the chooser's completer popup would take the Return key.
-        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, path, Qt::NoModifier);
-        QTest::keyClick(field, Qt::Key_Return);
-        // A chooser still open means the typed path was not taken; do not hang.
-        if (chooser->isVisible())
-            chooser->reject();
+        typeIntoChooser(chooser, path);
     });
 }
 
@@ -66,18 +57,11 @@ QList<ImageOpenDialog *> parameterDialogs()
 
 void fillParametersAndConfirm(const QString &width, const QString &height, int format)
 {
-    ImageOpenDialog &dialog = ImageOpenDialog::instance();
-    auto *widthField = dialog.findChild<QLineEdit *>(QStringLiteral("leImageWidth"));
-    auto *heightField = dialog.findChild<QLineEdit *>(QStringLiteral("leImageHeight"));
-    auto *speedField = dialog.findChild<QLineEdit *>(QStringLiteral("leImageSpeed"));
-    for (QLineEdit *field : { widthField, heightField, speedField })
-        field->clear();
-    QTest::keyClicks(widthField, width);
-    QTest::keyClicks(heightField, height);
-    QTest::keyClicks(speedField, QStringLiteral("25"));
-    dialog.findChild<QComboBox *>(QStringLiteral("comboBoxFormat"))->setCurrentIndex(format);
-    auto *buttons = dialog.findChild<QDialogButtonBox *>(QStringLiteral("bbConfirmation"));
-    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    typeInto("leImageWidth", width);
+    typeInto("leImageHeight", height);
+    typeInto("leImageSpeed", QStringLiteral("25"));
+    dialogWidget<QComboBox>("comboBoxFormat")->setCurrentIndex(format);
+    pressDialogButton(QDialogButtonBox::Ok);
 }
 
 } // namespace
@@ -138,7 +122,7 @@ void TestOpenFlow::cancelledChooserShowsNoDialog()
 
 void TestOpenFlow::chosenFileIsListedAndShown()
 {
-    const std::string path = writeClip(dir, "flow.yuv", 6, UYVY, 32, 16).path;
+    const std::string path = writeClip(dir, "flow.yuv", UYVY, 32, 16, 6).path;
     ChooserSeen seen;
     typeInChooser(QString::fromStdString(path), &seen);
     click("pbOpenImage");
@@ -171,7 +155,7 @@ void TestOpenFlow::chosenFileIsListedAndShown()
 void TestOpenFlow::openSlotReturnsWhileTheDialogIsUp()
 {
     ChooserSeen seen;
-    typeInChooser(QString::fromStdString(writeClip(dir, "wait.yuv", 2).path), &seen);
+    typeInChooser(QString::fromStdString(writeClip(dir, "wait.yuv", YV12, 16, 8, 2).path), &seen);
     click("pbOpenImage");
     // The click has returned with the dialog still waiting for an answer.
     QVERIFY(ImageOpenDialog::instance().isVisible());
@@ -230,8 +214,8 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     QList<QUrl> urls;
     for (const QString &thing : dropped) {
         if (thing.startsWith(QLatin1String("clip:")))
-            urls << QUrl::fromLocalFile(
-                QString::fromStdString(writeClip(dir, thing.mid(5).toStdString(), 3).path));
+            urls << QUrl::fromLocalFile(QString::fromStdString(
+                writeClip(dir, thing.mid(5).toStdString(), YV12, 16, 8, 3).path));
         else if (thing.startsWith(QLatin1String("text:")))
             data.setText(thing.mid(5));
         else
@@ -257,9 +241,7 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
         if (answer == QLatin1String("OK"))
             fillParametersAndConfirm("16", "8", 0);
         else
-            QTest::mouseClick(
-                dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel),
-                Qt::LeftButton);
+            pressDialogButton(QDialogButtonBox::Cancel);
         QVERIFY(!dialog.isVisible());
     }
     QTest::qWait(20);

@@ -4,16 +4,17 @@
 #include "imageview.h"
 #include "listwidgetitemext.h"
 #include "tempdir.h"
-#include "testclips.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 
@@ -46,6 +47,11 @@ QListWidget *videoList()
     return mainWidget<QListWidget>("lwImageItems");
 }
 
+QSlider *zoomSlider()
+{
+    return mainWidget<QSlider>("sliderImageZoom");
+}
+
 ImageView *videoAt(int row)
 {
     auto *entry = static_cast<ListWidgetItemExt *>(videoList()->item(row));
@@ -57,16 +63,10 @@ int videoCount()
     return videoList()->count();
 }
 
-VideoParameters writeClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-    std::int32_t format, std::int32_t width, std::int32_t height)
+ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t format,
+    std::int32_t width, std::int32_t height, std::int32_t frames)
 {
-    return testclips::writeVideo(dir, name, format, width, height, frames);
-}
-
-ImageView *addClip(const TempDir &dir, const std::string &name, std::int32_t frames,
-    std::int32_t format, std::int32_t width, std::int32_t height)
-{
-    MainWindow::instance().addVideo(writeClip(dir, name, frames, format, width, height));
+    MainWindow::instance().addVideo(writeClip(dir, name, format, width, height, frames));
     return videoAt(videoCount() - 1);
 }
 
@@ -103,20 +103,31 @@ void closeAllVideos()
     }
 }
 
-void tick(ImageView *view)
-{
-    if (!QMetaObject::invokeMethod(view, "playTimerTimeout", Qt::DirectConnection))
-        qFatal("the video window has no playTimerTimeout slot");
-}
-
 QString shownText(const char *name)
 {
     QWidget *widget = mainWidget<QWidget>(name);
-    if (auto *edit = qobject_cast<QLineEdit *>(widget))
-        return edit->text();
-    if (auto *label = qobject_cast<QLabel *>(widget))
+    if (!qobject_cast<QLineEdit *>(widget) && !qobject_cast<QLabel *>(widget))
+        qFatal("no line edit or label %s", name);
+    return shownText(widget);
+}
+
+QString shownText(const QWidget *widget)
+{
+    if (auto *box = qobject_cast<const QGroupBox *>(widget))
+        return box->title();
+    if (auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return button->text();
+    if (auto *label = qobject_cast<const QLabel *>(widget))
         return label->text();
-    qFatal("no line edit or label %s", name);
+    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
+        return edit->text();
+    return QString();
+}
+
+void invokeSlot(const char *slot)
+{
+    if (!QMetaObject::invokeMethod(&MainWindow::instance(), slot))
+        qFatal("no slot %s", slot);
 }
 
 void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer)
@@ -131,6 +142,26 @@ void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer)
         answer(chooser);
     });
     poll->start(10);
+}
+
+bool typeIntoChooser(QWidget *chooser, const QString &path)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(chooser);
+    auto *field = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    if (!dialog || !field) {
+        if (dialog)
+            dialog->reject();
+        return false;
+    }
+    field->clear();
+    // One key event carrying the whole path, as an input method delivers text: typed
+    // letter by letter, the chooser's completer popup would take the Return key.
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, path, Qt::NoModifier);
+    QTest::keyClick(field, Qt::Key_Return);
+    if (!dialog->isVisible())
+        return true;
+    dialog->reject();
+    return false;
 }
 
 } // namespace apptesting

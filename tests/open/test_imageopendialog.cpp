@@ -1,4 +1,5 @@
 #include "apptesting.h"
+#include "dialogtesting.h"
 #include "imageopendialog.h"
 #include "imageview.h"
 #include "tempdir.h"
@@ -37,6 +38,7 @@
 #include <unistd.h>
 
 using namespace apptesting;
+using namespace dialogtesting;
 
 namespace {
 
@@ -68,36 +70,12 @@ const DialogRow dialogRows[] = {
     { "labelMessage", "QLabel", "groupBox_2", { 10, 139, 195, 18 }, "" },
 };
 
-QString textOf(const QWidget *widget)
-{
-    if (auto *label = qobject_cast<const QLabel *>(widget))
-        return label->text();
-    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
-        return edit->text();
-    if (auto *box = qobject_cast<const QGroupBox *>(widget))
-        return box->title();
-    return QString();
-}
-
 QStringList itemsOf(const QComboBox *combo)
 {
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
     return items;
-}
-
-template <typename T> T *dialogWidget(const char *name)
-{
-    return ImageOpenDialog::instance().findChild<T *>(QString::fromLatin1(name));
-}
-
-void typeInto(const char *name, const QString &text)
-{
-    auto *edit = dialogWidget<QLineEdit>(name);
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
 }
 
 struct Answer
@@ -118,23 +96,12 @@ void fillIn(const Answer &answer)
     dialogWidget<QComboBox>("comboBoxFormat")->setCurrentIndex(answer.format);
 }
 
-void press(QDialogButtonBox::StandardButton which)
-{
-    QTest::mouseClick(
-        dialogWidget<QDialogButtonBox>("bbConfirmation")->button(which), Qt::LeftButton);
-}
-
 // Shows the dialog for `path`, fills it in and presses OK.
 void openWith(const std::string &path, const Answer &answer)
 {
     ImageOpenDialog::instance().showForFile(path);
     fillIn(answer);
-    press(QDialogButtonBox::Ok);
-}
-
-QString shownMessage()
-{
-    return dialogWidget<QLabel>("labelMessage")->text();
+    pressDialogButton(QDialogButtonBox::Ok);
 }
 
 const Answer clip16x8 { "16", "8", "25" };
@@ -405,7 +372,7 @@ void TestImageOpenDialog::formMatchesTable()
     QCOMPARE(widget->parentWidget()->objectName(), QLatin1String(expected.parent));
     QCOMPARE(widget->geometry(), expected.geometry);
     if (expected.text)
-        QCOMPARE(textOf(widget), QString::fromUtf8(expected.text));
+        QCOMPARE(shownText(widget), QString::fromUtf8(expected.text));
     // Creation order: each widget is created after the one before it in its parent.
     if (row > 0 && QLatin1String(dialogRows[row - 1].parent) == QLatin1String(expected.parent)) {
         const QObjectList siblings = widget->parentWidget()->children();
@@ -477,7 +444,7 @@ void TestImageOpenDialog::startsEmptyAtFirstUse()
 void TestImageOpenDialog::showForFileReturnsAtOnceModal()
 {
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
-    dialog.showForFile(writeClip(dir, "modal.yuv", 2).path);
+    dialog.showForFile(writeClip(dir, "modal.yuv", YV12, 16, 8, 2).path);
     QVERIFY(dialog.isVisible());
     QVERIFY(dialog.isModal());
     QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
@@ -541,7 +508,7 @@ void TestImageOpenDialog::okListsTheVideo()
     QFETCH(int, speedValue);
     QFETCH(QString, formatShown);
 
-    const std::string path = writeClip(dir, "ok.yuv", wholeFrames, fileFormat).path;
+    const std::string path = writeClip(dir, "ok.yuv", fileFormat, 16, 8, wholeFrames).path;
     const std::vector<std::uint8_t> tail(extraBytes, 7);
     QVERIFY(testfiles::writeAt(
         path, QFileInfo(QString::fromStdString(path)).size(), tail.data(), tail.size()));
@@ -581,6 +548,8 @@ void TestImageOpenDialog::badFrameSizeIsRefused_data()
                                   << "" << heightNotPositive;
     QTest::newRow("width 0") << "0"
                              << "8" << widthNotPositive;
+    QTest::newRow("height 0") << "16"
+                              << "0" << heightNotPositive;
     QTest::newRow("negative width") << "-16"
                                     << "8" << widthNotPositive;
     QTest::newRow("negative height") << "16"
@@ -589,6 +558,8 @@ void TestImageOpenDialog::badFrameSizeIsRefused_data()
                                          << "8" << widthNotPositive;
     QTest::newRow("text for a width") << "wide"
                                       << "8" << widthNotPositive;
+    QTest::newRow("text for a height") << "16"
+                                       << "eight" << heightNotPositive;
     QTest::newRow("beyond 32 bits") << "4294967312"
                                     << "8" << widthNotPositive;
     QTest::newRow("odd width") << "15"
@@ -600,6 +571,9 @@ void TestImageOpenDialog::badFrameSizeIsRefused_data()
     QTest::newRow("width past 16384") << "16386"
                                       << "8"
                                       << "Width must be at most 16384.";
+    QTest::newRow("height 16386") << "16"
+                                  << "16386"
+                                  << "Height must be at most 16384.";
     QTest::newRow("height past 16384") << "16"
                                        << "20000"
                                        << "Height must be at most 16384.";
@@ -615,7 +589,7 @@ void TestImageOpenDialog::badFrameSizeIsRefused()
     QFETCH(QString, message);
 
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
-    openWith(writeClip(dir, "size.yuv", 4).path, { width, height, "25" });
+    openWith(writeClip(dir, "size.yuv", YV12, 16, 8, 4).path, { width, height, "25" });
 
     QCOMPARE(shownMessage(), message);
     QVERIFY(dialog.isVisible());
@@ -626,17 +600,17 @@ void TestImageOpenDialog::badFrameSizeIsRefused()
 void TestImageOpenDialog::refusedOkCanBeMendedAndRepeated()
 {
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
-    openWith(writeClip(dir, "mend.yuv", 4).path, { "17", "8", "25" });
+    openWith(writeClip(dir, "mend.yuv", YV12, 16, 8, 4).path, { "17", "8", "25" });
     QCOMPARE(shownMessage(), QStringLiteral("Width must be even."));
 
     typeInto("leImageWidth", "16");
-    press(QDialogButtonBox::Ok);
+    pressDialogButton(QDialogButtonBox::Ok);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(videoCount(), 1);
     QCOMPARE(videoAt(0)->frameCount, 4);
 
     // The next Open starts without the old message.
-    dialog.showForFile(writeClip(dir, "next.yuv", 1).path);
+    dialog.showForFile(writeClip(dir, "next.yuv", YV12, 16, 8, 1).path);
     QVERIFY(shownMessage().isEmpty());
 }
 
@@ -677,7 +651,7 @@ void TestImageOpenDialog::badFileIsRefused()
         dialog.showForFile(path);
     }
     fillIn(clip16x8);
-    press(QDialogButtonBox::Ok);
+    pressDialogButton(QDialogButtonBox::Ok);
 
     QCOMPARE(shownMessage(), message);
     QVERIFY(dialog.isVisible());
@@ -689,7 +663,7 @@ void TestImageOpenDialog::unreadableFileIsRefused()
     // Root reads a file whatever its bits, but not a write-only kernel setting.
     std::string path = "/proc/sys/vm/compact_memory";
     if (::geteuid() != 0) {
-        path = writeClip(dir, "locked.yuv", 2).path;
+        path = writeClip(dir, "locked.yuv", YV12, 16, 8, 2).path;
         QVERIFY(::chmod(path.c_str(), 0) == 0);
     } else if (!QFileInfo::exists(QString::fromStdString(path))) {
         QSKIP("no write-only file that root cannot read");
@@ -719,7 +693,7 @@ void TestImageOpenDialog::longFileNameGivesUpItsMiddle()
 void TestImageOpenDialog::everyTextFitsItsWidget()
 {
     QStringList found;
-    ImageView *video = addClip(dir, "fit.yuv", 1, YV12, 64, 32);
+    ImageView *video = addClip(dir, "fit.yuv", YV12, 64, 32, 1);
     mainWidget<QLabel>("labelVideoInfoSize")->setText(QStringLiteral("16384 x 16384"));
     found << misfitsIn(&MainWindow::instance());
 
@@ -736,7 +710,7 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
         video->pixelLabel, video->pixelLabel->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
 
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
-    dialog.showForFile(writeClip(dir, "size.yuv", 1).path);
+    dialog.showForFile(writeClip(dir, "size.yuv", YV12, 16, 8, 1).path);
     found << misfitsIn(&dialog);
 
     auto *message = dialogWidget<QLabel>("labelMessage");
@@ -744,7 +718,7 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
         { "16386", "8" }, { "16", "20000" } };
     for (const QStringList &size : sizes) {
         fillIn({ size[0], size[1], "25" });
-        press(QDialogButtonBox::Ok);
+        pressDialogButton(QDialogButtonBox::Ok);
         QVERIFY(!message->text().isEmpty());
         found << misfits(message);
     }
@@ -756,7 +730,7 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
     for (const std::string &path : files) {
         dialog.showForFile(path);
         fillIn(clip16x8);
-        press(QDialogButtonBox::Ok);
+        pressDialogButton(QDialogButtonBox::Ok);
         QVERIFY2(message->toolTip().startsWith(QFileInfo(QString::fromStdString(path)).fileName()),
             qPrintable(message->toolTip()));
         QCOMPARE(message->toolTip().section(QLatin1Char(' '), 1),
@@ -808,24 +782,24 @@ void TestImageOpenDialog::tooLargeForMemoryChild()
         QVERIFY2(addressSpace() < before + 16 * megabyte,
             qPrintable(QStringLiteral("%1 MB kept").arg((addressSpace() - before) / megabyte)));
     }
-    openWith(writeClip(dir, "after.yuv", 2).path, clip16x8);
+    openWith(writeClip(dir, "after.yuv", YV12, 16, 8, 2).path, clip16x8);
     QCOMPARE(videoCount(), 1);
     QCOMPARE(videoAt(0)->windowTitle(), QStringLiteral("after.yuv - 0/2"));
 }
 
 void TestImageOpenDialog::valuesSurviveBetweenOpens()
 {
-    openWith(writeClip(dir, "first.yuv", 2, UYVY, 32, 16).path, { "32", "16", "30", 1, 1 });
+    openWith(writeClip(dir, "first.yuv", UYVY, 32, 16, 2).path, { "32", "16", "30", 1, 1 });
     QCOMPARE(videoCount(), 1);
 
-    ImageOpenDialog::instance().showForFile(writeClip(dir, "second.yuv", 3, UYVY, 32, 16).path);
+    ImageOpenDialog::instance().showForFile(writeClip(dir, "second.yuv", UYVY, 32, 16, 3).path);
     QCOMPARE(dialogWidget<QLineEdit>("leImageWidth")->text(), QStringLiteral("32"));
     QCOMPARE(dialogWidget<QLineEdit>("leImageHeight")->text(), QStringLiteral("16"));
     QCOMPARE(dialogWidget<QLineEdit>("leImageSpeed")->text(), QStringLiteral("30"));
     QCOMPARE(dialogWidget<QComboBox>("comboBoxScan")->currentIndex(), 1);
     QCOMPARE(dialogWidget<QComboBox>("comboBoxFormat")->currentIndex(), 1);
 
-    press(QDialogButtonBox::Ok);
+    pressDialogButton(QDialogButtonBox::Ok);
     QCOMPARE(videoCount(), 2);
     QCOMPARE(videoAt(1)->frameCount, 3);
     QCOMPARE(videoAt(1)->format, int(UYVY));
@@ -835,9 +809,9 @@ void TestImageOpenDialog::valuesSurviveBetweenOpens()
 void TestImageOpenDialog::cancelAddsNothing()
 {
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
-    dialog.showForFile(writeClip(dir, "cancel.yuv", 2).path);
+    dialog.showForFile(writeClip(dir, "cancel.yuv", YV12, 16, 8, 2).path);
     fillIn(clip16x8);
-    press(QDialogButtonBox::Cancel);
+    pressDialogButton(QDialogButtonBox::Cancel);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(videoCount(), 0);
@@ -847,7 +821,7 @@ void TestImageOpenDialog::cancelAddsNothing()
 void TestImageOpenDialog::escapeAddsNothing()
 {
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
-    dialog.showForFile(writeClip(dir, "escape.yuv", 2).path);
+    dialog.showForFile(writeClip(dir, "escape.yuv", YV12, 16, 8, 2).path);
     fillIn(clip16x8);
     QTest::keyClick(dialogWidget<QLineEdit>("leImageWidth"), Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
