@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMimeData>
+#include <QSettings>
 #include <QTimer>
 #include <QUrl>
 
@@ -88,6 +89,16 @@ std::vector<std::string> droppedFiles(const QMimeData *data)
     return paths;
 }
 
+// Qt's file chooser keeps its history and last folder in the user's settings, which every
+// Qt program shares, and rewrites them each time a chooser closes. This program writes
+// nothing, so Qt's user settings are looked for among its own read-only resources, where
+// none exist and none can be made: Qt then neither reads nor writes them on disk.
+void keepToolkitSettingsOffDisk()
+{
+    for (const QSettings::Format format : { QSettings::NativeFormat, QSettings::IniFormat })
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral(":/no-settings"));
+}
+
 } // namespace
 
 std::int32_t MainWindow::addedCount = 0;
@@ -115,6 +126,7 @@ MainWindow::MainWindow(QWidget *parent)
     setMouseTracking(true);
     condenseCrampedTexts(ui);
     setAcceptDrops(true);
+    keepToolkitSettingsOffDisk();
 }
 
 MainWindow::~MainWindow()

@@ -133,4 +133,21 @@ void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer)
     poll->start(10);
 }
 
+void typeIntoFileChooser(QWidget *chooser, const QString &path)
+{
+    auto *dialog = static_cast<QFileDialog *>(chooser);
+    auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    if (!field) {
+        dialog->reject();
+        return;
+    }
+    // One key event carrying the whole path, as an input method delivers text: typed
+    // letter by letter, the chooser's completer popup would take the Return key.
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, path, Qt::NoModifier);
+    QTest::keyClick(field, Qt::Key_Return);
+    // A chooser still open means the typed path was not taken; do not hang.
+    if (dialog->isVisible())
+        dialog->reject();
+}
+
 } // namespace apptesting

@@ -55,5 +55,8 @@ QString shownText(const char *name);
 
 // Runs `answer` on the first QFileDialog that becomes the active modal widget.
 void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer);
+// Types `path` into the chooser's file name field and presses Return, as a user would;
+// cancels the chooser if that left it open.
+void typeIntoFileChooser(QWidget *chooser, const QString &path);
 
 } // namespace apptesting
