@@ -24,9 +24,11 @@
 
 namespace {
 
-std::unique_ptr<MainWindow> &instanceHolder()
+// A plain pointer, which exit() leaves alone: when Qt ends the process because the
+// display went away, a window destroyed then would call into the dead connection.
+MainWindow *&instanceHolder()
 {
-    static std::unique_ptr<MainWindow> window;
+    static MainWindow *window = nullptr;
     return window;
 }
 
@@ -105,15 +107,15 @@ std::int32_t MainWindow::addedCount = 0;
 
 MainWindow &MainWindow::instance()
 {
-    auto &window = instanceHolder();
+    MainWindow *&window = instanceHolder();
     if (!window)
-        window = std::make_unique<MainWindow>();
+        window = new MainWindow;
     return *window;
 }
 
 void MainWindow::releaseInstance()
 {
-    instanceHolder().reset();
+    delete std::exchange(instanceHolder(), nullptr);
 }
 
 MainWindow::MainWindow(QWidget *parent)

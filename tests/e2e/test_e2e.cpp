@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QThread>
 #include <QtTest>
 
@@ -268,6 +269,8 @@ private slots:
     void openStepPlayViewAndQuit_data();
     void openStepPlayViewAndQuit();
     void writesNothingInAnyFlow();
+    void endsWithoutASignalWhenTheDisplayGoes_data();
+    void endsWithoutASignalWhenTheDisplayGoes();
 
 private:
     // `home` stands in for $HOME, with no XDG folder pointing elsewhere; a `tracePath`
@@ -444,6 +447,76 @@ void TestEndToEnd::writesNothingInAnyFlow()
     QCOMPARE(writesOnDisk(tracePath, QString::fromStdString(dir.path()),
                  qEnvironmentVariable("XDG_RUNTIME_DIR")),
         QStringList());
+}
+
+void TestEndToEnd::endsWithoutASignalWhenTheDisplayGoes_data()
+{
+    QTest::addColumn<QString>("state");
+    for (const char *state :
+        { "idle", "file chooser up", "parameters dialog up", "video shown", "UHD video playing" })
+        QTest::newRow(state) << QString::fromLatin1(state);
+}
+
+// Losing the X server ends the program at once with a failure status, not by a signal, in
+// whatever state it was.
+void TestEndToEnd::endsWithoutASignalWhenTheDisplayGoes()
+{
+    QFETCH(QString, state);
+
+    // A server of its own, to be killed; it writes its display number when it is ready.
+    // Without -noreset it would regenerate, refusing connections, each time xdotool leaves
+    // it without clients before the program has connected.
+    QProcess server;
+    server.start(QStringLiteral(XVFB_EXECUTABLE),
+        { "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1920x1200x24" });
+    QVERIFY(server.waitForStarted());
+    const auto endServer = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished();
+    });
+    QVERIFY2(server.waitForReadyRead(windowTimeoutMs), "Xvfb gave no display number");
+    const QByteArray number = server.readAllStandardOutput().trimmed();
+    const QByteArray ownDisplay = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ':' + number);
+    const auto restoreDisplay = qScopeGuard([&] { qputenv("DISPLAY", ownDisplay); });
+
+    const bool named = state == QLatin1String("parameters dialog up");
+    const bool shown = state.contains(QLatin1String("video"));
+    const bool uhd = state.startsWith(QLatin1String("UHD"));
+    Clip clip = makeClip(QStringLiteral("display.yuv"), uhd ? 3840 : 64, uhd ? 2160 : 48, 3);
+    QVERIFY(!clip.bytes.isEmpty());
+    QVERIFY(startProgram(named || shown ? QStringList { clip.name } : QStringList()));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main,
+        qPrintable(QStringLiteral("the main window did not appear on display :%1; %2")
+                       .arg(QString::fromLatin1(number),
+                           QString::fromLocal8Bit(program.readAllStandardError()))));
+    if (state == QLatin1String("file chooser up")) {
+        click(*main, openButton);
+        QVERIFY2(waitForWindow(escapedForPattern(chooserTitle), windowTimeoutMs),
+            "the file chooser did not open");
+    }
+    if (named)
+        QVERIFY(waitForWindow(escapedForPattern(dialogTitle), windowTimeoutMs));
+    if (shown) {
+        QVERIFY(answerTheDialog(clip, QStringLiteral("Y")));
+        const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
+        QVERIFY2(video, "the video's window did not appear");
+        moveWindow(*video, QPoint(700, 0));
+        if (uhd) {
+            click(*main, normalLoopBox);
+            click(*main, playButton);
+            QVERIFY2(awaitFrameAbove(*video, 0) > 0, "the video did not play");
+        }
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    server.kill();
+    QVERIFY2(program.waitForFinished(windowTimeoutMs), "the program outlived its display");
+    qInfo("ended %lld ms after the server", static_cast<long long>(clock.elapsed()));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(program.exitCode() != 0, "a lost display ended the program as a success");
 }
 
 bool TestEndToEnd::startProgram(
