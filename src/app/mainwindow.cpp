@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMimeData>
+#include <QPixmapCache>
 #include <QSettings>
 #include <QTimer>
 #include <QUrl>
@@ -300,6 +301,10 @@ void MainWindow::dropEvent(QDropEvent *event)
 void MainWindow::on_pbOpenImage_clicked()
 {
     const QString chosen = QFileDialog::getOpenFileName(this, tr("Choose a file to open"));
+    // Every chooser makes its icons afresh, and the pixmaps drawn from them are cached under
+    // those icons' own keys, which nothing asks for once the chooser is gone; left there,
+    // they would fill Qt's pixmap cache to its limit, one chooser at a time.
+    QPixmapCache::clear();
     if (chosen.isEmpty())
         return;
     ImageOpenDialog::instance().showForFile(QFile::encodeName(chosen).toStdString());

@@ -82,6 +82,10 @@ void ImageOpenDialog::showForFile(const std::string &path)
 {
     parameters.path = path;
     clearMessage();
+    // The fields keep the last answer, but not its undo history: the one dialog serves the
+    // whole session, and every opening's typing would pile up there.
+    for (QLineEdit *field : { ui->leImageWidth, ui->leImageHeight, ui->leImageSpeed })
+        field->setText(field->text());
     setModal(true);
     show();
 }

@@ -1,5 +1,6 @@
 #include "soaktesting.h"
 
+#include "apptesting.h"
 #include "imageopendialog.h"
 
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace soaktesting {
@@ -22,6 +24,21 @@ void typeInto(const char *name, const QString &text)
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
     QTest::keyClicks(field, text);
+}
+
+bool answerDialog(const VideoParameters &clip)
+{
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    typeInto("leImageWidth", QString::number(clip.width));
+    typeInto("leImageHeight", QString::number(clip.height));
+    typeInto("leImageSpeed", QString::number(clip.speed));
+    auto *format = dialog.findChild<QComboBox *>(QStringLiteral("comboBoxFormat"));
+    QTest::keyClick(format, Qt::Key_Home);
+    if (clip.format == UYVY)
+        QTest::keyClick(format, Qt::Key_Down);
+    auto *buttons = dialog.findChild<QDialogButtonBox *>(QStringLiteral("bbConfirmation"));
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    return !dialog.isVisible();
 }
 
 } // namespace
@@ -38,6 +55,12 @@ std::int64_t residentBytes()
     return fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE);
 }
 
+std::int64_t heapBytesInUse()
+{
+    const struct mallinfo2 heap = ::mallinfo2();
+    return static_cast<std::int64_t>(heap.uordblks + heap.hblkhd);
+}
+
 int openDescriptors()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
@@ -45,18 +68,17 @@ int openDescriptors()
 
 bool openThroughDialog(const VideoParameters &clip)
 {
-    ImageOpenDialog &dialog = ImageOpenDialog::instance();
-    dialog.showForFile(clip.path);
-    typeInto("leImageWidth", QString::number(clip.width));
-    typeInto("leImageHeight", QString::number(clip.height));
-    typeInto("leImageSpeed", QString::number(clip.speed));
-    auto *format = dialog.findChild<QComboBox *>(QStringLiteral("comboBoxFormat"));
-    QTest::keyClick(format, Qt::Key_Home);
-    if (clip.format == UYVY)
-        QTest::keyClick(format, Qt::Key_Down);
-    auto *buttons = dialog.findChild<QDialogButtonBox *>(QStringLiteral("bbConfirmation"));
-    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
-    return !dialog.isVisible();
+    ImageOpenDialog::instance().showForFile(clip.path);
+    return answerDialog(clip);
+}
+
+bool openThroughChooser(const VideoParameters &clip)
+{
+    const QString path = QFile::decodeName(QByteArray::fromStdString(clip.path));
+    apptesting::whenFileChooserOpens(
+        [path](QWidget *chooser) { apptesting::typeIntoFileChooser(chooser, path); });
+    apptesting::click("pbOpenImage");
+    return ImageOpenDialog::instance().isVisible() && answerDialog(clip);
 }
 
 } // namespace soaktesting
