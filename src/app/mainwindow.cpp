@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMimeData>
+#include <QPixmapCache>
+#include <QSettings>
 #include <QTimer>
 #include <QUrl>
 
@@ -25,9 +27,11 @@
 
 namespace {
 
-std::unique_ptr<MainWindow> &instanceHolder()
+// A plain pointer, which exit() leaves alone: when Qt ends the process because the
+// display went away, a window destroyed then would call into the dead connection.
+MainWindow *&instanceHolder()
 {
-    static std::unique_ptr<MainWindow> window;
+    static MainWindow *window = nullptr;
     return window;
 }
 
@@ -111,21 +115,31 @@ std::vector<std::string> droppedFiles(const QMimeData *data)
     return paths;
 }
 
+// Qt's file chooser keeps its history and last folder in the user's settings, which every
+// Qt program shares, and rewrites them each time a chooser closes. This program writes
+// nothing, so Qt's user settings are looked for among its own read-only resources, where
+// none exist and none can be made: Qt then neither reads nor writes them on disk.
+void keepToolkitSettingsOffDisk()
+{
+    for (const QSettings::Format format : { QSettings::NativeFormat, QSettings::IniFormat })
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral(":/no-settings"));
+}
+
 } // namespace
 
 std::int32_t MainWindow::addedCount = 0;
 
 MainWindow &MainWindow::instance()
 {
-    auto &window = instanceHolder();
+    MainWindow *&window = instanceHolder();
     if (!window)
-        window = std::make_unique<MainWindow>();
+        window = new MainWindow;
     return *window;
 }
 
 void MainWindow::releaseInstance()
 {
-    instanceHolder().reset();
+    delete std::exchange(instanceHolder(), nullptr);
 }
 
 MainWindow::MainWindow(QWidget *parent)
@@ -138,6 +152,7 @@ MainWindow::MainWindow(QWidget *parent)
     setMouseTracking(true);
     condenseCrampedTexts(ui);
     setAcceptDrops(true);
+    keepToolkitSettingsOffDisk();
 }
 
 MainWindow::~MainWindow()
@@ -369,6 +384,10 @@ void MainWindow::dropEvent(QDropEvent *event)
 void MainWindow::on_pbOpenImage_clicked()
 {
     const QString chosen = QFileDialog::getOpenFileName(this, tr("Choose a file to open"));
+    // Every chooser makes its icons afresh, and the pixmaps drawn from them are cached under
+    // those icons' own keys, which nothing asks for once the chooser is gone; left there,
+    // they would fill Qt's pixmap cache to its limit, one chooser at a time.
+    QPixmapCache::clear();
     if (chosen.isEmpty())
         return;
     ImageOpenDialog::instance().showForFile(QFile::encodeName(chosen).toStdString());

@@ -7,14 +7,15 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <memory>
 #include <new>
+#include <utility>
 
 namespace {
 
-std::unique_ptr<ImageOpenDialog> &instanceHolder()
+// A plain pointer, which exit() leaves alone, as the main window's is.
+ImageOpenDialog *&instanceHolder()
 {
-    static std::unique_ptr<ImageOpenDialog> dialog;
+    static ImageOpenDialog *dialog = nullptr;
     return dialog;
 }
 
@@ -47,15 +48,15 @@ QString sizeProblemText(SizeField field, SizeProblem problem)
 
 ImageOpenDialog &ImageOpenDialog::instance()
 {
-    auto &dialog = instanceHolder();
+    ImageOpenDialog *&dialog = instanceHolder();
     if (!dialog)
-        dialog = std::make_unique<ImageOpenDialog>();
+        dialog = new ImageOpenDialog;
     return *dialog;
 }
 
 void ImageOpenDialog::releaseInstance()
 {
-    instanceHolder().reset();
+    delete std::exchange(instanceHolder(), nullptr);
 }
 
 ImageOpenDialog::ImageOpenDialog(QWidget *parent)
@@ -81,6 +82,10 @@ void ImageOpenDialog::showForFile(const std::string &path)
 {
     parameters.path = path;
     clearMessage();
+    // The fields keep the last answer, but not its undo history: the one dialog serves the
+    // whole session, and every opening's typing would pile up there.
+    for (QLineEdit *field : { ui->leImageWidth, ui->leImageHeight, ui->leImageSpeed })
+        field->setText(field->text());
     setModal(true);
     show();
 }

@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -70,6 +71,11 @@ ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
 
     ui = new Ui::ImageView;
     ui->setupUi(this);
+    // The form loads its icon afresh for every window, and the window system's pixmaps of
+    // each new icon stay in Qt's pixmap cache after the window is gone. Every window shows
+    // the first form's icon, so those pixmaps are made once.
+    static const QIcon formIcon = windowIcon();
+    setWindowIcon(formIcon);
 
     pixelLabel = new QLabel(parent, Qt::ToolTip);
     pixelLabel->setStyleSheet(

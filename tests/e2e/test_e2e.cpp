@@ -4,11 +4,15 @@
 #include "videoparameters.h"
 #include "xdriver.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QThread>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace xdriver;
 using referencepicture::Layout;
@@ -28,6 +32,7 @@ QPoint centreOf(int x, int y, int width, int height)
     return QPoint(x + width / 2, y + height / 2);
 }
 const QPoint openButton = centreOf(14, 11, 40, 40);
+const QPoint closeButton = centreOf(14, 188, 40, 40);
 const QPoint goToStartButton = centreOf(286, 10, 41, 21);
 const QPoint playButton = centreOf(414, 10, 40, 21);
 const QPoint stopButton = centreOf(458, 10, 41, 21);
@@ -164,6 +169,72 @@ QString awaitSteadyTitle(const WindowId &window)
     return title;
 }
 
+// Whether a path lies where the program may write: devices, its own /proc files and the
+// runtime folder. The X socket and pipes are not paths in the trace.
+bool writableForTheProgram(const QString &path, const QString &runtimeFolder)
+{
+    for (const QString &place :
+        { QStringLiteral("/dev"), QStringLiteral("/proc"), runtimeFolder }) {
+        if (!place.isEmpty() && (path == place || path.startsWith(place + QLatin1Char('/'))))
+            return true;
+    }
+    return false;
+}
+
+// The lines of an `strace -f -y` trace that create, write, rename or remove anything on
+// disk outside the places above; relative paths are taken from `workingFolder`.
+QStringList writesOnDisk(
+    const QString &tracePath, const QString &workingFolder, const QString &runtimeFolder)
+{
+    QFile trace(tracePath);
+    if (!trace.open(QIODevice::ReadOnly))
+        return { QStringLiteral("no trace at ") + tracePath };
+    static const QRegularExpression call(QStringLiteral("^\\d+\\s+(\\w+)\\((.*)$"));
+    static const QRegularExpression quoted(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\""));
+    static const QRegularExpression descriptor(QStringLiteral("^\\d+<([^>]*)>"));
+    static const QRegularExpression changing(QStringLiteral(
+        "^(creat|mkdir|mkdirat|rename|renameat|renameat2|unlink|unlinkat|rmdir|link|linkat|"
+        "symlink|symlinkat|truncate|chmod|fchmodat|chown|lchown|fchownat|mknod|mknodat)$"));
+    const QDir working(workingFolder);
+    QStringList found;
+    while (!trace.atEnd()) {
+        const QString line = QString::fromUtf8(trace.readLine()).trimmed();
+        const QRegularExpressionMatch match = call.match(line);
+        if (!match.hasMatch())
+            continue;
+        const QString name = match.captured(1);
+        const QString arguments = match.captured(2);
+        QStringList paths;
+        if (name == QLatin1String("write")) {
+            const QString target = descriptor.match(arguments).captured(1);
+            if (target.startsWith(QLatin1Char('/')))
+                paths << target;
+        } else if (name.startsWith(QLatin1String("open"))) {
+            static const QRegularExpression writing(
+                QStringLiteral("O_WRONLY|O_RDWR|O_CREAT|O_TRUNC"));
+            if (writing.match(arguments).hasMatch()) {
+                // openat names its folder by a descriptor, which -y prints as a path.
+                const QString folder = descriptor.match(arguments).captured(1);
+                const QString file = quoted.match(arguments).captured(1);
+                paths << (folder.isEmpty() || file.startsWith(QLatin1Char('/'))
+                        ? file
+                        : folder + QLatin1Char('/') + file);
+            }
+        } else if (changing.match(name).hasMatch()) {
+            for (auto it = quoted.globalMatch(arguments); it.hasNext();)
+                paths << it.next().captured(1);
+            if (paths.isEmpty())
+                paths << arguments;
+        }
+        const bool elsewhere = std::any_of(paths.cbegin(), paths.cend(), [&](const QString &path) {
+            return !writableForTheProgram(working.absoluteFilePath(path), runtimeFolder);
+        });
+        if (elsewhere)
+            found << line;
+    }
+    return found;
+}
+
 struct Clip
 {
     QString name;
@@ -197,9 +268,15 @@ private slots:
     void filesOnTheCommandLineSteppedByKeys();
     void openStepPlayViewAndQuit_data();
     void openStepPlayViewAndQuit();
+    void writesNothingInAnyFlow();
+    void endsWithoutASignalWhenTheDisplayGoes_data();
+    void endsWithoutASignalWhenTheDisplayGoes();
 
 private:
-    bool startProgram(const QStringList &arguments = QStringList());
+    // `home` stands in for $HOME, with no XDG folder pointing elsewhere; a `tracePath`
+    // runs the program under strace, which writes the trace there.
+    bool startProgram(const QStringList &arguments = QStringList(), const QString &home = QString(),
+        const QString &tracePath = QString());
     bool openThroughTheDialogs(const Clip &clip, const QString &formatKey);
     bool answerTheDialog(const Clip &clip, const QString &formatKey);
     void checkStepping(const WindowId &main, const WindowId &video, const Clip &clip);
@@ -317,15 +394,154 @@ void TestEndToEnd::openStepPlayViewAndQuit()
     quitAndCheckExit(*main);
 }
 
-bool TestEndToEnd::startProgram(const QStringList &arguments)
+// The program only reads. With $HOME an empty folder, a file named on the command line,
+// the chooser cancelled and then answered, playback, Close and closing the main window
+// leave that folder empty, and the trace shows nothing made, written, renamed or removed
+// on disk but in /dev, in /proc and in the runtime folder.
+void TestEndToEnd::writesNothingInAnyFlow()
+{
+    TempDir home;
+    QVERIFY(home.isValid());
+    const QString homePath = QString::fromStdString(home.path());
+    const QString tracePath = QString::fromStdString(dir.filePath("writes.trace"));
+    Clip first = makeClip(QStringLiteral("named.yuv"), 64, 48, 20);
+    Clip second = makeClip(QStringLiteral("chosen.yuv"), 32, 16, 30);
+    QVERIFY(!first.bytes.isEmpty() && !second.bytes.isEmpty());
+
+    QVERIFY(startProgram({ first.name }, homePath, tracePath));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main, "the main window did not appear");
+    QVERIFY(answerTheDialog(first, QStringLiteral("Y")));
+    const auto named = waitForWindow(escapedForPattern(first.title(0)), windowTimeoutMs);
+    QVERIFY2(named, "the named file's window did not appear");
+    // Without a window manager a new window opens over the controls; the user moves it.
+    moveWindow(*named, QPoint(700, 0));
+
+    click(*main, openButton);
+    const auto chooser = waitForWindow(escapedForPattern(chooserTitle), windowTimeoutMs);
+    QVERIFY2(chooser && waitForFocus(*chooser, windowTimeoutMs), "the file chooser did not open");
+    pressKey(QStringLiteral("Escape"));
+    QVERIFY2(waitForNoWindow(escapedForPattern(chooserTitle), windowTimeoutMs),
+        "the file chooser did not cancel");
+
+    QVERIFY(openThroughTheDialogs(second, QStringLiteral("Y")));
+    const auto video = waitForWindow(escapedForPattern(second.title(0)), windowTimeoutMs);
+    QVERIFY2(video, "the chosen file's window did not appear");
+    moveWindow(*video, QPoint(700, 300));
+    click(*main, playButton);
+    QVERIFY2(awaitFrameAbove(*video, 0) > 0, qPrintable(windowTitle(*video)));
+    click(*main, stopButton);
+    awaitSteadyTitle(*video);
+    // Close takes the list's current video, the one opened last.
+    click(*main, closeButton);
+    QVERIFY2(
+        waitForNoWindow(escapedForPattern(second.name) + QStringLiteral(" - .*"), windowTimeoutMs),
+        "Close left the chosen file's window");
+    quitAndCheckExit(*main);
+    if (QTest::currentTestFailed())
+        return;
+
+    QCOMPARE(QDir(homePath).entryList(
+                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+        QStringList());
+    QCOMPARE(writesOnDisk(tracePath, QString::fromStdString(dir.path()),
+                 qEnvironmentVariable("XDG_RUNTIME_DIR")),
+        QStringList());
+}
+
+void TestEndToEnd::endsWithoutASignalWhenTheDisplayGoes_data()
+{
+    QTest::addColumn<QString>("state");
+    for (const char *state :
+        { "idle", "file chooser up", "parameters dialog up", "video shown", "UHD video playing" })
+        QTest::newRow(state) << QString::fromLatin1(state);
+}
+
+// Losing the X server ends the program at once with a failure status, not by a signal, in
+// whatever state it was.
+void TestEndToEnd::endsWithoutASignalWhenTheDisplayGoes()
+{
+    QFETCH(QString, state);
+
+    // A server of its own, to be killed; it writes its display number when it is ready.
+    // Without -noreset it would regenerate, refusing connections, each time xdotool leaves
+    // it without clients before the program has connected.
+    QProcess server;
+    server.start(QStringLiteral(XVFB_EXECUTABLE),
+        { "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1920x1200x24" });
+    QVERIFY(server.waitForStarted());
+    const auto endServer = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished();
+    });
+    QVERIFY2(server.waitForReadyRead(windowTimeoutMs), "Xvfb gave no display number");
+    const QByteArray number = server.readAllStandardOutput().trimmed();
+    const QByteArray ownDisplay = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ':' + number);
+    const auto restoreDisplay = qScopeGuard([&] { qputenv("DISPLAY", ownDisplay); });
+
+    const bool named = state == QLatin1String("parameters dialog up");
+    const bool shown = state.contains(QLatin1String("video"));
+    const bool uhd = state.startsWith(QLatin1String("UHD"));
+    Clip clip = makeClip(QStringLiteral("display.yuv"), uhd ? 3840 : 64, uhd ? 2160 : 48, 3);
+    QVERIFY(!clip.bytes.isEmpty());
+    QVERIFY(startProgram(named || shown ? QStringList { clip.name } : QStringList()));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main,
+        qPrintable(QStringLiteral("the main window did not appear on display :%1; %2")
+                       .arg(QString::fromLatin1(number),
+                           QString::fromLocal8Bit(program.readAllStandardError()))));
+    if (state == QLatin1String("file chooser up")) {
+        click(*main, openButton);
+        QVERIFY2(waitForWindow(escapedForPattern(chooserTitle), windowTimeoutMs),
+            "the file chooser did not open");
+    }
+    if (named)
+        QVERIFY(waitForWindow(escapedForPattern(dialogTitle), windowTimeoutMs));
+    if (shown) {
+        QVERIFY(answerTheDialog(clip, QStringLiteral("Y")));
+        const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
+        QVERIFY2(video, "the video's window did not appear");
+        moveWindow(*video, QPoint(700, 0));
+        if (uhd) {
+            click(*main, normalLoopBox);
+            click(*main, playButton);
+            QVERIFY2(awaitFrameAbove(*video, 0) > 0, "the video did not play");
+        }
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    server.kill();
+    QVERIFY2(program.waitForFinished(windowTimeoutMs), "the program outlived its display");
+    qInfo("ended %lld ms after the server", static_cast<long long>(clock.elapsed()));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(program.exitCode() != 0, "a lost display ended the program as a success");
+}
+
+bool TestEndToEnd::startProgram(
+    const QStringList &arguments, const QString &home, const QString &tracePath)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     // Qt's own file chooser, whatever desktop integration the machine has installed.
     environment.insert(QStringLiteral("QT_QPA_PLATFORMTHEME"), QStringLiteral("generic"));
+    if (!home.isEmpty()) {
+        environment.insert(QStringLiteral("HOME"), home);
+        for (const char *folder :
+            { "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME" })
+            environment.remove(QString::fromLatin1(folder));
+    }
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(QString::fromStdString(dir.path()));
-    program.start(QStringLiteral(ZENTAVO_EXECUTABLE), arguments);
+    if (tracePath.isEmpty()) {
+        program.start(QStringLiteral(ZENTAVO_EXECUTABLE), arguments);
+    } else {
+        program.start(QStringLiteral(STRACE_EXECUTABLE),
+            QStringList { "-f", "-y", "-e", "trace=%file,write", "-o", tracePath,
+                QStringLiteral(ZENTAVO_EXECUTABLE) }
+                + arguments);
+    }
     return program.waitForStarted();
 }
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -30,6 +31,7 @@ struct ChooserSeen
     QWidget *parent = nullptr;
     QFileDialog::FileMode mode = QFileDialog::AnyFile;
     QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptSave;
+    QString folder;
 };
 
 // Answers the file chooser by typing `path` into its file name field, as a user would.
@@ -41,6 +43,7 @@ void typeInChooser(const QString &path, ChooserSeen *seen)
         seen->parent = chooser->parentWidget();
         seen->mode = chooser->fileMode();
         seen->acceptMode = chooser->acceptMode();
+        seen->folder = chooser->directory().absolutePath();
         typeIntoChooser(chooser, path);
     });
 }
@@ -131,6 +134,8 @@ void TestOpenFlow::chosenFileIsListedAndShown()
     QCOMPARE(seen.parent, &MainWindow::instance());
     QCOMPARE(seen.mode, QFileDialog::ExistingFile);
     QCOMPARE(seen.acceptMode, QFileDialog::AcceptOpen);
+    // No earlier session's folder: the first chooser starts in the current one.
+    QCOMPARE(seen.folder, QDir::currentPath());
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
     QVERIFY(dialog.isVisible());
     QCOMPARE(QApplication::activeModalWidget(), &dialog);

@@ -21,8 +21,15 @@ struct ClipShape
 // Resident set size of this process in bytes, from /proc/self/statm.
 std::int64_t residentBytes();
 
+// Bytes of the C heap this process has allocated and not freed, mapped blocks included.
+std::int64_t heapBytesInUse();
+
 // Shows the parameters dialog for the clip, types its size and picks its format,
 // and presses OK; false unless the dialog closed.
 bool openThroughDialog(const VideoParameters &clip);
+
+// As a user opens a file: the main window's Open, the clip's path typed into the file
+// chooser, then the parameters dialog as above.
+bool openThroughChooser(const VideoParameters &clip);
 
 } // namespace soaktesting
