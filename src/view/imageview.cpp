@@ -124,12 +124,7 @@ ImageView::~ImageView()
 
 void ImageView::showFrame(int n)
 {
-    currentFrame = static_cast<quint16>(n);
-    const std::int32_t last = frameCount - 1;
-    if (last < 0)
-        currentFrame = 0;
-    else if (currentFrame > last)
-        currentFrame = static_cast<quint16>(last);
+    currentFrame = static_cast<quint16>(shownFrameFor(n, frameCount));
 
     // A file shorter than one frame has no frame 0 to read.
     if (frameCount > 0 && (format == YV12 || isPlanar422(format))) {
