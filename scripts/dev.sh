@@ -97,10 +97,11 @@ run)
     ;;
 test)
     install_missing
-    build build -DCMAKE_BUILD_TYPE=Release -DZENTAVO_TOOLS=ON
+    build build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DZENTAVO_BENCH=ON -DZENTAVO_TOOLS=ON
     run_tests build
     check_package build
-    build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTAVO_SANITIZE=ON -DZENTAVO_BENCH=OFF
+    build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTAVO_SANITIZE=ON -DBUILD_TESTING=ON \
+        -DZENTAVO_BENCH=OFF -DZENTAVO_TOOLS=ON
     run_tests build-asan
     fuzz/run.sh
     ;;
