@@ -11,9 +11,9 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libbenchmark-dev libyuv-dev
     xvfb xauth xdotool imagemagick openbox fonts-dejavu-core
-    dpkg-dev debhelper lintian man-db
-    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
+    dpkg-dev desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev
+    debhelper lintian man-db
 )
 
 install_missing() {
