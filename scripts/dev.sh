@@ -13,6 +13,7 @@ packages=(
     xvfb xauth xdotool imagemagick openbox fonts-dejavu-core strace
     dpkg-dev desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev
+    debhelper lintian man-db
 )
 
 install_missing() {
@@ -48,33 +49,56 @@ run_tests() {
     ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
 
-# Builds the Debian package from a built tree, checks its desktop files, installs it and
-# starts the installed program under Xvfb with the start-up test.
+# Builds the Debian package as a packager does, holds it to lintian, checks its desktop
+# files, installs it and starts the installed program under Xvfb with the start-up test.
 check_package() {
     local dir=$1
-    desktop-file-validate packaging/zentavo.desktop
+    desktop-file-validate packaging/org.zentavo.Zentavo.desktop
     appstreamcli validate --no-net packaging/org.zentavo.Zentavo.metainfo.xml
-    (cd "$dir" && cpack -G DEB)
+    build_package "$dir"
+    local deb
+    deb=$dir/package/zentavo_$(project_version)_$(dpkg --print-architecture).deb
+    # Any error or warning fails; info and pedantic tags are advice.
+    lintian --fail-on error,warning "$deb"
     local sudo=()
     [ "$(id -u)" -ne 0 ] && sudo=(sudo)
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y --reinstall --no-install-recommends "./$dir/zentavo_1.1_amd64.deb"
+        apt-get install -y --reinstall --no-install-recommends "./$deb"
     ZENTAVO_EXECUTABLE=/usr/bin/zentavo XDG_RUNTIME_DIR="$PWD/$dir/xdg-runtime" \
         xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "./$dir/tests/app/test_startup_x11"
     check_desktop_integration "$dir"
+    expect "man -w zentavo" /usr/share/man/man1/zentavo.1.gz "$(man -w zentavo)"
+}
+
+# The version is written once, in project().
+project_version() {
+    sed -n 's/^project(zentavo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
+}
+
+# dpkg-buildpackage, in a copy of the clone's files (tracked or new, never ignored ones
+# such as build trees) under DIR/package, where the .deb then lands.
+build_package() {
+    local work=$1/package
+    local source=$work/zentavo-$(project_version)
+    rm -rf "$work"
+    mkdir -p "$source"
+    git ls-files -z --cached --others --exclude-standard |
+        tar --null --files-from=- --ignore-failed-read -cf - | tar -xf - -C "$source"
+    (cd "$source" && dpkg-buildpackage -b -us -uc -J"$jobs")
 }
 
 # What a file manager asks of the installed package: the type of a .yuv file and the
 # program that opens it.
 check_desktop_integration() {
     local dir=$1
-    desktop-file-validate /usr/share/applications/zentavo.desktop
+    desktop-file-validate /usr/share/applications/org.zentavo.Zentavo.desktop
     appstreamcli validate --no-net /usr/share/metainfo/org.zentavo.Zentavo.metainfo.xml
     local clip=$dir/desktop-check.yuv
     "./$dir/tools/makeclip/makeclip" "$clip" 16 8 1
     expect "xdg-mime query filetype" video/x-raw-yuv "$(xdg-mime query filetype "$clip")"
-    expect "xdg-mime query default" zentavo.desktop "$(xdg-mime query default video/x-raw-yuv)"
-    expect "gio mime" "Default application for “video/x-raw-yuv”: zentavo.desktop" \
+    expect "xdg-mime query default" org.zentavo.Zentavo.desktop \
+        "$(xdg-mime query default video/x-raw-yuv)"
+    expect "gio mime" "Default application for “video/x-raw-yuv”: org.zentavo.Zentavo.desktop" \
         "$(gio mime video/x-raw-yuv | head -n 1)"
 }
 
@@ -97,10 +121,11 @@ run)
     ;;
 test)
     install_missing
-    build build -DCMAKE_BUILD_TYPE=Release -DZENTAVO_TOOLS=ON
+    build build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DZENTAVO_BENCH=ON -DZENTAVO_TOOLS=ON
     run_tests build
     check_package build
-    build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTAVO_SANITIZE=ON -DZENTAVO_BENCH=OFF
+    build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTAVO_SANITIZE=ON -DBUILD_TESTING=ON \
+        -DZENTAVO_BENCH=OFF -DZENTAVO_TOOLS=ON
     run_tests build-asan
     fuzz/run.sh
     ;;
