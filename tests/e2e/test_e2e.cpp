@@ -363,8 +363,13 @@ void TestEndToEnd::openStepPlayViewAndQuit()
     QVERIFY(startProgram());
     const auto main = waitForWindow(mainTitle, windowTimeoutMs);
     QVERIFY2(main,
-        qPrintable(
-            QStringLiteral("the main window did not appear; visible: %1").arg(visibleTitles())));
+        qPrintable(QStringLiteral("the main window did not appear; visible: %1; program %2, "
+                                  "standard error: %3")
+                       .arg(visibleTitles(),
+                           program.state() == QProcess::Running
+                               ? QStringLiteral("running")
+                               : QStringLiteral("ended with %1").arg(program.exitCode()),
+                           QString::fromLocal8Bit(program.readAllStandardError()))));
     QVERIFY(openThroughTheDialogs(clip, formatKey));
 
     const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
@@ -612,14 +617,21 @@ Clip TestEndToEnd::makeClip(const QString &name, int width, int height, int fram
 
 bool TestEndToEnd::startWindowManager()
 {
-    windowManager.start(QStringLiteral("openbox"), { QStringLiteral("--sm-disable") });
+    // Openbox runs its --startup command once it has finished starting: a window mapped
+    // while it still sets itself up may never be shown.
+    const QString ready = QString::fromStdString(dir.filePath("openbox-ready"));
+    QFile::remove(ready);
+    windowManager.start(QStringLiteral("openbox"),
+        { QStringLiteral("--sm-disable"), QStringLiteral("--startup"),
+            QStringLiteral("touch '%1'").arg(ready) });
     if (!windowManager.waitForStarted())
         return false;
     QElapsedTimer clock;
     clock.start();
-    while (!windowManagerRuns(display.get()) && clock.elapsed() < windowTimeoutMs)
+    while (!(windowManagerRuns(display.get()) && QFile::exists(ready))
+        && clock.elapsed() < windowTimeoutMs)
         QThread::msleep(25);
-    return windowManagerRuns(display.get());
+    return windowManagerRuns(display.get()) && QFile::exists(ready);
 }
 
 bool TestEndToEnd::openThroughTheDialogs(const Clip &clip, const QString &formatKey)
