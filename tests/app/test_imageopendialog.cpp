@@ -1,6 +1,7 @@
 #include "apptesting.h"
 #include "imageopendialog.h"
 #include "imageview.h"
+#include "samplelayout.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "testfiles.h"
@@ -722,6 +723,10 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
     ImageView *video = addClip(dir, "fit.yuv", 1, YV12, 64, 32);
     mainWidget<QLabel>("labelVideoInfoSize")->setText(QStringLiteral("16384 x 16384"));
     found << misfitsIn(&MainWindow::instance());
+    for (const SampleLayout &layout : sampleLayouts()) {
+        mainWidget<QLabel>("labelVideoInfoFormat")->setText(QString::fromLatin1(layout.name));
+        found << misfits(mainWidget<QLabel>("labelVideoInfoFormat"));
+    }
 
     video->tooltipEnabled = true;
     QWidget *viewport = video->findChild<QGraphicsView *>("gvVideoDisplay")->viewport();
@@ -763,6 +768,14 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
             message->text().section(QLatin1Char(' '), 1));
         found << misfits(message);
     }
+    // A dialog for a file named outside it names the file, shortened in the middle.
+    const std::string named = place.filePath(std::string(120, 'm') + "-end.yuv");
+    dialog.askAboutFile(named, OpenPlan());
+    QVERIFY2(message->text().startsWith(QStringLiteral("File: mmm")), qPrintable(message->text()));
+    QVERIFY2(message->text().endsWith(QStringLiteral("-end.yuv")), qPrintable(message->text()));
+    QCOMPARE(
+        message->toolTip(), QStringLiteral("File: ") + QString(120, QLatin1Char('m')) + "-end.yuv");
+    found << misfits(message);
     QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
 }
 
