@@ -123,13 +123,24 @@ void TestStartupX11::initTestCase()
 void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("no arguments") << QStringList();
-    QTest::newRow("Qt's own options") << QStringList { "-style", "windows", "-name", "viewer" };
+    QTest::addColumn<QString>("errors");
+    QTest::newRow("no arguments") << QStringList() << QString();
+    QTest::newRow("Qt's own options")
+        << QStringList { "-style", "windows", "-name", "viewer" } << QString();
+    // Files of a known size that cannot be opened are named on standard error, in turn.
+    QTest::newRow("files that cannot be opened as asked")
+        << QStringList { "-f", "nv12", "/nonexistent/gone_16x8.yuv", "--",
+               "/nonexistent/-odd_15x8.yuv" }
+        << "zentavo: /nonexistent/gone_16x8.yuv cannot be found.\n"
+           "zentavo: /nonexistent/-odd_15x8.yuv: Width must be even.\n";
+    QTest::newRow("a folder with -s")
+        << QStringList { "-s", "16x8", "/" } << "zentavo: / is not a regular file.\n";
 }
 
 void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, errors);
 
     QProcess program;
     start(program, arguments);
@@ -144,7 +155,7 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
     QVERIFY2(program.waitForFinished(30000), "the program did not end after its window closed");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), errors);
     QVERIFY(!findViewableWindow(display.get(), QStringLiteral("Zentavo v1.1")));
 }
 
