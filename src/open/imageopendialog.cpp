@@ -134,7 +134,7 @@ QString ImageOpenDialog::openWithoutAsking(const std::string &path, const OpenPl
         record.height = plan.size->height;
     }
     const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    const SizeCheck check = checkFrameSize(record.width, record.height);
+    const SizeCheck check = checkFrameSize(record.format, record.width, record.height);
     if (!check.ok())
         return name + QStringLiteral(": ") + sizeProblemText(check.field, check.problem);
     qint64 fileSize = 0;

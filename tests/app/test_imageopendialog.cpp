@@ -1,7 +1,6 @@
 #include "apptesting.h"
 #include "imageopendialog.h"
 #include "imageview.h"
-#include "samplelayout.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "testfiles.h"
@@ -31,6 +30,7 @@
 
 #include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
@@ -723,8 +723,15 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
     ImageView *video = addClip(dir, "fit.yuv", 1, YV12, 64, 32);
     mainWidget<QLabel>("labelVideoInfoSize")->setText(QStringLiteral("16384 x 16384"));
     found << misfitsIn(&MainWindow::instance());
-    for (const SampleLayout &layout : sampleLayouts()) {
-        mainWidget<QLabel>("labelVideoInfoFormat")->setText(QString::fromLatin1(layout.name));
+    // Video Info names each layout: the dialog's two as the dialog does, the others by
+    // their ffmpeg names.
+    const std::pair<std::int32_t, const char *> formatsShown[]
+        = { { YV12, "YV12" }, { UYVY, "UYVY" }, { Planar422, "yuv422p" }, { Yvu420p, "yvu420p" },
+              { Nv12, "nv12" }, { Nv21, "nv21" }, { Yuyv422, "yuyv422" }, { Uyvy422, "uyvy422" },
+              { Yvyu422, "yvyu422" }, { Nv16, "nv16" }, { Yuv444p, "yuv444p" }, { Gray, "gray" } };
+    for (const auto &[format, shown] : formatsShown) {
+        addClip(dir, std::string("fit-") + shown + ".yuv", 1, format, 64, 32);
+        QCOMPARE(shownText("labelVideoInfoFormat"), QString::fromLatin1(shown));
         found << misfits(mainWidget<QLabel>("labelVideoInfoFormat"));
     }
 
