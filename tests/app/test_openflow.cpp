@@ -202,7 +202,8 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
     QTest::addColumn<QStringList>("dropped");
     QTest::addColumn<bool>("taken");
     QTest::addColumn<QStringList>("answers");
-    // Each dialog's message line and frame size as it comes up.
+    // Each dialog's message line, and its frame size and format where not 16x8 and YV12,
+    // as it comes up.
     QTest::addColumn<QStringList>("asked");
     QTest::addColumn<QStringList>("listed");
 
@@ -233,6 +234,11 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
     QTest::newRow("a size the layout cannot have is refused; the next file opens")
         << QStringList { "clip:g_15x8_yuv420p.yuv", "clip:h_16x8_yuv420p.yuv" } << true
         << QStringList() << QStringList() << QStringList { "h_16x8_yuv420p.yuv" };
+    QTest::newRow("a layout the dialog offers is chosen and kept; two layouts say nothing")
+        << QStringList { "clip:m_yuv422p.yuv", "clip:n_32x16_yuv422p_nv12.yuv" } << true
+        << QStringList { "Cancel", "OK" }
+        << QStringList { "File: m_yuv422p.yuv UYVY", "File: n_32x16_yuv422p_nv12.yuv UYVY" }
+        << QStringList { "n_32x16_yuv422p_nv12.yuv" };
     QTest::newRow("a 10-bit name says nothing")
         << QStringList { "clip:k_32x16_10bit_yuv420p.yuv" } << true << QStringList { "OK" }
         << QStringList { "File: k_32x16_10bit_yuv420p.yuv" }
@@ -265,6 +271,8 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
     dialog.findChild<QLineEdit *>(QStringLiteral("leImageWidth"))->setText(QStringLiteral("16"));
     dialog.findChild<QLineEdit *>(QStringLiteral("leImageHeight"))->setText(QStringLiteral("8"));
+    auto *format = dialog.findChild<QComboBox *>(QStringLiteral("comboBoxFormat"));
+    format->setCurrentIndex(0);
 
     MainWindow &window = MainWindow::instance();
     const QPoint onList = mainWidget<QWidget>("lwImageItems")->geometry().center();
@@ -284,7 +292,9 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
             + QLatin1Char('x')
             + dialog.findChild<QLineEdit *>(QStringLiteral("leImageHeight"))->text();
         seen << dialog.findChild<QLabel *>(QStringLiteral("labelMessage"))->text()
-                + (size == QLatin1String("16x8") ? QString() : QLatin1Char(' ') + size);
+                + (size == QLatin1String("16x8") ? QString() : QLatin1Char(' ') + size)
+                + (format->currentIndex() == 0 ? QString()
+                                               : QLatin1Char(' ') + format->currentText());
         if (answer == QLatin1String("OK"))
             fillParametersAndConfirm("16", "8", 0);
         else
