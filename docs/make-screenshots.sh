@@ -8,7 +8,7 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 build=${1:-build}
-clip=$build/samples/testcard-352x288-yv12.yuv
+clip=$build/samples/testcard-352x288-yuv420p.yuv
 [ -f "$clip" ] || { echo "no $clip: build first" >&2; exit 1; }
 
 display=:$((90 + RANDOM % 100))
@@ -50,7 +50,7 @@ xdotool mousemove $((X + 124)) $((Y + 130)) click 1 type 352
 xdotool mousemove $((X + 124)) $((Y + 156)) click 1 type 288
 xdotool mousemove $((X + 114)) $((Y + 183)) click 1 type 25
 xdotool mousemove $((X + 128)) $((Y + 256)) click 1
-video=$(wait_for '^testcard-352x288-yv12.yuv - ')
+video=$(wait_for '^testcard-352x288-yuv420p.yuv - ')
 xdotool windowmove "$video" 650 0
 for _ in 1 2 3 4 5 6; do
     xdotool mousemove 563 20 click 1   # ">>": five frames on

@@ -116,8 +116,8 @@ run)
     # Only what it starts: the tests and benchmarks are for `test`.
     configure build -DCMAKE_BUILD_TYPE=Release
     cmake --build build -j "$jobs" --target zentavo sample_clip
-    echo "Sample clip: build/samples/testcard-352x288-yv12.yuv (352 x 288, YV12)"
-    exec ./build/src/zentavo
+    # The name gives the size and the layout, so the clip opens without a dialog.
+    exec ./build/src/zentavo build/samples/testcard-352x288-yuv420p.yuv
     ;;
 test)
     install_missing

@@ -1,6 +1,7 @@
 #include "frameloader.h"
 #include "imageview.h"
 #include "memoryfloor.h"
+#include "samplelayout.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "testfiles.h"
@@ -19,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -26,16 +28,18 @@ namespace {
 
 constexpr int clipFrames = 4;
 
-// One clip per frame size, written and read once so every run finds it in the page cache.
-const VideoParameters &clip(int width, int height)
+// One clip per frame size and layout, written and read once so every run finds it in the
+// page cache.
+const VideoParameters &clip(int width, int height, std::int32_t format = YV12)
 {
     static TempDir dir;
-    static std::map<std::pair<int, int>, VideoParameters> clips;
-    VideoParameters &parameters = clips[{ width, height }];
+    static std::map<std::tuple<int, int, std::int32_t>, VideoParameters> clips;
+    VideoParameters &parameters = clips[{ width, height, format }];
     if (parameters.path.empty()) {
         parameters = testclips::writeClip(dir,
-            std::to_string(width) + "x" + std::to_string(height) + ".yuv", YV12, width, height,
-            clipFrames);
+            std::to_string(width) + "x" + std::to_string(height) + "_"
+                + layoutOrYuv420p(format).name + ".yuv",
+            format, width, height, clipFrames);
         testfiles::readWhole(parameters.path);
     }
     return parameters;
@@ -65,12 +69,15 @@ void BM_LoadAndConvert(benchmark::State &state)
     setFrameRate(state);
 }
 
-// What a playback tick costs the window: load, convert, draw the picture into the scene.
-// Beside it: what it costs the memory to read the frame once and write the three colour
-// planes and the 4-byte picture once, and the ratio of the two.
+// What a playback tick costs the window: load, convert, draw the picture into the scene,
+// for the layout of the third argument. Beside it: what it costs the memory to read the
+// frame once and write the three colour planes and the 4-byte picture once, and the
+// ratio of the two.
 void BM_ShowFrame(benchmark::State &state)
 {
-    ImageView view(clip(int(state.range(0)), int(state.range(1))));
+    const auto format = std::int32_t(state.range(2));
+    ImageView view(clip(int(state.range(0)), int(state.range(1)), format));
+    state.SetLabel(layoutOrYuv420p(format).name);
     view.showFrame(0);
     int frame = 1;
     const auto start = std::chrono::steady_clock::now();
@@ -82,8 +89,8 @@ void BM_ShowFrame(benchmark::State &state)
         = std::chrono::steady_clock::now() - start;
     setFrameRate(state);
     const std::size_t luma = view.yPlane.size();
-    MemoryFloor floor(
-        luma + view.uPlane.size() + view.vPlane.size(), { luma, luma, luma, 4 * luma });
+    MemoryFloor floor(std::size_t(frameSize(format, view.width, view.height)),
+        { luma, luma, luma, 4 * luma });
     const double floorTime = floor.medianMicroseconds(21);
     state.counters["floor_us"] = floorTime;
     state.counters["x_floor"] = spent.count()
@@ -124,6 +131,17 @@ void frameSizes(benchmark::internal::Benchmark *b)
     b->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 }
 
+// 1080p in the dialog's YV12; at 3840 x 2160 every layout, each interleaved one after the
+// planar one with its chroma, to be compared side by side.
+void frameSizesAndLayouts(benchmark::internal::Benchmark *b)
+{
+    b->Args({ 1920, 1080, YV12 });
+    for (const std::int32_t format : { YV12, Yvu420p, Nv12, Nv21, Planar422, Yuyv422, Uyvy422,
+             Yvyu422, Nv16, Yuv444p, Gray })
+        b->Args({ 3840, 2160, format });
+    b->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+}
+
 void imageFormats(benchmark::internal::Benchmark *b)
 {
     for (const QImage::Format format : { QImage::Format_RGB888, QImage::Format_RGB32 }) {
@@ -135,7 +153,7 @@ void imageFormats(benchmark::internal::Benchmark *b)
 } // namespace
 
 BENCHMARK(BM_LoadAndConvert)->Apply(frameSizes);
-BENCHMARK(BM_ShowFrame)->Apply(frameSizes);
+BENCHMARK(BM_ShowFrame)->Apply(frameSizesAndLayouts);
 BENCHMARK(BM_ShowFrameAndPaint)->Apply(frameSizes);
 BENCHMARK(BM_PixmapFromImage)->Apply(imageFormats);
 

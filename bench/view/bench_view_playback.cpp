@@ -1,10 +1,11 @@
-// Plays N 3840x2160 YV12 videos together (two unless told otherwise) for ten seconds and
-// prints how many frames each window showed per second, and the slowest. Meant for a
-// real X server, e.g.
-//   QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1920x1080x24" ./bench_view_playback 3
+// Plays N 3840x2160 videos of one layout together (two yuv420p unless told otherwise) for
+// ten seconds and prints how many frames each window showed per second, and the slowest.
+// Meant for a real X server, e.g.
+//   QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1920x1080x24" ./bench_view_playback 3 nv12
 
 #include "imageview.h"
 #include "mainwindow.h"
+#include "samplelayout.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "testfiles.h"
@@ -71,15 +72,16 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(icons);
     const int videos = argc > 1 ? std::atoi(argv[1]) : 2;
-    if (videos < 1) {
-        std::fprintf(stderr, "usage: %s [VIDEOS]\n", argv[0]);
+    const SampleLayout *layout = layoutNamed(argc > 2 ? argv[2] : "yuv420p");
+    if (videos < 1 || !layout || argc > 3) {
+        std::fprintf(stderr, "usage: %s [VIDEOS [LAYOUT]]\n", argv[0]);
         return 2;
     }
     TempDir dir;
     std::vector<std::unique_ptr<ImageView>> views;
     for (int i = 0; i < videos; ++i) {
         const VideoParameters clip = testclips::writeClip(
-            dir, "video" + std::to_string(i + 1) + ".yuv", YV12, width, height, clipFrames);
+            dir, "video" + std::to_string(i + 1) + ".yuv", layout->format, width, height, clipFrames);
         // Read once so that playback finds the file in the page cache.
         testfiles::readWhole(clip.path);
         views.push_back(std::make_unique<ImageView>(clip));
@@ -106,8 +108,9 @@ int main(int argc, char **argv)
     QApplication::exec();
     const double seconds = double(clock.elapsed()) / 1000.0;
 
-    std::printf("platform %s, %d videos of %dx%d YV12 played together for %.2f s\n",
-        qPrintable(QApplication::platformName()), int(views.size()), width, height, seconds);
+    std::printf("platform %s, %d videos of %dx%d %s played together for %.2f s\n",
+        qPrintable(QApplication::platformName()), int(views.size()), width, height, layout->name,
+        seconds);
     int slowest = counters.front()->shown;
     for (std::size_t i = 0; i < counters.size(); ++i) {
         const FrameCounter &c = *counters[i];

@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "samplelayout.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -47,6 +49,8 @@ struct Options
 {
     QCommandLineOption help;
     QCommandLineOption version;
+    QCommandLineOption size;
+    QCommandLineOption format;
 };
 
 // Qt's options are listed by --help-all only, as Qt's own programs do.
@@ -58,9 +62,17 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
         QStringLiteral("Shows raw, headerless YUV video files frame by frame."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption size({ QStringLiteral("s"), QStringLiteral("size") },
+        QStringLiteral("Frame size of every file, such as 1920x1080 or cif."),
+        QStringLiteral("WxH"));
+    const QCommandLineOption format({ QStringLiteral("f"), QStringLiteral("format") },
+        QStringLiteral("Sample layout of every file, such as yuv420p or nv12."),
+        QStringLiteral("NAME"));
+    parser.addOption(size);
+    parser.addOption(format);
     parser.addPositionalArgument(QStringLiteral("FILE"),
-        QStringLiteral("Files to open; the parameters of each are asked for in turn. Put -- "
-                       "before a name that begins with -."),
+        QStringLiteral("Files to open, straight away when the frame size is known, else "
+                       "asked about in turn. Put -- before a name that begins with -."),
         QStringLiteral("[FILE...]"));
     for (const QtOption &qt : qtOptions) {
         QCommandLineOption option(QString::fromLatin1(qt.name), QString::fromLatin1(qt.description),
@@ -69,7 +81,21 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    return { help, version };
+    return { help, version, size, format };
+}
+
+// Every name -f takes, for the message that refuses another.
+std::string layoutNames()
+{
+    std::string names;
+    for (const SampleLayout &layout : sampleLayouts()) {
+        if (layout.format != layoutNamed(layout.name)->format)
+            continue;
+        names += (names.empty() ? "" : ", ") + std::string(layout.name);
+        if (layout.alias)
+            names += ", " + std::string(layout.alias);
+    }
+    return names;
 }
 
 // Latin-1 gives each byte a character of its own and takes it back unchanged, so a
@@ -101,6 +127,8 @@ CommandLine::CommandLine(
     const QString program
         = texts.isEmpty() ? QStringLiteral("zentavo") : texts.first().section(QLatin1Char('/'), -1);
 
+    program_ = toBytes(program);
+
     QCommandLineParser parser;
     const Options options = addOptions(parser, false);
     const bool parsed = parser.parse(texts);
@@ -122,6 +150,8 @@ CommandLine::CommandLine(
             + usage + QLatin1Char('\n'));
     }
     styleChosen_ = parser.isSet(styleOption);
+    if (action_ == Action::Run)
+        readAsked(parser.value(options.size), parser.value(options.format));
 
     for (const QString &file : parser.positionalArguments()) {
         const std::string bytes = toBytes(file);
@@ -132,4 +162,43 @@ CommandLine::CommandLine(
         else
             files_.push_back(currentDirectory + '/' + bytes);
     }
+
+    // Nothing opens when a file would need a dialog that cannot hold the asked layout.
+    if (action_ == Action::Run && asked_.format && !dialogOffersLayout(*asked_.format)) {
+        for (const std::string &file : files_) {
+            if (!planOpen(file, asked_).straightAway) {
+                refuse(std::string(layoutOf(*asked_.format)->name)
+                    + " needs a frame size: give -s WxH or put the size in the file's name");
+                break;
+            }
+        }
+    }
+}
+
+void CommandLine::readAsked(const QString &size, const QString &format)
+{
+    if (!size.isEmpty()) {
+        asked_.size = frameSizeNamed(toBytes(size));
+        if (!asked_.size) {
+            refuse("'" + toBytes(size)
+                + "' is no frame size: give WxH, such as 1920x1080, or one of " + frameSizeNames());
+            return;
+        }
+    }
+    if (format.isEmpty())
+        return;
+    const std::string name = toBytes(format);
+    if (const std::optional<std::string> meanings = ambiguityOfLayoutName(name)) {
+        refuse("'" + name + "' is ambiguous: " + *meanings);
+    } else if (const SampleLayout *layout = layoutNamed(name)) {
+        asked_.format = layout->format;
+    } else {
+        refuse("'" + name + "' is no sample layout: give one of " + layoutNames());
+    }
+}
+
+void CommandLine::refuse(const std::string &reason)
+{
+    action_ = Action::Error;
+    message_ = program_ + ": " + reason + '\n';
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "namedparameters.h"
+
 #include <string>
 #include <vector>
+
+class QString;
 
 // The program's command line, read before QApplication exists, so that --help, --version
 // and an option of nobody's are answered without a display. Qt's own options (-style,
@@ -23,10 +27,19 @@ public:
     const std::vector<std::string> &files() const { return files_; }
     // Whether Qt's -style option names a style, which then replaces ours.
     bool styleChosen() const { return styleChosen_; }
+    // What -s and -f ask of every file.
+    const AskedParameters &asked() const { return asked_; }
 
 private:
+    // Sets asked_ from the option values; an empty value is an option not given.
+    void readAsked(const QString &size, const QString &format);
+    // One line on standard error, and status 2.
+    void refuse(const std::string &reason);
+
+    std::string program_;
     Action action_ = Action::Run;
     std::string message_;
     std::vector<std::string> files_;
     bool styleChosen_ = false;
+    AskedParameters asked_;
 };

@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ico/Dozud.ico")));
 
     MainWindow::instance().show();
-    MainWindow::instance().openFiles(command.files());
+    MainWindow::instance().openFiles(command.files(), command.asked());
     const int exitCode = QApplication::exec();
 
     // The dialog was made after the main window, so it goes first.

@@ -5,6 +5,7 @@
 #include "imageopendialog.h"
 #include "imageview.h"
 #include "listwidgetitemext.h"
+#include "samplelayout.h"
 #include "ui_mainwindow.h"
 #include "zoompresets.h"
 
@@ -20,6 +21,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cstdio>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -35,16 +37,15 @@ MainWindow *&instanceHolder()
     return window;
 }
 
+// The dialog's two layouts by the dialog's names, the others by ffmpeg's.
 QString formatName(std::int32_t format)
 {
-    switch (format) {
-    case UYVY:
+    if (format == UYVY)
         return QStringLiteral("UYVY");
-    case Planar422:
-        return QStringLiteral("Planar422");
-    default:
+    const SampleLayout *layout = layoutOf(format);
+    if (!layout || format == YV12)
         return QStringLiteral("YV12");
-    }
+    return QString::fromLatin1(layout->name);
 }
 
 const QColor secondEntryBackground(242, 242, 242, 255);
@@ -235,11 +236,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
 }
 
-void MainWindow::openFiles(const std::vector<std::string> &paths)
+void MainWindow::openFiles(const std::vector<std::string> &paths, const AskedParameters &asked)
 {
     if (paths.empty())
         return;
-    pendingFiles.insert(pendingFiles.end(), paths.begin(), paths.end());
+    for (const std::string &path : paths)
+        pendingFiles.emplace_back(path, planOpen(path, asked));
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
     // Queued: the dialog's own handlers finish with it (Cancel hides it once more) before
     // it is shown for the next file.
@@ -251,11 +253,19 @@ void MainWindow::openFiles(const std::vector<std::string> &paths)
 
 void MainWindow::openNextFile()
 {
-    if (pendingFiles.empty())
-        return;
-    const std::string path = pendingFiles.front();
-    pendingFiles.pop_front();
-    ImageOpenDialog::instance().showForFile(path);
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    while (!pendingFiles.empty()) {
+        const auto [path, plan] = pendingFiles.front();
+        pendingFiles.pop_front();
+        if (!plan.straightAway) {
+            dialog.askAboutFile(path, plan);
+            return;
+        }
+        const QString problem = dialog.openWithoutAsking(path, plan);
+        if (!problem.isEmpty())
+            std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                QFile::encodeName(problem).constData());
+    }
 }
 
 void MainWindow::selectVideo(const ImageView *view)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frameorder.h"
+#include "namedparameters.h"
 #include "videoparameters.h"
 
 #include <QMainWindow>
@@ -51,10 +52,12 @@ public:
     // The zoom slider position of a preset percentage; 0 for any other.
     static int zoomSliderPosition(int percent);
 
-    // Asks for the parameters of each file in turn, through the dialog that Open shows:
-    // the next file's dialog comes up once the one before is answered. Paths are 8-bit,
-    // as QFile::encodeName gives them.
-    void openFiles(const std::vector<std::string> &paths);
+    // Opens the files in the order given. A file whose frame size is known, from `asked`
+    // or its name, is listed straight away as its dialog's OK would list it, or refused
+    // with one line on standard error; the others are asked about through the dialog
+    // that Open shows, the next once the one before is answered. Paths are 8-bit, as
+    // QFile::encodeName gives them.
+    void openFiles(const std::vector<std::string> &paths, const AskedParameters &asked = {});
     // Makes the video's entry the list's current one, as a click on the entry would.
     void selectVideo(const ImageView *view);
     // Does what the transport button that a video window's key stands for does; false for
@@ -114,8 +117,8 @@ private:
     QAbstractButton *stepButton(TransportStep step) const;
     void zoomTo(ImageView *view, int sliderPosition);
 
-    // Files given on the command line or dropped, still to be asked about.
-    std::deque<std::string> pendingFiles;
+    // Files given on the command line or dropped, still to be opened.
+    std::deque<std::pair<std::string, OpenPlan>> pendingFiles;
 
     // Keys typed into the video windows and not yet applied, in the order typed.
     std::vector<TransportStep> pendingSteps;

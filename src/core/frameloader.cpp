@@ -1,7 +1,10 @@
 #include "frameloader.h"
 
+#include "deinterleave.h"
+#include "samplelayout.h"
 #include "videoparameters.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <fcntl.h>
@@ -65,6 +68,68 @@ void adviseReadAhead(int fd, std::int32_t upcomingFrame, std::int64_t frameBytes
         static_cast<off_t>(frameBytes), POSIX_FADV_WILLNEED);
 }
 
+// One frame of an open file, read part after part in file order: each read starts where
+// the last one ended, and after a short one no read does anything, so a short read
+// leaves the rest of the planes as they were.
+class FrameFile
+{
+public:
+    FrameFile(const std::string &path, std::int32_t format, std::int32_t width, std::int32_t height,
+        std::int32_t frameIndex, std::int32_t upcomingFrame)
+        : file_(openForReading(path))
+        , frameBytes_(frameSize(format, width, height))
+        , offset_(std::int64_t { frameIndex } * frameBytes_)
+        , ended_(file_.get() < 0)
+    {
+        if (!ended_)
+            adviseReadAhead(file_.get(), upcomingFrame, frameBytes_);
+    }
+
+    // size bytes straight into dest.
+    void read(std::uint8_t *dest, std::size_t size)
+    {
+        if (!ended_)
+            took(readAt(file_.get(), dest, size, offset_), size);
+    }
+
+    // size bytes through chunk (readChunkBytes long), each chunk handed to
+    // place(bytes, count, at), at its offset into these size bytes.
+    template <class Place> void readThrough(std::uint8_t *chunk, std::size_t size, Place place)
+    {
+        for (std::size_t at = 0; at < size && !ended_;) {
+            const std::size_t want = std::min(readChunkBytes, size - at);
+            const std::size_t got = readAt(file_.get(), chunk, want, offset_);
+            place(chunk, got, at);
+            at += got;
+            took(got, want);
+        }
+    }
+
+    LoadResult result() const
+    {
+        if (!ended_)
+            return LoadResult::Complete;
+        return total_ == 0 ? LoadResult::Nothing : LoadResult::Partial;
+    }
+
+private:
+    void took(std::size_t got, std::size_t wanted)
+    {
+        offset_ += static_cast<std::int64_t>(got);
+        total_ += got;
+        ended_ = got < wanted;
+    }
+
+    ScopedFd file_;
+    std::int64_t frameBytes_;
+    std::int64_t offset_;
+    std::size_t total_ = 0;
+    bool ended_;
+};
+
+// Whole pixel pairs in every chunk but the last, so that each chunk splits on its own.
+static_assert(readChunkBytes % 4 == 0);
+
 } // namespace
 
 bool opensForReading(const std::string &path)
@@ -72,29 +137,84 @@ bool opensForReading(const std::string &path)
     return ScopedFd(openForReading(path)).get() >= 0;
 }
 
-// Reads the three planes in file order; a short read leaves the rest as it was.
 LoadResult readPlanarFrame(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
     std::int32_t upcomingFrame)
 {
-    const ScopedFd file(openForReading(path));
-    if (file.get() < 0)
-        return LoadResult::Nothing;
-    adviseReadAhead(file.get(), upcomingFrame, frameSize(format, width, height));
+    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
+    const std::size_t chroma = chromaPlaneSize(format, width, height);
+    const bool swapped = layoutOrYuv420p(format).vBeforeU;
+    file.read(planes.y, lumaPlaneSize(width, height));
+    file.read(swapped ? planes.v : planes.u, chroma);
+    file.read(swapped ? planes.u : planes.v, chroma);
+    return file.result();
+}
 
-    const std::size_t sizes[3] = { lumaPlaneSize(width, height),
-        chromaPlaneSize(format, width, height), chromaPlaneSize(format, width, height) };
-    std::uint8_t *const targets[3] = { planes.y, planes.u, planes.v };
-    std::int64_t offset = std::int64_t { frameIndex } * frameSize(format, width, height);
-    std::size_t total = 0;
-    for (int plane = 0; plane < 3; ++plane) {
-        const std::size_t got = readAt(file.get(), targets[plane], sizes[plane], offset);
-        total += got;
-        if (got < sizes[plane])
-            return total == 0 ? LoadResult::Nothing : LoadResult::Partial;
-        offset += static_cast<std::int64_t>(got);
+LoadResult readSemiPlanarFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
+    std::int32_t upcomingFrame)
+{
+    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
+    const bool swapped = layoutOrYuv420p(format).vBeforeU;
+    std::uint8_t *const first = swapped ? planes.v : planes.u;
+    std::uint8_t *const second = swapped ? planes.u : planes.v;
+    file.read(planes.y, lumaPlaneSize(width, height));
+    file.readThrough(chunk, 2 * chromaPlaneSize(format, width, height),
+        [&](const std::uint8_t *bytes, std::size_t count, std::size_t at) {
+            splitPairs(bytes, count, first + at / 2, second + at / 2);
+        });
+    return file.result();
+}
+
+LoadResult readPackedFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
+    std::int32_t upcomingFrame)
+{
+    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
+    const SampleLayout &layout = layoutOrYuv420p(format);
+    const bool lumaFirst = layout.packedOrder && layout.packedOrder[0] == 'Y';
+    std::uint8_t *const first = layout.vBeforeU ? planes.v : planes.u;
+    std::uint8_t *const second = layout.vBeforeU ? planes.u : planes.v;
+    file.readThrough(chunk, 2 * lumaPlaneSize(width, height),
+        [&](const std::uint8_t *bytes, std::size_t count, std::size_t at) {
+            splitPacked(
+                bytes, count, lumaFirst, planes.y + at / 2, first + at / 4, second + at / 4);
+        });
+    return file.result();
+}
+
+LoadResult readLumaFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
+    std::int32_t upcomingFrame)
+{
+    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
+    file.read(planes.y, lumaPlaneSize(width, height));
+    return file.result();
+}
+
+bool readsThroughChunk(std::int32_t format)
+{
+    const Storage storage = layoutOrYuv420p(format).storage;
+    return storage == Storage::SemiPlanar || storage == Storage::Packed;
+}
+
+LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
+    std::int32_t upcomingFrame)
+{
+    switch (layoutOrYuv420p(format).storage) {
+    case Storage::Planar:
+        break;
+    case Storage::SemiPlanar:
+        return readSemiPlanarFrame(
+            path, format, width, height, frameIndex, planes, chunk, upcomingFrame);
+    case Storage::Packed:
+        return readPackedFrame(
+            path, format, width, height, frameIndex, planes, chunk, upcomingFrame);
+    case Storage::LumaOnly:
+        return readLumaFrame(path, format, width, height, frameIndex, planes, upcomingFrame);
     }
-    return LoadResult::Complete;
+    return readPlanarFrame(path, format, width, height, frameIndex, planes, upcomingFrame);
 }
 
 void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std::int32_t step)

@@ -2,6 +2,7 @@
 
 #include "frameplanes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -16,12 +17,43 @@ bool opensForReading(const std::string &path);
 // Sets every sample of rows and columns 0, step, 2*step, ... to 200; nothing when step <= 0.
 void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std::int32_t step);
 
-// The first stage of a frame's way, and its only I/O, for every layout stored as three
-// planes one after the other: opens the file, reads frame frameIndex (at frameIndex *
-// frame size, in 64-bit) straight into planes.y, .u and .v, as many bytes as the
-// format's plane sizes say, and closes it. Precondition: checkFrameSize(width,
-// height).ok() and frameIndex >= 0. An upcomingFrame of 0 or more is the frame that
-// playback shows next: the kernel is told to read it ahead.
+// The first stage of a frame's way, and its only I/O, one per way of storing a frame
+// (samplelayout.h): each opens the file, reads frame frameIndex (at frameIndex * frame
+// size, in 64-bit) into planes.y, .u and .v, and closes it. Precondition:
+// checkFrameSize(format, width, height).ok(), frameIndex >= 0, planes sized for the
+// format. An upcomingFrame of 0 or more is the frame that playback shows next: the
+// kernel is told to read it ahead.
+
+// Three planes one after the other, read straight into Y, U and V (V, U for yvu420p).
 LoadResult readPlanarFrame(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
+    std::int32_t upcomingFrame = -1);
+
+// Bytes of the caller's buffer through which interleaved layouts are read: a few at a
+// time, so that they are split while still in the cache, and no frame allocates.
+constexpr std::size_t readChunkBytes = std::size_t { 128 } << 10;
+
+// A Y plane read straight into Y, then U,V (V,U for nv21) pairs split into U and V
+// through chunk, readChunkBytes long.
+LoadResult readSemiPlanarFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
+    std::int32_t upcomingFrame = -1);
+
+// Packed pixel pairs split into Y, U and V through chunk, readChunkBytes long.
+LoadResult readPackedFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
+    std::int32_t upcomingFrame = -1);
+
+// The Y plane alone; U and V keep what they hold (128 from the window).
+LoadResult readLumaFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
+    std::int32_t upcomingFrame = -1);
+
+// Whether the format's frames are read through a chunk.
+bool readsThroughChunk(std::int32_t format);
+
+// The reader of the format's way of storing, as above; chunk may be null where
+// readsThroughChunk is false.
+LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
     std::int32_t upcomingFrame = -1);

@@ -1,6 +1,6 @@
 #include "pixelreadout.h"
 
-#include "videoparameters.h"
+#include "samplelayout.h"
 #include "zoomgeometry.h"
 
 #include <cmath>
@@ -16,9 +16,8 @@ std::optional<PixelPosition> pixelAt(double x, double y, std::int32_t width, std
 
 std::size_t chromaIndex(std::int32_t format, std::int32_t width, PixelPosition pixel)
 {
-    const auto rowLength = static_cast<std::size_t>(width / 2);
-    const auto chromaRow = static_cast<std::size_t>(isPlanar422(format) ? pixel.y : pixel.y / 2);
-    return chromaRow * rowLength + static_cast<std::size_t>(pixel.x / 2);
+    return chromaRowOf(format, pixel.y) * chromaRowLength(format, width)
+        + chromaColumnOf(format, pixel.x);
 }
 
 PixelSample samplePixel(

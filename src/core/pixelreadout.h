@@ -29,7 +29,8 @@ struct PixelSample
 std::optional<PixelPosition> pixelAt(double x, double y, std::int32_t width, std::int32_t height);
 
 // Index of the chroma sample that the conversion pairs with pixel (x, y):
-// (y/2)*(w/2) + x/2 for 4:2:0, y*(w/2) + x/2 for the 4:2:2 layouts.
+// (y/2)*(w/2) + x/2 for 4:2:0, y*(w/2) + x/2 for 4:2:2, y*w + x for 4:4:4, and x in
+// the one chroma row of a format without chroma.
 std::size_t chromaIndex(std::int32_t format, std::int32_t width, PixelPosition pixel);
 
 // The six samples of one pixel; precondition: the pixel lies inside the frame.

@@ -23,6 +23,15 @@ constexpr std::array<SampleLayout, layoutCount> layouts { {
     { Gray, "gray", "y800", Subsampling::None, Storage::LumaOnly, false, nullptr },
 } };
 
+// layoutOf and layoutOrYuv420p index the table by PixelFormat value.
+static_assert([] {
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        if (layouts[i].format != static_cast<std::int32_t>(i))
+            return false;
+    }
+    return true;
+}());
+
 bool sameLetters(std::string_view a, const char *b)
 {
     if (!b)
@@ -49,6 +58,50 @@ const SampleLayout *layoutOf(std::int32_t format)
             return &layout;
     }
     return nullptr;
+}
+
+const SampleLayout &layoutOrYuv420p(std::int32_t format)
+{
+    const SampleLayout *layout = layoutOf(format);
+    return layout ? *layout : layouts[YV12];
+}
+
+bool halvesChromaAcross(std::int32_t format)
+{
+    const Subsampling s = layoutOrYuv420p(format).subsampling;
+    return s == Subsampling::Yuv420 || s == Subsampling::Yuv422;
+}
+
+std::size_t chromaRowLength(std::int32_t format, std::int32_t width)
+{
+    const auto w = static_cast<std::size_t>(width > 0 ? width : 0);
+    return halvesChromaAcross(format) ? w / 2 : w;
+}
+
+std::size_t chromaRowOf(std::int32_t format, std::int32_t lumaRow)
+{
+    const auto row = static_cast<std::size_t>(lumaRow);
+    switch (layoutOrYuv420p(format).subsampling) {
+    case Subsampling::Yuv420:
+        return row / 2;
+    case Subsampling::Yuv422:
+    case Subsampling::Yuv444:
+        return row;
+    case Subsampling::None:
+        break;
+    }
+    return 0;
+}
+
+std::size_t chromaColumnOf(std::int32_t format, std::int32_t lumaColumn)
+{
+    const auto column = static_cast<std::size_t>(lumaColumn);
+    return halvesChromaAcross(format) ? column / 2 : column;
+}
+
+std::size_t chromaRows(std::int32_t format, std::int32_t height)
+{
+    return height > 0 ? chromaRowOf(format, height - 1) + 1 : 0;
 }
 
 const SampleLayout *layoutNamed(std::string_view name)

@@ -49,3 +49,19 @@ constexpr std::size_t layoutCount = 12;
 
 // Every layout, in the order of its PixelFormat value.
 const std::array<SampleLayout, layoutCount> &sampleLayouts();
+
+// The layout of a PixelFormat value; yuv420p for a value that names none, as sizes and
+// stages take it.
+const SampleLayout &layoutOrYuv420p(std::int32_t format);
+
+// Where the window's U and V planes sit against its Y plane. 4:2:0 and 4:2:2 halve
+// chroma across (w/2 samples per row), 4:4:4 keeps a sample per pixel. A layout without
+// chroma gets one row of w samples of 128 that every line shares: the picture, the
+// views and the readout then take U = V = 128 without a case of their own.
+bool halvesChromaAcross(std::int32_t format);
+std::size_t chromaRowLength(std::int32_t format, std::int32_t width);
+// The chroma row of luma row lumaRow, and the chroma column of luma column lumaColumn.
+std::size_t chromaRowOf(std::int32_t format, std::int32_t lumaRow);
+std::size_t chromaColumnOf(std::int32_t format, std::int32_t lumaColumn);
+// Chroma rows of a frame height rows high.
+std::size_t chromaRows(std::int32_t format, std::int32_t height);

@@ -1,5 +1,7 @@
 #include "videoparameters.h"
 
+#include "samplelayout.h"
+
 #include <limits>
 
 namespace {
@@ -7,25 +9,52 @@ namespace {
 constexpr std::int64_t int32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t int32Min = std::numeric_limits<std::int32_t>::min();
 
-SizeProblem dimensionProblem(std::int32_t value)
+SizeProblem dimensionProblem(std::int32_t value, bool mustBeEven = true)
 {
     if (value <= 0)
         return SizeProblem::NotPositive;
     // Too large first: making a 20001 even would not help.
     if (value > maxFrameDimension)
         return SizeProblem::TooLarge;
-    if (value % 2 != 0)
+    if (mustBeEven && value % 2 != 0)
         return SizeProblem::Odd;
     return SizeProblem::None;
+}
+
+// File bytes of one frame per luma sample, in halves: 3 for p + p/2, and so on.
+std::int64_t halfBytesPerPixel(Subsampling subsampling)
+{
+    switch (subsampling) {
+    case Subsampling::Yuv420:
+        return 3;
+    case Subsampling::Yuv422:
+        return 4;
+    case Subsampling::Yuv444:
+        return 6;
+    case Subsampling::None:
+        break;
+    }
+    return 2;
 }
 
 } // namespace
 
 SizeCheck checkFrameSize(std::int32_t width, std::int32_t height)
 {
-    if (const SizeProblem problem = dimensionProblem(width); problem != SizeProblem::None)
+    return checkFrameSize(YV12, width, height);
+}
+
+SizeCheck checkFrameSize(std::int32_t format, std::int32_t width, std::int32_t height)
+{
+    const SampleLayout &layout = layoutOrYuv420p(format);
+    const bool dialogs = layout.format == YV12 || layout.format == UYVY;
+    const bool evenWidth = dialogs || halvesChromaAcross(layout.format);
+    const bool evenHeight = dialogs || layout.subsampling == Subsampling::Yuv420;
+    if (const SizeProblem problem = dimensionProblem(width, evenWidth);
+        problem != SizeProblem::None)
         return { SizeField::Width, problem };
-    if (const SizeProblem problem = dimensionProblem(height); problem != SizeProblem::None)
+    if (const SizeProblem problem = dimensionProblem(height, evenHeight);
+        problem != SizeProblem::None)
         return { SizeField::Height, problem };
     return {};
 }
@@ -40,7 +69,9 @@ std::int32_t frameSize(std::int32_t format, std::int32_t width, std::int32_t hei
     // 64-bit so that unchecked sizes cannot overflow; a size that a 32-bit
     // computation could not hold is reported as 0, which no caller divides by.
     const std::int64_t p = std::int64_t { width } * height;
-    const std::int64_t size = isPlanar422(format) ? p * 2 : p + p / 2;
+    // p + p/2 rather than 3p/2: the 4:2:0 size of an odd p stays what it always was.
+    const std::int64_t halves = halfBytesPerPixel(layoutOrYuv420p(format).subsampling);
+    const std::int64_t size = p * (halves / 2) + (halves % 2 != 0 ? p / 2 : 0);
     if (size > int32Max || size < int32Min || p > int32Max || p < int32Min)
         return 0;
     return static_cast<std::int32_t>(size);
@@ -63,6 +94,7 @@ std::size_t lumaPlaneSize(std::int32_t width, std::int32_t height)
 
 std::size_t chromaPlaneSize(std::int32_t format, std::int32_t width, std::int32_t height)
 {
-    const std::size_t luma = lumaPlaneSize(width, height);
-    return isPlanar422(format) ? luma / 2 : luma / 4;
+    if (lumaPlaneSize(width, height) == 0)
+        return 0;
+    return chromaRowLength(format, width) * chromaRows(format, height);
 }

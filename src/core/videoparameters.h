@@ -48,17 +48,26 @@ struct SizeCheck
     bool ok() const { return problem == SizeProblem::None; }
 };
 
-// Width is checked before height; the first problem found is reported.
+// Width is checked before height; the first problem found is reported. Without a
+// format: the dialog's rules, both even.
 SizeCheck checkFrameSize(std::int32_t width, std::int32_t height);
+
+// The rules of a layout: a dimension is odd only where the layout halves chroma along
+// it (the width of 4:2:0 and 4:2:2, the height of 4:2:0); the dialog's two layouts keep
+// both even. Unknown formats count as YV12.
+SizeCheck checkFrameSize(std::int32_t format, std::int32_t width, std::int32_t height);
 
 // True for the layouts read as planar 4:2:2 (UYVY and Planar422).
 bool isPlanar422(std::int32_t format);
 
-// Bytes per frame in signed 32-bit arithmetic; unknown formats count as YV12.
+// Bytes per frame in the file, in signed 32-bit arithmetic: p + p/2 for 4:2:0, 2p for
+// 4:2:2, 3p for 4:4:4, p for grey (p = w * h); unknown formats count as YV12.
 std::int32_t frameSize(std::int32_t format, std::int32_t width, std::int32_t height);
 
 // Whole frames in a file, limited to the largest 32-bit value; 0 when frameSize <= 0.
 std::int32_t frameCount(std::int64_t fileSize, std::int32_t frameSize);
 
 std::size_t lumaPlaneSize(std::int32_t width, std::int32_t height);
+// Samples of the window's U plane (and of its V plane) for the format: see
+// halvesChromaAcross in samplelayout.h.
 std::size_t chromaPlaneSize(std::int32_t format, std::int32_t width, std::int32_t height);

@@ -1,7 +1,7 @@
 #include "viewrenderer.h"
 
+#include "samplelayout.h"
 #include "streamingstores.h"
-#include "videoparameters.h"
 #include "yuvconvert.h"
 
 #include <cstring>
@@ -128,17 +128,27 @@ void renderGrey(const std::uint8_t *plane, std::int32_t width, std::int32_t heig
 void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
     std::int32_t height, PictureRows out)
 {
-    const std::size_t samples = static_cast<std::size_t>(width / 2);
-    const bool ownRowPerLine = isPlanar422(format);
+    // 4:4:4 chroma is a plane like the luma: around the cache when large, as the Y view.
+    if (layoutOrYuv420p(format).subsampling == Subsampling::Yuv444) {
+        renderGrey(plane, width, height, out);
+        return;
+    }
+    const std::size_t samples = chromaRowLength(format, width);
+    const bool halved = halvesChromaAcross(format);
     for (std::int32_t y = 0; y < height; ++y) {
         std::uint32_t *line = row(out, y);
-        if (!ownRowPerLine && y % 2 == 1) {
-            // 4:2:0: the odd line repeats the even line above it.
-            std::memcpy(line, row(out, y - 1), samples * 2 * sizeof(std::uint32_t));
+        const std::size_t chromaRow = chromaRowOf(format, y);
+        if (y > 0 && chromaRow == chromaRowOf(format, y - 1)) {
+            // A line coloured by the chroma row of the line above repeats that line.
+            std::memcpy(
+                line, row(out, y - 1), static_cast<std::size_t>(width) * sizeof(std::uint32_t));
             continue;
         }
-        const std::size_t chromaRow = static_cast<std::size_t>(ownRowPerLine ? y : y / 2);
-        doubledGreyRow(plane + chromaRow * samples, line, samples);
+        const std::uint8_t *samplesOfRow = plane + chromaRow * samples;
+        if (halved)
+            doubledGreyRow(samplesOfRow, line, samples);
+        else
+            packRow<false>(samplesOfRow, samplesOfRow, samplesOfRow, allChannels, line, samples);
     }
 }
 

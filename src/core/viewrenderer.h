@@ -8,7 +8,8 @@
 
 // Writers of one view of a frame into 32-bit pixels 0xffRRGGBB (the layout of
 // QImage::Format_RGB32), so the picture needs no conversion on its way to the screen.
-// Precondition for all: width and height even and positive, planes sized for them.
+// Precondition for all: width and height positive, and even where the format halves
+// chroma along them; planes sized for them.
 
 // The views of a frame, numbered as the video window's ComponentView.
 enum class FrameView { Color, Y, U, V, R, G, B };
@@ -27,7 +28,8 @@ void renderGrey(
     const std::uint8_t *plane, std::int32_t width, std::int32_t height, PictureRows out);
 
 // A chroma plane in grey, each sample covering the pixels it colours: a 2x2 block
-// for 4:2:0, a 2x1 block for the 4:2:2 layouts (w/2 samples per row, h rows).
+// for 4:2:0, a 2x1 block for 4:2:2 (w/2 samples per row, h rows), one pixel for 4:4:4,
+// and for a format without chroma its one row on every line.
 void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
     std::int32_t height, PictureRows out);
 

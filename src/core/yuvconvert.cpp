@@ -1,5 +1,6 @@
 #include "yuvconvert.h"
 
+#include "samplelayout.h"
 #include "streamingstores.h"
 #include "videoparameters.h"
 #include "yuvcoefficients.h"
@@ -61,24 +62,37 @@ void convertRowsScalar(const std::uint8_t *y, const std::uint8_t *u, const std::
     }
 }
 
+// 4:4:4: as convertRowsScalar with one luma row, each pixel with its own chroma sample.
+void convertRowScalar444(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    const RowTargets &out, std::size_t width, std::size_t from)
+{
+    for (std::size_t x = from; x < width; ++x)
+        convertPixel(
+            y, out, x, out.picture ? out.picture + x : nullptr, chromaTerms<Lane16>(u[x], v[x]));
+}
+
 RowKernels pickRowKernels()
 {
 #if defined(ZENTAVO_X86_KERNELS)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2"))
-        return { convertRowsAvx2, convertRowsAvx2Streaming };
-    return { convertRowsSse2, convertRowsSse2Streaming };
+        return { convertRowsAvx2, convertRowsAvx2Streaming, convertRows444Avx2,
+            convertRows444Avx2Streaming };
+    return { convertRowsSse2, convertRowsSse2Streaming, convertRows444Sse2,
+        convertRows444Sse2Streaming };
 #else
-    return { convertRowsNone, convertRowsNone };
+    return { convertRowsNone, convertRowsNone, convertRowsNone, convertRowsNone };
 #endif
 }
 
-RowKernel kernelFor(int width, int height, PictureRows picture)
+RowKernel kernelFor(int width, int height, PictureRows picture, bool ownChroma = false)
 {
     const RowKernels kernels = bestRowKernels();
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     // The three colour planes and the picture's four bytes.
     const std::size_t written = pixels * (3 + (picture.bits ? 4 : 0));
+    if (ownChroma)
+        return writesAroundCache(written) ? kernels.streaming444 : kernels.cached444;
     return writesAroundCache(written) ? kernels.streaming : kernels.cached;
 }
 
@@ -106,6 +120,22 @@ void convertRows(RowKernel kernel, std::size_t shared, const std::uint8_t *y, co
         const RowTargets out = targetsAt(r, g, b, picture, luma, i);
         const std::size_t done = kernel(y + luma, u + chroma, v + chroma, out, w, shared);
         convertRowsScalar(y + luma, u + chroma, v + chroma, out, w, shared, done);
+    }
+}
+
+// One luma row at a time against chroma rows of width samples, chromaStep samples apart:
+// width for 4:4:4, 0 for one row that every line shares.
+void convertOwnChromaRows(RowKernel kernel, std::size_t chromaStep, const std::uint8_t *y,
+    const std::uint8_t *u, const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b,
+    int width, int height, PictureRows picture)
+{
+    const std::size_t w = static_cast<std::size_t>(width);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(height); ++i) {
+        const std::size_t luma = i * w;
+        const std::size_t chroma = i * chromaStep;
+        const RowTargets out = targetsAt(r, g, b, picture, luma, i);
+        const std::size_t done = kernel(y + luma, u + chroma, v + chroma, out, w, 1);
+        convertRowScalar444(y + luma, u + chroma, v + chroma, out, w, done);
     }
 }
 
@@ -138,6 +168,14 @@ void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::
     convertRows(kernel, 1, y, u, v, r, g, b, width, height, picture);
 }
 
+void convertYuv444ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
+    PictureRows picture)
+{
+    convertOwnChromaRows(
+        kernel, static_cast<std::size_t>(width), y, u, v, r, g, b, width, height, picture);
+}
+
 void convertYuv420ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
 {
@@ -152,10 +190,31 @@ void convertYuv422ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std:
         kernelFor(width, height, picture), y, u, v, r, g, b, width, height, picture);
 }
 
+void convertYuv444ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
+{
+    convertYuv444ToRgbWith(
+        kernelFor(width, height, picture, true), y, u, v, r, g, b, width, height, picture);
+}
+
 void convertFrame(
     std::int32_t format, std::int32_t width, std::int32_t height, const FramePlanes &planes)
 {
-    const auto convert = isPlanar422(format) ? convertYuv422ToRgb : convertYuv420ToRgb;
-    convert(
-        planes.y, planes.u, planes.v, planes.r, planes.g, planes.b, width, height, planes.picture);
+    const FramePlanes &p = planes;
+    switch (layoutOrYuv420p(format).subsampling) {
+    case Subsampling::Yuv420:
+        convertYuv420ToRgb(p.y, p.u, p.v, p.r, p.g, p.b, width, height, p.picture);
+        return;
+    case Subsampling::Yuv422:
+        convertYuv422ToRgb(p.y, p.u, p.v, p.r, p.g, p.b, width, height, p.picture);
+        return;
+    case Subsampling::Yuv444:
+        convertYuv444ToRgb(p.y, p.u, p.v, p.r, p.g, p.b, width, height, p.picture);
+        return;
+    case Subsampling::None:
+        break;
+    }
+    // The one chroma row of 128 serves every line.
+    convertOwnChromaRows(kernelFor(width, height, p.picture, true), 0, p.y, p.u, p.v, p.r, p.g, p.b,
+        width, height, p.picture);
 }

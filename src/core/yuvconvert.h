@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // BT.601 studio-range YUV to RGB in 8-bit fixed point (coefficients in yuvcoefficients.h).
-// Precondition: width and height even and positive; planes sized for them.
+// Precondition: width and height positive, and even where the chroma is halved along
+// them; planes sized for them.
 
 // With picture bits, the same pass also writes the picture's pixels, 0xffRRGGBB: the colour
 // view costs no second pass over the planes.
@@ -21,8 +22,13 @@ void convertYuv422ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std:
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture = {});
 
+// 4:4:4: chroma planes of w x h; pixel (x, y) takes sample y*w + x.
+void convertYuv444ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
+    PictureRows picture = {});
+
 // The frame's Y, U and V planes into its R, G and B planes, and into the picture in the
-// same pass when the picture has bits: 4:2:2 for the layouts read as planar 4:2:2,
-// 4:2:0 for the others.
+// same pass when the picture has bits, by the format's chroma (samplelayout.h); a format
+// without chroma converts against its one chroma row, U = V = 128.
 void convertFrame(std::int32_t format, std::int32_t width, std::int32_t height,
     const FramePlanes &planes);

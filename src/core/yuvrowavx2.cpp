@@ -86,3 +86,15 @@ std::size_t convertRowsAvx2Streaming(const std::uint8_t *y, const std::uint8_t *
 {
     return convertRowsStreaming<Avx2>(y, u, v, out, width, rows);
 }
+
+std::size_t convertRows444Avx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    const RowTargets &out, std::size_t width, std::size_t rows)
+{
+    return convertRowsCached<Avx2, true>(y, u, v, out, width, rows);
+}
+
+std::size_t convertRows444Avx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
+{
+    return convertRowsStreaming<Avx2, true>(y, u, v, out, width, rows);
+}

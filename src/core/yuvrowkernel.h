@@ -19,7 +19,8 @@ struct RowTargets
 // Row kernels behind convertYuv420ToRgb / convertYuv422ToRgb. Each converts `rows` luma
 // rows (1, or 2 sharing the chroma row in 4:2:0), `width` apart in y, r, g and b, against
 // one chroma row of width / 2 samples, from pixel 0 up to the largest multiple of its
-// vector width, and returns that pixel count.
+// vector width, and returns that pixel count. The 4:4:4 kernels (convertRows444*) take a
+// chroma row of width samples, one per pixel, and one luma row.
 using RowKernel = std::size_t (*)(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
 
@@ -30,6 +31,8 @@ struct RowKernels
 {
     RowKernel cached;
     RowKernel streaming;
+    RowKernel cached444;
+    RowKernel streaming444;
 };
 
 // Converts nothing: leaves every row to the portable pixel-pair loop.
@@ -47,6 +50,15 @@ std::size_t convertRowsAvx2(const std::uint8_t *y, const std::uint8_t *u, const 
     const RowTargets &out, std::size_t width, std::size_t rows);
 std::size_t convertRowsAvx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
+
+std::size_t convertRows444Sse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    const RowTargets &out, std::size_t width, std::size_t rows);
+std::size_t convertRows444Sse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
+std::size_t convertRows444Avx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    const RowTargets &out, std::size_t width, std::size_t rows);
+std::size_t convertRows444Avx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
 #endif
 
 // The kernels that convertYuv420ToRgb and convertYuv422ToRgb use on this processor.
@@ -59,5 +71,9 @@ void convertYuv420ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture = {});
 void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
+    PictureRows picture = {});
+// With a 4:4:4 kernel.
+void convertYuv444ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture = {});

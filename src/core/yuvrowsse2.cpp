@@ -67,3 +67,15 @@ std::size_t convertRowsSse2Streaming(const std::uint8_t *y, const std::uint8_t *
 {
     return convertRowsStreaming<Sse2>(y, u, v, out, width, rows);
 }
+
+std::size_t convertRows444Sse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    const RowTargets &out, std::size_t width, std::size_t rows)
+{
+    return convertRowsCached<Sse2, true>(y, u, v, out, width, rows);
+}
+
+std::size_t convertRows444Sse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
+{
+    return convertRowsStreaming<Sse2, true>(y, u, v, out, width, rows);
+}

@@ -42,6 +42,18 @@ template <class Ops> inline ChromaRegs<Ops> chromaRegs(const std::uint8_t *u, co
     return regs;
 }
 
+// 4:4:4: each pixel its own chroma, so the chroma samples split into words exactly as
+// the luma samples do, and each half gets its own terms.
+template <class Ops>
+inline ChromaRegs<Ops> ownChromaRegs(const std::uint8_t *u, const std::uint8_t *v)
+{
+    const typename Ops::Reg us = Ops::loadLuma(u);
+    const typename Ops::Reg vs = Ops::loadLuma(v);
+    const ChromaTerms<Ops> first = chromaTerms<Ops>(Ops::lumaFirst(us), Ops::lumaFirst(vs));
+    const ChromaTerms<Ops> second = chromaTerms<Ops>(Ops::lumaSecond(us), Ops::lumaSecond(vs));
+    return { { first.r, second.r }, { first.g, second.g }, { first.b, second.b } };
+}
+
 // GCC turns a multiply by a known 42 into three shifts and two adds; in this
 // loop one multiply instruction is cheaper, so the constant is hidden from it.
 template <class Reg> inline Reg opaque(Reg value)
@@ -73,7 +85,7 @@ inline void convertPixels(const std::uint8_t *y, std::uint8_t *r, std::uint8_t *
         Ops::template storePixels<Stream>(picture, red, green, blue);
 }
 
-template <class Ops, bool Stream, bool Picture>
+template <class Ops, bool OwnChroma, bool Stream, bool Picture>
 inline std::size_t convertRowsWith(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
 {
@@ -87,7 +99,8 @@ inline std::size_t convertRowsWith(const std::uint8_t *y, const std::uint8_t *u,
     // The second row is written out, not looped over: looped, the targets were reloaded
     // through `out` on every row, and 3840 x 2160 frames took twice as long.
     for (; x + Ops::pixels <= width; x += Ops::pixels) {
-        const ChromaRegs<Ops> chroma = chromaRegs<Ops>(u + x / 2, v + x / 2);
+        const ChromaRegs<Ops> chroma
+            = OwnChroma ? ownChromaRegs<Ops>(u + x, v + x) : chromaRegs<Ops>(u + x / 2, v + x / 2);
         convertPixels<Ops, Stream, Picture>(
             y + x, r + x, g + x, b + x, Picture ? picture + x : nullptr, k42, chroma);
         if (rows > 1) {
@@ -112,31 +125,31 @@ inline bool streamable(const RowTargets &out, std::size_t width, std::size_t row
     return starts % Ops::alignment == 0;
 }
 
-template <class Ops, bool Stream>
+template <class Ops, bool OwnChroma, bool Stream>
 inline std::size_t convertRowsTo(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
 {
     if (out.picture)
-        return convertRowsWith<Ops, Stream, true>(y, u, v, out, width, rows);
-    return convertRowsWith<Ops, Stream, false>(y, u, v, out, width, rows);
+        return convertRowsWith<Ops, OwnChroma, Stream, true>(y, u, v, out, width, rows);
+    return convertRowsWith<Ops, OwnChroma, Stream, false>(y, u, v, out, width, rows);
 }
 
-template <class Ops>
+template <class Ops, bool OwnChroma = false>
 inline std::size_t convertRowsCached(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsTo<Ops, false>(y, u, v, out, width, rows);
+    return convertRowsTo<Ops, OwnChroma, false>(y, u, v, out, width, rows);
 }
 
 // The streaming stores are ordered after the call by a fence, as the caller may read
 // the targets next.
-template <class Ops>
+template <class Ops, bool OwnChroma = false>
 inline std::size_t convertRowsStreaming(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
 {
     if (!streamable<Ops>(out, width, rows))
-        return convertRowsTo<Ops, false>(y, u, v, out, width, rows);
-    const std::size_t done = convertRowsTo<Ops, true>(y, u, v, out, width, rows);
+        return convertRowsTo<Ops, OwnChroma, false>(y, u, v, out, width, rows);
+    const std::size_t done = convertRowsTo<Ops, OwnChroma, true>(y, u, v, out, width, rows);
     Ops::fence();
     return done;
 }

@@ -44,6 +44,32 @@ QString sizeProblemText(SizeField field, SizeProblem problem)
     return QString();
 }
 
+// What stops the file from being read: "%1 cannot be found." and the like, with %1 for its
+// name; empty when it can be read, with `size` set.
+QString fileProblem(const std::string &path, qint64 &size)
+{
+    const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.exists())
+        return ImageOpenDialog::tr("%1 cannot be found.");
+    if (!file.isFile())
+        return ImageOpenDialog::tr("%1 is not a regular file.");
+    if (!opensForReading(path))
+        return ImageOpenDialog::tr("%1 cannot be read.");
+    size = file.size();
+    return QString();
+}
+
+QString memoryProblemText(std::int32_t width, std::int32_t height)
+{
+    return ImageOpenDialog::tr("Not enough memory for %1 x %2.").arg(width).arg(height);
+}
+
+// The dialog's list holds YV12 and UYVY; yuv422p is read as UYVY is.
+int formatIndex(std::int32_t format)
+{
+    return isPlanar422(format) ? 1 : 0;
+}
+
 } // namespace
 
 ImageOpenDialog &ImageOpenDialog::instance()
@@ -90,6 +116,41 @@ void ImageOpenDialog::showForFile(const std::string &path)
     show();
 }
 
+void ImageOpenDialog::askAboutFile(const std::string &path, const OpenPlan &plan)
+{
+    if (plan.size) {
+        ui->leImageWidth->setText(QString::number(plan.size->width));
+        ui->leImageHeight->setText(QString::number(plan.size->height));
+    }
+    if (plan.format && dialogOffersLayout(*plan.format))
+        ui->comboBoxFormat->setCurrentIndex(formatIndex(*plan.format));
+    showForFile(path);
+    showWithName(
+        tr("File: %1"), QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName());
+}
+
+QString ImageOpenDialog::openWithoutAsking(const std::string &path, const OpenPlan &plan)
+{
+    VideoParameters record;
+    record.path = path;
+    record.format = plan.format.value_or(YV12);
+    if (plan.size) {
+        record.width = plan.size->width;
+        record.height = plan.size->height;
+    }
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
+    const SizeCheck check = checkFrameSize(record.format, record.width, record.height);
+    if (!check.ok())
+        return name + QStringLiteral(": ") + sizeProblemText(check.field, check.problem);
+    qint64 fileSize = 0;
+    if (const QString problem = fileProblem(path, fileSize); !problem.isEmpty())
+        return problem.arg(name);
+    readSpeedAndScan(record);
+    if (!listVideo(record, fileSize))
+        return name + QStringLiteral(": ") + memoryProblemText(record.width, record.height);
+    return QString();
+}
+
 void ImageOpenDialog::on_bbConfirmation_rejected()
 {
     hide();
@@ -105,23 +166,36 @@ void ImageOpenDialog::on_bbConfirmation_accepted()
     qint64 fileSize = 0;
     if (!readFileSize(record.path, fileSize))
         return;
-    record.speed = numberIn(ui->leImageSpeed);
-    record.scan = ui->comboBoxScan->currentIndex() == 1 ? Interlaced : Progressive;
+    readSpeedAndScan(record);
     record.format = ui->comboBoxFormat->currentIndex() == 1 ? UYVY : YV12;
-    record.frameCount
-        = ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
 
     // Listed before the dialog hides, so that a video too large for the memory at hand
     // leaves it open with the reason.
-    try {
-        MainWindow::instance().addVideo(record);
-    } catch (const std::bad_alloc &) {
-        refuse(tr("Not enough memory for %1 x %2.").arg(record.width).arg(record.height));
+    if (!listVideo(record, fileSize)) {
+        refuse(memoryProblemText(record.width, record.height));
         return;
     }
     parameters = record;
     clearMessage();
     accept();
+}
+
+bool ImageOpenDialog::listVideo(VideoParameters &record, qint64 fileSize)
+{
+    record.frameCount
+        = ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
+    try {
+        MainWindow::instance().addVideo(record);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    return true;
+}
+
+void ImageOpenDialog::readSpeedAndScan(VideoParameters &record) const
+{
+    record.speed = numberIn(ui->leImageSpeed);
+    record.scan = ui->comboBoxScan->currentIndex() == 1 ? Interlaced : Progressive;
 }
 
 bool ImageOpenDialog::readFrameSize(VideoParameters &record)
@@ -140,21 +214,10 @@ bool ImageOpenDialog::readFrameSize(VideoParameters &record)
 
 bool ImageOpenDialog::readFileSize(const std::string &path, qint64 &size)
 {
-    const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.exists()) {
-        refuseFile(tr("%1 cannot be found."), path);
-        return false;
-    }
-    if (!file.isFile()) {
-        refuseFile(tr("%1 is not a regular file."), path);
-        return false;
-    }
-    if (!opensForReading(path)) {
-        refuseFile(tr("%1 cannot be read."), path);
-        return false;
-    }
-    size = file.size();
-    return true;
+    const QString problem = fileProblem(path, size);
+    if (!problem.isEmpty())
+        refuseFile(problem, path);
+    return problem.isEmpty();
 }
 
 void ImageOpenDialog::refuse(const QString &message, const QString &whole)
@@ -171,7 +234,12 @@ void ImageOpenDialog::clearMessage()
 
 void ImageOpenDialog::refuseFile(const QString &messageTemplate, const std::string &path)
 {
-    const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+    showWithName(
+        messageTemplate, QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName());
+}
+
+void ImageOpenDialog::showWithName(const QString &messageTemplate, const QString &name)
+{
     // The message has one line; a long file name gives up its middle, not the reason.
     const QFontMetrics metrics = ui->labelMessage->fontMetrics();
     const int room

@@ -3,6 +3,7 @@
 #include "frameorder.h"
 #include "mainwindow.h"
 #include "pixelreadout.h"
+#include "samplelayout.h"
 #include "ui_imageview.h"
 #include "viewrenderer.h"
 #include "zoomgeometry.h"
@@ -127,8 +128,9 @@ void ImageView::showFrame(int n)
     currentFrame = static_cast<quint16>(shownFrameFor(n, frameCount));
 
     // A file shorter than one frame has no frame 0 to read.
-    if (frameCount > 0 && (format == YV12 || isPlanar422(format))) {
-        readPlanarFrame(path, format, width, height, currentFrame, planes(), upcomingFrame());
+    if (frameCount > 0 && layoutOf(format)) {
+        readFrame(
+            path, format, width, height, currentFrame, planes(), readChunk.data(), upcomingFrame());
         markGrid(yPlane.data(), width, height, gridStep);
     }
 
@@ -237,6 +239,8 @@ void ImageView::allocateFrame()
     uPlane.resize(chroma);
     vPlane.resize(chroma);
     pictureBytes.resize(luma * sizeof(std::uint32_t));
+    if (readsThroughChunk(format))
+        readChunk.resize(readChunkBytes);
     // The first frame shown writes these whole; without a frame, R, G, B are only read.
     for (SamplePlane *plane : { &yPlane, &uPlane, &vPlane, &pictureBytes })
         mapInNow(*plane);
@@ -244,7 +248,8 @@ void ImageView::allocateFrame()
         for (SamplePlane *plane : { &rPlane, &gPlane, &bPlane })
             mapInNow(*plane);
     }
-    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0.
+    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0. A format
+    // without chroma keeps its U and V of 128 for good.
     std::fill(yPlane.begin(), yPlane.end(), std::uint8_t { 16 });
     std::fill(uPlane.begin(), uPlane.end(), std::uint8_t { 128 });
     std::fill(vPlane.begin(), vPlane.end(), std::uint8_t { 128 });

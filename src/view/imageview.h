@@ -96,6 +96,8 @@ private:
     // conversion's streaming stores; the picture and the scene's pixmap share them.
     SamplePlane pictureBytes;
     QImage picture;
+    // The bytes through which an interleaved layout's frames are read; empty for others.
+    SamplePlane readChunk;
     // The scene's one item, made at the first draw and given each new picture.
     QGraphicsPixmapItem *pictureItem = nullptr;
     // The frame that the last fitToScreen counted; the window manager may report another.

@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "mainwindow.h"
+#include "samplelayout.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -82,40 +83,76 @@ void TestStartup::commandLineNamesTheFilesAsGiven_data()
     QTest::addColumn<int>("action");
     QTest::addColumn<Bytes>("files");
     QTest::addColumn<bool>("styleChosen");
+    // What -s and -f asked: "WxH" or empty, a layout name or empty.
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("format");
 
     const int run = int(CommandLine::Action::Run);
     const std::string work = "/work";
     QTest::newRow("relative and absolute names")
         << Bytes { "zentavo", "a.yuv", "/data/b.yuv" } << work << run
-        << Bytes { "/work/a.yuv", "/data/b.yuv" } << false;
+        << Bytes { "/work/a.yuv", "/data/b.yuv" } << false << ""
+        << "";
     QTest::newRow("a name that is no UTF-8 keeps its bytes")
         << Bytes { "zentavo", "caf\xe9 \xff.yuv" } << work << run
-        << Bytes { "/work/caf\xe9 \xff.yuv" } << false;
+        << Bytes { "/work/caf\xe9 \xff.yuv" } << false << ""
+        << "";
     QTest::newRow("the root folder adds no second slash")
-        << Bytes { "zentavo", "a.yuv" } << std::string("/") << run << Bytes { "/a.yuv" } << false;
+        << Bytes { "zentavo", "a.yuv" } << std::string("/") << run << Bytes { "/a.yuv" } << false
+        << ""
+        << "";
     QTest::newRow("a folder that is gone leaves the name as given")
-        << Bytes { "zentavo", "a.yuv" } << std::string() << run << Bytes { "a.yuv" } << false;
+        << Bytes { "zentavo", "a.yuv" } << std::string() << run << Bytes { "a.yuv" } << false << ""
+        << "";
     QTest::newRow("-- before a name that begins with -")
         << Bytes { "zentavo", "--", "-x.yuv", "--help" } << work << run
-        << Bytes { "/work/-x.yuv", "/work/--help" } << false;
+        << Bytes { "/work/-x.yuv", "/work/--help" } << false << ""
+        << "";
     QTest::newRow("Qt's options and their values are no files")
         << Bytes { "zentavo", "-platform", "xcb", "clip.yuv", "-reverse", "-name", "viewer" }
-        << work << run << Bytes { "/work/clip.yuv" } << false;
+        << work << run << Bytes { "/work/clip.yuv" } << false << ""
+        << "";
     QTest::newRow("-style with its value apart")
         << Bytes { "zentavo", "-style", "windows", "c.yuv" } << work << run
-        << Bytes { "/work/c.yuv" } << true;
+        << Bytes { "/work/c.yuv" } << true << ""
+        << "";
     QTest::newRow("-style=windows")
-        << Bytes { "zentavo", "-style=windows" } << work << run << Bytes {} << true;
+        << Bytes { "zentavo", "-style=windows" } << work << run << Bytes {} << true << ""
+        << "";
     QTest::newRow("--style windows")
-        << Bytes { "zentavo", "--style", "windows" } << work << run << Bytes {} << true;
+        << Bytes { "zentavo", "--style", "windows" } << work << run << Bytes {} << true << ""
+        << "";
     QTest::newRow("--help wins over an unknown option")
         << Bytes { "zentavo", "--width", "--help" } << work << int(CommandLine::Action::Help)
-        << Bytes {} << false;
+        << Bytes {} << false << ""
+        << "";
     QTest::newRow("-v") << Bytes { "zentavo", "-v" } << work << int(CommandLine::Action::Version)
-                        << Bytes {} << false;
+                        << Bytes {} << false << ""
+                        << "";
     QTest::newRow("an option of nobody's")
         << Bytes { "zentavo", "clip.yuv", "-width" } << work << int(CommandLine::Action::Error)
-        << Bytes { "/work/clip.yuv" } << false;
+        << Bytes { "/work/clip.yuv" } << false << ""
+        << "";
+    QTest::newRow("-s and -f before and after the files")
+        << Bytes { "zentavo", "-s", "352x288", "a.yuv", "--format", "nv12", "b.yuv" } << work << run
+        << Bytes { "/work/a.yuv", "/work/b.yuv" } << false << "352x288"
+        << "nv12";
+    QTest::newRow("--size=cif, capital X, an alias")
+        << Bytes { "zentavo", "--size=cif", "-f", "YUY2", "a.yuv" } << work << run
+        << Bytes { "/work/a.yuv" } << false << "352x288"
+        << "yuyv422";
+    QTest::newRow("-s 1920X1080 beside Qt's -style")
+        << Bytes { "zentavo", "-style", "windows", "-s", "1920X1080" } << work << run << Bytes {}
+        << true << "1920x1080"
+        << "";
+    QTest::newRow("-f the dialog lacks with the size in the name")
+        << Bytes { "zentavo", "-f", "gray", "depth_640x480.raw" } << work << run
+        << Bytes { "/work/depth_640x480.raw" } << false << ""
+        << "gray";
+    QTest::newRow("-f the dialog offers, no size")
+        << Bytes { "zentavo", "-f", "yuv422p", "a.yuv" } << work << run << Bytes { "/work/a.yuv" }
+        << false << ""
+        << "yuv422p";
 }
 
 void TestStartup::commandLineNamesTheFilesAsGiven()
@@ -126,12 +163,19 @@ void TestStartup::commandLineNamesTheFilesAsGiven()
     QFETCH(int, action);
     QFETCH(Bytes, files);
     QFETCH(bool, styleChosen);
+    QFETCH(QString, size);
+    QFETCH(QString, format);
 
     const CommandLine command(arguments, folder);
 
     QCOMPARE(int(command.action()), action);
     QCOMPARE(command.files(), files);
     QCOMPARE(command.styleChosen(), styleChosen);
+    const AskedParameters &asked = command.asked();
+    QCOMPARE(asked.size ? QStringLiteral("%1x%2").arg(asked.size->width).arg(asked.size->height)
+                        : QString(),
+        size);
+    QCOMPARE(asked.format ? QString::fromLatin1(layoutOf(*asked.format)->name) : QString(), format);
 }
 
 QTEST_MAIN(TestStartup)

@@ -123,13 +123,24 @@ void TestStartupX11::initTestCase()
 void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("no arguments") << QStringList();
-    QTest::newRow("Qt's own options") << QStringList { "-style", "windows", "-name", "viewer" };
+    QTest::addColumn<QString>("errors");
+    QTest::newRow("no arguments") << QStringList() << QString();
+    QTest::newRow("Qt's own options")
+        << QStringList { "-style", "windows", "-name", "viewer" } << QString();
+    // Files of a known size that cannot be opened are named on standard error, in turn.
+    QTest::newRow("files that cannot be opened as asked")
+        << QStringList { "-f", "nv12", "/nonexistent/gone_16x8.yuv", "--",
+               "/nonexistent/-odd_15x8.yuv" }
+        << "zentavo: /nonexistent/gone_16x8.yuv cannot be found.\n"
+           "zentavo: /nonexistent/-odd_15x8.yuv: Width must be even.\n";
+    QTest::newRow("a folder with -s")
+        << QStringList { "-s", "16x8", "/" } << "zentavo: / is not a regular file.\n";
 }
 
 void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, errors);
 
     QProcess program;
     start(program, arguments);
@@ -144,7 +155,7 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
     QVERIFY2(program.waitForFinished(30000), "the program did not end after its window closed");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), errors);
     QVERIFY(!findViewableWindow(display.get(), QStringLiteral("Zentavo v1.1")));
 }
 
@@ -162,13 +173,16 @@ void TestStartupX11::ownOptionsAnswerAndExit_data()
             "Shows raw, headerless YUV video files frame by frame.\n"
             "\n"
             "Options:\n"
-            "  -h, --help     Displays help on commandline options.\n"
-            "  --help-all     Displays help including Qt specific options.\n"
-            "  -v, --version  Displays version information.\n"
+            "  -h, --help           Displays help on commandline options.\n"
+            "  --help-all           Displays help including Qt specific options.\n"
+            "  -v, --version        Displays version information.\n"
+            "  -s, --size <WxH>     Frame size of every file, such as 1920x1080 or cif.\n"
+            "  -f, --format <NAME>  Sample layout of every file, such as yuv420p or nv12.\n"
             "\n"
             "Arguments:\n"
-            "  FILE           Files to open; the parameters of each are asked for in turn.\n"
-            "                 Put -- before a name that begins with -.\n");
+            "  FILE                 Files to open, straight away when the frame size is\n"
+            "                       known, else asked about in turn. Put -- before a name\n"
+            "                       that begins with -.\n");
     const QString unknown = QStringLiteral("zentavo: Unknown option 'width'.\n") + usage;
     QTest::newRow("--help") << QStringList { "--help" } << true << 0 << help << QString();
     QTest::newRow("--help without a display")
@@ -182,6 +196,31 @@ void TestStartupX11::ownOptionsAnswerAndExit_data()
         << QStringList { "clip.yuv", "--width" } << true << 2 << QString() << unknown;
     QTest::newRow("an option of nobody's without a display") << QStringList { "-style=windows",
         "--width", "clip.yuv" } << false << 2 << QString() << unknown;
+    QTest::newRow("ambiguous yv12")
+        << QStringList { "-s", "352x288", "-f", "yv12", "clip.yuv" } << false << 2 << QString()
+        << "zentavo: 'yv12' is ambiguous: yuv420p (U before V, the "
+           "dialog's YV12) or yvu420p (V before U)\n";
+    QTest::newRow("ambiguous UYVY") << QStringList { "-f", "UYVY" } << false << 2 << QString()
+                                    << "zentavo: 'UYVY' is ambiguous: yuv422p (planes, the "
+                                       "dialog's UYVY) or uyvy422 (packed U Y0 V Y1)\n";
+    QTest::newRow("a layout nobody knows")
+        << QStringList { "-f", "yuv420p10le", "clip.yuv" } << false << 2 << QString()
+        << "zentavo: 'yuv420p10le' is no sample layout: give one of yuv420p, i420, yuv422p, "
+           "yvu420p, nv12, nv21, yuyv422, yuy2, uyvy422, yvyu422, nv16, yuv444p, gray, y800\n";
+    QTest::newRow("a size with no height")
+        << QStringList { "-s", "352x", "clip.yuv" } << false << 2 << QString()
+        << "zentavo: '352x' is no frame size: give WxH, such as 1920x1080, or one of sqcif, "
+           "qcif, cif, 4cif, 720p, 1080p, 2160p\n";
+    QTest::newRow("a size of 0 x 288") << QStringList { "--size=0x288" } << false << 2 << QString()
+                                       << "zentavo: '0x288' is no frame size: give WxH, such as "
+                                          "1920x1080, or one of sqcif, qcif, cif, 4cif, 720p, "
+                                          "1080p, 2160p\n";
+    QTest::newRow("-s without its value")
+        << QStringList { "clip.yuv", "-s" } << false << 2 << QString()
+        << QStringLiteral("zentavo: Missing value after '-s'.\n") + usage;
+    QTest::newRow("nv12 with no size for the second file")
+        << QStringList { "-f", "nv12", "a_352x288.yuv", "b.yuv" } << false << 2 << QString()
+        << "zentavo: nv12 needs a frame size: give -s WxH or put the size in the file's name\n";
 }
 
 // None needs a window: the program answers and ends without showing one.

@@ -1,3 +1,4 @@
+#include "deinterleave.h"
 #include "framebuffers.h"
 #include "frameloader.h"
 #include "tempdir.h"
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,10 @@ private slots:
     void unreadableFrameKeepsThePlanes();
     void truncatedFrameFillsOnlyWhatExists_data();
     void truncatedFrameFillsOnlyWhatExists();
+    void everyLayoutFillsThePlanesItDefines_data();
+    void everyLayoutFillsThePlanesItDefines();
+    void splittingPlacesEveryByteAndNoMore_data();
+    void splittingPlacesEveryByteAndNoMore();
     void fileDeletedBetweenLoadsKeepsThePicture();
     void fifoDoesNotBlock();
     void noDescriptorSurvivesALoad();
@@ -326,6 +332,137 @@ void TestFrameLoader::truncatedFrameFillsOnlyWhatExists()
     QVERIFY(expectPlane(frame.v, before.v, luma + frame.u.size(), vBytes));
     QVERIFY(frame.y != before.y);
     QVERIFY(colourMatchesPlanes(format, frame));
+}
+
+void TestFrameLoader::everyLayoutFillsThePlanesItDefines_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    // Bytes of frame 1 in the file; -1 for all of them.
+    QTest::addColumn<int>("arrived");
+
+    const int whole = -1;
+    // Frames of 640 x 480 cross the read chunk: nv12's pairs are 153600 bytes, yuyv's
+    // frame 614400.
+    QTest::newRow("yuv420p 8x4") << int(YV12) << 8 << 4 << whole;
+    QTest::newRow("yvu420p 8x4: V, then U") << int(Yvu420p) << 8 << 4 << whole;
+    QTest::newRow("yvu420p ends inside U") << int(Yvu420p) << 8 << 4 << 32 + 8 + 5;
+    QTest::newRow("nv12 8x4") << int(Nv12) << 8 << 4 << whole;
+    QTest::newRow("nv21 8x4") << int(Nv21) << 8 << 4 << whole;
+    QTest::newRow("nv12 640x480") << int(Nv12) << 640 << 480 << whole;
+    QTest::newRow("nv21 640x480 ends after U of a pair in the second chunk")
+        << int(Nv21) << 640 << 480 << 307200 + 131072 + 3;
+    QTest::newRow("nv12 ends inside Y") << int(Nv12) << 640 << 480 << 1000;
+    QTest::newRow("yuv422p 8x3: odd height") << int(Planar422) << 8 << 3 << whole;
+    QTest::newRow("nv16 8x3") << int(Nv16) << 8 << 3 << whole;
+    QTest::newRow("nv16 640x480") << int(Nv16) << 640 << 480 << whole;
+    QTest::newRow("yuyv422 8x3") << int(Yuyv422) << 8 << 3 << whole;
+    QTest::newRow("uyvy422 8x3") << int(Uyvy422) << 8 << 3 << whole;
+    QTest::newRow("yvyu422 8x3") << int(Yvyu422) << 8 << 3 << whole;
+    QTest::newRow("yuyv422 640x480") << int(Yuyv422) << 640 << 480 << whole;
+    QTest::newRow("uyvy422 640x480 ends inside a pixel pair of the second chunk")
+        << int(Uyvy422) << 640 << 480 << 131072 + 4 * 5 + 3;
+    QTest::newRow("yvyu422 has only its first byte") << int(Yvyu422) << 66 << 2 << 1;
+    QTest::newRow("yuv444p 7x3: odd width and height") << int(Yuv444p) << 7 << 3 << whole;
+    QTest::newRow("yuv444p ends inside V") << int(Yuv444p) << 66 << 4 << 3 * 264 - 1;
+    QTest::newRow("gray 7x3") << int(Gray) << 7 << 3 << whole;
+    QTest::newRow("gray ends inside Y") << int(Gray) << 7 << 3 << 20;
+}
+
+// Frame 1 after frame 0: the bytes that arrived in their places as the layout defines
+// them, the others as frame 0 left them, grey's U and V at 128 untouched, and the
+// colour the formula applied to those planes.
+void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
+{
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, arrived);
+    QVERIFY(checkFrameSize(format, width, height).ok());
+    const std::size_t frameBytes = std::size_t(frameSize(format, width, height));
+    const std::size_t second = arrived < 0 ? frameBytes : std::size_t(arrived);
+    std::mt19937 random(std::uint32_t(format * 1000 + width));
+    Bytes file(frameBytes + second);
+    for (std::uint8_t &byte : file)
+        byte = std::uint8_t(random() >> 24);
+    const std::string path = dir_.filePath("layout.yuv");
+    QVERIFY(testfiles::writeFile(path, file));
+
+    FrameBuffers frame(format, width, height);
+    frame.fill(0xa5);
+    if (format == Gray) {
+        std::fill(frame.u.begin(), frame.u.end(), std::uint8_t { 128 });
+        std::fill(frame.v.begin(), frame.v.end(), std::uint8_t { 128 });
+    }
+    SamplePlane chunk(readChunkBytes, 0x5a);
+    QCOMPARE(readFrame(path, format, width, height, 0, frame.planes(), chunk.data()),
+        LoadResult::Complete);
+    FrameBuffers expected = frame;
+    for (std::size_t at = 0; at < second; ++at) {
+        const SampleDestination d
+            = referenceDestination(format, std::size_t(width), std::size_t(height), at);
+        SamplePlane &plane
+            = d.plane == 'Y' ? expected.y : (d.plane == 'U' ? expected.u : expected.v);
+        QVERIFY(d.index < plane.size());
+        plane[d.index] = file[frameBytes + at];
+    }
+
+    const LoadResult result
+        = readFrame(path, format, width, height, 1, frame.planes(), chunk.data());
+    QCOMPARE(result, second == frameBytes ? LoadResult::Complete : LoadResult::Partial);
+    QCOMPARE(frame.y, expected.y);
+    QCOMPARE(frame.u, expected.u);
+    QCOMPARE(frame.v, expected.v);
+
+    convertFrame(format, width, height, frame.planes());
+    convertFrameReference(format, frame.y.data(), frame.u.data(), frame.v.data(), expected.r.data(),
+        expected.g.data(), expected.b.data(), width, height);
+    QCOMPARE(frame.r, expected.r);
+    QCOMPARE(frame.g, expected.g);
+    QCOMPARE(frame.b, expected.b);
+}
+
+void TestFrameLoader::splittingPlacesEveryByteAndNoMore_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("pairs (nv12)") << int(Nv12);
+    QTest::newRow("packed, luma first (yuyv422)") << int(Yuyv422);
+    QTest::newRow("packed, chroma first (uyvy422)") << int(Uyvy422);
+}
+
+// Every byte count up to three steps of the widest vector loop (64 bytes) past its
+// first, odd counts included, into targets one byte off a vector boundary and between
+// sentinels.
+void TestFrameLoader::splittingPlacesEveryByteAndNoMore()
+{
+    QFETCH(int, format);
+    constexpr std::size_t guard = 16;
+    constexpr std::uint8_t sentinel = 0xa5;
+    constexpr std::size_t longest = 4 * 64;
+    std::mt19937 random { std::uint32_t(format) };
+    Bytes bytes(longest);
+    for (std::uint8_t &byte : bytes)
+        byte = std::uint8_t(random() >> 24);
+    for (std::size_t count = 0; count <= longest; ++count) {
+        Bytes y(longest + 2 * guard + 1, sentinel), u(y), v(y);
+        Bytes expectedY(y), expectedU(u), expectedV(v);
+        // nv12's pairs are laid out as bytes after a luma plane of 0 bytes.
+        const std::size_t width = 2;
+        for (std::size_t at = 0; at < count; ++at) {
+            const SampleDestination d = format == Nv12 ? referenceDestination(format, 0, 0, at)
+                                                       : referenceDestination(format, width, 1, at);
+            Bytes &plane = d.plane == 'Y' ? expectedY : (d.plane == 'U' ? expectedU : expectedV);
+            plane[guard + 1 + d.index] = bytes[at];
+        }
+        if (format == Nv12)
+            splitPairs(bytes.data(), count, u.data() + guard + 1, v.data() + guard + 1);
+        else
+            splitPacked(bytes.data(), count, format == Yuyv422, y.data() + guard + 1,
+                u.data() + guard + 1, v.data() + guard + 1);
+        QVERIFY2(y == expectedY && u == expectedU && v == expectedV,
+            qPrintable(QStringLiteral("%1 bytes").arg(count)));
+    }
 }
 
 void TestFrameLoader::fileDeletedBetweenLoadsKeepsThePicture()

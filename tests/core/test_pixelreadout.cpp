@@ -79,6 +79,12 @@ void TestPixelReadout::chromaIndexIsTheConversionsSample_data()
     QTest::newRow("YV12 (4, 2) shares with (5, 3)") << int(YV12) << 4 << 2 << 178;
     QTest::newRow("UYVY (5, 2) differs from (5, 3)") << int(UYVY) << 5 << 2 << 354;
     QTest::newRow("YV12 last pixel is the last sample") << int(YV12) << 351 << 287 << 25343;
+    QTest::newRow("nv12 (5, 3) as YV12") << int(Nv12) << 5 << 3 << 178;
+    QTest::newRow("yuyv422 (5, 3) takes its own row") << int(Yuyv422) << 5 << 3 << 530;
+    QTest::newRow("yuv444p (5, 3) takes its own sample") << int(Yuv444p) << 5 << 3 << 3 * 352 + 5;
+    QTest::newRow("yuv444p last pixel") << int(Yuv444p) << 351 << 287 << 352 * 288 - 1;
+    QTest::newRow("gray (5, 3) reads its one row of 128") << int(Gray) << 5 << 3 << 5;
+    QTest::newRow("gray last pixel") << int(Gray) << 351 << 287 << 351;
     QTest::newRow("Planar422 last pixel is the last sample")
         << int(Planar422) << 351 << 287 << 50687;
 }

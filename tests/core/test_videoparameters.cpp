@@ -53,7 +53,14 @@ void TestVideoParameters::frameSizeFollowsTheFormat_data()
     QTest::newRow("176x144 Planar422 is 50688 bytes") << int(Planar422) << 176 << 144 << 50688;
     QTest::newRow("3x3 YV12 is 9 + 4 bytes") << int(YV12) << 3 << 3 << 13;
     QTest::newRow("1920x1080 YV12") << int(YV12) << 1920 << 1080 << 3110400;
-    QTest::newRow("unknown format 3 counts as YV12") << 3 << 176 << 144 << 38016;
+    QTest::newRow("unknown format 12 counts as YV12") << 12 << 176 << 144 << 38016;
+    QTest::newRow("176x144 nv12 as YV12") << int(Nv12) << 176 << 144 << 38016;
+    QTest::newRow("176x144 yuyv422 as Planar422") << int(Yuyv422) << 176 << 144 << 50688;
+    QTest::newRow("176x143 nv16 is 2p") << int(Nv16) << 176 << 143 << 50336;
+    QTest::newRow("175x143 yuv444p is 3p") << int(Yuv444p) << 175 << 143 << 75075;
+    QTest::newRow("175x143 gray is p") << int(Gray) << 175 << 143 << 25025;
+    QTest::newRow("largest yuv444p frame still fits")
+        << int(Yuv444p) << 16384 << 16384 << 805306368;
     QTest::newRow("negative format counts as YV12") << -1 << 4 << 2 << 12;
     QTest::newRow("largest UYVY frame still fits") << int(UYVY) << 16384 << 16384 << (1 << 29);
     QTest::newRow("zero width gives 0") << int(YV12) << 0 << 144 << 0;
@@ -106,30 +113,49 @@ void TestVideoParameters::checkFrameSizeNamesTheWrongField_data()
     QTest::addColumn<int>("height");
     QTest::addColumn<SizeField>("field");
     QTest::addColumn<SizeProblem>("problem");
+    QTest::addColumn<int>("format");
 
     const SizeField none = SizeField::None;
     const SizeField width = SizeField::Width;
     const SizeField height = SizeField::Height;
-    QTest::newRow("176x144 is accepted") << 176 << 144 << none << SizeProblem::None;
-    QTest::newRow("2x2 is accepted") << 2 << 2 << none << SizeProblem::None;
-    QTest::newRow("16384x16384 is accepted") << 16384 << 16384 << none << SizeProblem::None;
-    QTest::newRow("width 0") << 0 << 144 << width << SizeProblem::NotPositive;
+    QTest::newRow("176x144 is accepted") << 176 << 144 << none << SizeProblem::None << int(YV12);
+    QTest::newRow("2x2 is accepted") << 2 << 2 << none << SizeProblem::None << int(YV12);
+    QTest::newRow("16384x16384 is accepted")
+        << 16384 << 16384 << none << SizeProblem::None << int(YV12);
+    QTest::newRow("width 0") << 0 << 144 << width << SizeProblem::NotPositive << int(YV12);
     QTest::newRow("text that is not a number reaches it as 0")
-        << 176 << 0 << height << SizeProblem::NotPositive;
-    QTest::newRow("negative width") << -176 << 144 << width << SizeProblem::NotPositive;
+        << 176 << 0 << height << SizeProblem::NotPositive << int(YV12);
+    QTest::newRow("negative width")
+        << -176 << 144 << width << SizeProblem::NotPositive << int(YV12);
     QTest::newRow("most negative width")
-        << std::numeric_limits<int>::min() << 144 << width << SizeProblem::NotPositive;
-    QTest::newRow("odd width") << 175 << 144 << width << SizeProblem::Odd;
-    QTest::newRow("width 1") << 1 << 144 << width << SizeProblem::Odd;
-    QTest::newRow("width 16386") << 16386 << 144 << width << SizeProblem::TooLarge;
+        << std::numeric_limits<int>::min() << 144 << width << SizeProblem::NotPositive << int(YV12);
+    QTest::newRow("odd width") << 175 << 144 << width << SizeProblem::Odd << int(YV12);
+    QTest::newRow("width 1") << 1 << 144 << width << SizeProblem::Odd << int(YV12);
+    QTest::newRow("width 16386") << 16386 << 144 << width << SizeProblem::TooLarge << int(YV12);
     QTest::newRow("odd width above the limit is too large")
-        << 16385 << 144 << width << SizeProblem::TooLarge;
+        << 16385 << 144 << width << SizeProblem::TooLarge << int(YV12);
     QTest::newRow("largest width")
-        << std::numeric_limits<int>::max() << 144 << width << SizeProblem::TooLarge;
-    QTest::newRow("negative height") << 176 << -2 << height << SizeProblem::NotPositive;
-    QTest::newRow("odd height") << 176 << 143 << height << SizeProblem::Odd;
-    QTest::newRow("height 16386") << 176 << 16386 << height << SizeProblem::TooLarge;
-    QTest::newRow("both wrong: width is named first") << 3 << 0 << width << SizeProblem::Odd;
+        << std::numeric_limits<int>::max() << 144 << width << SizeProblem::TooLarge << int(YV12);
+    QTest::newRow("negative height")
+        << 176 << -2 << height << SizeProblem::NotPositive << int(YV12);
+    QTest::newRow("odd height") << 176 << 143 << height << SizeProblem::Odd << int(YV12);
+    QTest::newRow("height 16386") << 176 << 16386 << height << SizeProblem::TooLarge << int(YV12);
+    QTest::newRow("both wrong: width is named first")
+        << 3 << 0 << width << SizeProblem::Odd << int(YV12);
+    // A dimension may be odd where the layout does not halve chroma along it.
+    const SizeProblem odd = SizeProblem::Odd;
+    const SizeProblem fine = SizeProblem::None;
+    QTest::newRow("yuv422p takes an odd height") << 176 << 143 << none << fine << int(Planar422);
+    QTest::newRow("the dialog's UYVY keeps an even height")
+        << 176 << 143 << height << odd << int(UYVY);
+    QTest::newRow("yuyv422 refuses an odd width") << 175 << 144 << width << odd << int(Yuyv422);
+    QTest::newRow("nv12 refuses an odd height") << 176 << 143 << height << odd << int(Nv12);
+    QTest::newRow("yuv444p takes 175x143") << 175 << 143 << none << fine << int(Yuv444p);
+    QTest::newRow("gray takes 1x1") << 1 << 1 << none << fine << int(Gray);
+    QTest::newRow("gray width 16385 is too large")
+        << 16385 << 1 << width << SizeProblem::TooLarge << int(Gray);
+    QTest::newRow("yuv444p height 0")
+        << 3 << 0 << height << SizeProblem::NotPositive << int(Yuv444p);
 }
 
 void TestVideoParameters::checkFrameSizeNamesTheWrongField()
@@ -138,10 +164,16 @@ void TestVideoParameters::checkFrameSizeNamesTheWrongField()
     QFETCH(int, height);
     QFETCH(SizeField, field);
     QFETCH(SizeProblem, problem);
-    const SizeCheck check = checkFrameSize(width, height);
+    QFETCH(int, format);
+    const SizeCheck check = checkFrameSize(format, width, height);
     QCOMPARE(check.field, field);
     QCOMPARE(check.problem, problem);
     QCOMPARE(check.ok(), problem == SizeProblem::None);
+    // Without a format: the dialog's rules.
+    if (format == YV12) {
+        QCOMPARE(checkFrameSize(width, height).field, field);
+        QCOMPARE(checkFrameSize(width, height).problem, problem);
+    }
 }
 
 void TestVideoParameters::planeSizesFollowTheLayout_data()
@@ -156,7 +188,12 @@ void TestVideoParameters::planeSizesFollowTheLayout_data()
     QTest::newRow("4x2 YV12") << int(YV12) << 4 << 2 << 8ull << 2ull << false;
     QTest::newRow("4x2 UYVY") << int(UYVY) << 4 << 2 << 8ull << 4ull << true;
     QTest::newRow("4x2 Planar422") << int(Planar422) << 4 << 2 << 8ull << 4ull << true;
-    QTest::newRow("unknown format is YV12") << 9 << 4 << 2 << 8ull << 2ull << false;
+    QTest::newRow("unknown format is YV12") << 12 << 4 << 2 << 8ull << 2ull << false;
+    QTest::newRow("4x2 nv12 as YV12") << int(Nv12) << 4 << 2 << 8ull << 2ull << false;
+    QTest::newRow("4x3 yuyv422: 2 x 3") << int(Yuyv422) << 4 << 3 << 12ull << 6ull << false;
+    QTest::newRow("3x2 yuv444p as large as luma")
+        << int(Yuv444p) << 3 << 2 << 6ull << 6ull << false;
+    QTest::newRow("3x2 gray: one row of 3") << int(Gray) << 3 << 2 << 6ull << 3ull << false;
     QTest::newRow("16384x16384 UYVY")
         << int(UYVY) << 16384 << 16384 << (1ull << 28) << (1ull << 27) << true;
     QTest::newRow("no planes for width 0") << int(YV12) << 0 << 2 << 0ull << 0ull << false;

@@ -1,4 +1,5 @@
 #include "framebuffers.h"
+#include "samplelayout.h"
 #include "videoparameters.h"
 #include "yuvconvert.h"
 #include "yuvreference.h"
@@ -21,18 +22,23 @@ namespace {
 
 // Every row kernel this processor can run, through the cache and around it, and (as a
 // null kernel) the public functions with the one they pick, so each path is checked on
-// any machine.
-std::vector<std::pair<QByteArray, RowKernel>> kernels()
+// any machine: the 4:4:4 kernels for 4:4:4, the others for 4:2:0 and 4:2:2.
+std::vector<std::pair<QByteArray, RowKernel>> kernels(Subsampling chroma = Subsampling::Yuv420)
 {
     std::vector<std::pair<QByteArray, RowKernel>> list
         = { { "public", nullptr }, { "portable", convertRowsNone } };
 #if defined(ZENTAVO_X86_KERNELS)
-    list.emplace_back("sse2", convertRowsSse2);
-    list.emplace_back("sse2 streaming", convertRowsSse2Streaming);
+    const bool own = chroma == Subsampling::Yuv444;
+    list.emplace_back("sse2", own ? convertRows444Sse2 : convertRowsSse2);
+    list.emplace_back(
+        "sse2 streaming", own ? convertRows444Sse2Streaming : convertRowsSse2Streaming);
     if (__builtin_cpu_supports("avx2")) {
-        list.emplace_back("avx2", convertRowsAvx2);
-        list.emplace_back("avx2 streaming", convertRowsAvx2Streaming);
+        list.emplace_back("avx2", own ? convertRows444Avx2 : convertRowsAvx2);
+        list.emplace_back(
+            "avx2 streaming", own ? convertRows444Avx2Streaming : convertRowsAvx2Streaming);
     }
+#else
+    (void)chroma;
 #endif
     return list;
 }
@@ -44,11 +50,16 @@ void addKernelRows()
         QTest::newRow(name.constData()) << kernel;
 }
 
-void convertWith(RowKernel kernel, bool planar422, const std::uint8_t *y, const std::uint8_t *u,
+void convertWith(RowKernel kernel, Subsampling chroma, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture = {})
 {
-    if (!kernel && planar422)
+    const bool planar422 = chroma == Subsampling::Yuv422;
+    if (chroma == Subsampling::Yuv444 && !kernel)
+        convertYuv444ToRgb(y, u, v, r, g, b, width, height, picture);
+    else if (chroma == Subsampling::Yuv444)
+        convertYuv444ToRgbWith(kernel, y, u, v, r, g, b, width, height, picture);
+    else if (!kernel && planar422)
         convertYuv422ToRgb(y, u, v, r, g, b, width, height, picture);
     else if (!kernel)
         convertYuv420ToRgb(y, u, v, r, g, b, width, height, picture);
@@ -97,11 +108,12 @@ QString firstDifference(const Plane &actual, const Plane &expected, const char *
 }
 
 Outputs referenceOutputs(
-    bool planar422, const Plane &y, const Plane &u, const Plane &v, int width, int height)
+    Subsampling chroma, const Plane &y, const Plane &u, const Plane &v, int width, int height)
 {
     Outputs expected(y.size(), 0x5a);
-    const Converter reference
-        = planar422 ? convertYuv422ToRgbReference : convertYuv420ToRgbReference;
+    const Converter reference = chroma == Subsampling::Yuv444 ? convertYuv444ToRgbReference
+        : chroma == Subsampling::Yuv422                       ? convertYuv422ToRgbReference
+                                                              : convertYuv420ToRgbReference;
     reference(y.data(), u.data(), v.data(), expected.r.data(), expected.g.data(), expected.b.data(),
         width, height);
     expected.paintPictureFromPlanes();
@@ -112,8 +124,8 @@ Outputs referenceOutputs(
 // does not write differs from the reference in one of the runs, and once more writing
 // the picture too, whose sentinel no pixel (always opaque) can equal. The guard zones
 // must keep their sentinel. Returns the first difference, or nothing.
-QString differenceFromReference(RowKernel kernel, bool planar422, const Plane &y, const Plane &u,
-    const Plane &v, int width, int height, Outputs expected)
+QString differenceFromReference(RowKernel kernel, Subsampling chroma, const Plane &y,
+    const Plane &u, const Plane &v, int width, int height, Outputs expected)
 {
     const std::size_t size = y.size();
     const struct
@@ -123,8 +135,8 @@ QString differenceFromReference(RowKernel kernel, bool planar422, const Plane &y
     } runs[] = { { 0x00, false }, { 0xff, false }, { 0x5a, true } };
     for (const auto &run : runs) {
         Outputs actual(size, run.sentinel);
-        convertWith(kernel, planar422, y.data(), u.data(), v.data(), actual.r.data(),
-            actual.g.data(), actual.b.data(), width, height,
+        convertWith(kernel, chroma, y.data(), u.data(), v.data(), actual.r.data(), actual.g.data(),
+            actual.b.data(), width, height,
             run.picture ? actual.pictureRows(width) : PictureRows {});
         for (Plane *plane : { &expected.r, &expected.g, &expected.b })
             std::memset(plane->data() + size, run.sentinel, Outputs::guard);
@@ -144,12 +156,12 @@ QString differenceFromReference(RowKernel kernel, bool planar422, const Plane &y
 
 // Every kernel against one reference result.
 void compareAllKernels(
-    bool planar422, const Plane &y, const Plane &u, const Plane &v, int width, int height)
+    Subsampling chroma, const Plane &y, const Plane &u, const Plane &v, int width, int height)
 {
-    const Outputs expected = referenceOutputs(planar422, y, u, v, width, height);
-    for (const auto &[name, kernel] : kernels()) {
+    const Outputs expected = referenceOutputs(chroma, y, u, v, width, height);
+    for (const auto &[name, kernel] : kernels(chroma)) {
         const QString difference
-            = differenceFromReference(kernel, planar422, y, u, v, width, height, expected);
+            = differenceFromReference(kernel, chroma, y, u, v, width, height, expected);
         QVERIFY2(difference.isEmpty(), qPrintable(QLatin1String(name) + ": " + difference));
     }
 }
@@ -196,6 +208,7 @@ private slots:
     void fastKernelsGiveTheDocumentedColours();
     void yuv420MatchesReferenceForAllTriples();
     void yuv422MatchesReferenceForAllTriples();
+    void yuv444MatchesReferenceForAllTriples();
     void kernelsMatchReferenceAtEveryWidth_data();
     void kernelsMatchReferenceAtEveryWidth();
     void yuv420BlockSharesOneChromaPair();
@@ -263,8 +276,9 @@ void TestYuvConvert::fastKernelsGiveTheDocumentedColours()
         std::fill(frame.y.begin(), frame.y.end(), std::uint8_t(y));
         std::fill(frame.u.begin(), frame.u.end(), std::uint8_t(u));
         std::fill(frame.v.begin(), frame.v.end(), std::uint8_t(v));
-        convertWith(kernel, format != YV12, frame.y.data(), frame.u.data(), frame.v.data(),
-            frame.r.data(), frame.g.data(), frame.b.data(), width, height);
+        convertWith(kernel, format == YV12 ? Subsampling::Yuv420 : Subsampling::Yuv422,
+            frame.y.data(), frame.u.data(), frame.v.data(), frame.r.data(), frame.g.data(),
+            frame.b.data(), width, height);
         QCOMPARE(frame.r, SamplePlane(frame.y.size(), std::uint8_t(r)));
         QCOMPARE(frame.g, SamplePlane(frame.y.size(), std::uint8_t(g)));
         QCOMPARE(frame.b, SamplePlane(frame.y.size(), std::uint8_t(b)));
@@ -288,7 +302,7 @@ void TestYuvConvert::yuv420MatchesReferenceForAllTriples()
         for (std::size_t i = 0; i < 4; ++i)
             y[(row + i / 2) * side + column + i % 2] = std::uint8_t(group * 4 + i);
     }
-    compareAllKernels(false, y, u, v, side, side);
+    compareAllKernels(Subsampling::Yuv420, y, u, v, side, side);
 }
 
 // As above with 4:2:2: each (U, V) pair colours 128 pixel pairs.
@@ -304,7 +318,20 @@ void TestYuvConvert::yuv422MatchesReferenceForAllTriples()
         y[2 * k] = std::uint8_t(group * 2);
         y[2 * k + 1] = std::uint8_t(group * 2 + 1);
     }
-    compareAllKernels(true, y, u, v, side, side);
+    compareAllKernels(Subsampling::Yuv422, y, u, v, side, side);
+}
+
+// 4:4:4 at 4096x4096: pixel k has Y = k & 255, U = (k >> 8) & 255 and V = k >> 16.
+void TestYuvConvert::yuv444MatchesReferenceForAllTriples()
+{
+    const int side = 4096;
+    Plane y(std::size_t(side) * side), u(y.size()), v(y.size());
+    for (std::size_t k = 0; k < y.size(); ++k) {
+        y[k] = std::uint8_t(k);
+        u[k] = std::uint8_t(k >> 8);
+        v[k] = std::uint8_t(k >> 16);
+    }
+    compareAllKernels(Subsampling::Yuv444, y, u, v, side, side);
 }
 
 void TestYuvConvert::kernelsMatchReferenceAtEveryWidth_data()
@@ -317,6 +344,9 @@ void TestYuvConvert::kernelsMatchReferenceAtEveryWidth_data()
         for (const int height : { 2, 4, 6 })
             QTest::addRow("%dx%d", width, height) << width << height;
     }
+    // Odd sizes, which only 4:4:4 (and grey) can have.
+    for (const int width : { 1, 15, 17, 31, 33, 63, 65, 97 })
+        QTest::addRow("%dx3", width) << width << 3;
 }
 
 // Planes of exactly the frame's size, so the sanitizer build catches any read
@@ -328,12 +358,17 @@ void TestYuvConvert::kernelsMatchReferenceAtEveryWidth()
     std::mt19937 random(std::uint32_t(width * 131 + height));
     const std::size_t luma = lumaPlaneSize(width, height);
     const Plane y = randomPlane(luma, random);
+    const Plane u444 = randomPlane(luma, random);
+    const Plane v444 = randomPlane(luma, random);
+    compareAllKernels(Subsampling::Yuv444, y, u444, v444, width, height);
+    if (width % 2 != 0 || height % 2 != 0)
+        return;
     const Plane u420 = randomPlane(luma / 4, random);
     const Plane v420 = randomPlane(luma / 4, random);
-    compareAllKernels(false, y, u420, v420, width, height);
+    compareAllKernels(Subsampling::Yuv420, y, u420, v420, width, height);
     const Plane u422 = randomPlane(luma / 2, random);
     const Plane v422 = randomPlane(luma / 2, random);
-    compareAllKernels(true, y, u422, v422, width, height);
+    compareAllKernels(Subsampling::Yuv422, y, u422, v422, width, height);
 }
 
 void TestYuvConvert::yuv420BlockSharesOneChromaPair()
@@ -364,8 +399,8 @@ void TestYuvConvert::yuv422EachRowTakesItsOwnChroma()
     const Plane u = randomPlane(std::size_t(width), random);
     const Plane v = randomPlane(std::size_t(width), random);
     Outputs out(y.size(), 0xa5);
-    convertWith(kernel, true, y.data(), u.data(), v.data(), out.r.data(), out.g.data(),
-        out.b.data(), width, height);
+    convertWith(kernel, Subsampling::Yuv422, y.data(), u.data(), v.data(), out.r.data(),
+        out.g.data(), out.b.data(), width, height);
     for (int row = 0; row < height; ++row) {
         for (int x = 0; x < width; ++x) {
             const std::size_t pixel = std::size_t(row) * width + x;

@@ -1,5 +1,7 @@
 #include "referencepicture.h"
 
+#include "videoparameters.h"
+
 #include <algorithm>
 
 namespace referencepicture {
@@ -25,30 +27,89 @@ int byteAt(const QByteArray &file, qsizetype offset)
     return static_cast<unsigned char>(file.at(offset));
 }
 
-qsizetype frameBytes(Layout layout, int width, int height)
+struct Samples
+{
+    qsizetype y;
+    qsizetype u; // -1: no chroma, 128
+    qsizetype v;
+};
+
+// Where pixel (x, y)'s samples lie within a frame, spelled out per layout as the
+// layout table in the README gives it.
+Samples samplesOf(std::int32_t format, int width, int height, int x, int y)
 {
     const qsizetype luma = qsizetype(width) * height;
-    return layout == Layout::Yuv420 ? luma + luma / 2 : luma * 2;
+    const qsizetype plain = qsizetype(y) * width + x;
+    const qsizetype quarter = qsizetype(y / 2) * (width / 2) + x / 2;
+    const qsizetype half = qsizetype(y) * (width / 2) + x / 2;
+    // Interleaved chroma: one U,V pair per two pixels, on every row or every second one.
+    const qsizetype pair420 = luma + qsizetype(y / 2) * width + (x / 2) * 2;
+    const qsizetype pair422 = luma + qsizetype(y) * width + (x / 2) * 2;
+    // Packed 4:2:2: four bytes per pixel pair.
+    const qsizetype group = qsizetype(y) * width * 2 + (x / 2) * 4;
+    const int second = x % 2;
+    switch (format) {
+    case Yvu420p:
+        return { plain, luma + luma / 4 + quarter, luma + quarter };
+    case Nv12:
+        return { plain, pair420, pair420 + 1 };
+    case Nv21:
+        return { plain, pair420 + 1, pair420 };
+    case UYVY:
+    case Planar422:
+        return { plain, luma + half, luma + luma / 2 + half };
+    case Nv16:
+        return { plain, pair422, pair422 + 1 };
+    case Yuyv422: // Y0 U Y1 V
+        return { group + second * 2, group + 1, group + 3 };
+    case Uyvy422: // U Y0 V Y1
+        return { group + 1 + second * 2, group, group + 2 };
+    case Yvyu422: // Y0 V Y1 U
+        return { group + second * 2, group + 3, group + 1 };
+    case Yuv444p:
+        return { plain, luma + plain, 2 * luma + plain };
+    case Gray:
+        return { plain, -1, -1 };
+    default:
+        return { plain, luma + quarter, luma + luma / 4 + quarter };
+    }
 }
 
 } // namespace
 
-QImage colour(const QByteArray &file, Layout layout, int width, int height, int frame, int gridStep)
+qsizetype frameBytes(std::int32_t format, int width, int height)
 {
-    const qsizetype start = frame * frameBytes(layout, width, height);
     const qsizetype luma = qsizetype(width) * height;
-    const qsizetype chroma = layout == Layout::Yuv420 ? luma / 4 : luma / 2;
+    switch (format) {
+    case UYVY:
+    case Planar422:
+    case Nv16:
+    case Yuyv422:
+    case Uyvy422:
+    case Yvyu422:
+        return luma * 2;
+    case Yuv444p:
+        return luma * 3;
+    case Gray:
+        return luma;
+    default:
+        return luma + luma / 2;
+    }
+}
+
+QImage colour(
+    const QByteArray &file, std::int32_t format, int width, int height, int frame, int gridStep)
+{
+    const qsizetype start = frame * frameBytes(format, width, height);
     QImage picture(width, height, QImage::Format_RGB888);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
+            const Samples at = samplesOf(format, width, height, x, y);
             const bool onGrid = gridStep > 0 && (y % gridStep == 0 || x % gridStep == 0);
-            const int luminance = onGrid ? 200 : byteAt(file, start + qsizetype(y) * width + x);
-            // 4:2:0 has one chroma row for every two luma rows, 4:2:2 one for each.
-            const qsizetype chromaRow = layout == Layout::Yuv420 ? y / 2 : y;
-            const qsizetype k = chromaRow * (width / 2) + x / 2;
-            picture.setPixel(x, y,
-                convert(luminance, byteAt(file, start + luma + k),
-                    byteAt(file, start + luma + chroma + k)));
+            const int luminance = onGrid ? 200 : byteAt(file, start + at.y);
+            const int u = at.u < 0 ? 128 : byteAt(file, start + at.u);
+            const int v = at.v < 0 ? 128 : byteAt(file, start + at.v);
+            picture.setPixel(x, y, convert(luminance, u, v));
         }
     }
     return picture;
@@ -56,7 +117,7 @@ QImage colour(const QByteArray &file, Layout layout, int width, int height, int 
 
 QImage uPlane420(const QByteArray &file, int width, int height, int frame)
 {
-    const qsizetype start = frame * frameBytes(Layout::Yuv420, width, height);
+    const qsizetype start = frame * frameBytes(YV12, width, height);
     const qsizetype luma = qsizetype(width) * height;
     QImage picture(width, height, QImage::Format_RGB888);
     for (int y = 0; y < height; ++y) {

@@ -31,6 +31,7 @@
 
 #include <iterator>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
@@ -696,6 +697,17 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
     ImageView *video = addClip(dir, "fit.yuv", YV12, 64, 32, 1);
     mainWidget<QLabel>("labelVideoInfoSize")->setText(QStringLiteral("16384 x 16384"));
     found << misfitsIn(&MainWindow::instance());
+    // Video Info names each layout: the dialog's two as the dialog does, the others by
+    // their ffmpeg names.
+    const std::pair<std::int32_t, const char *> formatsShown[]
+        = { { YV12, "YV12" }, { UYVY, "UYVY" }, { Planar422, "yuv422p" }, { Yvu420p, "yvu420p" },
+              { Nv12, "nv12" }, { Nv21, "nv21" }, { Yuyv422, "yuyv422" }, { Uyvy422, "uyvy422" },
+              { Yvyu422, "yvyu422" }, { Nv16, "nv16" }, { Yuv444p, "yuv444p" }, { Gray, "gray" } };
+    for (const auto &[format, shown] : formatsShown) {
+        addClip(dir, std::string("fit-") + shown + ".yuv", 1, format, 64, 32);
+        QCOMPARE(shownText("labelVideoInfoFormat"), QString::fromLatin1(shown));
+        found << misfits(mainWidget<QLabel>("labelVideoInfoFormat"));
+    }
 
     video->tooltipEnabled = true;
     QWidget *viewport = video->findChild<QGraphicsView *>("gvVideoDisplay")->viewport();
@@ -737,6 +749,14 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
             message->text().section(QLatin1Char(' '), 1));
         found << misfits(message);
     }
+    // A dialog for a file named outside it names the file, shortened in the middle.
+    const std::string named = place.filePath(std::string(120, 'm') + "-end.yuv");
+    dialog.askAboutFile(named, OpenPlan());
+    QVERIFY2(message->text().startsWith(QStringLiteral("File: mmm")), qPrintable(message->text()));
+    QVERIFY2(message->text().endsWith(QStringLiteral("-end.yuv")), qPrintable(message->text()));
+    QCOMPARE(
+        message->toolTip(), QStringLiteral("File: ") + QString(120, QLatin1Char('m')) + "-end.yuv");
+    found << misfits(message);
     QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
 }
 

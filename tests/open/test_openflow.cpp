@@ -13,6 +13,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -190,22 +191,47 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
     QTest::addColumn<QStringList>("dropped");
     QTest::addColumn<bool>("taken");
     QTest::addColumn<QStringList>("answers");
+    // Each dialog's message line, and its frame size and format where not 16x8 and YV12,
+    // as it comes up.
+    QTest::addColumn<QStringList>("asked");
     QTest::addColumn<QStringList>("listed");
 
     // "clip:" names a local clip written for the row; anything else is dropped as it is.
+    // Clips are 16 x 8, and so are the dialog's fields when the files are dropped.
     QTest::newRow("two local files, both confirmed")
         << QStringList { "clip:a.yuv", "clip:b.yuv" } << true << QStringList { "OK", "OK" }
-        << QStringList { "a.yuv", "b.yuv" };
+        << QStringList { "File: a.yuv", "File: b.yuv" } << QStringList { "a.yuv", "b.yuv" };
     QTest::newRow("the first cancelled, the second confirmed")
         << QStringList { "clip:a.yuv", "clip:b.yuv" } << true << QStringList { "Cancel", "OK" }
-        << QStringList { "b.yuv" };
+        << QStringList { "File: a.yuv", "File: b.yuv" } << QStringList { "b.yuv" };
     QTest::newRow("a web address beside a local file")
         << QStringList { "https://example.com/remote.yuv", "clip:local.yuv" } << true
-        << QStringList { "OK" } << QStringList { "local.yuv" };
+        << QStringList { "OK" } << QStringList { "File: local.yuv" } << QStringList { "local.yuv" };
     QTest::newRow("only a web address") << QStringList { "https://example.com/remote.yuv" } << false
-                                        << QStringList() << QStringList();
+                                        << QStringList() << QStringList() << QStringList();
     QTest::newRow("text") << QStringList { "text:/tmp/clip.yuv" } << false << QStringList()
-                          << QStringList();
+                          << QStringList() << QStringList();
+    QTest::newRow("size and layout in the name open without a dialog, in the order dropped")
+        << QStringList { "clip:c_16x8_i420.yuv", "clip:a.yuv", "clip:d-16X8-yuv420p.yuv" } << true
+        << QStringList { "OK" } << QStringList { "File: a.yuv" }
+        << QStringList { "c_16x8_i420.yuv", "a.yuv", "d-16X8-yuv420p.yuv" };
+    QTest::newRow("a size alone in the name is put into the dialog")
+        << QStringList { "clip:e_cif.yuv", "clip:f_32x16_25fps.yuv" } << true
+        << QStringList { "Cancel", "OK" }
+        << QStringList { "File: e_cif.yuv 352x288", "File: f_32x16_25fps.yuv 32x16" }
+        << QStringList { "f_32x16_25fps.yuv" };
+    QTest::newRow("a size the layout cannot have is refused; the next file opens")
+        << QStringList { "clip:g_15x8_yuv420p.yuv", "clip:h_16x8_yuv420p.yuv" } << true
+        << QStringList() << QStringList() << QStringList { "h_16x8_yuv420p.yuv" };
+    QTest::newRow("a layout the dialog offers is chosen and kept; two layouts say nothing")
+        << QStringList { "clip:m_yuv422p.yuv", "clip:n_32x16_yuv422p_nv12.yuv" } << true
+        << QStringList { "Cancel", "OK" }
+        << QStringList { "File: m_yuv422p.yuv UYVY", "File: n_32x16_yuv422p_nv12.yuv UYVY" }
+        << QStringList { "n_32x16_yuv422p_nv12.yuv" };
+    QTest::newRow("a 10-bit name says nothing")
+        << QStringList { "clip:k_32x16_10bit_yuv420p.yuv" } << true << QStringList { "OK" }
+        << QStringList { "File: k_32x16_10bit_yuv420p.yuv" }
+        << QStringList { "k_32x16_10bit_yuv420p.yuv" };
 }
 
 void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
@@ -213,6 +239,7 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     QFETCH(QStringList, dropped);
     QFETCH(bool, taken);
     QFETCH(QStringList, answers);
+    QFETCH(QStringList, asked);
     QFETCH(QStringList, listed);
 
     QMimeData data;
@@ -229,6 +256,13 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     if (!urls.isEmpty())
         data.setUrls(urls);
 
+    // What the dialog holds from an earlier answer; a size in a name replaces it.
+    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    dialog.findChild<QLineEdit *>(QStringLiteral("leImageWidth"))->setText(QStringLiteral("16"));
+    dialog.findChild<QLineEdit *>(QStringLiteral("leImageHeight"))->setText(QStringLiteral("8"));
+    auto *format = dialog.findChild<QComboBox *>(QStringLiteral("comboBoxFormat"));
+    format->setCurrentIndex(0);
+
     MainWindow &window = MainWindow::instance();
     const QPoint onList = mainWidget<QWidget>("lwImageItems")->geometry().center();
     QDragEnterEvent enter(onList, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -240,9 +274,16 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
         QVERIFY(drop.isAccepted());
     }
 
-    ImageOpenDialog &dialog = ImageOpenDialog::instance();
+    QStringList seen;
     for (const QString &answer : answers) {
         QTRY_VERIFY(dialog.isVisible());
+        const QString size = dialog.findChild<QLineEdit *>(QStringLiteral("leImageWidth"))->text()
+            + QLatin1Char('x')
+            + dialog.findChild<QLineEdit *>(QStringLiteral("leImageHeight"))->text();
+        seen << dialog.findChild<QLabel *>(QStringLiteral("labelMessage"))->text()
+                + (size == QLatin1String("16x8") ? QString() : QLatin1Char(' ') + size)
+                + (format->currentIndex() == 0 ? QString()
+                                               : QLatin1Char(' ') + format->currentText());
         if (answer == QLatin1String("OK"))
             fillParametersAndConfirm("16", "8", 0);
         else
@@ -251,6 +292,7 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     }
     QTest::qWait(20);
     QVERIFY(!dialog.isVisible());
+    QCOMPARE(seen, asked);
     QStringList names;
     for (int row = 0; row < videoCount(); ++row)
         names << videoList()->item(row)->text();

@@ -1,5 +1,7 @@
 #include "viewreference.h"
 
+#include "yuvreference.h"
+
 namespace viewreference {
 
 namespace {
@@ -15,17 +17,19 @@ std::uint32_t pixel(const Planes &planes, View view, std::int32_t format, std::i
     std::int32_t x, std::int32_t y)
 {
     const auto i = static_cast<std::size_t>(y * width + x);
-    const bool planar422 = format == 1 || format == 2;
-    const auto chroma = static_cast<std::size_t>((planar422 ? y : y / 2) * (width / 2) + x / 2);
+    // Grey shows U and V as 128.
+    const std::optional<std::size_t> chroma = referenceChromaIndex(format, width, x, y);
+    const std::uint8_t u = chroma ? planes.u[*chroma] : 128;
+    const std::uint8_t v = chroma ? planes.v[*chroma] : 128;
     switch (view) {
     case Color:
         return rgb(planes.r[i], planes.g[i], planes.b[i]);
     case Y:
         return rgb(planes.y[i], planes.y[i], planes.y[i]);
     case U:
-        return rgb(planes.u[chroma], planes.u[chroma], planes.u[chroma]);
+        return rgb(u, u, u);
     case V:
-        return rgb(planes.v[chroma], planes.v[chroma], planes.v[chroma]);
+        return rgb(v, v, v);
     case R:
         return rgb(planes.r[i], 0, 0);
     case G:

@@ -69,3 +69,79 @@ void convertYuv422ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
 {
     convertBlocks(y, u, v, r, g, b, width, height, true);
 }
+
+void convertYuv444ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height)
+{
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    for (std::size_t i = 0; i < pixels; ++i)
+        convertPixel(y, u, v, r, g, b, i, i);
+}
+
+std::optional<std::size_t> referenceChromaIndex(std::int32_t format, int width, int x, int y)
+{
+    const auto row = [&](int chromaRow, int rowLength, int column) {
+        return static_cast<std::size_t>(chromaRow) * static_cast<std::size_t>(rowLength)
+            + static_cast<std::size_t>(column);
+    };
+    switch (format) {
+    case 0: // yuv420p, the dialog's YV12
+    case 3: // yvu420p
+    case 4: // nv12
+    case 5: // nv21
+        return row(y / 2, width / 2, x / 2);
+    case 1: // the dialog's UYVY, read as yuv422p
+    case 2: // yuv422p
+    case 6: // yuyv422
+    case 7: // uyvy422
+    case 8: // yvyu422
+    case 9: // nv16
+        return row(y, width / 2, x / 2);
+    case 10: // yuv444p
+        return row(y, width, x);
+    default: // gray
+        return std::nullopt;
+    }
+}
+
+void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height)
+{
+    for (int row = 0; row < height; ++row) {
+        for (int x = 0; x < width; ++x) {
+            const std::size_t pixel = static_cast<std::size_t>(row) * width + x;
+            const std::optional<std::size_t> chroma = referenceChromaIndex(format, width, x, row);
+            const Rgb rgb = chroma ? yuvToRgbReference(y[pixel], u[*chroma], v[*chroma])
+                                   : yuvToRgbReference(y[pixel], 128, 128);
+            r[pixel] = rgb.r;
+            g[pixel] = rgb.g;
+            b[pixel] = rgb.b;
+        }
+    }
+}
+
+SampleDestination referenceDestination(
+    std::int32_t format, std::size_t width, std::size_t height, std::size_t at)
+{
+    const std::size_t p = width * height;
+    const char *packed = format == 6 ? "YUYV" : format == 7 ? "UYVY" : format == 8 ? "YVYU" : nullptr;
+    if (packed) {
+        const std::size_t group = at / 4;
+        const std::size_t place = at % 4;
+        if (packed[place] != 'Y')
+            return { packed[place], group };
+        const bool secondLuma = place > std::size_t(packed[0] == 'Y' ? 0 : 1);
+        return { 'Y', 2 * group + (secondLuma ? 1 : 0) };
+    }
+    if (at < p)
+        return { 'Y', at };
+    const std::size_t k = at - p;
+    // yvu420p and nv21 put V first.
+    const bool vFirst = format == 3 || format == 5;
+    const char first = vFirst ? 'V' : 'U';
+    const char second = vFirst ? 'U' : 'V';
+    if (format == 4 || format == 5 || format == 9) // nv12, nv21, nv16
+        return { k % 2 == 0 ? first : second, k / 2 };
+    const std::size_t chroma = format == 10 ? p : (format == 0 || format == 3) ? p / 4 : p / 2;
+    return k < chroma ? SampleDestination { first, k } : SampleDestination { second, k - chroma };
+}

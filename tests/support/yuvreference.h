@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 
 // Plain scalar conversions that read like the formula; the fast kernels in
 // yuvconvert.h must match them byte for byte. Same arguments and preconditions.
@@ -22,3 +24,27 @@ void convertYuv420ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
 void convertYuv422ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
     int height);
+
+// 4:4:4: pixel (x, y) takes chroma sample y * width + x; any width and height.
+void convertYuv444ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
+    int height);
+
+// The chroma sample that a layout pairs with pixel (x, y), as the layout table of the
+// README defines it (PixelFormat values): nothing for grey, whose U and V are 128.
+std::optional<std::size_t> referenceChromaIndex(std::int32_t format, int width, int x, int y);
+
+// Any layout, pixel by pixel from referenceChromaIndex; grey with U = V = 128.
+void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
+    int height);
+
+// Where byte `at` of a frame of the layout goes, as the README's table of layouts spells
+// each one: plane 'Y', 'U' or 'V', and the sample's index in the window's plane.
+struct SampleDestination
+{
+    char plane;
+    std::size_t index;
+};
+SampleDestination referenceDestination(
+    std::int32_t format, std::size_t width, std::size_t height, std::size_t at);

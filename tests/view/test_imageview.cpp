@@ -39,27 +39,21 @@ bool allSamplesAre(const SamplePlane &plane, std::uint8_t value)
     return std::all_of(plane.begin(), plane.end(), [value](std::uint8_t s) { return s == value; });
 }
 
-// Whether the window's Y, U and V planes hold frame `frame` of the clip as written.
+// Whether the window's Y, U and V planes hold frame `frame` of the clip as written, each
+// byte where its layout puts it; grey's U and V stay 128.
 bool planesHoldClipFrame(const ImageView &view, std::int32_t frame)
 {
-    const int w = view.width;
-    const int h = view.height;
-    const int chromaRows = isPlanar422(view.format) ? h : h / 2;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (view.yPlane[std::size_t(y * w + x)]
-                != testclips::clipSample(view.format, w, h, frame, Plane::Y, x, y))
-                return false;
-    for (int y = 0; y < chromaRows; ++y) {
-        for (int x = 0; x < w / 2; ++x) {
-            const auto i = std::size_t(y * (w / 2) + x);
-            if (view.uPlane[i] != testclips::clipSample(view.format, w, h, frame, Plane::U, x, y)
-                || view.vPlane[i]
-                    != testclips::clipSample(view.format, w, h, frame, Plane::V, x, y))
-                return false;
-        }
+    const auto bytes = std::size_t(frameSize(view.format, view.width, view.height));
+    for (std::size_t at = 0; at < bytes; ++at) {
+        const SampleDestination d = referenceDestination(
+            view.format, std::size_t(view.width), std::size_t(view.height), at);
+        const SamplePlane &plane
+            = d.plane == 'Y' ? view.yPlane : (d.plane == 'U' ? view.uPlane : view.vPlane);
+        if (plane.at(d.index) != testclips::clipByte(frame, std::int64_t(at)))
+            return false;
     }
-    return true;
+    return view.format != Gray
+        || (allSamplesAre(view.uPlane, 128) && allSamplesAre(view.vPlane, 128));
 }
 
 // One YV12 frame of the given luma with every U and every V sample alike.
@@ -121,6 +115,10 @@ void TestImageView::newWindowIsHiddenWithBlackPlanes_data()
     QTest::newRow("YV12") << int(YV12) << 352 * 288 / 4;
     QTest::newRow("UYVY") << int(UYVY) << 352 * 288 / 2;
     QTest::newRow("Planar422") << int(Planar422) << 352 * 288 / 2;
+    QTest::newRow("nv12") << int(Nv12) << 352 * 288 / 4;
+    QTest::newRow("yuyv422") << int(Yuyv422) << 352 * 288 / 2;
+    QTest::newRow("yuv444p") << int(Yuv444p) << 352 * 288;
+    QTest::newRow("gray: one row of 128") << int(Gray) << 352;
 }
 
 void TestImageView::newWindowIsHiddenWithBlackPlanes()
@@ -337,6 +335,12 @@ void TestImageView::framesAreLoadedAndConverted_data()
     QTest::newRow("YV12") << int(YV12);
     QTest::newRow("UYVY") << int(UYVY);
     QTest::newRow("Planar422") << int(Planar422);
+    QTest::newRow("yvu420p") << int(Yvu420p);
+    QTest::newRow("nv21") << int(Nv21);
+    QTest::newRow("nv16") << int(Nv16);
+    QTest::newRow("yvyu422") << int(Yvyu422);
+    QTest::newRow("yuv444p") << int(Yuv444p);
+    QTest::newRow("gray") << int(Gray);
 }
 
 void TestImageView::framesAreLoadedAndConverted()
@@ -350,9 +354,8 @@ void TestImageView::framesAreLoadedAndConverted()
     QVERIFY(planesHoldClipFrame(view, 2));
     const std::size_t luma = view.yPlane.size();
     SamplePlane r(luma), g(luma), b(luma);
-    auto convert = format == YV12 ? convertYuv420ToRgbReference : convertYuv422ToRgbReference;
-    convert(view.yPlane.data(), view.uPlane.data(), view.vPlane.data(), r.data(), g.data(),
-        b.data(), 8, 6);
+    convertFrameReference(format, view.yPlane.data(), view.uPlane.data(), view.vPlane.data(),
+        r.data(), g.data(), b.data(), 8, 6);
     QCOMPARE(view.rPlane, r);
     QCOMPARE(view.gPlane, g);
     QCOMPARE(view.bPlane, b);
@@ -368,7 +371,8 @@ void TestImageView::everyViewMatchesThePlanes_data()
     {
         const char *name;
         int format;
-    } formats[] = { { "YV12", YV12 }, { "UYVY", UYVY }, { "Planar422", Planar422 } };
+    } formats[] = { { "YV12", YV12 }, { "UYVY", UYVY }, { "Planar422", Planar422 },
+        { "nv12", Nv12 }, { "uyvy422", Uyvy422 }, { "yuv444p", Yuv444p }, { "gray", Gray } };
     for (int view = 0; view < 7; ++view)
         for (const auto &format : formats)
             QTest::addRow("%s view of %s", viewNames[view], format.name) << view << format.format;

@@ -1,0 +1,106 @@
+#include "deinterleave.h"
+
+#if defined(ZENTAVO_X86_KERNELS)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+#if defined(ZENTAVO_X86_KERNELS)
+// The low (even) and the high (odd) byte of each word, each pair of registers packed
+// into one: a mask or a shift, then a saturating pack that cannot saturate.
+__m128i evenBytes(__m128i a, __m128i b)
+{
+    const __m128i low = _mm_set1_epi16(0xff);
+    return _mm_packus_epi16(_mm_and_si128(a, low), _mm_and_si128(b, low));
+}
+
+__m128i oddBytes(__m128i a, __m128i b)
+{
+    return _mm_packus_epi16(_mm_srli_epi16(a, 8), _mm_srli_epi16(b, 8));
+}
+
+__m128i load(const std::uint8_t *p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+}
+
+void store(std::uint8_t *p, __m128i value)
+{
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(p), value);
+}
+
+// 32 bytes a step; returns the bytes done.
+std::size_t splitPairsSse2(
+    const std::uint8_t *bytes, std::size_t count, std::uint8_t *first, std::uint8_t *second)
+{
+    std::size_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        const __m128i a = load(bytes + i);
+        const __m128i b = load(bytes + i + 16);
+        store(first + i / 2, evenBytes(a, b));
+        store(second + i / 2, oddBytes(a, b));
+    }
+    return i;
+}
+
+// 64 bytes, 32 pixels, a step; returns the bytes done.
+std::size_t splitPackedSse2(const std::uint8_t *bytes, std::size_t count, bool lumaFirst,
+    std::uint8_t *y, std::uint8_t *first, std::uint8_t *second)
+{
+    std::size_t i = 0;
+    for (; i + 64 <= count; i += 64) {
+        const __m128i a = load(bytes + i);
+        const __m128i b = load(bytes + i + 16);
+        const __m128i c = load(bytes + i + 32);
+        const __m128i d = load(bytes + i + 48);
+        __m128i chromaLow;
+        __m128i chromaHigh;
+        if (lumaFirst) {
+            store(y + i / 2, evenBytes(a, b));
+            store(y + i / 2 + 16, evenBytes(c, d));
+            chromaLow = oddBytes(a, b);
+            chromaHigh = oddBytes(c, d);
+        } else {
+            store(y + i / 2, oddBytes(a, b));
+            store(y + i / 2 + 16, oddBytes(c, d));
+            chromaLow = evenBytes(a, b);
+            chromaHigh = evenBytes(c, d);
+        }
+        store(first + i / 4, evenBytes(chromaLow, chromaHigh));
+        store(second + i / 4, oddBytes(chromaLow, chromaHigh));
+    }
+    return i;
+}
+#endif
+
+} // namespace
+
+void splitPairs(
+    const std::uint8_t *bytes, std::size_t count, std::uint8_t *first, std::uint8_t *second)
+{
+    std::size_t i = 0;
+#if defined(ZENTAVO_X86_KERNELS)
+    i = splitPairsSse2(bytes, count, first, second);
+#endif
+    for (; i < count; ++i)
+        (i % 2 == 0 ? first : second)[i / 2] = bytes[i];
+}
+
+void splitPacked(const std::uint8_t *bytes, std::size_t count, bool lumaFirst, std::uint8_t *y,
+    std::uint8_t *first, std::uint8_t *second)
+{
+    std::size_t i = 0;
+#if defined(ZENTAVO_X86_KERNELS)
+    i = splitPackedSse2(bytes, count, lumaFirst, y, first, second);
+#endif
+    const std::size_t lumaAt = lumaFirst ? 0 : 1;
+    for (; i < count; ++i) {
+        const std::size_t group = i / 4;
+        const std::size_t at = i % 4;
+        if (at % 2 == lumaAt)
+            y[2 * group + at / 2] = bytes[i];
+        else
+            (at < 2 ? first : second)[group] = bytes[i];
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Splitting interleaved file bytes into planes, on the way from the file to the window.
+// Both take any byte count, so a chunk cut short by the end of the file places each
+// byte that arrived and nothing past it.
+
+// Byte 2i to first[i], byte 2i + 1 to second[i]: the U,V (or V,U) pairs of nv12, nv21
+// and nv16.
+void splitPairs(
+    const std::uint8_t *bytes, std::size_t count, std::uint8_t *first, std::uint8_t *second);
+
+// Packed 4:2:2, four bytes per pixel pair: lumaFirst for Y0 C0 Y1 C1 (YUYV, YVYU),
+// otherwise C0 Y0 C1 Y1 (UYVY). Group i gives y[2i] and y[2i + 1], C0 to first[i] and
+// C1 to second[i].
+void splitPacked(const std::uint8_t *bytes, std::size_t count, bool lumaFirst, std::uint8_t *y,
+    std::uint8_t *first, std::uint8_t *second);

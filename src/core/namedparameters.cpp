@@ -1,0 +1,206 @@
+#include "namedparameters.h"
+
+#include "samplelayout.h"
+#include "videoparameters.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct NamedSize
+{
+    const char *name;
+    FrameDimensions size;
+};
+
+// The sizes that test sequences and ffmpeg's -s call by name.
+constexpr NamedSize namedSizes[] = {
+    { "sqcif", { 128, 96 } },
+    { "qcif", { 176, 144 } },
+    { "cif", { 352, 288 } },
+    { "4cif", { 704, 576 } },
+    { "720p", { 1280, 720 } },
+    { "1080p", { 1920, 1080 } },
+    { "2160p", { 3840, 2160 } },
+};
+
+std::string lowered(std::string_view text)
+{
+    std::string result(text);
+    for (char &c : result)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool allDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
+}
+
+// A positive number that fits 32 bits; nothing otherwise.
+std::optional<std::int32_t> positiveNumber(std::string_view digits)
+{
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (!allDigits(digits) || error != std::errc() || end != digits.data() + digits.size()
+        || value <= 0)
+        return std::nullopt;
+    return value;
+}
+
+bool startsWith(std::string_view text, std::string_view start)
+{
+    return text.substr(0, start.size()) == start;
+}
+
+bool endsWith(std::string_view text, std::string_view end)
+{
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// A lower-case token that names samples of more than 8 bits: "10bit", "12b", "p010",
+// "y210", "v210", "yuv420p10le", "gray16".
+bool namesDeepSamples(std::string_view token)
+{
+    for (std::string_view unit : { "bits", "bit", "b" }) {
+        if (endsWith(token, unit) && token.size() > unit.size()) {
+            const std::string_view number = token.substr(0, token.size() - unit.size());
+            if (allDigits(number))
+                return number != "8";
+        }
+    }
+    // P010-style FourCCs: 10 to 16 bits in 4:2:0, 4:2:2 or 4:4:4.
+    if (token.size() >= 4 && (token[0] == 'p' || token[0] == 'y' || token[0] == 'v')
+        && (token[1] == '0' || token[1] == '2' || token[1] == '4') && token[2] == '1'
+        && isDigit(token[3])
+        && (token.size() == 4 || token.substr(4) == "le" || token.substr(4) == "be"))
+        return true;
+    // ffmpeg's names of deep layouts put the depth after the layout: yuv420p10le, gray12.
+    std::string_view stem = token;
+    if (endsWith(stem, "le") || endsWith(stem, "be"))
+        stem.remove_suffix(2);
+    std::size_t digits = 0;
+    while (digits < stem.size() && isDigit(stem[stem.size() - 1 - digits]))
+        ++digits;
+    if (digits == 0 || digits == stem.size())
+        return false;
+    const std::string_view before = stem.substr(0, stem.size() - digits);
+    return ((startsWith(before, "yuv") || startsWith(before, "gbr")) && endsWith(before, "p"))
+        || before == "gray";
+}
+
+// What the name says, once its tokens have been read.
+struct NameHints
+{
+    std::vector<FrameDimensions> sizes;
+    std::vector<std::int32_t> formats;
+    bool unclear = false;
+};
+
+void addOnce(std::vector<FrameDimensions> &sizes, FrameDimensions size)
+{
+    if (std::find(sizes.begin(), sizes.end(), size) == sizes.end())
+        sizes.push_back(size);
+}
+
+NameHints hintsOf(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string name
+        = lowered(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    NameHints hints;
+    // Tokens run between separators: anything but a letter or a digit.
+    std::vector<std::string_view> tokens;
+    const std::string_view whole(name);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= whole.size(); ++i) {
+        if (i == whole.size() || !std::isalnum(static_cast<unsigned char>(whole[i]))) {
+            if (i > start)
+                tokens.push_back(whole.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const std::string_view token = tokens[i];
+        // "10-bit" and "10 bit" as well as "10bit".
+        const bool depthApart = (token == "bit" || token == "bits") && i > 0
+            && allDigits(tokens[i - 1]) && tokens[i - 1] != "8";
+        if (depthApart || namesDeepSamples(token) || ambiguityOfLayoutName(token))
+            hints.unclear = true;
+        else if (const std::optional<FrameDimensions> size = frameSizeNamed(token))
+            addOnce(hints.sizes, *size);
+        else if (const SampleLayout *layout = layoutNamed(token)) {
+            if (std::find(hints.formats.begin(), hints.formats.end(), layout->format)
+                == hints.formats.end())
+                hints.formats.push_back(layout->format);
+        }
+    }
+    if (hints.sizes.size() > 1 || hints.formats.size() > 1)
+        hints.unclear = true;
+    return hints;
+}
+
+} // namespace
+
+std::optional<FrameDimensions> frameSizeNamed(std::string_view text)
+{
+    const std::string name = lowered(text);
+    for (const NamedSize &named : namedSizes) {
+        if (name == named.name)
+            return named.size;
+    }
+    const std::size_t x = name.find('x');
+    if (x == std::string::npos)
+        return std::nullopt;
+    const std::optional<std::int32_t> width = positiveNumber(std::string_view(name).substr(0, x));
+    const std::optional<std::int32_t> height = positiveNumber(std::string_view(name).substr(x + 1));
+    if (!width || !height)
+        return std::nullopt;
+    return FrameDimensions { *width, *height };
+}
+
+std::string frameSizeNames()
+{
+    std::string names;
+    for (const NamedSize &named : namedSizes)
+        names += (names.empty() ? "" : ", ") + std::string(named.name);
+    return names;
+}
+
+bool dialogOffersLayout(std::int32_t format)
+{
+    return format == YV12 || format == UYVY || format == Planar422;
+}
+
+OpenPlan planOpen(std::string_view path, const AskedParameters &asked)
+{
+    const NameHints hints = hintsOf(path);
+    std::optional<FrameDimensions> nameSize;
+    std::optional<std::int32_t> nameFormat;
+    if (!hints.unclear) {
+        if (!hints.sizes.empty())
+            nameSize = hints.sizes.front();
+        if (!hints.formats.empty())
+            nameFormat = hints.formats.front();
+    }
+
+    OpenPlan plan;
+    plan.size = asked.size ? asked.size : nameSize;
+    plan.format = asked.format ? asked.format : nameFormat;
+    // A size from the name alone is confirmed in the dialog, unless the dialog cannot
+    // hold the layout or the name gives that as well.
+    plan.straightAway = asked.size
+        || (nameSize && (nameFormat || (plan.format && !dialogOffersLayout(*plan.format))));
+    if (!plan.straightAway && plan.format && !dialogOffersLayout(*plan.format))
+        plan.format.reset();
+    return plan;
+}

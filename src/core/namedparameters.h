@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// What a file's name and the -s and -f options say about how to read the file: its frame
+// size and its layout. The name fills in what the options leave open.
+
+struct FrameDimensions
+{
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool operator==(const FrameDimensions &other) const
+    {
+        return width == other.width && height == other.height;
+    }
+};
+
+// "WxH" (x or X, digits only, both above 0) or a named size such as "cif" or "1080p", in
+// any letter case; nothing for any other text.
+std::optional<FrameDimensions> frameSizeNamed(std::string_view text);
+
+// The names of the named sizes, for messages: "sqcif, qcif, ...".
+std::string frameSizeNames();
+
+// True for the PixelFormat values that the dialog's format list can hold.
+bool dialogOffersLayout(std::int32_t format);
+
+// What -s and -f asked for; empty for an option not given.
+struct AskedParameters
+{
+    std::optional<FrameDimensions> size;
+    std::optional<std::int32_t> format;
+};
+
+// How one file is opened: straight away with `size` and `format` (yuv420p when no format
+// is known), or through the dialog with what is known put into it (`format` then only
+// when the dialog offers it).
+struct OpenPlan
+{
+    bool straightAway = false;
+    std::optional<FrameDimensions> size;
+    std::optional<std::int32_t> format;
+};
+
+// `path` as given; only its last component counts. A name that gives two different
+// sizes or layouts, an ambiguous layout name ("yv12") or a sample depth other than 8
+// bits ("10bit", "p010", "yuv420p10le") says nothing.
+OpenPlan planOpen(std::string_view path, const AskedParameters &asked);
