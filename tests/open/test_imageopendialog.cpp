@@ -704,7 +704,7 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
               { Nv12, "nv12" }, { Nv21, "nv21" }, { Yuyv422, "yuyv422" }, { Uyvy422, "uyvy422" },
               { Yvyu422, "yvyu422" }, { Nv16, "nv16" }, { Yuv444p, "yuv444p" }, { Gray, "gray" } };
     for (const auto &[format, shown] : formatsShown) {
-        addClip(dir, std::string("fit-") + shown + ".yuv", 1, format, 64, 32);
+        addClip(dir, std::string("fit-") + shown + ".yuv", format, 64, 32, 1);
         QCOMPARE(shownText("labelVideoInfoFormat"), QString::fromLatin1(shown));
         found << misfits(mainWidget<QLabel>("labelVideoInfoFormat"));
     }
