@@ -1,5 +1,5 @@
-// libFuzzer target over the frame pipeline: size validation, frame loading with the
-// grid, every conversion kernel, the view renderers and the pixel readout, checked
+// libFuzzer target over the frame pipeline: size validation, frame loading of every
+// layout with the grid, every conversion kernel, the view renderers and the pixel readout, checked
 // against plain rules.
 //
 // Input: a 28-byte header of little-endian fields, then the bytes of the video file.
@@ -78,21 +78,56 @@ Header readHeader(const std::uint8_t *data)
     return h;
 }
 
-bool dimensionAccepted(std::int32_t value)
+bool dimensionAccepted(std::int32_t value, bool even = true)
 {
-    return value > 0 && value <= 16384 && value % 2 == 0;
+    return value > 0 && value <= 16384 && (!even || value % 2 == 0);
+}
+
+bool knownFormat(std::int32_t format)
+{
+    return format >= YV12 && format <= Gray;
+}
+
+bool chroma422(std::int32_t format)
+{
+    return isPlanar422(format) || (format >= Yuyv422 && format <= Nv16);
+}
+
+// The layouts' rules as the README states them: odd widths where chroma is not halved
+// across (yuv444p, gray), odd heights for those and the 4:2:2 layouts the command line
+// names; the dialog's two and unknown formats keep both even.
+bool acceptedFor(std::int32_t format, std::int32_t width, std::int32_t height)
+{
+    const bool fullWidth = format == Yuv444p || format == Gray;
+    const bool anyHeight = fullWidth || (chroma422(format) && format != UYVY);
+    return dimensionAccepted(width, !fullWidth) && dimensionAccepted(height, !anyHeight);
+}
+
+// Bytes of a frame: p + p/2 for 4:2:0 (and unknown formats), 2p for 4:2:2, 3p, p.
+std::int64_t exactFrameBytes(std::int32_t format, std::int64_t pixels)
+{
+    if (format == Yuv444p)
+        return 3 * pixels;
+    if (format == Gray)
+        return pixels;
+    if (chroma422(format))
+        return 2 * pixels;
+    return pixels + pixels / 2;
 }
 
 void checkValidation(const Header &h, std::int64_t fileSize)
 {
     const bool accepted = dimensionAccepted(h.width) && dimensionAccepted(h.height);
     require(checkFrameSize(h.width, h.height).ok() == accepted, "checkFrameSize disagrees");
+    require(checkFrameSize(h.format, h.width, h.height).ok()
+            == acceptedFor(knownFormat(h.format) ? h.format : YV12, h.width, h.height),
+        "checkFrameSize of a layout disagrees");
 
     const std::int32_t size = frameSize(h.format, h.width, h.height);
     const std::int64_t pixels = std::int64_t { h.width } * h.height;
-    const std::int64_t exact = isPlanar422(h.format) ? 2 * pixels : pixels + pixels / 2;
+    const std::int64_t exact = exactFrameBytes(h.format, pixels);
     require(size == 0 || size == exact, "frameSize is neither exact nor 0");
-    if (accepted)
+    if (checkFrameSize(h.format, h.width, h.height).ok())
         require(size == exact, "frameSize of an accepted size is not exact");
 
     const std::int32_t count = frameCount(fileSize, size);
@@ -128,10 +163,11 @@ struct Planes
 {
     SamplePlane y, u, v, r, g, b;
 
+    // Grey's one chroma row holds 128, as the video window keeps it.
     Planes(std::int32_t format, std::int32_t width, std::int32_t height)
         : y(lumaPlaneSize(width, height), untouched)
-        , u(chromaPlaneSize(format, width, height), untouched)
-        , v(chromaPlaneSize(format, width, height), untouched)
+        , u(chromaPlaneSize(format, width, height), format == Gray ? 128 : untouched)
+        , v(chromaPlaneSize(format, width, height), format == Gray ? 128 : untouched)
         , r(y.size(), untouched)
         , g(y.size(), untouched)
         , b(y.size(), untouched)
@@ -149,13 +185,14 @@ Planes expectedPlanes(
     const Header &h, std::int32_t format, const std::uint8_t *file, std::int64_t fileSize)
 {
     Planes expected(format, h.width, h.height);
-    std::int64_t at = std::int64_t { h.frame } * frameSize(format, h.width, h.height);
-    for (SamplePlane *plane : { &expected.y, &expected.u, &expected.v }) {
-        for (std::uint8_t &sample : *plane) {
-            if (at < fileSize)
-                sample = file[at];
-            ++at;
-        }
+    const std::int64_t size = frameSize(format, h.width, h.height);
+    const std::int64_t start = std::int64_t { h.frame } * size;
+    for (std::int64_t at = 0; at < size && start + at < fileSize; ++at) {
+        const SampleDestination d = referenceDestination(format, static_cast<std::size_t>(h.width),
+            static_cast<std::size_t>(h.height), static_cast<std::size_t>(at));
+        SamplePlane &plane
+            = d.plane == 'Y' ? expected.y : (d.plane == 'U' ? expected.u : expected.v);
+        plane[d.index] = file[start + at];
     }
     if (h.gridStep > 0) {
         for (std::int32_t row = 0; row < h.height; ++row) {
@@ -225,34 +262,39 @@ void checkPicture(const Header &h, const Picture &picture, Expected expected, co
 
 using Conversion = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *,
     const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int, PictureRows);
-using ReferenceConversion = void (*)(const std::uint8_t *, const std::uint8_t *,
-    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int);
 
 // Every row kernel this processor can run, through the cache and around it, each
 // completed by the portable loop, must give the reference's bytes, in the planes and in a
 // picture of padded, unaligned rows; so must the loader's own conversion.
-void checkConversions(const Header &h, const Planes &loaded, bool planar422)
+void checkConversions(const Header &h, const Planes &loaded, std::int32_t format)
 {
-    const Conversion convert = planar422 ? convertYuv422ToRgbWith : convertYuv420ToRgbWith;
-    const ReferenceConversion reference
-        = planar422 ? convertYuv422ToRgbReference : convertYuv420ToRgbReference;
     Planes wanted = loaded;
-    reference(loaded.y.data(), loaded.u.data(), loaded.v.data(), wanted.r.data(), wanted.g.data(),
-        wanted.b.data(), h.width, h.height);
+    convertFrameReference(format, loaded.y.data(), loaded.u.data(), loaded.v.data(),
+        wanted.r.data(), wanted.g.data(), wanted.b.data(), h.width, h.height);
     require(loaded.r == wanted.r && loaded.g == wanted.g && loaded.b == wanted.b,
         "the loader's conversion differs from the reference");
+    // Grey has no kernels of its own.
+    if (format == Gray)
+        return;
 
+    const bool own = format == Yuv444p;
+    const Conversion convert = own ? convertYuv444ToRgbWith
+        : chroma422(format)        ? convertYuv422ToRgbWith
+                                   : convertYuv420ToRgbWith;
     std::vector<RowKernel> kernels { convertRowsNone };
 #if defined(ZENTAVO_X86_KERNELS)
-    kernels.insert(kernels.end(), { convertRowsSse2, convertRowsSse2Streaming });
+    kernels.push_back(own ? convertRows444Sse2 : convertRowsSse2);
+    kernels.push_back(own ? convertRows444Sse2Streaming : convertRowsSse2Streaming);
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
-        kernels.insert(kernels.end(), { convertRowsAvx2, convertRowsAvx2Streaming });
+    if (__builtin_cpu_supports("avx2")) {
+        kernels.push_back(own ? convertRows444Avx2 : convertRowsAvx2);
+        kernels.push_back(own ? convertRows444Avx2Streaming : convertRowsAvx2Streaming);
+    }
 #endif
     const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
     const std::size_t shift = static_cast<std::uint32_t>(h.pointX) % 4;
     for (RowKernel kernel : kernels) {
-        Planes out(planar422 ? Planar422 : YV12, h.width, h.height);
+        Planes out(format, h.width, h.height);
         Picture picture(h, padding, shift);
         convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), out.r.data(),
             out.g.data(), out.b.data(), h.width, h.height, picture.rows());
@@ -328,11 +370,9 @@ void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
     checkPicture(
         h, chroma,
         [&](std::int32_t x, std::int32_t y) {
-            // The sample the conversion pairs with the pixel: 4:2:0 halves the rows too.
-            const std::int32_t row = format == YV12 ? y / 2 : y;
-            const int s
-                = loaded.v[static_cast<std::size_t>(row) * static_cast<std::size_t>(h.width / 2)
-                    + static_cast<std::size_t>(x / 2)];
+            // The sample the conversion pairs with the pixel; grey's V is 128.
+            const std::optional<std::size_t> at = referenceChromaIndex(format, h.width, x, y);
+            const int s = at ? loaded.v[*at] : 128;
             return rgbWord(s, s, s);
         },
         "wrong chroma view");
@@ -347,15 +387,15 @@ void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
 
 void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
 {
-    const bool planar422 = isPlanar422(h.format);
-    if (h.format != YV12 && !planar422)
+    if (!knownFormat(h.format))
         return;
-    const std::int32_t format = planar422 ? Planar422 : YV12;
+    const std::int32_t format = h.format;
     const MemoryFile video(file, fileSize);
     Planes loaded(format, h.width, h.height);
     const auto frame = static_cast<std::int32_t>(h.frame & 0x7fffffffu);
-    const LoadResult result
-        = readPlanarFrame(video.path(), format, h.width, h.height, frame, loaded.pointers());
+    static SamplePlane chunk(readChunkBytes);
+    const LoadResult result = readFrame(
+        video.path(), format, h.width, h.height, frame, loaded.pointers(), chunk.data());
     markGrid(loaded.y.data(), h.width, h.height, h.gridStep);
     convertFrame(format, h.width, h.height, loaded.pointers());
 
@@ -366,7 +406,7 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     const Planes expected = expectedPlanes(asLoaded, format, file, size);
     require(loaded.y == expected.y, "wrong luma after the load");
     require(loaded.u == expected.u && loaded.v == expected.v, "wrong chroma after the load");
-    checkConversions(h, loaded, planar422);
+    checkConversions(h, loaded, format);
     checkRenderers(h, loaded, format);
     checkReadout(h, loaded, format);
 }
@@ -381,7 +421,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint8_t *file = data + headerSize;
     const std::size_t fileSize = size - headerSize;
     checkValidation(h, static_cast<std::int64_t>(fileSize));
-    if (!checkFrameSize(h.width, h.height).ok()
+    if (!checkFrameSize(h.format, h.width, h.height).ok()
         || std::int64_t { h.width } * h.height > maxLoadedPixels)
         return 0;
     checkLoad(h, file, fileSize);

@@ -7,6 +7,16 @@
 namespace {
 
 #if defined(ZENTAVO_X86_KERNELS)
+bool hasAvx2()
+{
+    // Asked once: one binary runs on every x86-64 processor.
+    static const bool avx2 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return avx2;
+}
+
 // The low (even) and the high (odd) byte of each word, each pair of registers packed
 // into one: a mask or a shift, then a saturating pack that cannot saturate.
 __m128i evenBytes(__m128i a, __m128i b)
@@ -30,11 +40,11 @@ void store(std::uint8_t *p, __m128i value)
     _mm_storeu_si128(reinterpret_cast<__m128i *>(p), value);
 }
 
-// 32 bytes a step; returns the bytes done.
-std::size_t splitPairsSse2(
-    const std::uint8_t *bytes, std::size_t count, std::uint8_t *first, std::uint8_t *second)
+// 32 bytes a step from byte `from`; returns the bytes done.
+std::size_t splitPairsSse2(const std::uint8_t *bytes, std::size_t count, std::uint8_t *first,
+    std::uint8_t *second, std::size_t from)
 {
-    std::size_t i = 0;
+    std::size_t i = from;
     for (; i + 32 <= count; i += 32) {
         const __m128i a = load(bytes + i);
         const __m128i b = load(bytes + i + 16);
@@ -44,11 +54,11 @@ std::size_t splitPairsSse2(
     return i;
 }
 
-// 64 bytes, 32 pixels, a step; returns the bytes done.
+// 64 bytes, 32 pixels, a step from byte `from`; returns the bytes done.
 std::size_t splitPackedSse2(const std::uint8_t *bytes, std::size_t count, bool lumaFirst,
-    std::uint8_t *y, std::uint8_t *first, std::uint8_t *second)
+    std::uint8_t *y, std::uint8_t *first, std::uint8_t *second, std::size_t from)
 {
-    std::size_t i = 0;
+    std::size_t i = from;
     for (; i + 64 <= count; i += 64) {
         const __m128i a = load(bytes + i);
         const __m128i b = load(bytes + i + 16);
@@ -81,7 +91,9 @@ void splitPairs(
 {
     std::size_t i = 0;
 #if defined(ZENTAVO_X86_KERNELS)
-    i = splitPairsSse2(bytes, count, first, second);
+    if (hasAvx2())
+        i = splitPairsAvx2(bytes, count, first, second);
+    i = splitPairsSse2(bytes, count, first, second, i);
 #endif
     for (; i < count; ++i)
         (i % 2 == 0 ? first : second)[i / 2] = bytes[i];
@@ -92,7 +104,9 @@ void splitPacked(const std::uint8_t *bytes, std::size_t count, bool lumaFirst, s
 {
     std::size_t i = 0;
 #if defined(ZENTAVO_X86_KERNELS)
-    i = splitPackedSse2(bytes, count, lumaFirst, y, first, second);
+    if (hasAvx2())
+        i = splitPackedAvx2(bytes, count, lumaFirst, y, first, second);
+    i = splitPackedSse2(bytes, count, lumaFirst, y, first, second, i);
 #endif
     const std::size_t lumaAt = lumaFirst ? 0 : 1;
     for (; i < count; ++i) {

@@ -17,3 +17,13 @@ void splitPairs(
 // C1 to second[i].
 void splitPacked(const std::uint8_t *bytes, std::size_t count, bool lumaFirst, std::uint8_t *y,
     std::uint8_t *first, std::uint8_t *second);
+
+#if defined(ZENTAVO_X86_KERNELS)
+// The AVX2 loops behind them, only to be called where the processor has AVX2: whole
+// steps of 64 bytes (pairs) or 128 bytes (packed) from the start; each returns the bytes
+// it split.
+std::size_t splitPairsAvx2(
+    const std::uint8_t *bytes, std::size_t count, std::uint8_t *first, std::uint8_t *second);
+std::size_t splitPackedAvx2(const std::uint8_t *bytes, std::size_t count, bool lumaFirst,
+    std::uint8_t *y, std::uint8_t *first, std::uint8_t *second);
+#endif

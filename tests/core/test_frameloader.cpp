@@ -431,15 +431,15 @@ void TestFrameLoader::splittingPlacesEveryByteAndNoMore_data()
     QTest::newRow("packed, chroma first (uyvy422)") << int(Uyvy422);
 }
 
-// Every byte count up to three steps of the widest vector loop (64 bytes) past its
-// first, odd counts included, into targets one byte off a vector boundary and between
+// Every byte count up to three steps of the widest vector loop (128 bytes of AVX2) past
+// its first, odd counts included, into targets one byte off a vector boundary and between
 // sentinels.
 void TestFrameLoader::splittingPlacesEveryByteAndNoMore()
 {
     QFETCH(int, format);
     constexpr std::size_t guard = 16;
     constexpr std::uint8_t sentinel = 0xa5;
-    constexpr std::size_t longest = 4 * 64;
+    constexpr std::size_t longest = 4 * 128;
     std::mt19937 random { std::uint32_t(format) };
     Bytes bytes(longest);
     for (std::uint8_t &byte : bytes)
