@@ -10,6 +10,7 @@
 #include "mainwindow.h"
 #include "tempdir.h"
 #include "testclips.h"
+#include "testfiles.h"
 #include "videoparameters.h"
 
 #include <QApplication>
@@ -74,14 +75,6 @@ public:
     const QElapsedTimer *clock = nullptr;
 };
 
-void warmPageCache(const std::string &path)
-{
-    std::vector<char> buffer(1 << 20);
-    if (std::FILE *file = std::fopen(path.c_str(), "rb")) {
-        while (std::fread(buffer.data(), 1, buffer.size(), file) > 0) { }
-        std::fclose(file);
-    }
-}
 
 } // namespace
 
@@ -103,8 +96,8 @@ int main(int argc, char **argv)
         = testclips::writeClip(dir, "uhd.yuv", YV12, 3840, 2160, uhdFrames);
     const VideoParameters smallClip
         = testclips::writeClip(dir, "small.yuv", YV12, 352, 288, smallFrames);
-    warmPageCache(uhdClip.path);
-    warmPageCache(smallClip.path);
+    testfiles::readWhole(uhdClip.path);
+    testfiles::readWhole(smallClip.path);
     MainWindow &window = MainWindow::instance();
     window.show();
     for (int i = 0; i < uhd + small; ++i)

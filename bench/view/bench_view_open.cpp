@@ -9,6 +9,7 @@
 #include "mainwindow.h"
 #include "tempdir.h"
 #include "testclips.h"
+#include "testfiles.h"
 #include "videoparameters.h"
 
 #include <QApplication>
@@ -44,11 +45,7 @@ VideoParameters writeVideo(const TempDir &dir, int frames)
         std::ofstream(parameters.path) << "shorter than one frame";
     }
     // Read once so that the open finds the file in the page cache.
-    std::vector<char> buffer(1 << 20);
-    if (std::FILE *file = std::fopen(parameters.path.c_str(), "rb")) {
-        while (std::fread(buffer.data(), 1, buffer.size(), file) > 0) { }
-        std::fclose(file);
-    }
+    testfiles::readWhole(parameters.path);
     return parameters;
 }
 
