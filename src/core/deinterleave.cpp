@@ -95,8 +95,13 @@ void splitPairs(
         i = splitPairsAvx2(bytes, count, first, second);
     i = splitPairsSse2(bytes, count, first, second, i);
 #endif
-    for (; i < count; ++i)
-        (i % 2 == 0 ? first : second)[i / 2] = bytes[i];
+    // The vector loops stop at a whole number of pairs, so the rest starts on a pair.
+    for (; i + 1 < count; i += 2) {
+        first[i / 2] = bytes[i];
+        second[i / 2] = bytes[i + 1];
+    }
+    if (i < count)
+        first[i / 2] = bytes[i];
 }
 
 void splitPacked(const std::uint8_t *bytes, std::size_t count, bool lumaFirst, std::uint8_t *y,
@@ -114,7 +119,9 @@ void splitPacked(const std::uint8_t *bytes, std::size_t count, bool lumaFirst, s
         const std::size_t at = i % 4;
         if (at % 2 == lumaAt)
             y[2 * group + at / 2] = bytes[i];
+        else if (at < 2)
+            first[group] = bytes[i];
         else
-            (at < 2 ? first : second)[group] = bytes[i];
+            second[group] = bytes[i];
     }
 }
