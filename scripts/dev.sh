@@ -60,6 +60,7 @@ check_package() {
     deb=$dir/package/zentavo_$(project_version)_$(dpkg --print-architecture).deb
     # Any error or warning fails; info and pedantic tags are advice.
     lintian --fail-on error,warning "$deb"
+    echo "lintian: $(basename "$deb"): no error, no warning"
     local sudo=()
     [ "$(id -u)" -ne 0 ] && sudo=(sudo)
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
