@@ -8,19 +8,34 @@
 namespace {
 
 constexpr std::array<SampleLayout, layoutCount> layouts { {
-    { YV12, "yuv420p", "i420", Subsampling::Yuv420, Storage::Planar, false, nullptr },
+    { YV12, "yuv420p", "i420", Subsampling::Yuv420, Storage::Planar, false, nullptr, 8, 0 },
     // The dialog's "UYVY" is read as planes, exactly as yuv422p: no name leads to it.
-    { UYVY, "yuv422p", nullptr, Subsampling::Yuv422, Storage::Planar, false, nullptr },
-    { Planar422, "yuv422p", nullptr, Subsampling::Yuv422, Storage::Planar, false, nullptr },
-    { Yvu420p, "yvu420p", nullptr, Subsampling::Yuv420, Storage::Planar, true, nullptr },
-    { Nv12, "nv12", nullptr, Subsampling::Yuv420, Storage::SemiPlanar, false, nullptr },
-    { Nv21, "nv21", nullptr, Subsampling::Yuv420, Storage::SemiPlanar, true, nullptr },
-    { Yuyv422, "yuyv422", "yuy2", Subsampling::Yuv422, Storage::Packed, false, "YUYV" },
-    { Uyvy422, "uyvy422", nullptr, Subsampling::Yuv422, Storage::Packed, false, "UYVY" },
-    { Yvyu422, "yvyu422", nullptr, Subsampling::Yuv422, Storage::Packed, true, "YVYU" },
-    { Nv16, "nv16", nullptr, Subsampling::Yuv422, Storage::SemiPlanar, false, nullptr },
-    { Yuv444p, "yuv444p", nullptr, Subsampling::Yuv444, Storage::Planar, false, nullptr },
-    { Gray, "gray", "y800", Subsampling::None, Storage::LumaOnly, false, nullptr },
+    { UYVY, "yuv422p", nullptr, Subsampling::Yuv422, Storage::Planar, false, nullptr, 8, 0 },
+    { Planar422, "yuv422p", nullptr, Subsampling::Yuv422, Storage::Planar, false, nullptr, 8, 0 },
+    { Yvu420p, "yvu420p", nullptr, Subsampling::Yuv420, Storage::Planar, true, nullptr, 8, 0 },
+    { Nv12, "nv12", nullptr, Subsampling::Yuv420, Storage::SemiPlanar, false, nullptr, 8, 0 },
+    { Nv21, "nv21", nullptr, Subsampling::Yuv420, Storage::SemiPlanar, true, nullptr, 8, 0 },
+    { Yuyv422, "yuyv422", "yuy2", Subsampling::Yuv422, Storage::Packed, false, "YUYV", 8, 0 },
+    { Uyvy422, "uyvy422", nullptr, Subsampling::Yuv422, Storage::Packed, false, "UYVY", 8, 0 },
+    { Yvyu422, "yvyu422", nullptr, Subsampling::Yuv422, Storage::Packed, true, "YVYU", 8, 0 },
+    { Nv16, "nv16", nullptr, Subsampling::Yuv422, Storage::SemiPlanar, false, nullptr, 8, 0 },
+    { Yuv444p, "yuv444p", nullptr, Subsampling::Yuv444, Storage::Planar, false, nullptr, 8, 0 },
+    { Gray, "gray", "y800", Subsampling::None, Storage::LumaOnly, false, nullptr, 8, 0 },
+    { Yuv420p10le, "yuv420p10le", nullptr, Subsampling::Yuv420, Storage::Planar, false, nullptr,
+        10, 0 },
+    { Yuv422p10le, "yuv422p10le", nullptr, Subsampling::Yuv422, Storage::Planar, false, nullptr,
+        10, 0 },
+    { Yuv444p10le, "yuv444p10le", nullptr, Subsampling::Yuv444, Storage::Planar, false, nullptr,
+        10, 0 },
+    { Yuv420p12le, "yuv420p12le", nullptr, Subsampling::Yuv420, Storage::Planar, false, nullptr,
+        12, 0 },
+    { Yuv422p12le, "yuv422p12le", nullptr, Subsampling::Yuv422, Storage::Planar, false, nullptr,
+        12, 0 },
+    { Yuv444p12le, "yuv444p12le", nullptr, Subsampling::Yuv444, Storage::Planar, false, nullptr,
+        12, 0 },
+    { Gray10le, "gray10le", nullptr, Subsampling::None, Storage::LumaOnly, false, nullptr, 10, 0 },
+    { Gray12le, "gray12le", nullptr, Subsampling::None, Storage::LumaOnly, false, nullptr, 12, 0 },
+    { P010le, "p010le", nullptr, Subsampling::Yuv420, Storage::SemiPlanar, false, nullptr, 10, 6 },
 } };
 
 // layoutOf and layoutOrYuv420p index the table by PixelFormat value.
@@ -64,6 +79,21 @@ const SampleLayout &layoutOrYuv420p(std::int32_t format)
 {
     const SampleLayout *layout = layoutOf(format);
     return layout ? *layout : layouts[YV12];
+}
+
+std::int32_t sampleDepth(std::int32_t format)
+{
+    return layoutOrYuv420p(format).depth;
+}
+
+std::size_t bytesPerSample(std::int32_t format)
+{
+    return sampleDepth(format) > 8 ? 2 : 1;
+}
+
+std::int32_t depthAbove8(std::int32_t format)
+{
+    return sampleDepth(format) - 8;
 }
 
 bool halvesChromaAcross(std::int32_t format)

@@ -33,6 +33,11 @@ struct SampleLayout
     // as its name spells it ("YUYV", "UYVY", "YVYU").
     bool vBeforeU;
     const char *packedOrder;
+    // Significant bits of a sample: 8 in a byte; 10 or 12 in a little-endian 16-bit word.
+    std::int32_t depth;
+    // Where those bits sit in the word: 0 for its low bits, 6 for p010's high bits.
+    // Bits of the word outside them are ignored.
+    std::int32_t bitShift;
 };
 
 // The layout of a PixelFormat value; nullptr for a value that names none.
@@ -45,7 +50,7 @@ const SampleLayout *layoutNamed(std::string_view name);
 // "uyvy"): both meanings and the names to use instead; nothing for any other name.
 std::optional<std::string> ambiguityOfLayoutName(std::string_view name);
 
-constexpr std::size_t layoutCount = 12;
+constexpr std::size_t layoutCount = 21;
 
 // Every layout, in the order of its PixelFormat value.
 const std::array<SampleLayout, layoutCount> &sampleLayouts();
@@ -53,6 +58,15 @@ const std::array<SampleLayout, layoutCount> &sampleLayouts();
 // The layout of a PixelFormat value; yuv420p for a value that names none, as sizes and
 // stages take it.
 const SampleLayout &layoutOrYuv420p(std::int32_t format);
+
+// Significant bits of the format's samples (8, 10 or 12), and the bytes each takes in the
+// window's planes and in the file: 1 for 8 bits, a 16-bit word in host order beyond.
+// Samples range over 0 .. 2^depth - 1; black is 16 * 2^(depth - 8) and chroma's zero
+// 128 * 2^(depth - 8), as 8-bit values shifted up.
+std::int32_t sampleDepth(std::int32_t format);
+std::size_t bytesPerSample(std::int32_t format);
+// depth - 8: how far the format's values stand above their 8-bit equivalents.
+std::int32_t depthAbove8(std::int32_t format);
 
 // Where the window's U and V planes sit against its Y plane. 4:2:0 and 4:2:2 halve
 // chroma across (w/2 samples per row), 4:4:4 keeps a sample per pixel. A layout without

@@ -71,7 +71,8 @@ std::int32_t frameSize(std::int32_t format, std::int32_t width, std::int32_t hei
     const std::int64_t p = std::int64_t { width } * height;
     // p + p/2 rather than 3p/2: the 4:2:0 size of an odd p stays what it always was.
     const std::int64_t halves = halfBytesPerPixel(layoutOrYuv420p(format).subsampling);
-    const std::int64_t size = p * (halves / 2) + (halves % 2 != 0 ? p / 2 : 0);
+    const std::int64_t size = (p * (halves / 2) + (halves % 2 != 0 ? p / 2 : 0))
+        * static_cast<std::int64_t>(bytesPerSample(format));
     if (size > int32Max || size < int32Min || p > int32Max || p < int32Min)
         return 0;
     return static_cast<std::int32_t>(size);
@@ -97,4 +98,14 @@ std::size_t chromaPlaneSize(std::int32_t format, std::int32_t width, std::int32_
     if (lumaPlaneSize(width, height) == 0)
         return 0;
     return chromaRowLength(format, width) * chromaRows(format, height);
+}
+
+std::size_t lumaPlaneBytes(std::int32_t format, std::int32_t width, std::int32_t height)
+{
+    return lumaPlaneSize(width, height) * bytesPerSample(format);
+}
+
+std::size_t chromaPlaneBytes(std::int32_t format, std::int32_t width, std::int32_t height)
+{
+    return chromaPlaneSize(format, width, height) * bytesPerSample(format);
 }

@@ -19,6 +19,15 @@ enum PixelFormat : std::int32_t {
     Nv16 = 9,
     Yuv444p = 10,
     Gray = 11,
+    Yuv420p10le = 12,
+    Yuv422p10le = 13,
+    Yuv444p10le = 14,
+    Yuv420p12le = 15,
+    Yuv422p12le = 16,
+    Yuv444p12le = 17,
+    Gray10le = 18,
+    Gray12le = 19,
+    P010le = 20,
 };
 
 enum ScanType : std::int32_t { Progressive = 0, Interlaced = 1 };
@@ -35,7 +44,8 @@ struct VideoParameters
     std::int32_t frameCount = 0;
 };
 
-// Largest accepted width or height: keeps 2 * w * h inside a signed 32-bit frame size.
+// Largest accepted width or height: keeps the largest frame, 4:4:4 in 16-bit words
+// (6 * w * h bytes), inside a signed 32-bit frame size.
 constexpr std::int32_t maxFrameDimension = 16384;
 
 enum class SizeField { None, Width, Height };
@@ -61,7 +71,8 @@ SizeCheck checkFrameSize(std::int32_t format, std::int32_t width, std::int32_t h
 bool isPlanar422(std::int32_t format);
 
 // Bytes per frame in the file, in signed 32-bit arithmetic: p + p/2 for 4:2:0, 2p for
-// 4:2:2, 3p for 4:4:4, p for grey (p = w * h); unknown formats count as YV12.
+// 4:2:2, 3p for 4:4:4, p for grey (p = w * h), twice that for layouts stored in 16-bit
+// words; unknown formats count as YV12.
 std::int32_t frameSize(std::int32_t format, std::int32_t width, std::int32_t height);
 
 // Whole frames in a file, limited to the largest 32-bit value; 0 when frameSize <= 0.
@@ -71,3 +82,7 @@ std::size_t lumaPlaneSize(std::int32_t width, std::int32_t height);
 // Samples of the window's U plane (and of its V plane) for the format: see
 // halvesChromaAcross in samplelayout.h.
 std::size_t chromaPlaneSize(std::int32_t format, std::int32_t width, std::int32_t height);
+
+// Bytes of the window's planes: samples times bytesPerSample (samplelayout.h).
+std::size_t lumaPlaneBytes(std::int32_t format, std::int32_t width, std::int32_t height);
+std::size_t chromaPlaneBytes(std::int32_t format, std::int32_t width, std::int32_t height);
