@@ -1,5 +1,7 @@
 #include "deinterleave.h"
 
+#include <cstring>
+
 #if defined(ZENTAVO_X86_KERNELS)
 #include <emmintrin.h>
 #endif
@@ -84,7 +86,40 @@ std::size_t splitPackedSse2(const std::uint8_t *bytes, std::size_t count, bool l
 }
 #endif
 
+// Word i of the file's bytes as a sample: the compiler turns the copy into one load.
+std::uint16_t sampleOfWord(const std::uint8_t *bytes, std::size_t i, unsigned shift,
+    std::uint16_t mask)
+{
+    std::uint16_t word;
+    std::memcpy(&word, bytes + 2 * i, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    word = static_cast<std::uint16_t>(word << 8 | word >> 8);
+#endif
+    return static_cast<std::uint16_t>((word >> shift) & mask);
+}
+
 } // namespace
+
+void placeWords(const std::uint8_t *bytes, std::size_t count, unsigned shift, std::uint16_t mask,
+    std::uint16_t *out)
+{
+    const std::size_t words = count / 2;
+    for (std::size_t i = 0; i < words; ++i)
+        out[i] = sampleOfWord(bytes, i, shift, mask);
+}
+
+void splitWordPairs(const std::uint8_t *bytes, std::size_t count, unsigned shift,
+    std::uint16_t mask, std::uint16_t *first, std::uint16_t *second)
+{
+    const std::size_t words = count / 2;
+    std::size_t i = 0;
+    for (; i + 1 < words; i += 2) {
+        first[i / 2] = sampleOfWord(bytes, i, shift, mask);
+        second[i / 2] = sampleOfWord(bytes, i + 1, shift, mask);
+    }
+    if (i < words)
+        first[i / 2] = sampleOfWord(bytes, i, shift, mask);
+}
 
 void splitPairs(
     const std::uint8_t *bytes, std::size_t count, std::uint8_t *first, std::uint8_t *second)

@@ -3,6 +3,7 @@
 #include "deinterleave.h"
 #include "samplelayout.h"
 #include "videoparameters.h"
+#include "yuvcoefficients.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -127,6 +128,9 @@ private:
     bool ended_;
 };
 
+// The grid's luma at 8 bits.
+constexpr unsigned gridLuma = 200;
+
 // Whole pixel pairs in every chunk but the last, so that each chunk splits on its own.
 static_assert(readChunkBytes % 4 == 0);
 
@@ -192,16 +196,56 @@ LoadResult readLumaFrame(const std::string &path, std::int32_t format, std::int3
     return file.result();
 }
 
+LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
+    std::int32_t upcomingFrame)
+{
+    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
+    const SampleLayout &layout = layoutOrYuv420p(format);
+    const auto shift = static_cast<unsigned>(layout.bitShift);
+    const auto mask = static_cast<std::uint16_t>((1u << layout.depth) - 1);
+    const auto readPlane = [&](std::uint8_t *plane, std::size_t bytes) {
+        auto *const samples = reinterpret_cast<std::uint16_t *>(plane);
+        file.readThrough(
+            chunk, bytes, [&](const std::uint8_t *words, std::size_t count, std::size_t at) {
+                placeWords(words, count, shift, mask, samples + at / 2);
+            });
+    };
+    auto *const u = reinterpret_cast<std::uint16_t *>(layout.vBeforeU ? planes.v : planes.u);
+    auto *const v = reinterpret_cast<std::uint16_t *>(layout.vBeforeU ? planes.u : planes.v);
+    const std::size_t chroma = chromaPlaneBytes(format, width, height);
+    readPlane(planes.y, lumaPlaneBytes(format, width, height));
+    switch (layout.storage) {
+    case Storage::Planar:
+        readPlane(reinterpret_cast<std::uint8_t *>(u), chroma);
+        readPlane(reinterpret_cast<std::uint8_t *>(v), chroma);
+        break;
+    case Storage::SemiPlanar:
+        file.readThrough(
+            chunk, 2 * chroma, [&](const std::uint8_t *words, std::size_t count, std::size_t at) {
+                splitWordPairs(words, count, shift, mask, u + at / 4, v + at / 4);
+            });
+        break;
+    case Storage::Packed:
+    case Storage::LumaOnly:
+        break;
+    }
+    return file.result();
+}
+
 bool readsThroughChunk(std::int32_t format)
 {
     const Storage storage = layoutOrYuv420p(format).storage;
-    return storage == Storage::SemiPlanar || storage == Storage::Packed;
+    return storage == Storage::SemiPlanar || storage == Storage::Packed
+        || bytesPerSample(format) > 1;
 }
 
 LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
     std::int32_t upcomingFrame)
 {
+    if (bytesPerSample(format) > 1)
+        return readWordFrame(path, format, width, height, frameIndex, planes, chunk, upcomingFrame);
     switch (layoutOrYuv420p(format).storage) {
     case Storage::Planar:
         break;
@@ -217,19 +261,54 @@ LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t 
     return readPlanarFrame(path, format, width, height, frameIndex, planes, upcomingFrame);
 }
 
-void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std::int32_t step)
+namespace {
+
+template <class Sample>
+void markGridIn(Sample *yPlane, Sample value, std::int32_t width, std::int32_t height,
+    std::int32_t step)
+{
+    const std::size_t w = static_cast<std::size_t>(width);
+    for (std::int64_t row = 0; row < height; row += step)
+        std::fill_n(yPlane + static_cast<std::size_t>(row) * w, w, value);
+    for (std::size_t row = 0; row < static_cast<std::size_t>(height); ++row) {
+        Sample *line = yPlane + row * w;
+        for (std::int64_t column = 0; column < width; column += step)
+            line[column] = value;
+    }
+}
+
+// Fills `count` samples of the plane with the 8-bit value scaled to the format's depth.
+void fillPlane(std::int32_t format, std::uint8_t *plane, std::size_t count, unsigned value8)
+{
+    if (bytesPerSample(format) == 1) {
+        std::fill_n(plane, count, static_cast<std::uint8_t>(value8));
+        return;
+    }
+    std::fill_n(reinterpret_cast<std::uint16_t *>(plane), count,
+        static_cast<std::uint16_t>(value8 << depthAbove8(format)));
+}
+
+} // namespace
+
+void markGrid(std::int32_t format, std::uint8_t *yPlane, std::int32_t width, std::int32_t height,
+    std::int32_t step)
 {
     if (step <= 0)
         return;
-    const std::size_t w = static_cast<std::size_t>(width);
-    for (std::int64_t row = 0; row < height; row += step) {
-        std::uint8_t *line = yPlane + static_cast<std::size_t>(row) * w;
-        for (std::size_t x = 0; x < w; ++x)
-            line[x] = 200;
-    }
-    for (std::size_t row = 0; row < static_cast<std::size_t>(height); ++row) {
-        std::uint8_t *line = yPlane + row * w;
-        for (std::int64_t column = 0; column < width; column += step)
-            line[column] = 200;
-    }
+    const unsigned value = gridLuma << depthAbove8(format);
+    if (bytesPerSample(format) == 1)
+        markGridIn(yPlane, static_cast<std::uint8_t>(value), width, height, step);
+    else
+        markGridIn(reinterpret_cast<std::uint16_t *>(yPlane), static_cast<std::uint16_t>(value),
+            width, height, step);
+}
+
+void fillBlackFrame(std::int32_t format, std::int32_t width, std::int32_t height,
+    const FramePlanes &planes)
+{
+    using namespace yuvcoefficients;
+    const std::size_t chroma = chromaPlaneSize(format, width, height);
+    fillPlane(format, planes.y, lumaPlaneSize(width, height), lumaBlack);
+    fillPlane(format, planes.u, chroma, chromaZero);
+    fillPlane(format, planes.v, chroma, chromaZero);
 }

@@ -14,8 +14,17 @@ enum class LoadResult { Complete, Partial, Nothing };
 // permission bits do not answer (root reads every file, whatever its bits).
 bool opensForReading(const std::string &path);
 
-// Sets every sample of rows and columns 0, step, 2*step, ... to 200; nothing when step <= 0.
-void markGrid(std::uint8_t *yPlane, std::int32_t width, std::int32_t height, std::int32_t step);
+// Sets every sample of rows and columns 0, step, 2*step, ... to 200, scaled to the
+// format's depth (200 * 2^(depth - 8)), so that every depth shows the grid in the same
+// grey; nothing when step <= 0.
+void markGrid(std::int32_t format, std::uint8_t *yPlane, std::int32_t width, std::int32_t height,
+    std::int32_t step);
+
+// The planes of a frame not yet read, in the format's depth: Y black (16) and U, V zero
+// chroma (128), which convert to R, G, B 0; a format without chroma keeps its U and V
+// row for good.
+void fillBlackFrame(std::int32_t format, std::int32_t width, std::int32_t height,
+    const FramePlanes &planes);
 
 // The first stage of a frame's way, and its only I/O, one per way of storing a frame
 // (samplelayout.h): each opens the file, reads frame frameIndex (at frameIndex * frame
@@ -47,6 +56,14 @@ LoadResult readPackedFrame(const std::string &path, std::int32_t format, std::in
 // The Y plane alone; U and V keep what they hold (128 from the window).
 LoadResult readLumaFrame(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
+    std::int32_t upcomingFrame = -1);
+
+// Any layout in 16-bit words (samplelayout.h: depth above 8): planar, p010's Y then U,V
+// pairs, or Y alone, each word read through chunk (readChunkBytes long) into a sample of
+// the planes in host order, cut to the layout's depth: the planes hold nothing but
+// samples of 0 .. 2^depth - 1.
+LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int32_t width,
+    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
     std::int32_t upcomingFrame = -1);
 
 // Whether the format's frames are read through a chunk.

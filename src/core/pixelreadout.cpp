@@ -20,14 +20,25 @@ std::size_t chromaIndex(std::int32_t format, std::int32_t width, PixelPosition p
         + chromaColumnOf(format, pixel.x);
 }
 
+namespace {
+
+std::uint16_t sampleAt(const std::uint8_t *plane, std::int32_t format, std::size_t index)
+{
+    if (bytesPerSample(format) == 1)
+        return plane[index];
+    return reinterpret_cast<const std::uint16_t *>(plane)[index];
+}
+
+} // namespace
+
 PixelSample samplePixel(
     const FramePlanes &planes, std::int32_t format, std::int32_t width, PixelPosition pixel)
 {
     const std::size_t luma = static_cast<std::size_t>(pixel.y) * static_cast<std::size_t>(width)
         + static_cast<std::size_t>(pixel.x);
     const std::size_t chroma = chromaIndex(format, width, pixel);
-    return { planes.y[luma], planes.u[chroma], planes.v[chroma], planes.r[luma], planes.g[luma],
-        planes.b[luma] };
+    return { sampleAt(planes.y, format, luma), sampleAt(planes.u, format, chroma),
+        sampleAt(planes.v, format, chroma), planes.r[luma], planes.g[luma], planes.b[luma] };
 }
 
 std::int32_t readoutStart(std::int32_t preferred, std::int32_t pointer, std::int32_t length,

@@ -14,11 +14,12 @@ struct PixelPosition
     std::int32_t y = 0;
 };
 
+// Y, U and V as the file stores them (up to 2^depth - 1); R, G and B as shown.
 struct PixelSample
 {
-    std::uint8_t y = 0;
-    std::uint8_t u = 0;
-    std::uint8_t v = 0;
+    std::uint16_t y = 0;
+    std::uint16_t u = 0;
+    std::uint16_t v = 0;
     std::uint8_t r = 0;
     std::uint8_t g = 0;
     std::uint8_t b = 0;

@@ -4,6 +4,7 @@
 #include "streamingstores.h"
 #include "yuvconvert.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(ZENTAVO_X86_KERNELS)
@@ -96,13 +97,37 @@ void packRows(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *
         packRowsWith<false>(r, g, b, keep, width, height, out);
 }
 
-void doubledGreyRow(const std::uint8_t *plane, std::uint32_t *out, std::size_t samples)
+// A sample `shift` bits deeper than 8, rounded to 8 bits.
+std::uint32_t greyPixel(std::uint16_t sample, unsigned shift)
 {
-    for (std::size_t j = 0; j < samples; ++j) {
-        const std::uint32_t grey = rgb32Pixel(plane[j], plane[j], plane[j]);
-        out[2 * j] = grey;
-        out[2 * j + 1] = grey;
+    const unsigned grey = (sample + (1u << (shift - 1))) >> shift;
+    const auto level = static_cast<std::uint8_t>(grey > 255 ? 255 : grey);
+    return rgb32Pixel(level, level, level);
+}
+
+// One row of `samples` samples of the format, each drawn `repeat` pixels wide. Deeper
+// layouts go through a plain loop, which the compiler vectorises.
+void greyRow(const std::uint8_t *plane, std::int32_t format, std::size_t samples,
+    std::size_t repeat, std::uint32_t *out)
+{
+    if (bytesPerSample(format) > 1) {
+        const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
+        const auto shift = static_cast<unsigned>(depthAbove8(format));
+        if (repeat == 1) {
+            for (std::size_t j = 0; j < samples; ++j)
+                out[j] = greyPixel(words[j], shift);
+            return;
+        }
+        for (std::size_t j = 0; j < samples; ++j)
+            std::fill_n(out + j * repeat, repeat, greyPixel(words[j], shift));
+        return;
     }
+    if (repeat == 1) {
+        packRow<false>(plane, plane, plane, allChannels, out, samples);
+        return;
+    }
+    for (std::size_t j = 0; j < samples; ++j)
+        std::fill_n(out + j * repeat, repeat, rgb32Pixel(plane[j], plane[j], plane[j]));
 }
 
 Channels primaryChannels(Primary primary)
@@ -120,9 +145,24 @@ Channels primaryChannels(Primary primary)
 
 } // namespace
 
-void renderGrey(const std::uint8_t *plane, std::int32_t width, std::int32_t height, PictureRows out)
+std::uint8_t greyOfSample(std::int32_t format, std::uint16_t sample)
 {
-    packRows(plane, plane, plane, allChannels, width, height, out);
+    const std::int32_t shift = depthAbove8(format);
+    if (shift <= 0)
+        return static_cast<std::uint8_t>(sample);
+    return static_cast<std::uint8_t>(greyPixel(sample, static_cast<unsigned>(shift)));
+}
+
+void renderGrey(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
+    std::int32_t height, PictureRows out)
+{
+    if (bytesPerSample(format) == 1) {
+        packRows(plane, plane, plane, allChannels, width, height, out);
+        return;
+    }
+    const std::size_t w = static_cast<std::size_t>(width);
+    for (std::int32_t y = 0; y < height; ++y)
+        greyRow(plane + static_cast<std::size_t>(y) * w * 2, format, w, 1, row(out, y));
 }
 
 void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
@@ -130,11 +170,12 @@ void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t w
 {
     // 4:4:4 chroma is a plane like the luma: around the cache when large, as the Y view.
     if (layoutOrYuv420p(format).subsampling == Subsampling::Yuv444) {
-        renderGrey(plane, width, height, out);
+        renderGrey(plane, format, width, height, out);
         return;
     }
     const std::size_t samples = chromaRowLength(format, width);
-    const bool halved = halvesChromaAcross(format);
+    const std::size_t rowBytes = samples * bytesPerSample(format);
+    const std::size_t repeat = halvesChromaAcross(format) ? 2 : 1;
     for (std::int32_t y = 0; y < height; ++y) {
         std::uint32_t *line = row(out, y);
         const std::size_t chromaRow = chromaRowOf(format, y);
@@ -144,11 +185,7 @@ void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t w
                 line, row(out, y - 1), static_cast<std::size_t>(width) * sizeof(std::uint32_t));
             continue;
         }
-        const std::uint8_t *samplesOfRow = plane + chromaRow * samples;
-        if (halved)
-            doubledGreyRow(samplesOfRow, line, samples);
-        else
-            packRow<false>(samplesOfRow, samplesOfRow, samplesOfRow, allChannels, line, samples);
+        greyRow(plane + chromaRow * rowBytes, format, samples, repeat, line);
     }
 }
 
@@ -171,7 +208,7 @@ bool renderView(int view, std::int32_t format, std::int32_t width, std::int32_t 
     case FrameView::Color:
         return true;
     case FrameView::Y:
-        renderGrey(planes.y, width, height, out);
+        renderGrey(planes.y, format, width, height, out);
         return true;
     case FrameView::U:
         renderChroma(planes.u, format, width, height, out);

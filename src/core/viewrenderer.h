@@ -23,9 +23,15 @@ bool renderView(int view, std::int32_t format, std::int32_t width, std::int32_t 
 
 enum class Primary { Red, Green, Blue };
 
-// Pixel (x, y) = (s, s, s) with s the plane's sample at y * width + x.
-void renderGrey(
-    const std::uint8_t *plane, std::int32_t width, std::int32_t height, PictureRows out);
+// The grey level a sample of the format shows in the Y, U and V views: the sample itself
+// at 8 bits; deeper, rounded to 8 bits, (v + 2^(s-1)) >> s with s = depth - 8, the few
+// largest values, which round to 256, kept at 255.
+std::uint8_t greyOfSample(std::int32_t format, std::uint16_t sample);
+
+// Pixel (x, y) = (s, s, s) with s the grey of the plane's sample at y * width + x; the
+// plane holds the format's samples (bytes, or 16-bit words beyond 8 bits).
+void renderGrey(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
+    std::int32_t height, PictureRows out);
 
 // A chroma plane in grey, each sample covering the pixels it colours: a 2x2 block
 // for 4:2:0, a 2x1 block for 4:2:2 (w/2 samples per row, h rows), one pixel for 4:4:4,

@@ -131,7 +131,7 @@ void ImageView::showFrame(int n)
     if (frameCount > 0 && layoutOf(format)) {
         readFrame(
             path, format, width, height, currentFrame, planes(), readChunk.data(), upcomingFrame());
-        markGrid(yPlane.data(), width, height, gridStep);
+        markGrid(format, yPlane.data(), width, height, gridStep);
     }
 
     // The path holds the file name's bytes as QFile::encodeName gave them.
@@ -230,14 +230,16 @@ void ImageView::playTimerTimeout()
 void ImageView::allocateFrame()
 {
     const std::size_t luma = lumaPlaneSize(width, height);
-    const std::size_t chroma = chromaPlaneSize(format, width, height);
+    const std::size_t lumaBytes = lumaPlaneBytes(format, width, height);
+    const std::size_t chromaBytes = chromaPlaneBytes(format, width, height);
     // Sized before anything is written: new planes read as zero without costing memory, so
     // a frame too large for the address space is refused at once, not after gigabytes of
     // writes. R, G, B and the picture stay zero, which is black.
-    for (SamplePlane *plane : { &yPlane, &rPlane, &gPlane, &bPlane })
+    yPlane.resize(lumaBytes);
+    for (SamplePlane *plane : { &rPlane, &gPlane, &bPlane })
         plane->resize(luma);
-    uPlane.resize(chroma);
-    vPlane.resize(chroma);
+    uPlane.resize(chromaBytes);
+    vPlane.resize(chromaBytes);
     pictureBytes.resize(luma * sizeof(std::uint32_t));
     if (readsThroughChunk(format))
         readChunk.resize(readChunkBytes);
@@ -248,11 +250,7 @@ void ImageView::allocateFrame()
         for (SamplePlane *plane : { &rPlane, &gPlane, &bPlane })
             mapInNow(*plane);
     }
-    // Black until a frame is read: Y 16 and U, V 128 convert to R, G, B 0. A format
-    // without chroma keeps its U and V of 128 for good.
-    std::fill(yPlane.begin(), yPlane.end(), std::uint8_t { 16 });
-    std::fill(uPlane.begin(), uPlane.end(), std::uint8_t { 128 });
-    std::fill(vPlane.begin(), vPlane.end(), std::uint8_t { 128 });
+    fillBlackFrame(format, width, height, planes());
     picture = QImage(pictureBytes.data(), width, height, width * int(sizeof(std::uint32_t)),
         QImage::Format_RGB32);
 }

@@ -28,7 +28,7 @@ LoadResult loadFrame(std::int32_t format, const std::string &path, FrameBuffers 
 {
     const LoadResult result
         = readPlanarFrame(path, format, frame.width, frame.height, index, frame.planes());
-    markGrid(frame.y.data(), frame.width, frame.height, gridStep);
+    markGrid(format, frame.y.data(), frame.width, frame.height, gridStep);
     convertFrame(format, frame.width, frame.height, frame.planes());
     return result;
 }
@@ -56,6 +56,55 @@ bool colourMatchesPlanes(std::int32_t format, FrameBuffers &frame)
     convert(frame.y.data(), frame.u.data(), frame.v.data(), r.data(), g.data(), b.data(),
         frame.width, frame.height);
     return r == frame.r && g == frame.g && b == frame.b;
+}
+
+// The deeper layouts as the 8-bit layout whose bytes their words follow, with the bits
+// that count: (word >> shift) & (2^depth - 1).
+struct WordLayout
+{
+    std::int32_t format;
+    std::int32_t twin;
+    int depth;
+    unsigned shift;
+};
+
+constexpr WordLayout wordLayouts[] = {
+    { Yuv420p10le, YV12, 10, 0 },
+    { Yuv422p10le, Planar422, 10, 0 },
+    { Yuv444p10le, Yuv444p, 10, 0 },
+    { Yuv420p12le, YV12, 12, 0 },
+    { Yuv422p12le, Planar422, 12, 0 },
+    { Yuv444p12le, Yuv444p, 12, 0 },
+    { Gray10le, Gray, 10, 0 },
+    { Gray12le, Gray, 12, 0 },
+    { P010le, Nv12, 10, 6 },
+};
+
+const WordLayout *wordLayout(std::int32_t format)
+{
+    for (const WordLayout &layout : wordLayouts) {
+        if (layout.format == format)
+            return &layout;
+    }
+    return nullptr;
+}
+
+// Sample `index` of a plane in bytes, or in words for the deeper layouts.
+std::uint16_t sampleIn(const SamplePlane &plane, std::int32_t format, std::size_t index)
+{
+    if (!wordLayout(format))
+        return plane[index];
+    return std::uint16_t(plane[2 * index] | plane[2 * index + 1] << 8);
+}
+
+void setSample(SamplePlane &plane, std::int32_t format, std::size_t index, std::uint16_t value)
+{
+    if (!wordLayout(format)) {
+        plane[index] = std::uint8_t(value);
+        return;
+    }
+    plane[2 * index] = std::uint8_t(value);
+    plane[2 * index + 1] = std::uint8_t(value >> 8);
 }
 
 } // namespace
@@ -186,37 +235,59 @@ void TestFrameLoader::gridMarksRowsAndColumns_data()
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("step");
 
+    QTest::addColumn<int>("gridLuma");
+
     for (const int format : { int(YV12), int(UYVY) }) {
         const QByteArray name = format == YV12 ? "YV12" : "UYVY";
-        QTest::newRow(name + ": step 0 leaves the luma as read") << format << 0;
-        QTest::newRow(name + ": negative step leaves the luma as read") << format << -4;
-        QTest::newRow(name + ": step 1 marks every sample") << format << 1;
-        QTest::newRow(name + ": step 3") << format << 3;
-        QTest::newRow(name + ": step as large as the frame marks row and column 0") << format << 16;
+        QTest::newRow(name + ": step 0 leaves the luma as read") << format << 0 << 200;
+        QTest::newRow(name + ": negative step leaves the luma as read") << format << -4 << 200;
+        QTest::newRow(name + ": step 1 marks every sample") << format << 1 << 200;
+        QTest::newRow(name + ": step 3") << format << 3 << 200;
+        QTest::newRow(name + ": step as large as the frame marks row and column 0")
+            << format << 16 << 200;
         QTest::newRow(name + ": largest step marks row and column 0")
-            << format << std::numeric_limits<int>::max();
+            << format << std::numeric_limits<int>::max() << 200;
     }
+    // Deeper layouts mark the same grey: 200 scaled to their depth.
+    QTest::newRow("yuv420p10le: step 3 marks 800") << int(Yuv420p10le) << 3 << 800;
+    QTest::newRow("gray12le: step 1 marks 3200") << int(Gray12le) << 1 << 3200;
+    QTest::newRow("p010le: step 16 marks 800") << int(P010le) << 16 << 800;
 }
 
 void TestFrameLoader::gridMarksRowsAndColumns()
 {
     QFETCH(int, format);
     QFETCH(int, step);
+    QFETCH(int, gridLuma);
     const int width = 16;
     const int height = 10;
     const std::string path = dir_.filePath("grid.yuv");
     QVERIFY(testclips::writeClip(path, format, width, height, 1));
     FrameBuffers frame(format, width, height);
-    QCOMPARE(loadFrame(format, path, frame, 0, step), LoadResult::Complete);
+    const WordLayout *words = wordLayout(format);
+    if (words) {
+        SamplePlane chunk(readChunkBytes);
+        QCOMPARE(readFrame(path, format, width, height, 0, frame.planes(), chunk.data()),
+            LoadResult::Complete);
+        markGrid(format, frame.y.data(), width, height, step);
+    } else {
+        QCOMPARE(loadFrame(format, path, frame, 0, step), LoadResult::Complete);
+    }
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const bool onGrid = step > 0 && (y % step == 0 || x % step == 0);
-            const std::uint8_t read
-                = testclips::clipSample(format, width, height, 0, testclips::Plane::Y, x, y);
-            QCOMPARE(frame.y[std::size_t(y * width + x)], onGrid ? std::uint8_t(200) : read);
+            const std::size_t i = std::size_t(y * width + x);
+            const int read = words ? ((testclips::clipByte(0, 2 * i)
+                                          | testclips::clipByte(0, 2 * i + 1) << 8)
+                                         >> words->shift)
+                    & ((1 << words->depth) - 1)
+                                   : testclips::clipSample(
+                                       format, width, height, 0, testclips::Plane::Y, x, y);
+            QCOMPARE(int(sampleIn(frame.y, format, i)), onGrid ? gridLuma : read);
         }
     }
-    QVERIFY(colourMatchesPlanes(format, frame));
+    if (!words)
+        QVERIFY(colourMatchesPlanes(format, frame));
 }
 
 // Rows 0 and 8 and columns 0 and 8 become 200; nothing else differs from the file.
@@ -368,6 +439,20 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines_data()
     QTest::newRow("yuv444p ends inside V") << int(Yuv444p) << 66 << 4 << 3 * 264 - 1;
     QTest::newRow("gray 7x3") << int(Gray) << 7 << 3 << whole;
     QTest::newRow("gray ends inside Y") << int(Gray) << 7 << 3 << 20;
+    // Words: bits above the depth, and p010's low six, never reach a sample.
+    QTest::newRow("yuv420p10le 8x4") << int(Yuv420p10le) << 8 << 4 << whole;
+    QTest::newRow("yuv420p10le 640x480 ends inside a word of U in the second chunk")
+        << int(Yuv420p10le) << 640 << 480 << 614400 + 131072 + 7;
+    QTest::newRow("yuv422p10le 6x3") << int(Yuv422p10le) << 6 << 3 << whole;
+    QTest::newRow("yuv444p10le 7x3") << int(Yuv444p10le) << 7 << 3 << whole;
+    QTest::newRow("yuv420p12le 8x4") << int(Yuv420p12le) << 8 << 4 << whole;
+    QTest::newRow("yuv422p12le ends inside V") << int(Yuv422p12le) << 8 << 2 << 2 * 31 + 1;
+    QTest::newRow("yuv444p12le 7x3") << int(Yuv444p12le) << 7 << 3 << whole;
+    QTest::newRow("gray10le 7x3") << int(Gray10le) << 7 << 3 << whole;
+    QTest::newRow("gray12le has only its first byte") << int(Gray12le) << 7 << 3 << 1;
+    QTest::newRow("p010le 8x4") << int(P010le) << 8 << 4 << whole;
+    QTest::newRow("p010le 640x480 ends after U of a pair in the second chunk")
+        << int(P010le) << 640 << 480 << 614400 + 131072 + 2;
 }
 
 // Frame 1 after frame 0: the bytes that arrived in their places as the layout defines
@@ -389,23 +474,33 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
     const std::string path = dir_.filePath("layout.yuv");
     QVERIFY(testfiles::writeFile(path, file));
 
+    const WordLayout *words = wordLayout(format);
     FrameBuffers frame(format, width, height);
     frame.fill(0xa5);
-    if (format == Gray) {
-        std::fill(frame.u.begin(), frame.u.end(), std::uint8_t { 128 });
-        std::fill(frame.v.begin(), frame.v.end(), std::uint8_t { 128 });
+    if (format == Gray || format == Gray10le || format == Gray12le) {
+        const auto zero = std::uint16_t(128 << (words ? words->depth - 8 : 0));
+        for (std::size_t i = 0; i < chromaPlaneSize(format, width, height); ++i) {
+            setSample(frame.u, format, i, zero);
+            setSample(frame.v, format, i, zero);
+        }
     }
     SamplePlane chunk(readChunkBytes, 0x5a);
     QCOMPARE(readFrame(path, format, width, height, 0, frame.planes(), chunk.data()),
         LoadResult::Complete);
     FrameBuffers expected = frame;
-    for (std::size_t at = 0; at < second; ++at) {
-        const SampleDestination d
-            = referenceDestination(format, std::size_t(width), std::size_t(height), at);
+    // Each byte, or each whole word, that arrived goes where its place in the file says.
+    const std::size_t unit = words ? 2 : 1;
+    for (std::size_t at = 0; at + unit <= second; at += unit) {
+        const SampleDestination d = referenceDestination(
+            words ? words->twin : format, std::size_t(width), std::size_t(height), at / unit);
         SamplePlane &plane
             = d.plane == 'Y' ? expected.y : (d.plane == 'U' ? expected.u : expected.v);
-        QVERIFY(d.index < plane.size());
-        plane[d.index] = file[frameBytes + at];
+        QVERIFY(d.index * unit < plane.size());
+        const std::uint8_t *bytes = &file[frameBytes + at];
+        const std::uint16_t sample = words
+            ? std::uint16_t(((bytes[0] | bytes[1] << 8) >> words->shift) & ((1 << words->depth) - 1))
+            : bytes[0];
+        setSample(plane, format, d.index, sample);
     }
 
     const LoadResult result

@@ -53,7 +53,13 @@ void TestVideoParameters::frameSizeFollowsTheFormat_data()
     QTest::newRow("176x144 Planar422 is 50688 bytes") << int(Planar422) << 176 << 144 << 50688;
     QTest::newRow("3x3 YV12 is 9 + 4 bytes") << int(YV12) << 3 << 3 << 13;
     QTest::newRow("1920x1080 YV12") << int(YV12) << 1920 << 1080 << 3110400;
-    QTest::newRow("unknown format 12 counts as YV12") << 12 << 176 << 144 << 38016;
+    QTest::newRow("unknown format 99 counts as YV12") << 99 << 176 << 144 << 38016;
+    QTest::newRow("176x144 yuv420p10le is twice YV12") << int(Yuv420p10le) << 176 << 144 << 76032;
+    QTest::newRow("176x143 yuv422p12le is 4p") << int(Yuv422p12le) << 176 << 143 << 100672;
+    QTest::newRow("175x143 gray10le is 2p") << int(Gray10le) << 175 << 143 << 50050;
+    QTest::newRow("176x144 p010le as yuv420p10le") << int(P010le) << 176 << 144 << 76032;
+    QTest::newRow("largest yuv444p12le frame still fits")
+        << int(Yuv444p12le) << 16384 << 16384 << 1610612736;
     QTest::newRow("176x144 nv12 as YV12") << int(Nv12) << 176 << 144 << 38016;
     QTest::newRow("176x144 yuyv422 as Planar422") << int(Yuyv422) << 176 << 144 << 50688;
     QTest::newRow("176x143 nv16 is 2p") << int(Nv16) << 176 << 143 << 50336;
@@ -152,6 +158,14 @@ void TestVideoParameters::checkFrameSizeNamesTheWrongField_data()
     QTest::newRow("nv12 refuses an odd height") << 176 << 143 << height << odd << int(Nv12);
     QTest::newRow("yuv444p takes 175x143") << 175 << 143 << none << fine << int(Yuv444p);
     QTest::newRow("gray takes 1x1") << 1 << 1 << none << fine << int(Gray);
+    QTest::newRow("yuv420p10le refuses an odd height")
+        << 176 << 143 << height << odd << int(Yuv420p10le);
+    QTest::newRow("p010le refuses an odd width") << 175 << 144 << width << odd << int(P010le);
+    QTest::newRow("yuv422p12le takes an odd height")
+        << 176 << 143 << none << fine << int(Yuv422p12le);
+    QTest::newRow("yuv444p12le takes 16384x16384")
+        << 16384 << 16384 << none << fine << int(Yuv444p12le);
+    QTest::newRow("gray10le takes 1x1") << 1 << 1 << none << fine << int(Gray10le);
     QTest::newRow("gray width 16385 is too large")
         << 16385 << 1 << width << SizeProblem::TooLarge << int(Gray);
     QTest::newRow("yuv444p height 0")
@@ -184,21 +198,30 @@ void TestVideoParameters::planeSizesFollowTheLayout_data()
     QTest::addColumn<qulonglong>("luma");
     QTest::addColumn<qulonglong>("chroma");
     QTest::addColumn<bool>("planar422");
+    // Bytes of each sample in the planes.
+    QTest::addColumn<int>("sampleBytes");
 
-    QTest::newRow("4x2 YV12") << int(YV12) << 4 << 2 << 8ull << 2ull << false;
-    QTest::newRow("4x2 UYVY") << int(UYVY) << 4 << 2 << 8ull << 4ull << true;
-    QTest::newRow("4x2 Planar422") << int(Planar422) << 4 << 2 << 8ull << 4ull << true;
-    QTest::newRow("unknown format is YV12") << 12 << 4 << 2 << 8ull << 2ull << false;
-    QTest::newRow("4x2 nv12 as YV12") << int(Nv12) << 4 << 2 << 8ull << 2ull << false;
-    QTest::newRow("4x3 yuyv422: 2 x 3") << int(Yuyv422) << 4 << 3 << 12ull << 6ull << false;
+    QTest::newRow("4x2 YV12") << int(YV12) << 4 << 2 << 8ull << 2ull << false << 1;
+    QTest::newRow("4x2 UYVY") << int(UYVY) << 4 << 2 << 8ull << 4ull << true << 1;
+    QTest::newRow("4x2 Planar422") << int(Planar422) << 4 << 2 << 8ull << 4ull << true << 1;
+    QTest::newRow("unknown format is YV12") << 99 << 4 << 2 << 8ull << 2ull << false << 1;
+    QTest::newRow("4x2 nv12 as YV12") << int(Nv12) << 4 << 2 << 8ull << 2ull << false << 1;
+    QTest::newRow("4x3 yuyv422: 2 x 3") << int(Yuyv422) << 4 << 3 << 12ull << 6ull << false << 1;
     QTest::newRow("3x2 yuv444p as large as luma")
-        << int(Yuv444p) << 3 << 2 << 6ull << 6ull << false;
-    QTest::newRow("3x2 gray: one row of 3") << int(Gray) << 3 << 2 << 6ull << 3ull << false;
+        << int(Yuv444p) << 3 << 2 << 6ull << 6ull << false << 1;
+    QTest::newRow("3x2 gray: one row of 3") << int(Gray) << 3 << 2 << 6ull << 3ull << false << 1;
+    QTest::newRow("4x2 yuv420p10le in words")
+        << int(Yuv420p10le) << 4 << 2 << 8ull << 2ull << false << 2;
+    QTest::newRow("4x2 p010le in words") << int(P010le) << 4 << 2 << 8ull << 2ull << false << 2;
+    QTest::newRow("3x2 yuv444p12le in words")
+        << int(Yuv444p12le) << 3 << 2 << 6ull << 6ull << false << 2;
+    QTest::newRow("3x2 gray12le: one row of 3 words")
+        << int(Gray12le) << 3 << 2 << 6ull << 3ull << false << 2;
     QTest::newRow("16384x16384 UYVY")
-        << int(UYVY) << 16384 << 16384 << (1ull << 28) << (1ull << 27) << true;
-    QTest::newRow("no planes for width 0") << int(YV12) << 0 << 2 << 0ull << 0ull << false;
+        << int(UYVY) << 16384 << 16384 << (1ull << 28) << (1ull << 27) << true << 1;
+    QTest::newRow("no planes for width 0") << int(YV12) << 0 << 2 << 0ull << 0ull << false << 1;
     QTest::newRow("no planes for a negative height")
-        << int(UYVY) << 4 << -2 << 0ull << 0ull << true;
+        << int(UYVY) << 4 << -2 << 0ull << 0ull << true << 1;
 }
 
 void TestVideoParameters::planeSizesFollowTheLayout()
@@ -209,8 +232,12 @@ void TestVideoParameters::planeSizesFollowTheLayout()
     QFETCH(qulonglong, luma);
     QFETCH(qulonglong, chroma);
     QFETCH(bool, planar422);
+    QFETCH(int, sampleBytes);
     QCOMPARE(qulonglong(lumaPlaneSize(width, height)), luma);
     QCOMPARE(qulonglong(chromaPlaneSize(format, width, height)), chroma);
+    QCOMPARE(qulonglong(lumaPlaneBytes(format, width, height)), luma * qulonglong(sampleBytes));
+    QCOMPARE(
+        qulonglong(chromaPlaneBytes(format, width, height)), chroma * qulonglong(sampleBytes));
     QCOMPARE(isPlanar422(format), planar422);
 }
 

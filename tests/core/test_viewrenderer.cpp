@@ -1,3 +1,4 @@
+#include "samplelayout.h"
 #include "testclips.h"
 #include "videoparameters.h"
 #include "viewreference.h"
@@ -22,19 +23,32 @@ viewreference::Planes clipPlanes(std::int32_t format, std::int32_t width, std::i
 {
     viewreference::Planes p;
     const std::size_t luma = lumaPlaneSize(width, height);
-    const std::size_t chroma = chromaPlaneSize(format, width, height);
+    const std::size_t lumaBytes = lumaPlaneBytes(format, width, height);
+    const std::size_t chromaBytes = chromaPlaneBytes(format, width, height);
     SamplePlane *const planes[] = { &p.y, &p.u, &p.v, &p.r, &p.g, &p.b };
-    const std::size_t sizes[] = { luma, chroma, chroma, luma, luma, luma };
+    const std::size_t sizes[] = { lumaBytes, chromaBytes, chromaBytes, luma, luma, luma };
     std::int64_t offset = 0;
     for (int i = 0; i < 6; ++i) {
         planes[i]->resize(sizes[i]);
         testclips::fillClipBytes(planes[i]->data(), sizes[i], 7, offset);
         offset += static_cast<std::int64_t>(sizes[i]);
     }
-    // Grey's one chroma row holds 128, as the video window keeps it.
-    if (format == Gray) {
-        std::fill(p.u.begin(), p.u.end(), std::uint8_t { 128 });
-        std::fill(p.v.begin(), p.v.end(), std::uint8_t { 128 });
+    // Deeper samples as the loader leaves them: within their depth, every high byte that
+    // allows, so that the rounding and the top values that round past 255 are all drawn.
+    const int depth = sampleDepth(format);
+    if (depth > 8) {
+        for (SamplePlane *plane : { &p.y, &p.u, &p.v }) {
+            for (std::size_t i = 1; i < plane->size(); i += 2)
+                (*plane)[i] &= std::uint8_t((1 << (depth - 8)) - 1);
+        }
+    }
+    // Grey's one chroma row holds chroma's zero, as the video window keeps it.
+    if (layoutOf(format)->subsampling == Subsampling::None) {
+        const int zero = 128 << (depth - 8);
+        for (SamplePlane *plane : { &p.u, &p.v }) {
+            for (std::size_t i = 0; i < plane->size(); ++i)
+                (*plane)[i] = std::uint8_t(depth > 8 ? (i % 2 ? zero >> 8 : zero) : zero);
+        }
     }
     return p;
 }
@@ -53,7 +67,7 @@ void render(viewreference::Planes &p, View view, std::int32_t format, std::int32
         renderView(int(view), format, width, height, framePlanes(p, out));
         return;
     case View::Y:
-        return renderGrey(p.y.data(), width, height, out);
+        return renderGrey(p.y.data(), format, width, height, out);
     case View::U:
         return renderChroma(p.u.data(), format, width, height, out);
     case View::V:
@@ -131,7 +145,9 @@ void TestViewRenderer::everyPixelMatchesTheFormula_data()
         int width, height;
     } others[] = { { "yuv422p", Planar422, 66, 5 }, { "yuv444p", Yuv444p, 66, 34 },
         { "yuv444p", Yuv444p, 67, 5 }, { "yuv444p", Yuv444p, 1, 1 }, { "gray", Gray, 66, 34 },
-        { "gray", Gray, 65, 3 } };
+        { "gray", Gray, 65, 3 }, { "yuv420p10le", Yuv420p10le, 66, 34 },
+        { "yuv422p12le", Yuv422p12le, 66, 5 }, { "yuv444p10le", Yuv444p10le, 67, 5 },
+        { "gray12le", Gray12le, 65, 3 }, { "p010le", P010le, 22, 6 } };
     for (int view = 0; view < 7; ++view) {
         for (const auto &format : formats) {
             for (const auto &size : sizes) {
@@ -258,7 +274,7 @@ void TestViewRenderer::primariesKeepTheOtherChannelsAtZero()
     QCOMPARE(picture.at(0, 1), 0xff00ff00u);
     renderPrimary(samples, Primary::Blue, 2, 2, { picture.bytes(), picture.stride });
     QCOMPARE(picture.at(1, 1), 0xff000001u);
-    renderGrey(samples, 2, 2, { picture.bytes(), picture.stride });
+    renderGrey(samples, YV12, 2, 2, { picture.bytes(), picture.stride });
     QCOMPARE(picture.at(0, 0), 0xffc8c8c8u);
 }
 

@@ -7,12 +7,12 @@
 FrameBuffers::FrameBuffers(std::int32_t format, std::int32_t width, std::int32_t height)
     : width(width)
     , height(height)
-    , y(lumaPlaneSize(width, height))
-    , u(chromaPlaneSize(format, width, height))
+    , y(lumaPlaneBytes(format, width, height))
+    , u(chromaPlaneBytes(format, width, height))
     , v(u.size())
-    , r(y.size())
-    , g(y.size())
-    , b(y.size())
+    , r(lumaPlaneSize(width, height))
+    , g(r.size())
+    , b(r.size())
 {
 }
 

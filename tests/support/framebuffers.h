@@ -7,7 +7,7 @@
 #include <vector>
 
 // The six planes of one frame, sized for a format and frame size, as a video
-// window would own them.
+// window would own them: Y, U and V in bytes or 16-bit words, as the format stores them.
 class FrameBuffers
 {
 public:

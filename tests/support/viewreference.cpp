@@ -1,5 +1,6 @@
 #include "viewreference.h"
 
+#include "samplelayout.h"
 #include "yuvreference.h"
 
 namespace viewreference {
@@ -11,25 +12,41 @@ std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b)
     return 0xff000000u | (r << 16) | (g << 8) | b;
 }
 
+// Sample `index` of a plane of bytes, or of 16-bit words for layouts deeper than 8 bits.
+unsigned sample(const SamplePlane &plane, std::size_t index, bool words)
+{
+    return words ? unsigned(plane[2 * index] | plane[2 * index + 1] << 8) : plane[index];
+}
+
+// The grey that a sample `shift` bits deeper than 8 shows: rounded to 8 bits, at most 255.
+std::uint32_t grey(unsigned value, int shift)
+{
+    const unsigned level = shift > 0 ? (value + (1u << (shift - 1))) >> shift : value;
+    const unsigned kept = level > 255 ? 255 : level;
+    return rgb(kept, kept, kept);
+}
+
 } // namespace
 
 std::uint32_t pixel(const Planes &planes, View view, std::int32_t format, std::int32_t width,
     std::int32_t x, std::int32_t y)
 {
     const auto i = static_cast<std::size_t>(y * width + x);
-    // Grey shows U and V as 128.
+    const int shift = sampleDepth(format) - 8;
+    const bool words = shift > 0;
+    // Grey shows U and V as chroma's zero, 128 at 8 bits.
     const std::optional<std::size_t> chroma = referenceChromaIndex(format, width, x, y);
-    const std::uint8_t u = chroma ? planes.u[*chroma] : 128;
-    const std::uint8_t v = chroma ? planes.v[*chroma] : 128;
+    const unsigned u = chroma ? sample(planes.u, *chroma, words) : 128u << shift;
+    const unsigned v = chroma ? sample(planes.v, *chroma, words) : 128u << shift;
     switch (view) {
     case Color:
         return rgb(planes.r[i], planes.g[i], planes.b[i]);
     case Y:
-        return rgb(planes.y[i], planes.y[i], planes.y[i]);
+        return grey(sample(planes.y, i, words), shift);
     case U:
-        return rgb(u, u, u);
+        return grey(u, shift);
     case V:
-        return rgb(v, v, v);
+        return grey(v, shift);
     case R:
         return rgb(planes.r[i], 0, 0);
     case G:
