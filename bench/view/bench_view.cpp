@@ -131,13 +131,14 @@ void frameSizes(benchmark::internal::Benchmark *b)
     b->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 }
 
-// 1080p in the dialog's YV12; at 3840 x 2160 every layout, each interleaved one after the
-// planar one with its chroma, to be compared side by side.
+// 1080p in the dialog's YV12; at 3840 x 2160 every layout, each interleaved or deeper one
+// after the 8-bit planar one with its chroma, to be compared side by side.
 void frameSizesAndLayouts(benchmark::internal::Benchmark *b)
 {
     b->Args({ 1920, 1080, YV12 });
-    for (const std::int32_t format : { YV12, Yvu420p, Nv12, Nv21, Planar422, Yuyv422, Uyvy422,
-             Yvyu422, Nv16, Yuv444p, Gray })
+    for (const std::int32_t format : { YV12, Yvu420p, Nv12, Nv21, Yuv420p10le, Yuv420p12le, P010le,
+             Planar422, Yuyv422, Uyvy422, Yvyu422, Nv16, Yuv422p10le, Yuv444p, Yuv444p12le, Gray,
+             Gray10le })
         b->Args({ 3840, 2160, format });
     b->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 }

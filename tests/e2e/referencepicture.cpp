@@ -13,13 +13,49 @@ int clamped(int value)
     return std::clamp(value, 0, 255);
 }
 
-QRgb convert(int y, int u, int v)
+// The formula at depth b, s = b - 8: black, chroma's zero and the rounding scaled by 2^s.
+QRgb convert(int y, int u, int v, int depth = 8)
 {
-    const int c = y - 16;
-    const int d = u - 128;
-    const int e = v - 128;
-    return qRgb(clamped((298 * c + 409 * e + 128) >> 8),
-        clamped((298 * c - 100 * d - 208 * e + 128) >> 8), clamped((298 * c + 516 * d + 128) >> 8));
+    const int s = depth - 8;
+    const int c = y - (16 << s);
+    const int d = u - (128 << s);
+    const int e = v - (128 << s);
+    const int half = 1 << (depth - 1);
+    return qRgb(clamped((298 * c + 409 * e + half) >> depth),
+        clamped((298 * c - 100 * d - 208 * e + half) >> depth),
+        clamped((298 * c + 516 * d + half) >> depth));
+}
+
+// Layouts of little-endian 16-bit words: their samples lie where the bytes of an 8-bit
+// layout lie, one word each; a sample is (word >> shift) cut to depth bits.
+struct Words
+{
+    std::int32_t format;
+    std::int32_t twin;
+    int depth;
+    int shift;
+};
+
+constexpr Words wordLayouts[] = {
+    { Yuv420p10le, YV12, 10, 0 },
+    { Yuv422p10le, Planar422, 10, 0 },
+    { Yuv444p10le, Yuv444p, 10, 0 },
+    { Yuv420p12le, YV12, 12, 0 },
+    { Yuv422p12le, Planar422, 12, 0 },
+    { Yuv444p12le, Yuv444p, 12, 0 },
+    { Gray10le, Gray, 10, 0 },
+    { Gray12le, Gray, 12, 0 },
+    { P010le, Nv12, 10, 6 },
+};
+
+// The format itself as 8-bit bytes when it is no word layout.
+Words wordsOf(std::int32_t format)
+{
+    for (const Words &words : wordLayouts) {
+        if (words.format == format)
+            return words;
+    }
+    return { format, format, 8, 0 };
 }
 
 int byteAt(const QByteArray &file, qsizetype offset)
@@ -79,6 +115,9 @@ Samples samplesOf(std::int32_t format, int width, int height, int x, int y)
 
 qsizetype frameBytes(std::int32_t format, int width, int height)
 {
+    const Words words = wordsOf(format);
+    if (words.depth > 8)
+        return 2 * frameBytes(words.twin, width, height);
     const qsizetype luma = qsizetype(width) * height;
     switch (format) {
     case UYVY:
@@ -101,15 +140,23 @@ QImage colour(
     const QByteArray &file, std::int32_t format, int width, int height, int frame, int gridStep)
 {
     const qsizetype start = frame * frameBytes(format, width, height);
+    const Words words = wordsOf(format);
+    const int s = words.depth - 8;
+    const auto sample = [&](qsizetype index) {
+        if (s == 0)
+            return byteAt(file, start + index);
+        const int word = byteAt(file, start + 2 * index) | byteAt(file, start + 2 * index + 1) << 8;
+        return (word >> words.shift) & ((1 << words.depth) - 1);
+    };
     QImage picture(width, height, QImage::Format_RGB888);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const Samples at = samplesOf(format, width, height, x, y);
+            const Samples at = samplesOf(words.twin, width, height, x, y);
             const bool onGrid = gridStep > 0 && (y % gridStep == 0 || x % gridStep == 0);
-            const int luminance = onGrid ? 200 : byteAt(file, start + at.y);
-            const int u = at.u < 0 ? 128 : byteAt(file, start + at.u);
-            const int v = at.v < 0 ? 128 : byteAt(file, start + at.v);
-            picture.setPixel(x, y, convert(luminance, u, v));
+            const int luminance = onGrid ? 200 << s : sample(at.y);
+            const int u = at.u < 0 ? 128 << s : sample(at.u);
+            const int v = at.v < 0 ? 128 << s : sample(at.v);
+            picture.setPixel(x, y, convert(luminance, u, v, words.depth));
         }
     }
     return picture;

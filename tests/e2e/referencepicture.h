@@ -12,7 +12,8 @@ namespace referencepicture {
 // Bytes of one frame of a PixelFormat layout; w and h even.
 qsizetype frameBytes(std::int32_t format, int width, int height);
 // Frame `frame` of a clip of a PixelFormat layout in colour; luma rows and columns 0,
-// step, 2*step, ... are 200 before conversion when gridStep > 0.
+// step, 2*step, ... are 200 (scaled to the layout's depth) before conversion when
+// gridStep > 0.
 QImage colour(const QByteArray &file, std::int32_t format, int width, int height, int frame,
     int gridStep = 0);
 // The U plane of a 4:2:0 frame in grey, one sample per 2x2 block.

@@ -364,6 +364,17 @@ void TestEndToEnd::openStepPlayViewAndQuit_data()
         << "e2e_64x48_yuv444p.yuv" << int(Yuv444p) << "" << 64 << 48 << 60 << false << byName;
     QTest::newRow("gray with -s sqcif") << "e2e_y800.raw" << int(Gray) << "" << 128 << 96 << 60
                                         << false << QStringList { "-s", "sqcif", "%f" };
+    // Deeper layouts: any bytes again, as bits above the depth are ignored.
+    QTest::newRow("yuv420p10le by its depth alone")
+        << "Kimono1_64x48_24_10bit.yuv" << int(Yuv420p10le) << "" << 64 << 48 << 30 << false
+        << byName;
+    QTest::newRow("yuv422p12le with -f") << "e2e 12.yuv" << int(Yuv422p12le) << "" << 96 << 32
+                                         << 30 << false
+                                         << QStringList { "-s", "96x32", "-f", "yuv422p12le", "%f" };
+    QTest::newRow("p010le by name")
+        << "e2e_64x48_p010.yuv" << int(P010le) << "" << 64 << 48 << 30 << false << byName;
+    QTest::newRow("gray12le with -f") << "e2e_96x32_gray12.raw" << int(Gray12le) << "" << 96 << 32
+                                      << 30 << false << QStringList { "-f", "gray12le", "%f" };
 }
 
 void TestEndToEnd::openStepPlayViewAndQuit()

@@ -802,6 +802,19 @@ void TestImageOpenDialog::tooLargeForMemoryChild()
         QVERIFY2(addressSpace() < before + 16 * megabyte,
             qPrintable(QStringLiteral("%1 MB kept").arg((addressSpace() - before) / megabyte)));
     }
+    // Deeper samples take words: 16384 x 16384 yuv420p10le needs 2.5 GB, more than this
+    // room, which would hold the planes of the 8-bit frame.
+    const std::string deep = place.filePath("huge10.yuv");
+    QVERIFY(testfiles::makeSparseFile(deep, frameSize(Yuv420p10le, 16384, 16384)));
+    QVERIFY(limitAddressSpace(before + 2300 * megabyte));
+    OpenPlan plan;
+    plan.size = FrameDimensions { 16384, 16384 };
+    plan.format = Yuv420p10le;
+    QCOMPARE(ImageOpenDialog::instance().openWithoutAsking(deep, plan),
+        QString::fromStdString(deep) + QStringLiteral(": Not enough memory for 16384 x 16384."));
+    QCOMPARE(videoCount(), 0);
+    QVERIFY(addressSpace() < before + 16 * megabyte);
+
     openWith(writeClip(dir, "after.yuv", YV12, 16, 8, 2).path, clip16x8);
     QCOMPARE(videoCount(), 1);
     QCOMPARE(videoAt(0)->windowTitle(), QStringLiteral("after.yuv - 0/2"));

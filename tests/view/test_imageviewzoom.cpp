@@ -43,7 +43,9 @@ private slots:
     void zoomBeforeTheFirstFrameKeepsTheCorner();
     void readoutFollowsThePointer_data();
     void readoutFollowsThePointer();
+    void readoutShowsTheGridLine_data();
     void readoutShowsTheGridLine();
+    void readoutFitsItsWidestText();
     void readoutTakesTheConversionsChroma_data();
     void readoutTakesTheConversionsChroma();
     void readoutHidesOutsideThePicture_data();
@@ -289,9 +291,21 @@ void TestImageViewZoom::readoutFollowsThePointer()
         QRect(corner.x() + pointer.x() + 20, corner.y() + pointer.y() + 50, 100, 80));
 }
 
+void TestImageViewZoom::readoutShowsTheGridLine_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("luma");
+
+    QTest::newRow("YV12") << int(YV12) << QStringLiteral("200");
+    QTest::newRow("yuv420p10le: 200 at 10 bits") << int(Yuv420p10le) << QStringLiteral("800");
+    QTest::newRow("gray12le: 200 at 12 bits") << int(Gray12le) << QStringLiteral("3200");
+}
+
 void TestImageViewZoom::readoutShowsTheGridLine()
 {
-    const VideoParameters parameters = writeClip(dir, "gridline.yuv", YV12, 64, 32, 1);
+    QFETCH(int, format);
+    QFETCH(QString, luma);
+    const VideoParameters parameters = writeClip(dir, "gridline.yuv", format, 64, 32, 1);
     ImageView view(parameters);
     view.showFrame(0);
     view.setGridStep(8);
@@ -299,8 +313,34 @@ void TestImageViewZoom::readoutShowsTheGridLine()
 
     moveMouse(view, QPoint(16, 5));
 
-    QVERIFY(
-        view.pixelLabel->text().startsWith(QStringLiteral(" X = 16\n Y = 5\n\n Y = 200   R = ")));
+    QVERIFY(view.pixelLabel->text().startsWith(
+        QStringLiteral(" X = 16\n Y = 5\n\n Y = %1   R = ").arg(luma)));
+}
+
+// The widest readout lines: four digits of 12-bit samples beside three of R, G and B.
+void TestImageViewZoom::readoutFitsItsWidestText()
+{
+    const std::string path = dir.filePath("widest.yuv");
+    QVERIFY(testfiles::writeFile(
+        path, std::vector<std::uint8_t>(std::size_t(frameSize(Yuv444p12le, 64, 32)), 0xff)));
+    const VideoParameters parameters { path, Progressive, Yuv444p12le, 64, 32, 25, 1 };
+    ImageView view(parameters);
+    view.showFrame(0);
+    view.tooltipEnabled = true;
+
+    moveMouse(view, QPoint(5, 3));
+
+    const QString text = view.pixelLabel->text();
+    QVERIFY2(text.contains(QStringLiteral(" Y = 4095   R = 255\n U = 4095   G = 125\n")),
+        qPrintable(text));
+    const QRect room = view.pixelLabel->contentsRect();
+    const QRect needed = view.pixelLabel->fontMetrics().boundingRect(room, 0, text);
+    QVERIFY2(room.contains(needed),
+        qPrintable(QStringLiteral("%1x%2 needed in %3x%4")
+                       .arg(needed.width())
+                       .arg(needed.height())
+                       .arg(room.width())
+                       .arg(room.height())));
 }
 
 void TestImageViewZoom::readoutTakesTheConversionsChroma_data()
@@ -311,6 +351,9 @@ void TestImageViewZoom::readoutTakesTheConversionsChroma_data()
     QTest::newRow("YV12 pixel (5, 3)") << int(YV12) << 178;
     QTest::newRow("UYVY pixel (5, 3)") << int(UYVY) << 530;
     QTest::newRow("Planar422 pixel (5, 3)") << int(Planar422) << 530;
+    QTest::newRow("yuv420p10le pixel (5, 3)") << int(Yuv420p10le) << 178;
+    QTest::newRow("p010le pixel (5, 3)") << int(P010le) << 178;
+    QTest::newRow("yuv444p12le pixel (5, 3)") << int(Yuv444p12le) << 1061;
 }
 
 void TestImageViewZoom::readoutTakesTheConversionsChroma()

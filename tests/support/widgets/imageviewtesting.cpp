@@ -1,6 +1,7 @@
 #include "imageviewtesting.h"
 
 #include "imageview.h"
+#include "samplelayout.h"
 
 #include <QApplication>
 #include <QGraphicsPixmapItem>
@@ -96,13 +97,18 @@ void leaveViewport(ImageView &view)
 QString readoutText(const ImageView &view, int x, int y, std::size_t chroma)
 {
     const auto i = std::size_t(y * view.width + x);
+    // Layouts deeper than 8 bits keep 16-bit words, shown as stored.
+    const bool words = sampleDepth(view.format) > 8;
+    const auto sample = [words](const SamplePlane &plane, std::size_t at) {
+        return words ? unsigned(plane[2 * at] | plane[2 * at + 1] << 8) : unsigned(plane[at]);
+    };
     return QStringLiteral(
         " X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
         .arg(x)
         .arg(y)
-        .arg(view.yPlane[i])
-        .arg(view.uPlane[chroma])
-        .arg(view.vPlane[chroma])
+        .arg(sample(view.yPlane, i))
+        .arg(sample(view.uPlane, chroma))
+        .arg(sample(view.vPlane, chroma))
         .arg(view.rPlane[i])
         .arg(view.gPlane[i])
         .arg(view.bPlane[i]);
