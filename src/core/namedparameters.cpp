@@ -67,17 +67,24 @@ bool endsWith(std::string_view text, std::string_view end)
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-// A lower-case token that names samples of more than 8 bits: "10bit", "12b", "p010",
-// "y210", "v210", "yuv420p10le", "gray16".
-bool namesDeepSamples(std::string_view token)
+// A lower-case word that states a sample depth: "10bit", "12bits", "10b"; the digits, or
+// nothing for any other word.
+std::optional<std::string_view> depthStated(std::string_view token)
 {
     for (std::string_view unit : { "bits", "bit", "b" }) {
         if (endsWith(token, unit) && token.size() > unit.size()) {
             const std::string_view number = token.substr(0, token.size() - unit.size());
             if (allDigits(number))
-                return number != "8";
+                return number;
         }
     }
+    return std::nullopt;
+}
+
+// A lower-case word that names deep samples in a layout of nobody's here: "y210", "v210",
+// "p016", "yuv420p10be", "gray16".
+bool namesOtherDeepSamples(std::string_view token)
+{
     // P010-style FourCCs: 10 to 16 bits in 4:2:0, 4:2:2 or 4:4:4.
     if (token.size() >= 4 && (token[0] == 'p' || token[0] == 'y' || token[0] == 'v')
         && (token[1] == '0' || token[1] == '2' || token[1] == '4') && token[2] == '1'
@@ -98,18 +105,116 @@ bool namesDeepSamples(std::string_view token)
         || before == "gray";
 }
 
+// The layout a lower-case word names. As in ffmpeg, a deep layout's name without its
+// byte order means the host's, which is little-endian here: "p010", "yuv420p10".
+const SampleLayout *layoutOfWord(std::string_view token)
+{
+    if (const SampleLayout *layout = layoutNamed(token))
+        return layout;
+    const SampleLayout *layout = layoutNamed(std::string(token) + "le");
+    return layout && layout->depth > 8 ? layout : nullptr;
+}
+
+// The chroma that a word "420", "422" or "444" gives; nothing for any other word.
+std::optional<Subsampling> chromaStated(std::string_view token)
+{
+    if (token == "420")
+        return Subsampling::Yuv420;
+    if (token == "422")
+        return Subsampling::Yuv422;
+    if (token == "444")
+        return Subsampling::Yuv444;
+    return std::nullopt;
+}
+
+// The layout that stores its samples as `like` does, at `depth` bits; nullptr for none.
+// 10-bit semi-planar files keep their bits high (p010) or low, so nv12 with a depth
+// names neither.
+const SampleLayout *likeAtDepth(const SampleLayout &like, std::int32_t depth)
+{
+    if (like.depth == depth)
+        return &like;
+    if (like.depth != 8 || like.storage == Storage::SemiPlanar)
+        return nullptr;
+    for (const SampleLayout &layout : sampleLayouts()) {
+        if (layout.depth == depth && layout.storage == like.storage
+            && layout.subsampling == like.subsampling && layout.vBeforeU == like.vBeforeU)
+            return &layout;
+    }
+    return nullptr;
+}
+
+template <typename T> void addOnce(std::vector<T> &values, T value)
+{
+    if (std::find(values.begin(), values.end(), value) == values.end())
+        values.push_back(value);
+}
+
 // What the name says, once its tokens have been read.
 struct NameHints
 {
     std::vector<FrameDimensions> sizes;
-    std::vector<std::int32_t> formats;
+    std::vector<const SampleLayout *> layouts;
+    std::vector<std::int32_t> depths;
+    std::vector<Subsampling> chromas;
     bool unclear = false;
+    // What the words say together, once settleLayout has read them.
+    std::optional<std::int32_t> format;
 };
 
-void addOnce(std::vector<FrameDimensions> &sizes, FrameDimensions size)
+// Reads a depth stated in digits: 8, 10 or 12; any other says nothing.
+void addDepth(NameHints &hints, std::string_view digits)
 {
-    if (std::find(sizes.begin(), sizes.end(), size) == sizes.end())
-        sizes.push_back(size);
+    if (digits == "8" || digits == "10" || digits == "12")
+        addOnce(hints.depths, digits == "8" ? 8 : digits == "10" ? 10 : 12);
+    else
+        hints.unclear = true;
+}
+
+// The layout the words give together. A depth takes a layout named in 8 bits to that
+// depth ("10bit" and "yuv422p": yuv422p10le); with a depth above 8 and no layout named,
+// 420, 422 or 444 gives the planar layout (4:2:0 when none does). Words that disagree
+// say nothing.
+void settleLayout(NameHints &hints)
+{
+    if (hints.layouts.size() > 1 || hints.depths.size() > 1)
+        hints.unclear = true;
+    if (hints.unclear)
+        return;
+    const SampleLayout *named = hints.layouts.empty() ? nullptr : hints.layouts.front();
+    if (named && !hints.depths.empty()) {
+        named = likeAtDepth(*named, hints.depths.front());
+        if (!named) {
+            hints.unclear = true;
+            return;
+        }
+    }
+    const std::int32_t stated = hints.depths.empty() ? 8 : hints.depths.front();
+    const std::int32_t depth = named ? named->depth : stated;
+    // 8-bit names keep to the layouts they name: a bare 420 says nothing there.
+    if (depth == 8) {
+        if (named)
+            hints.format = named->format;
+        return;
+    }
+    if (hints.chromas.size() > 1
+        || (named && !hints.chromas.empty() && hints.chromas.front() != named->subsampling)) {
+        hints.unclear = true;
+        return;
+    }
+    if (!named) {
+        const Subsampling chroma
+            = hints.chromas.empty() ? Subsampling::Yuv420 : hints.chromas.front();
+        for (const SampleLayout &layout : sampleLayouts()) {
+            if (layout.storage == Storage::Planar && !layout.vBeforeU
+                && layout.subsampling == chroma && layout.depth == depth)
+                named = &layout;
+        }
+    }
+    if (named)
+        hints.format = named->format;
+    else
+        hints.unclear = true;
 }
 
 NameHints hintsOf(std::string_view path)
@@ -131,21 +236,25 @@ NameHints hintsOf(std::string_view path)
     }
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const std::string_view token = tokens[i];
-        // "10-bit" and "10 bit" as well as "10bit".
-        const bool depthApart = (token == "bit" || token == "bits") && i > 0
-            && allDigits(tokens[i - 1]) && tokens[i - 1] != "8";
-        if (depthApart || namesDeepSamples(token) || ambiguityOfLayoutName(token))
+        if (ambiguityOfLayoutName(token))
             hints.unclear = true;
         else if (const std::optional<FrameDimensions> size = frameSizeNamed(token))
             addOnce(hints.sizes, *size);
-        else if (const SampleLayout *layout = layoutNamed(token)) {
-            if (std::find(hints.formats.begin(), hints.formats.end(), layout->format)
-                == hints.formats.end())
-                hints.formats.push_back(layout->format);
-        }
+        else if (const SampleLayout *layout = layoutOfWord(token))
+            addOnce(hints.layouts, layout);
+        // "10-bit" and "10 bit" as well as "10bit".
+        else if ((token == "bit" || token == "bits") && i > 0 && allDigits(tokens[i - 1]))
+            addDepth(hints, tokens[i - 1]);
+        else if (const std::optional<std::string_view> digits = depthStated(token))
+            addDepth(hints, *digits);
+        else if (const std::optional<Subsampling> chroma = chromaStated(token))
+            addOnce(hints.chromas, *chroma);
+        else if (namesOtherDeepSamples(token))
+            hints.unclear = true;
     }
-    if (hints.sizes.size() > 1 || hints.formats.size() > 1)
+    if (hints.sizes.size() > 1)
         hints.unclear = true;
+    settleLayout(hints);
     return hints;
 }
 
@@ -189,8 +298,7 @@ OpenPlan planOpen(std::string_view path, const AskedParameters &asked)
     if (!hints.unclear) {
         if (!hints.sizes.empty())
             nameSize = hints.sizes.front();
-        if (!hints.formats.empty())
-            nameFormat = hints.formats.front();
+        nameFormat = hints.format;
     }
 
     OpenPlan plan;

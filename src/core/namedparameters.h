@@ -45,7 +45,11 @@ struct OpenPlan
     std::optional<std::int32_t> format;
 };
 
-// `path` as given; only its last component counts. A name that gives two different
-// sizes or layouts, an ambiguous layout name ("yv12") or a sample depth other than 8
-// bits ("10bit", "p010", "yuv420p10le") says nothing.
+// `path` as given; only its last component counts. A depth ("10bit", "12b", "10-bit")
+// takes the layout the name gives to that depth, or with none the planar one of its
+// "420", "422" or "444" (4:2:0 when it has none); deep names such as "yuv420p10le" and
+// "p010" give their layout. A name that gives two different sizes, layouts, depths or
+// chromas, an ambiguous layout name ("yv12"), a depth or layout of nobody's here ("16bit",
+// "y210", "yuv420p10be"), or a depth that its layout lacks ("nv12" with "10bit") says
+// nothing.
 OpenPlan planOpen(std::string_view path, const AskedParameters &asked);

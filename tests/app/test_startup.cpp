@@ -149,6 +149,10 @@ void TestStartup::commandLineNamesTheFilesAsGiven_data()
         << Bytes { "zentavo", "-f", "gray", "depth_640x480.raw" } << work << run
         << Bytes { "/work/depth_640x480.raw" } << false << ""
         << "gray";
+    QTest::newRow("-f a deep layout in capitals")
+        << Bytes { "zentavo", "-f", "P010LE", "-s", "cif", "a.yuv" } << work << run
+        << Bytes { "/work/a.yuv" } << false << "352x288"
+        << "p010le";
     QTest::newRow("-f the dialog offers, no size")
         << Bytes { "zentavo", "-f", "yuv422p", "a.yuv" } << work << run << Bytes { "/work/a.yuv" }
         << false << ""

@@ -204,9 +204,11 @@ void TestStartupX11::ownOptionsAnswerAndExit_data()
                                     << "zentavo: 'UYVY' is ambiguous: yuv422p (planes, the "
                                        "dialog's UYVY) or uyvy422 (packed U Y0 V Y1)\n";
     QTest::newRow("a layout nobody knows")
-        << QStringList { "-f", "yuv420p10le", "clip.yuv" } << false << 2 << QString()
-        << "zentavo: 'yuv420p10le' is no sample layout: give one of yuv420p, i420, yuv422p, "
-           "yvu420p, nv12, nv21, yuyv422, yuy2, uyvy422, yvyu422, nv16, yuv444p, gray, y800\n";
+        << QStringList { "-f", "yuv420p10be", "clip.yuv" } << false << 2 << QString()
+        << "zentavo: 'yuv420p10be' is no sample layout: give one of yuv420p, i420, yuv422p, "
+           "yvu420p, nv12, nv21, yuyv422, yuy2, uyvy422, yvyu422, nv16, yuv444p, gray, y800, "
+           "yuv420p10le, yuv422p10le, yuv444p10le, yuv420p12le, yuv422p12le, yuv444p12le, "
+           "gray10le, gray12le, p010le\n";
     QTest::newRow("a size with no height")
         << QStringList { "-s", "352x", "clip.yuv" } << false << 2 << QString()
         << "zentavo: '352x' is no frame size: give WxH, such as 1920x1080, or one of sqcif, "

@@ -112,39 +112,105 @@ void TestNamedParameters::fileNameFillsInWhatTheOptionsLeaveOpen_data()
         << ""
         << "" << straight << "1279x719"
         << "gray";
+    // Deep samples: a depth takes the layout to it; 4:2:0 when the name gives no chroma.
+    QTest::newRow("10bit and 420: Kimono1_1920x1080_24_10bit_420.yuv")
+        << "Kimono1_1920x1080_24_10bit_420.yuv"
+        << ""
+        << "" << straight << "1920x1080"
+        << "yuv420p10le";
+    QTest::newRow("p010: video_p010_1920x1080.yuv") << "video_p010_1920x1080.yuv"
+                                                    << ""
+                                                    << "" << straight << "1920x1080"
+                                                    << "p010le";
+    QTest::newRow("an ffmpeg name: x_1920x1080_yuv422p12le.yuv") << "x_1920x1080_yuv422p12le.yuv"
+                                                                 << ""
+                                                                 << "" << straight << "1920x1080"
+                                                                 << "yuv422p12le";
+    QTest::newRow("10bit takes yuv420p to 10 bits: Tango2_3840x2160_60fps_10bit_yuv420p.yuv")
+        << "Tango2_3840x2160_60fps_10bit_yuv420p.yuv"
+        << ""
+        << "" << straight << "3840x2160"
+        << "yuv420p10le";
+    QTest::newRow("12b alone is 4:2:0: Cactus_1920x1080_50_12b.yuv")
+        << "Cactus_1920x1080_50_12b.yuv"
+        << ""
+        << "" << straight << "1920x1080"
+        << "yuv420p12le";
+    QTest::newRow("10-bit apart with 422: Market_1920x1080_10-bit_422.yuv")
+        << "Market_1920x1080_10-bit_422.yuv"
+        << ""
+        << "" << straight << "1920x1080"
+        << "yuv422p10le";
+    QTest::newRow("12bit and 444: screen_3840x2160_12bit_444.yuv")
+        << "screen_3840x2160_12bit_444.yuv"
+        << ""
+        << "" << straight << "3840x2160"
+        << "yuv444p12le";
+    QTest::newRow("12 bits with an alias: ir_640X512_Y800_12bits.raw")
+        << "ir_640X512_Y800_12bits.raw"
+        << ""
+        << "" << straight << "640x512"
+        << "gray12le";
+    QTest::newRow("ffmpeg's name without its byte order: tof_640x480_gray10.raw")
+        << "tof_640x480_gray10.raw"
+        << ""
+        << "" << straight << "640x480"
+        << "gray10le";
+    QTest::newRow("the layout's own depth stated again: hdr_3840x2160_10bit_yuv420p10le.yuv")
+        << "hdr_3840x2160_10bit_yuv420p10le.yuv"
+        << ""
+        << "" << straight << "3840x2160"
+        << "yuv420p10le";
     // Names that say nothing.
     QTest::newRow("recording.yuv") << "recording.yuv"
                                    << ""
                                    << "" << dialog << ""
                                    << "";
-    QTest::newRow("10bit: Kimono1_1920x1080_24_10bit_420.yuv")
-        << "Kimono1_1920x1080_24_10bit_420.yuv"
-        << ""
-        << "" << dialog << ""
-        << "";
-    QTest::newRow("10bit with a layout: Tango2_3840x2160_60fps_10bit_yuv420p.yuv")
-        << "Tango2_3840x2160_60fps_10bit_yuv420p.yuv"
-        << ""
-        << "" << dialog << ""
-        << "";
-    QTest::newRow("10-bit apart: frame-1920x1080-10-bit-nv12.yuv")
+    QTest::newRow("a depth nv12 lacks, 10-bit apart: frame-1920x1080-10-bit-nv12.yuv")
         << "frame-1920x1080-10-bit-nv12.yuv"
         << ""
         << "" << dialog << ""
         << "";
-    QTest::newRow("12b: Cactus_1920x1080_50_12b_yuv420p.yuv")
-        << "Cactus_1920x1080_50_12b_yuv420p.yuv"
+    QTest::newRow("a depth yuyv422 lacks: cam_1920x1080_yuyv422_10bit.yuv")
+        << "cam_1920x1080_yuyv422_10bit.yuv"
         << ""
         << "" << dialog << ""
         << "";
-    QTest::newRow("p010: video_p010_1920x1080.yuv") << "video_p010_1920x1080.yuv"
-                                                    << ""
-                                                    << "" << dialog << ""
-                                                    << "";
-    QTest::newRow("yuv420p10le: hdr_3840x2160_yuv420p10le.yuv") << "hdr_3840x2160_yuv420p10le.yuv"
+    QTest::newRow("8bit against a 10-bit layout: x_1920x1080_8bit_yuv420p10le.yuv")
+        << "x_1920x1080_8bit_yuv420p10le.yuv"
+        << ""
+        << "" << dialog << ""
+        << "";
+    QTest::newRow("12bit against p010: x_1920x1080_12bit_p010.yuv") << "x_1920x1080_12bit_p010.yuv"
+                                                                    << ""
+                                                                    << "" << dialog << ""
+                                                                    << "";
+    QTest::newRow("two depths: x_1920x1080_10bit_12bit.yuv") << "x_1920x1080_10bit_12bit.yuv"
+                                                             << ""
+                                                             << "" << dialog << ""
+                                                             << "";
+    QTest::newRow("422 against yuv420p: x_1920x1080_10bit_422_yuv420p.yuv")
+        << "x_1920x1080_10bit_422_yuv420p.yuv"
+        << ""
+        << "" << dialog << ""
+        << "";
+    QTest::newRow("two chromas: x_1920x1080_10bit_420_444.yuv") << "x_1920x1080_10bit_420_444.yuv"
                                                                 << ""
                                                                 << "" << dialog << ""
                                                                 << "";
+    QTest::newRow("210bits is no 10bit: x_1920x1080_210bits_yuv420p.yuv")
+        << "x_1920x1080_210bits_yuv420p.yuv"
+        << ""
+        << "" << dialog << ""
+        << "";
+    QTest::newRow("big-endian: hdr_3840x2160_yuv420p10be.yuv") << "hdr_3840x2160_yuv420p10be.yuv"
+                                                               << ""
+                                                               << "" << dialog << ""
+                                                               << "";
+    QTest::newRow("a deep layout with no size: clip_yuv444p10le.yuv") << "clip_yuv444p10le.yuv"
+                                                                      << ""
+                                                                      << "" << dialog << ""
+                                                                      << "";
     QTest::newRow("gray16: tof_640x480_gray16.raw") << "tof_640x480_gray16.raw"
                                                     << ""
                                                     << "" << dialog << ""
@@ -206,6 +272,11 @@ void TestNamedParameters::fileNameFillsInWhatTheOptionsLeaveOpen_data()
         << ""
         << "nv12" << straight << "1920x1080"
         << "nv12";
+    QTest::newRow("-f a deep layout with the name's size: BQTerrace_1920x1080_60.yuv")
+        << "BQTerrace_1920x1080_60.yuv"
+        << ""
+        << "yuv420p10le" << straight << "1920x1080"
+        << "yuv420p10le";
     QTest::newRow("-f the dialog offers with the name's size: BQTerrace_1920x1080_60.yuv")
         << "BQTerrace_1920x1080_60.yuv"
         << ""

@@ -228,10 +228,10 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
         << QStringList { "Cancel", "OK" }
         << QStringList { "File: m_yuv422p.yuv UYVY", "File: n_32x16_yuv422p_nv12.yuv UYVY" }
         << QStringList { "n_32x16_yuv422p_nv12.yuv" };
-    QTest::newRow("a 10-bit name says nothing")
-        << QStringList { "clip:k_32x16_10bit_yuv420p.yuv" } << true << QStringList { "OK" }
-        << QStringList { "File: k_32x16_10bit_yuv420p.yuv" }
-        << QStringList { "k_32x16_10bit_yuv420p.yuv" };
+    QTest::newRow("a 10-bit name opens without a dialog; a depth nv12 lacks says nothing")
+        << QStringList { "clip:k_16x8_10bit_420.yuv", "clip:l_32x16_10bit_nv12.yuv" } << true
+        << QStringList { "OK" } << QStringList { "File: l_32x16_10bit_nv12.yuv" }
+        << QStringList { "k_16x8_10bit_420.yuv", "l_32x16_10bit_nv12.yuv" };
 }
 
 void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
