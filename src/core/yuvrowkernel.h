@@ -116,6 +116,7 @@ std::size_t convertWideRows444Avx2Streaming(const std::uint16_t *y, const std::u
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
 #endif
 
+// The kernels that convertWideToRgb uses on this processor.
 WideRowKernels bestWideRowKernels();
 
 // convertWideToRgb with a given kernel (a 4:4:4 one for Yuv444 and None), which the
