@@ -1,3 +1,4 @@
+#include "cachelineallocator.h"
 #include "framebuffers.h"
 #include "frameloader.h"
 #include "memoryfloor.h"
@@ -95,6 +96,34 @@ void BM_ConvertYuv420ToRgb(benchmark::State &state)
 #endif
 }
 
+// yuv420p10le: the 8-bit clip's samples times 4, so both convert the same picture from
+// twice the input bytes. Its floor reads those bytes.
+void BM_ConvertYuv420p10leToRgb(benchmark::State &state)
+{
+    const FrameBuffers eightBit = clipFrame(YV12, int(state.range(0)), int(state.range(1)));
+    using WordPlane = std::vector<std::uint16_t, CacheLineAllocator<std::uint16_t>>;
+    const auto widened = [](const SamplePlane &plane) {
+        WordPlane words(plane.size());
+        std::transform(plane.begin(), plane.end(), words.begin(),
+            [](std::uint8_t sample) { return std::uint16_t(sample << 2); });
+        return words;
+    };
+    const WordPlane y = widened(eightBit.y);
+    const WordPlane u = widened(eightBit.u);
+    const WordPlane v = widened(eightBit.v);
+    SamplePlane r(y.size()), g(y.size()), b(y.size());
+    const double own = timedLoop(state, [&] {
+        convertWideToRgb(Subsampling::Yuv420, 10, y.data(), u.data(), v.data(), r.data(), g.data(),
+            b.data(), eightBit.width, eightBit.height);
+    });
+    state.SetItemsProcessed(state.iterations() * std::int64_t(eightBit.width) * eightBit.height);
+    const std::size_t luma = y.size();
+    MemoryFloor floor(2 * (luma + u.size() + v.size()), { luma, luma, luma });
+    const double floorTime = floor.medianMicroseconds(referencePasses);
+    state.counters["floor_us"] = floorTime;
+    state.counters["x_floor"] = own / floorTime;
+}
+
 void BM_ConvertYuv422ToRgb(benchmark::State &state)
 {
     FrameBuffers frame = clipFrame(Planar422, int(state.range(0)), int(state.range(1)));
@@ -151,6 +180,7 @@ void frameSizes(benchmark::internal::Benchmark *bench)
 }
 
 BENCHMARK(BM_ConvertYuv420ToRgb)->Apply(frameSizes);
+BENCHMARK(BM_ConvertYuv420p10leToRgb)->Apply(frameSizes);
 #ifdef ZENTAVO_HAVE_LIBYUV
 BENCHMARK(BM_LibyuvI420ToRAW)->Apply(frameSizes);
 #endif

@@ -43,6 +43,38 @@ constexpr int fractionOffset = rounding - lumaFraction * lumaBlack;
 static_assert(lumaFraction == 42 && redFraction == 153 && greenFractionV == 48 && blueFraction == 4
     && blueWholeU == 2 && fractionOffset == 128 - 42 * 16);
 
+// Samples of b > 8 bits take the same factors with black at 16 * 2^s, chroma's zero at
+// 128 * 2^s (s = b - 8) and the shift widened to b:
+//   R = (298C + 409E + 2^(b-1)) >> b, and so on.
+// Every depth is evaluated at 12 bits: b-bit samples times 2^(12-b) are 12-bit samples,
+// and the formula on them multiplies numerator and divisor alike by 2^(12-b), which
+// leaves the floor unchanged. So the factors are scaled by 2^(12-b), the shift is 12,
+// and black, chroma's zero and the rounding sit in one 32-bit offset per channel that
+// does not depend on b. The terms need 32 bits (298 * 3839 alone exceeds 16), and the
+// factors times 4 at 10 bits still fit signed 16-bit lanes for the multiplies.
+constexpr int wideShift = 12;
+constexpr int wideBlack = lumaBlack << (wideShift - 8);
+constexpr int wideChromaZero = chromaZero << (wideShift - 8);
+
+// How far the factors of depth b are scaled up: 1 at 12 bits, 4 at 10.
+constexpr int wideScale(int depth)
+{
+    return 1 << (wideShift - depth);
+}
+
+// A channel's offset: the rounding, black's luma term and chroma's zero in its chroma
+// terms, all at 12 bits.
+constexpr int wideOffset(int fromU, int fromV)
+{
+    return (1 << (wideShift - 1)) - lumaFactor * wideBlack - (fromU + fromV) * wideChromaZero;
+}
+constexpr int wideRedOffset = wideOffset(0, redFromV);
+constexpr int wideGreenOffset = wideOffset(greenFromU, greenFromV);
+constexpr int wideBlueOffset = wideOffset(blueFromU, 0);
+
+static_assert(wideRedOffset == -911872 && wideGreenOffset == 556544 && wideBlueOffset == -1131008
+    && blueFromU * wideScale(10) < 32768);
+
 } // namespace yuvcoefficients
 
 // The arithmetic on those terms, written once over a set of lane operations (Ops: a

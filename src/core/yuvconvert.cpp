@@ -7,6 +7,7 @@
 #include "yuvrowkernel.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -71,6 +72,76 @@ void convertRowScalar444(const std::uint8_t *y, const std::uint8_t *u, const std
             y, out, x, out.picture ? out.picture + x : nullptr, chromaTerms<Lane16>(u[x], v[x]));
 }
 
+// Samples of more than 8 bits, one pixel at a time in 32-bit terms at 12 bits, the
+// vector kernels' very sums (yuvcoefficients.h).
+struct WideTerms
+{
+    int r, g, b;
+};
+
+// A sample from a plane of 16-bit words, which the window's planes hold as bytes.
+int wordAt(const std::uint16_t *plane, std::size_t at)
+{
+    std::uint16_t word;
+    std::memcpy(&word, plane + at, sizeof word);
+    return word;
+}
+
+WideTerms wideTerms(int u, int v, int scale)
+{
+    using namespace yuvcoefficients;
+    return { redFromV * scale * v + wideRedOffset,
+        greenFromU * scale * u + greenFromV * scale * v + wideGreenOffset,
+        blueFromU * scale * u + wideBlueOffset };
+}
+
+std::uint8_t wideChannel(int luma, int term)
+{
+    const int value = (luma + term) >> yuvcoefficients::wideShift;
+    return static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+}
+
+void convertWidePixel(const std::uint16_t *y, const RowTargets &out, std::size_t at,
+    std::uint32_t *picture, const WideTerms &t, int scale)
+{
+    const int luma = yuvcoefficients::lumaFactor * scale * wordAt(y, at);
+    const std::uint8_t r = wideChannel(luma, t.r);
+    const std::uint8_t g = wideChannel(luma, t.g);
+    const std::uint8_t b = wideChannel(luma, t.b);
+    out.r[at] = r;
+    out.g[at] = g;
+    out.b[at] = b;
+    if (picture)
+        *picture = rgb32Pixel(r, g, b);
+}
+
+// As convertRowsScalar.
+void convertWideRowsScalar(const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v,
+    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from, int depth)
+{
+    const int scale = yuvcoefficients::wideScale(depth);
+    for (std::size_t x = from; x < width; x += 2) {
+        const WideTerms t = wideTerms(wordAt(u, x / 2), wordAt(v, x / 2), scale);
+        for (std::size_t row = 0; row < rows; ++row) {
+            const std::size_t at = row * width + x;
+            std::uint32_t *pixels
+                = out.picture ? out.picture + row * out.pictureStride + x : nullptr;
+            convertWidePixel(y, out, at, pixels, t, scale);
+            convertWidePixel(y, out, at + 1, pixels ? pixels + 1 : nullptr, t, scale);
+        }
+    }
+}
+
+// As convertRowScalar444.
+void convertWideRowScalar444(const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v,
+    const RowTargets &out, std::size_t width, std::size_t from, int depth)
+{
+    const int scale = yuvcoefficients::wideScale(depth);
+    for (std::size_t x = from; x < width; ++x)
+        convertWidePixel(y, out, x, out.picture ? out.picture + x : nullptr,
+            wideTerms(wordAt(u, x), wordAt(v, x), scale), scale);
+}
+
 RowKernels pickRowKernels()
 {
 #if defined(ZENTAVO_X86_KERNELS)
@@ -85,15 +156,35 @@ RowKernels pickRowKernels()
 #endif
 }
 
-RowKernel kernelFor(int width, int height, PictureRows picture, bool ownChroma = false)
+WideRowKernels pickWideRowKernels()
 {
-    const RowKernels kernels = bestRowKernels();
+#if defined(ZENTAVO_X86_KERNELS)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        return { convertWideRowsAvx2, convertWideRowsAvx2Streaming, convertWideRows444Avx2,
+            convertWideRows444Avx2Streaming };
+    return { convertWideRowsSse2, convertWideRowsSse2Streaming, convertWideRows444Sse2,
+        convertWideRows444Sse2Streaming };
+#else
+    return { convertWideRowsNone, convertWideRowsNone, convertWideRowsNone, convertWideRowsNone };
+#endif
+}
+
+// Of one instruction set's kernels (RowKernels or WideRowKernels), the one for the frame.
+template <class Kernels>
+auto kernelFor(const Kernels &kernels, int width, int height, PictureRows picture, bool ownChroma)
+{
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     // The three colour planes and the picture's four bytes.
     const std::size_t written = pixels * (3 + (picture.bits ? 4 : 0));
     if (ownChroma)
         return writesAroundCache(written) ? kernels.streaming444 : kernels.cached444;
     return writesAroundCache(written) ? kernels.streaming : kernels.cached;
+}
+
+RowKernel kernelFor(int width, int height, PictureRows picture, bool ownChroma = false)
+{
+    return kernelFor(bestRowKernels(), width, height, picture, ownChroma);
 }
 
 RowTargets targetsAt(std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, PictureRows picture,
@@ -108,35 +199,78 @@ RowTargets targetsAt(std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, PictureR
 }
 
 // The frame, `shared` luma rows at a time against the one chroma row they share (2 in
-// 4:2:0, 1 in 4:2:2): the row kernel as far as it goes, the portable loop for the rest.
-void convertRows(RowKernel kernel, std::size_t shared, const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture)
+// 4:2:0, 1 in 4:2:2). `pass` converts them: the row kernel as far as it goes, the
+// portable loop for the rest.
+template <class Sample, class Pass>
+void convertRows(Pass pass, std::size_t shared, const Sample *y, const Sample *u, const Sample *v,
+    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
 {
     const std::size_t w = static_cast<std::size_t>(width);
     for (std::size_t i = 0; i + shared <= static_cast<std::size_t>(height); i += shared) {
         const std::size_t luma = i * w;
         const std::size_t chroma = (i / shared) * (w / 2);
-        const RowTargets out = targetsAt(r, g, b, picture, luma, i);
-        const std::size_t done = kernel(y + luma, u + chroma, v + chroma, out, w, shared);
-        convertRowsScalar(y + luma, u + chroma, v + chroma, out, w, shared, done);
+        pass(y + luma, u + chroma, v + chroma, targetsAt(r, g, b, picture, luma, i), shared);
     }
 }
 
 // One luma row at a time against chroma rows of width samples, chromaStep samples apart:
 // width for 4:4:4, 0 for one row that every line shares.
-void convertOwnChromaRows(RowKernel kernel, std::size_t chromaStep, const std::uint8_t *y,
-    const std::uint8_t *u, const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b,
-    int width, int height, PictureRows picture)
+template <class Sample, class Pass>
+void convertOwnChromaRows(Pass pass, std::size_t chromaStep, const Sample *y, const Sample *u,
+    const Sample *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
+    PictureRows picture)
 {
     const std::size_t w = static_cast<std::size_t>(width);
     for (std::size_t i = 0; i < static_cast<std::size_t>(height); ++i) {
         const std::size_t luma = i * w;
         const std::size_t chroma = i * chromaStep;
-        const RowTargets out = targetsAt(r, g, b, picture, luma, i);
-        const std::size_t done = kernel(y + luma, u + chroma, v + chroma, out, w, 1);
-        convertRowScalar444(y + luma, u + chroma, v + chroma, out, w, done);
+        pass(y + luma, u + chroma, v + chroma, targetsAt(r, g, b, picture, luma, i), 1);
     }
+}
+
+auto halvedPass(RowKernel kernel, int width)
+{
+    const std::size_t w = static_cast<std::size_t>(width);
+    return [kernel, w](const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+               const RowTargets &out, std::size_t rows) {
+        const std::size_t done = kernel(y, u, v, out, w, rows);
+        convertRowsScalar(y, u, v, out, w, rows, done);
+    };
+}
+
+auto ownChromaPass(RowKernel kernel, int width)
+{
+    const std::size_t w = static_cast<std::size_t>(width);
+    return [kernel, w](const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+               const RowTargets &out, std::size_t rows) {
+        const std::size_t done = kernel(y, u, v, out, w, rows);
+        convertRowScalar444(y, u, v, out, w, done);
+    };
+}
+
+auto wideHalvedPass(WideRowKernel kernel, int width, int depth)
+{
+    const std::size_t w = static_cast<std::size_t>(width);
+    return [kernel, w, depth](const std::uint16_t *y, const std::uint16_t *u,
+               const std::uint16_t *v, const RowTargets &out, std::size_t rows) {
+        const std::size_t done = kernel(y, u, v, out, w, rows, depth);
+        convertWideRowsScalar(y, u, v, out, w, rows, done, depth);
+    };
+}
+
+auto wideOwnChromaPass(WideRowKernel kernel, int width, int depth)
+{
+    const std::size_t w = static_cast<std::size_t>(width);
+    return [kernel, w, depth](const std::uint16_t *y, const std::uint16_t *u,
+               const std::uint16_t *v, const RowTargets &out, std::size_t rows) {
+        const std::size_t done = kernel(y, u, v, out, w, rows, depth);
+        convertWideRowScalar444(y, u, v, out, w, done, depth);
+    };
+}
+
+bool ownsChroma(Subsampling chroma)
+{
+    return chroma == Subsampling::Yuv444 || chroma == Subsampling::None;
 }
 
 } // namespace
@@ -154,26 +288,66 @@ std::size_t convertRowsNone(const std::uint8_t *, const std::uint8_t *, const st
     return 0;
 }
 
+WideRowKernels bestWideRowKernels()
+{
+    static const WideRowKernels kernels = pickWideRowKernels();
+    return kernels;
+}
+
+std::size_t convertWideRowsNone(const std::uint16_t *, const std::uint16_t *, const std::uint16_t *,
+    const RowTargets &, std::size_t, std::size_t, int)
+{
+    return 0;
+}
+
+void convertWideToRgbWith(WideRowKernel kernel, Subsampling chroma, int depth,
+    const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v, std::uint8_t *r,
+    std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
+{
+    switch (chroma) {
+    case Subsampling::Yuv420:
+    case Subsampling::Yuv422:
+        convertRows(wideHalvedPass(kernel, width, depth), chroma == Subsampling::Yuv420 ? 2 : 1, y,
+            u, v, r, g, b, width, height, picture);
+        return;
+    case Subsampling::Yuv444:
+    case Subsampling::None:
+        convertOwnChromaRows(wideOwnChromaPass(kernel, width, depth),
+            chroma == Subsampling::None ? 0 : static_cast<std::size_t>(width), y, u, v, r, g, b,
+            width, height, picture);
+        return;
+    }
+}
+
+void convertWideToRgb(Subsampling chroma, int depth, const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
+    int height, PictureRows picture)
+{
+    const WideRowKernel kernel
+        = kernelFor(bestWideRowKernels(), width, height, picture, ownsChroma(chroma));
+    convertWideToRgbWith(kernel, chroma, depth, y, u, v, r, g, b, width, height, picture);
+}
+
 void convertYuv420ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture)
 {
-    convertRows(kernel, 2, y, u, v, r, g, b, width, height, picture);
+    convertRows(halvedPass(kernel, width), 2, y, u, v, r, g, b, width, height, picture);
 }
 
 void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture)
 {
-    convertRows(kernel, 1, y, u, v, r, g, b, width, height, picture);
+    convertRows(halvedPass(kernel, width), 1, y, u, v, r, g, b, width, height, picture);
 }
 
 void convertYuv444ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture)
 {
-    convertOwnChromaRows(
-        kernel, static_cast<std::size_t>(width), y, u, v, r, g, b, width, height, picture);
+    convertOwnChromaRows(ownChromaPass(kernel, width), static_cast<std::size_t>(width), y, u, v, r,
+        g, b, width, height, picture);
 }
 
 void convertYuv420ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
@@ -201,7 +375,16 @@ void convertFrame(
     std::int32_t format, std::int32_t width, std::int32_t height, const FramePlanes &planes)
 {
     const FramePlanes &p = planes;
-    switch (layoutOrYuv420p(format).subsampling) {
+    const SampleLayout &layout = layoutOrYuv420p(format);
+    if (layout.depth > 8) {
+        const auto words = [](const std::uint8_t *plane) {
+            return reinterpret_cast<const std::uint16_t *>(plane);
+        };
+        convertWideToRgb(layout.subsampling, layout.depth, words(p.y), words(p.u), words(p.v), p.r,
+            p.g, p.b, width, height, p.picture);
+        return;
+    }
+    switch (layout.subsampling) {
     case Subsampling::Yuv420:
         convertYuv420ToRgb(p.y, p.u, p.v, p.r, p.g, p.b, width, height, p.picture);
         return;
@@ -215,6 +398,6 @@ void convertFrame(
         break;
     }
     // The one chroma row of 128 serves every line.
-    convertOwnChromaRows(kernelFor(width, height, p.picture, true), 0, p.y, p.u, p.v, p.r, p.g, p.b,
-        width, height, p.picture);
+    convertOwnChromaRows(ownChromaPass(kernelFor(width, height, p.picture, true), width), 0, p.y,
+        p.u, p.v, p.r, p.g, p.b, width, height, p.picture);
 }

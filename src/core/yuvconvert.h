@@ -2,6 +2,7 @@
 
 #include "frameplanes.h"
 #include "picturerows.h"
+#include "samplelayout.h"
 
 #include <cstdint>
 
@@ -27,8 +28,17 @@ void convertYuv444ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std:
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture = {});
 
+// Samples of `depth` bits (10 or 12) in 16-bit words, each in 0 .. 2^depth - 1, by the
+// same formula widened to the depth (yuvcoefficients.h), into the same 8-bit planes and
+// picture. Chroma planes as above for Yuv420, Yuv422 and Yuv444; for None, one chroma
+// row of width samples that every line shares.
+void convertWideToRgb(Subsampling chroma, int depth, const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
+    int height, PictureRows picture = {});
+
 // The frame's Y, U and V planes into its R, G and B planes, and into the picture in the
 // same pass when the picture has bits, by the format's chroma (samplelayout.h); a format
-// without chroma converts against its one chroma row, U = V = 128.
+// without chroma converts against its one chroma row, U = V = 128 * 2^(depth - 8).
+// Formats of more than 8 bits hold 16-bit words in the planes.
 void convertFrame(std::int32_t format, std::int32_t width, std::int32_t height,
     const FramePlanes &planes);

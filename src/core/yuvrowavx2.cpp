@@ -71,6 +71,42 @@ struct Avx2
         store<Stream>(p + 24, _mm256_permute2x128_si256(pixels8, pixels12, 0x31));
     }
     static void fence() { _mm_sfence(); }
+
+    // Wide samples: 16 words make half of a step. Their 32-bit lanes come as pixels
+    // 0-3 beside 8-11 and 4-7 beside 12-15, which the signed pack puts back in order.
+    static Reg splat32(int value) { return _mm256_set1_epi32(value); }
+    static Reg factorPair(int forU, int forV)
+    {
+        return _mm256_set1_epi32(
+            static_cast<int>(static_cast<unsigned>(forV) << 16 | static_cast<std::uint16_t>(forU)));
+    }
+    static Reg add32(Reg a, Reg b) { return _mm256_add_epi32(a, b); }
+    static Reg madd(Reg a, Reg b) { return _mm256_madd_epi16(a, b); }
+    static Reg mulhiUnsigned(Reg a, Reg b) { return _mm256_mulhi_epu16(a, b); }
+    static Reg unpacklo16(Reg a, Reg b) { return _mm256_unpacklo_epi16(a, b); }
+    static Reg unpackhi16(Reg a, Reg b) { return _mm256_unpackhi_epi16(a, b); }
+    static Reg unpacklo32(Reg a, Reg b) { return _mm256_unpacklo_epi32(a, b); }
+    static Reg unpackhi32(Reg a, Reg b) { return _mm256_unpackhi_epi32(a, b); }
+    static Reg shiftDownWide(Reg a) { return _mm256_srai_epi32(a, yuvcoefficients::wideShift); }
+    static Reg packs32(Reg a, Reg b) { return _mm256_packs_epi32(a, b); }
+    static Reg loadWords(const std::uint16_t *p)
+    {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+    }
+    // 16 chroma samples serve pixels 0-31; half 0 (pixels 0-15) takes samples 0-3 and
+    // 4-7 in its two 128-bit halves, which the 64-bit permute puts side by side.
+    static void chromaPairs(const std::uint16_t *u, const std::uint16_t *v, Reg pairs[2])
+    {
+        const Reg us = _mm256_permute4x64_epi64(loadWords(u), 0xd8);
+        const Reg vs = _mm256_permute4x64_epi64(loadWords(v), 0xd8);
+        pairs[0] = _mm256_unpacklo_epi16(us, vs);
+        pairs[1] = _mm256_unpackhi_epi16(us, vs);
+    }
+    // The pack leaves pixels 0-7, 16-23, 8-15, 24-31 in 64-bit quarters.
+    static Reg joinWords(Reg first, Reg second)
+    {
+        return _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xd8);
+    }
 };
 
 } // namespace
@@ -97,4 +133,28 @@ std::size_t convertRows444Avx2Streaming(const std::uint8_t *y, const std::uint8_
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
 {
     return convertRowsStreaming<Avx2, true>(y, u, v, out, width, rows);
+}
+
+std::size_t convertWideRowsAvx2(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    return convertWideRowsCached<Avx2>(y, u, v, out, width, rows, depth);
+}
+
+std::size_t convertWideRowsAvx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    return convertWideRowsStreaming<Avx2>(y, u, v, out, width, rows, depth);
+}
+
+std::size_t convertWideRows444Avx2(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    return convertWideRowsCached<Avx2, true>(y, u, v, out, width, rows, depth);
+}
+
+std::size_t convertWideRows444Avx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    return convertWideRowsStreaming<Avx2, true>(y, u, v, out, width, rows, depth);
 }

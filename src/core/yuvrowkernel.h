@@ -1,6 +1,7 @@
 #pragma once
 
 #include "picturerows.h"
+#include "samplelayout.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -77,3 +78,49 @@ void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::
 void convertYuv444ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture = {});
+
+// The same for samples of `depth` bits (10 or 12) in 16-bit words, 0 .. 2^depth - 1:
+// the kernels behind convertWideToRgb, with the same rows, widths and targets.
+using WideRowKernel = std::size_t (*)(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+
+struct WideRowKernels
+{
+    WideRowKernel cached;
+    WideRowKernel streaming;
+    WideRowKernel cached444;
+    WideRowKernel streaming444;
+};
+
+std::size_t convertWideRowsNone(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+
+#if defined(ZENTAVO_X86_KERNELS)
+std::size_t convertWideRowsSse2(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+std::size_t convertWideRowsSse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+std::size_t convertWideRows444Sse2(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+std::size_t convertWideRows444Sse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+
+// Only to be called where the processor has AVX2.
+std::size_t convertWideRowsAvx2(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+std::size_t convertWideRowsAvx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+std::size_t convertWideRows444Avx2(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+std::size_t convertWideRows444Avx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+#endif
+
+// The kernels that convertWideToRgb uses on this processor.
+WideRowKernels bestWideRowKernels();
+
+// convertWideToRgb with a given kernel (a 4:4:4 one for Yuv444 and None), which the
+// portable loop completes.
+void convertWideToRgbWith(WideRowKernel kernel, Subsampling chroma, int depth,
+    const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v, std::uint8_t *r,
+    std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture = {});

@@ -52,6 +52,35 @@ struct Sse2
         storeSixteenPixels<Stream>(p, r, g, b);
     }
     static void fence() { _mm_sfence(); }
+
+    // Wide samples: 8 words make half of a step, whose 32-bit lanes come in pixel order.
+    static Reg splat32(int value) { return _mm_set1_epi32(value); }
+    static Reg factorPair(int forU, int forV)
+    {
+        return _mm_set1_epi32(
+            static_cast<int>(static_cast<unsigned>(forV) << 16 | static_cast<std::uint16_t>(forU)));
+    }
+    static Reg add32(Reg a, Reg b) { return _mm_add_epi32(a, b); }
+    static Reg madd(Reg a, Reg b) { return _mm_madd_epi16(a, b); }
+    static Reg mulhiUnsigned(Reg a, Reg b) { return _mm_mulhi_epu16(a, b); }
+    static Reg unpacklo16(Reg a, Reg b) { return _mm_unpacklo_epi16(a, b); }
+    static Reg unpackhi16(Reg a, Reg b) { return _mm_unpackhi_epi16(a, b); }
+    static Reg unpacklo32(Reg a, Reg b) { return _mm_unpacklo_epi32(a, b); }
+    static Reg unpackhi32(Reg a, Reg b) { return _mm_unpackhi_epi32(a, b); }
+    static Reg shiftDownWide(Reg a) { return _mm_srai_epi32(a, yuvcoefficients::wideShift); }
+    static Reg packs32(Reg a, Reg b) { return _mm_packs_epi32(a, b); }
+    static Reg loadWords(const std::uint16_t *p)
+    {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    }
+    static void chromaPairs(const std::uint16_t *u, const std::uint16_t *v, Reg pairs[2])
+    {
+        const Reg us = loadWords(u);
+        const Reg vs = loadWords(v);
+        pairs[0] = _mm_unpacklo_epi16(us, vs);
+        pairs[1] = _mm_unpackhi_epi16(us, vs);
+    }
+    static Reg joinWords(Reg first, Reg second) { return _mm_packus_epi16(first, second); }
 };
 
 } // namespace
@@ -78,4 +107,28 @@ std::size_t convertRows444Sse2Streaming(const std::uint8_t *y, const std::uint8_
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
 {
     return convertRowsStreaming<Sse2, true>(y, u, v, out, width, rows);
+}
+
+std::size_t convertWideRowsSse2(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    return convertWideRowsCached<Sse2>(y, u, v, out, width, rows, depth);
+}
+
+std::size_t convertWideRowsSse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    return convertWideRowsStreaming<Sse2>(y, u, v, out, width, rows, depth);
+}
+
+std::size_t convertWideRows444Sse2(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    return convertWideRowsCached<Sse2, true>(y, u, v, out, width, rows, depth);
+}
+
+std::size_t convertWideRows444Sse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    return convertWideRowsStreaming<Sse2, true>(y, u, v, out, width, rows, depth);
 }

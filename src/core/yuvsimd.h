@@ -154,4 +154,183 @@ inline std::size_t convertRowsStreaming(const std::uint8_t *y, const std::uint8_
     return done;
 }
 
+// Samples of more than 8 bits, in 16-bit words. The terms take 32-bit lanes at 12 bits
+// (yuvcoefficients.h): 298 times luma from the low and high halves of a 16-bit
+// multiply, each chroma channel as one multiply-add of (U, V) word pairs with its pair
+// of factors plus its offset, then shift, pack with signed saturation to words and
+// with unsigned saturation to bytes, which is the clamp. A step is two halves of
+// Ops::pixels / 2 words; the 32-bit lanes of a half come from unpacking its low and
+// high words, in whatever order the instruction set's unpacks give, which packing the
+// two back to words restores. Beside the operations above, Ops supplies 16- and
+// 32-bit lane operations, loadWords (a half's words), and:
+//   chromaPairs(u, v, pairs): the (U, V) pairs of Ops::pixels / 2 halved chroma samples,
+//     pairs[h] those of half h's pixel pairs, in the order of that half's low words;
+//   joinWords(first, second): the bytes of the two halves' words, in pixel order.
+
+template <class Ops> struct WideFactors
+{
+    using Reg = typename Ops::Reg;
+    Reg luma; // 16-bit lanes
+    Reg red, green, blue; // (U, V) factor pairs
+    Reg redOffset, greenOffset, blueOffset; // 32-bit lanes
+};
+
+template <class Ops> inline WideFactors<Ops> wideFactors(int depth)
+{
+    using namespace yuvcoefficients;
+    const int scale = wideScale(depth);
+    return { Ops::splat(lumaFactor * scale), Ops::factorPair(0, redFromV * scale),
+        Ops::factorPair(greenFromU * scale, greenFromV * scale),
+        Ops::factorPair(blueFromU * scale, 0), Ops::splat32(wideRedOffset),
+        Ops::splat32(wideGreenOffset), Ops::splat32(wideBlueOffset) };
+}
+
+// One channel's 32-bit terms for the pixels of half a step, in the lane order of widen.
+template <class Ops> struct WideHalf
+{
+    typename Ops::Reg first;
+    typename Ops::Reg second;
+};
+
+// Each channel's chroma terms for the two halves of a step.
+template <class Ops> struct WideChromaTerms
+{
+    WideHalf<Ops> r[2], g[2], b[2];
+};
+
+template <class Ops>
+inline typename Ops::Reg wideTerm(
+    typename Ops::Reg pairs, typename Ops::Reg factors, typename Ops::Reg offset)
+{
+    return Ops::add32(Ops::madd(pairs, factors), offset);
+}
+
+// Halved chroma: term k serves pixels 2k and 2k + 1.
+template <class Ops> inline WideHalf<Ops> doubled(typename Ops::Reg term)
+{
+    return { Ops::unpacklo32(term, term), Ops::unpackhi32(term, term) };
+}
+
+template <class Ops>
+inline WideChromaTerms<Ops> wideChromaTerms(
+    const std::uint16_t *u, const std::uint16_t *v, const WideFactors<Ops> &f)
+{
+    typename Ops::Reg pairs[2];
+    Ops::chromaPairs(u, v, pairs);
+    WideChromaTerms<Ops> terms;
+    for (int half = 0; half < 2; ++half) {
+        terms.r[half] = doubled<Ops>(wideTerm<Ops>(pairs[half], f.red, f.redOffset));
+        terms.g[half] = doubled<Ops>(wideTerm<Ops>(pairs[half], f.green, f.greenOffset));
+        terms.b[half] = doubled<Ops>(wideTerm<Ops>(pairs[half], f.blue, f.blueOffset));
+    }
+    return terms;
+}
+
+// 4:4:4: each pixel its own chroma, whose pairs fall in the lane order of the luma.
+template <class Ops>
+inline WideChromaTerms<Ops> wideOwnChromaTerms(
+    const std::uint16_t *u, const std::uint16_t *v, const WideFactors<Ops> &f)
+{
+    using Reg = typename Ops::Reg;
+    WideChromaTerms<Ops> terms;
+    for (int half = 0; half < 2; ++half) {
+        const Reg us = Ops::loadWords(u + half * Ops::pixels / 2);
+        const Reg vs = Ops::loadWords(v + half * Ops::pixels / 2);
+        const Reg first = Ops::unpacklo16(us, vs);
+        const Reg second = Ops::unpackhi16(us, vs);
+        terms.r[half] = { wideTerm<Ops>(first, f.red, f.redOffset),
+            wideTerm<Ops>(second, f.red, f.redOffset) };
+        terms.g[half] = { wideTerm<Ops>(first, f.green, f.greenOffset),
+            wideTerm<Ops>(second, f.green, f.greenOffset) };
+        terms.b[half] = { wideTerm<Ops>(first, f.blue, f.blueOffset),
+            wideTerm<Ops>(second, f.blue, f.blueOffset) };
+    }
+    return terms;
+}
+
+template <class Ops>
+inline typename Ops::Reg wideChannel(const WideHalf<Ops> &luma, const WideHalf<Ops> &chroma)
+{
+    return Ops::packs32(Ops::shiftDownWide(Ops::add32(luma.first, chroma.first)),
+        Ops::shiftDownWide(Ops::add32(luma.second, chroma.second)));
+}
+
+template <class Ops, bool Stream, bool Picture>
+inline void convertWidePixels(const std::uint16_t *y, std::uint8_t *r, std::uint8_t *g,
+    std::uint8_t *b, std::uint32_t *picture, const WideFactors<Ops> &f,
+    const WideChromaTerms<Ops> &c)
+{
+    using Reg = typename Ops::Reg;
+    WideHalf<Ops> luma[2];
+    for (int half = 0; half < 2; ++half) {
+        const Reg words = Ops::loadWords(y + half * Ops::pixels / 2);
+        const Reg low = Ops::mul(words, f.luma);
+        const Reg high = Ops::mulhiUnsigned(words, f.luma);
+        luma[half] = { Ops::unpacklo16(low, high), Ops::unpackhi16(low, high) };
+    }
+    const Reg red = Ops::joinWords(wideChannel(luma[0], c.r[0]), wideChannel(luma[1], c.r[1]));
+    const Reg green = Ops::joinWords(wideChannel(luma[0], c.g[0]), wideChannel(luma[1], c.g[1]));
+    const Reg blue = Ops::joinWords(wideChannel(luma[0], c.b[0]), wideChannel(luma[1], c.b[1]));
+    Ops::template store<Stream>(r, red);
+    Ops::template store<Stream>(g, green);
+    Ops::template store<Stream>(b, blue);
+    if constexpr (Picture)
+        Ops::template storePixels<Stream>(picture, red, green, blue);
+}
+
+template <class Ops, bool OwnChroma, bool Stream, bool Picture>
+inline std::size_t convertWideRowsWith(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    const WideFactors<Ops> f = wideFactors<Ops>(depth);
+    std::uint8_t *const r = out.r;
+    std::uint8_t *const g = out.g;
+    std::uint8_t *const b = out.b;
+    std::uint32_t *const picture = out.picture;
+    const std::size_t secondPicture = out.pictureStride;
+    std::size_t x = 0;
+    // The second row written out, as in convertRowsWith.
+    for (; x + Ops::pixels <= width; x += Ops::pixels) {
+        const WideChromaTerms<Ops> chroma = OwnChroma
+            ? wideOwnChromaTerms<Ops>(u + x, v + x, f)
+            : wideChromaTerms<Ops>(u + x / 2, v + x / 2, f);
+        convertWidePixels<Ops, Stream, Picture>(
+            y + x, r + x, g + x, b + x, Picture ? picture + x : nullptr, f, chroma);
+        if (rows > 1) {
+            const std::size_t at = width + x;
+            convertWidePixels<Ops, Stream, Picture>(y + at, r + at, g + at, b + at,
+                Picture ? picture + secondPicture + x : nullptr, f, chroma);
+        }
+    }
+    return x;
+}
+
+template <class Ops, bool OwnChroma, bool Stream>
+inline std::size_t convertWideRowsTo(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    if (out.picture)
+        return convertWideRowsWith<Ops, OwnChroma, Stream, true>(y, u, v, out, width, rows, depth);
+    return convertWideRowsWith<Ops, OwnChroma, Stream, false>(y, u, v, out, width, rows, depth);
+}
+
+template <class Ops, bool OwnChroma = false>
+inline std::size_t convertWideRowsCached(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    return convertWideRowsTo<Ops, OwnChroma, false>(y, u, v, out, width, rows, depth);
+}
+
+template <class Ops, bool OwnChroma = false>
+inline std::size_t convertWideRowsStreaming(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+{
+    if (!streamable<Ops>(out, width, rows))
+        return convertWideRowsTo<Ops, OwnChroma, false>(y, u, v, out, width, rows, depth);
+    const std::size_t done
+        = convertWideRowsTo<Ops, OwnChroma, true>(y, u, v, out, width, rows, depth);
+    Ops::fence();
+    return done;
+}
+
 } // namespace

@@ -7,16 +7,21 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
 using Plane = SamplePlane;
+// A plane of 10- or 12-bit samples in 16-bit words, as the window holds it.
+using WordPlane = std::vector<std::uint16_t, CacheLineAllocator<std::uint16_t>>;
 using Converter = void (*)(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *,
     std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int);
 
 Q_DECLARE_METATYPE(RowKernel)
+Q_DECLARE_METATYPE(Subsampling)
 
 namespace {
 
@@ -41,6 +46,42 @@ std::vector<std::pair<QByteArray, RowKernel>> kernels(Subsampling chroma = Subsa
     (void)chroma;
 #endif
     return list;
+}
+
+// As kernels(), for samples in 16-bit words; "public" converts through convertFrame.
+std::vector<std::pair<QByteArray, WideRowKernel>> wideKernels(Subsampling chroma)
+{
+    std::vector<std::pair<QByteArray, WideRowKernel>> list
+        = { { "public", nullptr }, { "portable", convertWideRowsNone } };
+#if defined(ZENTAVO_X86_KERNELS)
+    const bool own = chroma == Subsampling::Yuv444 || chroma == Subsampling::None;
+    list.emplace_back("sse2", own ? convertWideRows444Sse2 : convertWideRowsSse2);
+    list.emplace_back(
+        "sse2 streaming", own ? convertWideRows444Sse2Streaming : convertWideRowsSse2Streaming);
+    if (__builtin_cpu_supports("avx2")) {
+        list.emplace_back("avx2", own ? convertWideRows444Avx2 : convertWideRowsAvx2);
+        list.emplace_back(
+            "avx2 streaming", own ? convertWideRows444Avx2Streaming : convertWideRowsAvx2Streaming);
+    }
+#else
+    (void)chroma;
+#endif
+    return list;
+}
+
+// The layout of low-bit words with this chroma and depth: yuv420p10le, gray12le and so on.
+std::int32_t wideFormat(Subsampling chroma, int depth)
+{
+    for (const SampleLayout &layout : sampleLayouts()) {
+        if (layout.subsampling == chroma && layout.depth == depth && layout.bitShift == 0)
+            return layout.format;
+    }
+    return -1;
+}
+
+std::uint8_t *bytesOf(WordPlane &plane)
+{
+    return reinterpret_cast<std::uint8_t *>(plane.data());
 }
 
 void addKernelRows()
@@ -91,11 +132,18 @@ struct Outputs
         }
     }
     PictureRows pictureRows(int width) { return { picture.data(), std::ptrdiff_t(4) * width }; }
+    void fill(std::uint8_t sentinel)
+    {
+        for (Plane *plane : { &r, &g, &b, &picture })
+            std::fill(plane->begin(), plane->end(), sentinel);
+    }
     Plane r, g, b, picture;
 };
 
 QString firstDifference(const Plane &actual, const Plane &expected, const char *name)
 {
+    if (actual == expected)
+        return {};
     for (std::size_t i = 0; i < actual.size() && i < expected.size(); ++i) {
         if (actual[i] != expected[i])
             return QStringLiteral("%1[%2] is %3, expected %4")
@@ -120,24 +168,29 @@ Outputs referenceOutputs(
     return expected;
 }
 
-// Runs the kernel three times: over planes filled with 0x00 and with 0xff, so a byte it
-// does not write differs from the reference in one of the runs, and once more writing
+// Converts a frame into the outputs' planes, and into the picture when it has bits.
+using Conversion = std::function<void(Outputs &actual, PictureRows picture)>;
+
+// Runs the conversion three times: over planes filled with 0x00 and with 0xff, so a byte
+// it does not write differs from the reference in one of the runs, and once more writing
 // the picture too, whose sentinel no pixel (always opaque) can equal. The guard zones
-// must keep their sentinel. Returns the first difference, or nothing.
-QString differenceFromReference(RowKernel kernel, Subsampling chroma, const Plane &y,
-    const Plane &u, const Plane &v, int width, int height, Outputs expected)
+// must keep their sentinel. Without sentinelRuns, the last run alone: for the large
+// frames, whose every byte the width tests have already seen written. Returns the first
+// difference, or nothing.
+QString differenceFromReference(const Conversion &convert, Outputs &actual, int width,
+    Outputs &expected, bool sentinelRuns = true)
 {
-    const std::size_t size = y.size();
+    const std::size_t size = actual.r.size() - Outputs::guard;
     const struct
     {
         std::uint8_t sentinel;
         bool picture;
     } runs[] = { { 0x00, false }, { 0xff, false }, { 0x5a, true } };
     for (const auto &run : runs) {
-        Outputs actual(size, run.sentinel);
-        convertWith(kernel, chroma, y.data(), u.data(), v.data(), actual.r.data(), actual.g.data(),
-            actual.b.data(), width, height,
-            run.picture ? actual.pictureRows(width) : PictureRows {});
+        if (!sentinelRuns && !run.picture)
+            continue;
+        actual.fill(run.sentinel);
+        convert(actual, run.picture ? actual.pictureRows(width) : PictureRows {});
         for (Plane *plane : { &expected.r, &expected.g, &expected.b })
             std::memset(plane->data() + size, run.sentinel, Outputs::guard);
         std::memset(expected.picture.data() + 4 * size, run.sentinel, Outputs::guard);
@@ -158,12 +211,129 @@ QString differenceFromReference(RowKernel kernel, Subsampling chroma, const Plan
 void compareAllKernels(
     Subsampling chroma, const Plane &y, const Plane &u, const Plane &v, int width, int height)
 {
-    const Outputs expected = referenceOutputs(chroma, y, u, v, width, height);
+    Outputs expected = referenceOutputs(chroma, y, u, v, width, height);
+    Outputs actual(y.size(), 0);
     for (const auto &[name, kernel] : kernels(chroma)) {
-        const QString difference
-            = differenceFromReference(kernel, chroma, y, u, v, width, height, expected);
+        const RowKernel k = kernel;
+        const Conversion convert = [&, k](Outputs &out, PictureRows picture) {
+            convertWith(k, chroma, y.data(), u.data(), v.data(), out.r.data(), out.g.data(),
+                out.b.data(), width, height, picture);
+        };
+        const QString difference = differenceFromReference(convert, actual, width, expected);
         QVERIFY2(difference.isEmpty(), qPrintable(QLatin1String(name) + ": " + difference));
     }
+}
+
+// Planes of depth-bit words and the frame they make.
+struct WideFrame
+{
+    Subsampling chroma;
+    int depth;
+    int width;
+    int height;
+    WordPlane y, u, v;
+};
+
+// The frame through convertFrame (no kernel) or a kernel, as from the window's planes.
+void convertWideWith(WideRowKernel kernel, WideFrame &frame, Outputs &out, PictureRows picture)
+{
+    if (kernel)
+        convertWideToRgbWith(kernel, frame.chroma, frame.depth, frame.y.data(), frame.u.data(),
+            frame.v.data(), out.r.data(), out.g.data(), out.b.data(), frame.width, frame.height,
+            picture);
+    else
+        convertFrame(wideFormat(frame.chroma, frame.depth), frame.width, frame.height,
+            { bytesOf(frame.y), bytesOf(frame.u), bytesOf(frame.v), out.r.data(), out.g.data(),
+                out.b.data(), picture });
+}
+
+Outputs wideReferenceOutputs(WideFrame &frame)
+{
+    Outputs expected(frame.y.size(), 0x5a);
+    convertFrameReference(wideFormat(frame.chroma, frame.depth), bytesOf(frame.y), bytesOf(frame.u),
+        bytesOf(frame.v), expected.r.data(), expected.g.data(), expected.b.data(), frame.width,
+        frame.height);
+    expected.paintPictureFromPlanes();
+    return expected;
+}
+
+// Every wide kernel against one expected result, the reference's unless given.
+void compareAllWideKernels(WideFrame &frame, bool sentinelRuns = true, Outputs *given = nullptr)
+{
+    Outputs computed = given ? Outputs(0, 0) : wideReferenceOutputs(frame);
+    Outputs &expected = given ? *given : computed;
+    Outputs actual(frame.y.size(), 0);
+    for (const auto &[name, kernel] : wideKernels(frame.chroma)) {
+        const WideRowKernel k = kernel;
+        const Conversion convert = [&frame, k](Outputs &out, PictureRows picture) {
+            convertWideWith(k, frame, out, picture);
+        };
+        const QString difference
+            = differenceFromReference(convert, actual, frame.width, expected, sentinelRuns);
+        QVERIFY2(difference.isEmpty(), qPrintable(QLatin1String(name) + ": " + difference));
+    }
+}
+
+// Chroma samples of a frame of `pixels` pixels.
+std::size_t chromaSamples(Subsampling chroma, std::size_t pixels, int width)
+{
+    switch (chroma) {
+    case Subsampling::Yuv420:
+        return pixels / 4;
+    case Subsampling::Yuv422:
+        return pixels / 2;
+    case Subsampling::Yuv444:
+        return pixels;
+    case Subsampling::None:
+        return std::size_t(width);
+    }
+    return 0;
+}
+
+struct Triple
+{
+    int y, u, v;
+};
+
+// Planes in which pixel group k, the pixels that share chroma sample k (a 2x2 block in
+// 4:2:0, a pair in 4:2:2, a pixel in 4:4:4, as the planes' sizes tell), takes triples
+// group * k onwards; the group's triples must share U and V.
+template <class PlaneOf, class TripleAt>
+void fillFromTriples(int width, const TripleAt &at, PlaneOf &y, PlaneOf &u, PlaneOf &v)
+{
+    using Sample = typename PlaneOf::value_type;
+    const std::size_t w = std::size_t(width);
+    const std::size_t group = y.size() / u.size();
+    for (std::size_t k = 0; k < u.size(); ++k) {
+        for (std::size_t i = 0; i < group; ++i) {
+            const Triple t = at(k * group + i);
+            const std::size_t pixel = group == 4
+                ? (2 * (k / (w / 2)) + i / 2) * w + 2 * (k % (w / 2)) + i % 2
+                : k * group + i;
+            y[pixel] = Sample(t.y);
+            u[k] = Sample(t.u);
+            v[k] = Sample(t.v);
+        }
+    }
+}
+
+WideFrame wideFrame(Subsampling chroma, int depth, int width, int height)
+{
+    const std::size_t pixels = std::size_t(width) * std::size_t(height);
+    const std::size_t samples = chromaSamples(chroma, pixels, width);
+    WideFrame frame { chroma, depth, width, height, WordPlane(pixels), WordPlane(samples),
+        WordPlane(samples) };
+    if (chroma == Subsampling::None) {
+        std::fill(frame.u.begin(), frame.u.end(), std::uint16_t(128 << (depth - 8)));
+        std::fill(frame.v.begin(), frame.v.end(), std::uint16_t(128 << (depth - 8)));
+    }
+    return frame;
+}
+
+void fillRandomly(WordPlane &plane, int depth, std::mt19937 &random)
+{
+    for (std::uint16_t &sample : plane)
+        sample = static_cast<std::uint16_t>(random() >> (32 - depth));
 }
 
 Plane randomPlane(std::size_t size, std::mt19937 &random)
@@ -211,6 +381,10 @@ private slots:
     void yuv444MatchesReferenceForAllTriples();
     void kernelsMatchReferenceAtEveryWidth_data();
     void kernelsMatchReferenceAtEveryWidth();
+    void wideKernelsMatchReference_data();
+    void wideKernelsMatchReference();
+    void shiftedSamplesGiveThe8BitPicture_data();
+    void shiftedSamplesGiveThe8BitPicture();
     void yuv420BlockSharesOneChromaPair();
     void yuv422EachRowTakesItsOwnChroma_data() { addKernelRows(); }
     void yuv422EachRowTakesItsOwnChroma();
@@ -361,6 +535,21 @@ void TestYuvConvert::kernelsMatchReferenceAtEveryWidth()
     const Plane u444 = randomPlane(luma, random);
     const Plane v444 = randomPlane(luma, random);
     compareAllKernels(Subsampling::Yuv444, y, u444, v444, width, height);
+    for (const int depth : { 10, 12 }) {
+        for (const Subsampling chroma :
+            { Subsampling::Yuv444, Subsampling::None, Subsampling::Yuv420, Subsampling::Yuv422 }) {
+            const bool halved = chroma == Subsampling::Yuv420 || chroma == Subsampling::Yuv422;
+            if (halved && (width % 2 != 0 || height % 2 != 0))
+                continue;
+            WideFrame frame = wideFrame(chroma, depth, width, height);
+            fillRandomly(frame.y, depth, random);
+            if (chroma != Subsampling::None) {
+                fillRandomly(frame.u, depth, random);
+                fillRandomly(frame.v, depth, random);
+            }
+            compareAllWideKernels(frame);
+        }
+    }
     if (width % 2 != 0 || height % 2 != 0)
         return;
     const Plane u420 = randomPlane(luma / 4, random);
@@ -369,6 +558,89 @@ void TestYuvConvert::kernelsMatchReferenceAtEveryWidth()
     const Plane u422 = randomPlane(luma / 2, random);
     const Plane v422 = randomPlane(luma / 2, random);
     compareAllKernels(Subsampling::Yuv422, y, u422, v422, width, height);
+}
+
+void TestYuvConvert::wideKernelsMatchReference_data()
+{
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<Subsampling>("chroma");
+    // Grid points per axis of U and V: every Y meets each pair of them; 0 for random
+    // triples instead.
+    QTest::addColumn<int>("grid");
+    for (const int depth : { 10, 12 }) {
+        // 2^depth luma values times the grid's points make 4M pixels.
+        const int points = depth == 10 ? 64 : 32;
+        const auto name = [depth](const char *what) { return QByteArray::number(depth) + what; };
+        QTest::newRow(name("-bit 4:2:0, every Y against a chroma grid"))
+            << depth << Subsampling::Yuv420 << points;
+        QTest::newRow(name("-bit 4:4:4, every Y against a chroma grid"))
+            << depth << Subsampling::Yuv444 << points;
+        QTest::newRow(name("-bit 4:2:0, random")) << depth << Subsampling::Yuv420 << 0;
+        QTest::newRow(name("-bit 4:2:2, random")) << depth << Subsampling::Yuv422 << 0;
+        QTest::newRow(name("-bit 4:4:4, random")) << depth << Subsampling::Yuv444 << 0;
+    }
+}
+
+// Grids from 0 to 2^depth - 1 on both chroma axes, so the clamps at both ends are met;
+// random frames of 2M triples each.
+void TestYuvConvert::wideKernelsMatchReference()
+{
+    QFETCH(int, depth);
+    QFETCH(Subsampling, chroma);
+    QFETCH(int, grid);
+    const int width = 2048;
+    const int height = grid ? 2048 : 1024;
+    WideFrame frame = wideFrame(chroma, depth, width, height);
+    if (grid) {
+        const int top = (1 << depth) - 1;
+        QCOMPARE(std::size_t(grid) * std::size_t(grid) << depth, frame.y.size());
+        fillFromTriples<WordPlane>(
+            width,
+            [depth, grid, top](std::size_t n) {
+                const int pair = int(n >> depth);
+                return Triple { int(n) & top, pair % grid * top / (grid - 1),
+                    pair / grid * top / (grid - 1) };
+            },
+            frame.y, frame.u, frame.v);
+    } else {
+        std::mt19937 random(std::uint32_t(depth * 10 + int(chroma)));
+        for (WordPlane *plane : { &frame.y, &frame.u, &frame.v })
+            fillRandomly(*plane, depth, random);
+    }
+    compareAllWideKernels(frame, false);
+}
+
+void TestYuvConvert::shiftedSamplesGiveThe8BitPicture_data()
+{
+    QTest::addColumn<Subsampling>("chroma");
+    QTest::newRow("4:2:0") << Subsampling::Yuv420;
+    QTest::newRow("4:4:4") << Subsampling::Yuv444;
+}
+
+// Every 8-bit triple, once, in a 4096x4096 frame; its samples times 2^(depth - 8) must
+// give the 8-bit frame's very picture at each depth.
+void TestYuvConvert::shiftedSamplesGiveThe8BitPicture()
+{
+    QFETCH(Subsampling, chroma);
+    const int side = 4096;
+    const std::size_t samples = chromaSamples(chroma, std::size_t(side) * side, side);
+    Plane y(std::size_t(side) * side), u(samples), v(samples);
+    fillFromTriples<Plane>(
+        side,
+        [](std::size_t n) {
+            return Triple { int(n & 255), int(n >> 16), int((n >> 8) & 255) };
+        },
+        y, u, v);
+    Outputs expected = referenceOutputs(chroma, y, u, v, side, side);
+    for (const int depth : { 10, 12 }) {
+        WideFrame frame = wideFrame(chroma, depth, side, side);
+        const auto shifted
+            = [depth](std::uint8_t sample) { return std::uint16_t(sample << (depth - 8)); };
+        std::transform(y.begin(), y.end(), frame.y.begin(), shifted);
+        std::transform(u.begin(), u.end(), frame.u.begin(), shifted);
+        std::transform(v.begin(), v.end(), frame.v.begin(), shifted);
+        compareAllWideKernels(frame, false, &expected);
+    }
 }
 
 void TestYuvConvert::yuv420BlockSharesOneChromaPair()

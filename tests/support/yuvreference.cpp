@@ -1,6 +1,7 @@
 #include "yuvreference.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -10,10 +11,63 @@ std::uint8_t clampToByte(int value)
 }
 
 // The shift of a negative value is arithmetic on every compiler we build with
-// (and defined so from C++20): a division by 256 rounded towards minus infinity.
-int shiftDown(int value)
+// (and defined so from C++20): a division by 2^bits rounded towards minus infinity.
+int shiftDown(int value, int bits)
 {
-    return value >> 8;
+    return value >> bits;
+}
+
+// The layouts of 16-bit words (PixelFormat values), and the 8-bit layout each one
+// arranges its samples as.
+int referenceDepth(std::int32_t format)
+{
+    switch (format) {
+    case 12: // yuv420p10le
+    case 13: // yuv422p10le
+    case 14: // yuv444p10le
+    case 18: // gray10le
+    case 20: // p010le
+        return 10;
+    case 15: // yuv420p12le
+    case 16: // yuv422p12le
+    case 17: // yuv444p12le
+    case 19: // gray12le
+        return 12;
+    default:
+        return 8;
+    }
+}
+
+std::int32_t eightBitTwin(std::int32_t format)
+{
+    switch (format) {
+    case 12:
+    case 15:
+        return 0; // yuv420p
+    case 13:
+    case 16:
+        return 2; // yuv422p
+    case 14:
+    case 17:
+        return 10; // yuv444p
+    case 18:
+    case 19:
+        return 11; // gray
+    case 20:
+        return 4; // nv12
+    default:
+        return format;
+    }
+}
+
+// Sample `at` of a window's plane: a byte, or a 16-bit word in host order.
+int sampleAt(const std::uint8_t *plane, std::size_t at, int depth)
+{
+    if (depth == 8)
+        return plane[at];
+    std::uint16_t word;
+    std::memcpy(&word, plane + 2 * at, sizeof word);
+    return word;
 }
 
 void convertPixel(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
@@ -48,14 +102,16 @@ void convertBlocks(const std::uint8_t *y, const std::uint8_t *u, const std::uint
 
 } // namespace
 
-Rgb yuvToRgbReference(int y, int u, int v)
+Rgb yuvToRgbReference(int y, int u, int v, int depth)
 {
-    const int c = y - 16;
-    const int d = u - 128;
-    const int e = v - 128;
-    return { clampToByte(shiftDown(298 * c + 409 * e + 128)),
-        clampToByte(shiftDown(298 * c - 100 * d - 208 * e + 128)),
-        clampToByte(shiftDown(298 * c + 516 * d + 128)) };
+    const int s = depth - 8;
+    const int c = y - 16 * (1 << s);
+    const int d = u - 128 * (1 << s);
+    const int e = v - 128 * (1 << s);
+    const int rounding = 1 << (depth - 1);
+    return { clampToByte(shiftDown(298 * c + 409 * e + rounding, depth)),
+        clampToByte(shiftDown(298 * c - 100 * d - 208 * e + rounding, depth)),
+        clampToByte(shiftDown(298 * c + 516 * d + rounding, depth)) };
 }
 
 void convertYuv420ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
@@ -84,7 +140,7 @@ std::optional<std::size_t> referenceChromaIndex(std::int32_t format, int width, 
         return static_cast<std::size_t>(chromaRow) * static_cast<std::size_t>(rowLength)
             + static_cast<std::size_t>(column);
     };
-    switch (format) {
+    switch (eightBitTwin(format)) {
     case 0: // yuv420p, the dialog's YV12
     case 3: // yvu420p
     case 4: // nv12
@@ -107,12 +163,16 @@ std::optional<std::size_t> referenceChromaIndex(std::int32_t format, int width, 
 void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height)
 {
+    const int depth = referenceDepth(format);
+    const int zero = 128 * (1 << (depth - 8));
     for (int row = 0; row < height; ++row) {
         for (int x = 0; x < width; ++x) {
             const std::size_t pixel = static_cast<std::size_t>(row) * width + x;
             const std::optional<std::size_t> chroma = referenceChromaIndex(format, width, x, row);
-            const Rgb rgb = chroma ? yuvToRgbReference(y[pixel], u[*chroma], v[*chroma])
-                                   : yuvToRgbReference(y[pixel], 128, 128);
+            const int luma = sampleAt(y, pixel, depth);
+            const Rgb rgb = chroma ? yuvToRgbReference(luma, sampleAt(u, *chroma, depth),
+                                sampleAt(v, *chroma, depth), depth)
+                                   : yuvToRgbReference(luma, zero, zero, depth);
             r[pixel] = rgb.r;
             g[pixel] = rgb.g;
             b[pixel] = rgb.b;
@@ -123,6 +183,9 @@ void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std
 SampleDestination referenceDestination(
     std::int32_t format, std::size_t width, std::size_t height, std::size_t at)
 {
+    // A layout of words puts its samples where its 8-bit twin puts its bytes.
+    if (referenceDepth(format) > 8)
+        return referenceDestination(eightBitTwin(format), width, height, at / 2);
     const std::size_t p = width * height;
     const char *packed = format == 6 ? "YUYV" : format == 7 ? "UYVY" : format == 8 ? "YVYU" : nullptr;
     if (packed) {

@@ -14,8 +14,10 @@ struct Rgb
     std::uint8_t b = 0;
 };
 
-// One pixel, entirely in signed 32-bit arithmetic.
-Rgb yuvToRgbReference(int y, int u, int v);
+// One pixel, entirely in signed 32-bit arithmetic, of samples of `depth` bits: with
+// s = depth - 8, C = Y - 16 * 2^s, D = U - 128 * 2^s, E = V - 128 * 2^s and
+// R = (298C + 409E + 2^(depth-1)) >> depth, and so on.
+Rgb yuvToRgbReference(int y, int u, int v, int depth = 8);
 
 void convertYuv420ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
@@ -34,13 +36,15 @@ void convertYuv444ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
 // README defines it (PixelFormat values): nothing for grey, whose U and V are 128.
 std::optional<std::size_t> referenceChromaIndex(std::int32_t format, int width, int x, int y);
 
-// Any layout, pixel by pixel from referenceChromaIndex; grey with U = V = 128.
+// Any layout, pixel by pixel from referenceChromaIndex; grey with U = V = 128 (times
+// 2^(depth - 8)). Layouts of 10 and 12 bits hold 16-bit words in the planes.
 void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
     int height);
 
 // Where byte `at` of a frame of the layout goes, as the README's table of layouts spells
-// each one: plane 'Y', 'U' or 'V', and the sample's index in the window's plane.
+// each one: plane 'Y', 'U' or 'V', and the sample's index in the window's plane (for a
+// layout of 16-bit words, the index of the word that holds the byte).
 struct SampleDestination
 {
     char plane;
