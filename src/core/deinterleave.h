@@ -20,7 +20,8 @@ void splitPacked(const std::uint8_t *bytes, std::size_t count, bool lumaFirst, s
 
 // The 16-bit words of deeper layouts: little-endian in the file, each shifted down by
 // `shift` and cut to the bits of `mask`, so that bits outside a layout's depth never reach
-// a sample. Word i goes to out[i]; a last odd byte, half a word, is left out.
+// a sample. Word i goes to out[i], which may be where it came from (out == bytes); a last
+// odd byte, half a word, is left out.
 void placeWords(const std::uint8_t *bytes, std::size_t count, unsigned shift, std::uint16_t mask,
     std::uint16_t *out);
 

@@ -93,6 +93,19 @@ public:
             took(readAt(file_.get(), dest, size, offset_), size);
     }
 
+    // size bytes straight into dest, readChunkBytes at a time, each piece handed to
+    // place(bytes, count, at) while it is still in the cache, at its offset into dest.
+    template <class Place> void readInPieces(std::uint8_t *dest, std::size_t size, Place place)
+    {
+        for (std::size_t at = 0; at < size && !ended_;) {
+            const std::size_t want = std::min(readChunkBytes, size - at);
+            const std::size_t got = readAt(file_.get(), dest + at, want, offset_);
+            place(dest + at, got, at);
+            at += got;
+            took(got, want);
+        }
+    }
+
     // size bytes through chunk (readChunkBytes long), each chunk handed to
     // place(bytes, count, at), at its offset into these size bytes.
     template <class Place> void readThrough(std::uint8_t *chunk, std::size_t size, Place place)
@@ -127,6 +140,17 @@ private:
     std::size_t total_ = 0;
     bool ended_;
 };
+
+// Bytes of whole words in the count bytes that arrived of a piece of even length. A
+// word cut short by the end of the file takes 0 for its missing high byte, so that each
+// sample the file reaches takes a value from this frame, not half of one from the last.
+std::size_t wholeWords(std::uint8_t *bytes, std::size_t count)
+{
+    if (count % 2 == 0)
+        return count;
+    bytes[count] = 0;
+    return count + 1;
+}
 
 // The grid's luma at 8 bits.
 constexpr unsigned gridLuma = 200;
@@ -204,11 +228,13 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
     const SampleLayout &layout = layoutOrYuv420p(format);
     const auto shift = static_cast<unsigned>(layout.bitShift);
     const auto mask = static_cast<std::uint16_t>((1u << layout.depth) - 1);
+    // Each piece of a plane is read into its place and cut to samples there, while the
+    // cache still holds it: one copy of the file's bytes, as for 8-bit planes.
     const auto readPlane = [&](std::uint8_t *plane, std::size_t bytes) {
         auto *const samples = reinterpret_cast<std::uint16_t *>(plane);
-        file.readThrough(
-            chunk, bytes, [&](const std::uint8_t *words, std::size_t count, std::size_t at) {
-                placeWords(words, count, shift, mask, samples + at / 2);
+        file.readInPieces(
+            plane, bytes, [&](std::uint8_t *words, std::size_t count, std::size_t at) {
+                placeWords(words, wholeWords(words, count), shift, mask, samples + at / 2);
             });
     };
     auto *const u = reinterpret_cast<std::uint16_t *>(layout.vBeforeU ? planes.v : planes.u);
@@ -222,8 +248,8 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
         break;
     case Storage::SemiPlanar:
         file.readThrough(
-            chunk, 2 * chroma, [&](const std::uint8_t *words, std::size_t count, std::size_t at) {
-                splitWordPairs(words, count, shift, mask, u + at / 4, v + at / 4);
+            chunk, 2 * chroma, [&](std::uint8_t *words, std::size_t count, std::size_t at) {
+                splitWordPairs(words, wholeWords(words, count), shift, mask, u + at / 4, v + at / 4);
             });
         break;
     case Storage::Packed:
@@ -236,8 +262,7 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
 bool readsThroughChunk(std::int32_t format)
 {
     const Storage storage = layoutOrYuv420p(format).storage;
-    return storage == Storage::SemiPlanar || storage == Storage::Packed
-        || bytesPerSample(format) > 1;
+    return storage == Storage::SemiPlanar || storage == Storage::Packed;
 }
 
 LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,

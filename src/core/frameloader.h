@@ -59,9 +59,10 @@ LoadResult readLumaFrame(const std::string &path, std::int32_t format, std::int3
     std::int32_t upcomingFrame = -1);
 
 // Any layout in 16-bit words (samplelayout.h: depth above 8): planar, p010's Y then U,V
-// pairs, or Y alone, each word read through chunk (readChunkBytes long) into a sample of
-// the planes in host order, cut to the layout's depth: the planes hold nothing but
-// samples of 0 .. 2^depth - 1.
+// pairs, or Y alone. Each word becomes a sample in host order, cut to the layout's depth,
+// so the planes hold nothing but samples of 0 .. 2^depth - 1: planes are read straight
+// into place and cut there piece by piece, p010's pairs split through chunk
+// (readChunkBytes long; null for the others, as readsThroughChunk says).
 LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
     std::int32_t upcomingFrame = -1);

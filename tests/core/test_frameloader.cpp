@@ -453,6 +453,10 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines_data()
     QTest::newRow("p010le 8x4") << int(P010le) << 8 << 4 << whole;
     QTest::newRow("p010le 640x480 ends after U of a pair in the second chunk")
         << int(P010le) << 640 << 480 << 614400 + 131072 + 2;
+    QTest::newRow("p010le ends inside the high byte of a V word")
+        << int(P010le) << 8 << 4 << 64 + 8 * 2 + 3;
+    QTest::newRow("p010le ends inside a word of Y in the second piece")
+        << int(P010le) << 640 << 480 << 131072 + 999;
 }
 
 // Frame 1 after frame 0: the bytes that arrived in their places as the layout defines
@@ -488,17 +492,19 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
     QCOMPARE(readFrame(path, format, width, height, 0, frame.planes(), chunk.data()),
         LoadResult::Complete);
     FrameBuffers expected = frame;
-    // Each byte, or each whole word, that arrived goes where its place in the file says.
+    // Each byte, or each word, that arrived goes where its place in the file says; a word
+    // cut short takes 0 for its missing high byte.
     const std::size_t unit = words ? 2 : 1;
-    for (std::size_t at = 0; at + unit <= second; at += unit) {
+    for (std::size_t at = 0; at < second; at += unit) {
         const SampleDestination d = referenceDestination(
             words ? words->twin : format, std::size_t(width), std::size_t(height), at / unit);
         SamplePlane &plane
             = d.plane == 'Y' ? expected.y : (d.plane == 'U' ? expected.u : expected.v);
         QVERIFY(d.index * unit < plane.size());
         const std::uint8_t *bytes = &file[frameBytes + at];
+        const int high = at + 1 < second ? bytes[1] : 0;
         const std::uint16_t sample = words
-            ? std::uint16_t(((bytes[0] | bytes[1] << 8) >> words->shift) & ((1 << words->depth) - 1))
+            ? std::uint16_t(((bytes[0] | high << 8) >> words->shift) & ((1 << words->depth) - 1))
             : bytes[0];
         setSample(plane, format, d.index, sample);
     }
