@@ -136,9 +136,9 @@ void frameSizes(benchmark::internal::Benchmark *b)
 void frameSizesAndLayouts(benchmark::internal::Benchmark *b)
 {
     b->Args({ 1920, 1080, YV12 });
-    for (const std::int32_t format : { YV12, Yvu420p, Nv12, Nv21, Yuv420p10le, Yuv420p12le, P010le,
-             Planar422, Yuyv422, Uyvy422, Yvyu422, Nv16, Yuv422p10le, Yuv444p, Yuv444p12le, Gray,
-             Gray10le })
+    for (const std::int32_t format :
+        { YV12, Yvu420p, Nv12, Nv21, Yuv420p10le, Yuv420p12le, P010le, Planar422, Yuyv422, Uyvy422,
+            Yvyu422, Nv16, Yuv422p10le, Yuv444p, Yuv444p12le, Gray, Gray10le })
         b->Args({ 3840, 2160, format });
     b->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 }

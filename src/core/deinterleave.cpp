@@ -87,8 +87,8 @@ std::size_t splitPackedSse2(const std::uint8_t *bytes, std::size_t count, bool l
 #endif
 
 // Word i of the file's bytes as a sample: the compiler turns the copy into one load.
-std::uint16_t sampleOfWord(const std::uint8_t *bytes, std::size_t i, unsigned shift,
-    std::uint16_t mask)
+std::uint16_t sampleOfWord(
+    const std::uint8_t *bytes, std::size_t i, unsigned shift, std::uint16_t mask)
 {
     std::uint16_t word;
     std::memcpy(&word, bytes + 2 * i, sizeof word);

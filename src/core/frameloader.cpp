@@ -249,7 +249,8 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
     case Storage::SemiPlanar:
         file.readThrough(
             chunk, 2 * chroma, [&](std::uint8_t *words, std::size_t count, std::size_t at) {
-                splitWordPairs(words, wholeWords(words, count), shift, mask, u + at / 4, v + at / 4);
+                splitWordPairs(
+                    words, wholeWords(words, count), shift, mask, u + at / 4, v + at / 4);
             });
         break;
     case Storage::Packed:
@@ -289,8 +290,8 @@ LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t 
 namespace {
 
 template <class Sample>
-void markGridIn(Sample *yPlane, Sample value, std::int32_t width, std::int32_t height,
-    std::int32_t step)
+void markGridIn(
+    Sample *yPlane, Sample value, std::int32_t width, std::int32_t height, std::int32_t step)
 {
     const std::size_t w = static_cast<std::size_t>(width);
     for (std::int64_t row = 0; row < height; row += step)
@@ -328,8 +329,8 @@ void markGrid(std::int32_t format, std::uint8_t *yPlane, std::int32_t width, std
             width, height, step);
 }
 
-void fillBlackFrame(std::int32_t format, std::int32_t width, std::int32_t height,
-    const FramePlanes &planes)
+void fillBlackFrame(
+    std::int32_t format, std::int32_t width, std::int32_t height, const FramePlanes &planes)
 {
     using namespace yuvcoefficients;
     const std::size_t chroma = chromaPlaneSize(format, width, height);

@@ -23,8 +23,8 @@ void markGrid(std::int32_t format, std::uint8_t *yPlane, std::int32_t width, std
 // The planes of a frame not yet read, in the format's depth: Y black (16) and U, V zero
 // chroma (128), which convert to R, G, B 0; a format without chroma keeps its U and V
 // row for good.
-void fillBlackFrame(std::int32_t format, std::int32_t width, std::int32_t height,
-    const FramePlanes &planes);
+void fillBlackFrame(
+    std::int32_t format, std::int32_t width, std::int32_t height, const FramePlanes &planes);
 
 // The first stage of a frame's way, and its only I/O, one per way of storing a frame
 // (samplelayout.h): each opens the file, reads frame frameIndex (at frameIndex * frame

@@ -277,12 +277,11 @@ void TestFrameLoader::gridMarksRowsAndColumns()
         for (int x = 0; x < width; ++x) {
             const bool onGrid = step > 0 && (y % step == 0 || x % step == 0);
             const std::size_t i = std::size_t(y * width + x);
-            const int read = words ? ((testclips::clipByte(0, 2 * i)
-                                          | testclips::clipByte(0, 2 * i + 1) << 8)
-                                         >> words->shift)
+            const int read = words
+                ? ((testclips::clipByte(0, 2 * i) | testclips::clipByte(0, 2 * i + 1) << 8)
+                      >> words->shift)
                     & ((1 << words->depth) - 1)
-                                   : testclips::clipSample(
-                                       format, width, height, 0, testclips::Plane::Y, x, y);
+                : testclips::clipSample(format, width, height, 0, testclips::Plane::Y, x, y);
             QCOMPARE(int(sampleIn(frame.y, format, i)), onGrid ? gridLuma : read);
         }
     }

@@ -236,8 +236,7 @@ void TestVideoParameters::planeSizesFollowTheLayout()
     QCOMPARE(qulonglong(lumaPlaneSize(width, height)), luma);
     QCOMPARE(qulonglong(chromaPlaneSize(format, width, height)), chroma);
     QCOMPARE(qulonglong(lumaPlaneBytes(format, width, height)), luma * qulonglong(sampleBytes));
-    QCOMPARE(
-        qulonglong(chromaPlaneBytes(format, width, height)), chroma * qulonglong(sampleBytes));
+    QCOMPARE(qulonglong(chromaPlaneBytes(format, width, height)), chroma * qulonglong(sampleBytes));
     QCOMPARE(isPlanar422(format), planar422);
 }
 

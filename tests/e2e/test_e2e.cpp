@@ -368,9 +368,9 @@ void TestEndToEnd::openStepPlayViewAndQuit_data()
     QTest::newRow("yuv420p10le by its depth alone")
         << "Kimono1_64x48_24_10bit.yuv" << int(Yuv420p10le) << "" << 64 << 48 << 30 << false
         << byName;
-    QTest::newRow("yuv422p12le with -f") << "e2e 12.yuv" << int(Yuv422p12le) << "" << 96 << 32
-                                         << 30 << false
-                                         << QStringList { "-s", "96x32", "-f", "yuv422p12le", "%f" };
+    QTest::newRow("yuv422p12le with -f")
+        << "e2e 12.yuv" << int(Yuv422p12le) << "" << 96 << 32 << 30 << false
+        << QStringList { "-s", "96x32", "-f", "yuv422p12le", "%f" };
     QTest::newRow("p010le by name")
         << "e2e_64x48_p010.yuv" << int(P010le) << "" << 64 << 48 << 30 << false << byName;
     QTest::newRow("gray12le with -f") << "e2e_96x32_gray12.raw" << int(Gray12le) << "" << 96 << 32

@@ -702,7 +702,11 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
     const std::pair<std::int32_t, const char *> formatsShown[]
         = { { YV12, "YV12" }, { UYVY, "UYVY" }, { Planar422, "yuv422p" }, { Yvu420p, "yvu420p" },
               { Nv12, "nv12" }, { Nv21, "nv21" }, { Yuyv422, "yuyv422" }, { Uyvy422, "uyvy422" },
-              { Yvyu422, "yvyu422" }, { Nv16, "nv16" }, { Yuv444p, "yuv444p" }, { Gray, "gray" } };
+              { Yvyu422, "yvyu422" }, { Nv16, "nv16" }, { Yuv444p, "yuv444p" }, { Gray, "gray" },
+              { Yuv420p10le, "yuv420p10le" }, { Yuv422p10le, "yuv422p10le" },
+              { Yuv444p10le, "yuv444p10le" }, { Yuv420p12le, "yuv420p12le" },
+              { Yuv422p12le, "yuv422p12le" }, { Yuv444p12le, "yuv444p12le" },
+              { Gray10le, "gray10le" }, { Gray12le, "gray12le" }, { P010le, "p010le" } };
     for (const auto &[format, shown] : formatsShown) {
         addClip(dir, std::string("fit-") + shown + ".yuv", format, 64, 32, 1);
         QCOMPARE(shownText("labelVideoInfoFormat"), QString::fromLatin1(shown));
@@ -715,8 +719,9 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &move);
     QVERIFY(video->pixelLabel->isVisible());
-    video->pixelLabel->setText(QStringLiteral(
-        " X = 16383\n Y = 16383\n\n Y = 255   R = 255\n U = 255   G = 255\n V = 255   B = 255"));
+    // 12-bit samples show four digits.
+    video->pixelLabel->setText(QStringLiteral(" X = 16383\n Y = 16383\n\n Y = 4095   R = 255\n U = "
+                                              "4095   G = 255\n V = 4095   B = 255"));
     // The lines open with a blank; the widest one keeps as much room at its end.
     found << misfits(
         video->pixelLabel, video->pixelLabel->fontMetrics().horizontalAdvance(QLatin1Char(' ')));

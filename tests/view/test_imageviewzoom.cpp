@@ -45,7 +45,6 @@ private slots:
     void readoutFollowsThePointer();
     void readoutShowsTheGridLine_data();
     void readoutShowsTheGridLine();
-    void readoutFitsItsWidestText();
     void readoutTakesTheConversionsChroma_data();
     void readoutTakesTheConversionsChroma();
     void readoutHidesOutsideThePicture_data();
@@ -315,32 +314,6 @@ void TestImageViewZoom::readoutShowsTheGridLine()
 
     QVERIFY(view.pixelLabel->text().startsWith(
         QStringLiteral(" X = 16\n Y = 5\n\n Y = %1   R = ").arg(luma)));
-}
-
-// The widest readout lines: four digits of 12-bit samples beside three of R, G and B.
-void TestImageViewZoom::readoutFitsItsWidestText()
-{
-    const std::string path = dir.filePath("widest.yuv");
-    QVERIFY(testfiles::writeFile(
-        path, std::vector<std::uint8_t>(std::size_t(frameSize(Yuv444p12le, 64, 32)), 0xff)));
-    const VideoParameters parameters { path, Progressive, Yuv444p12le, 64, 32, 25, 1 };
-    ImageView view(parameters);
-    view.showFrame(0);
-    view.tooltipEnabled = true;
-
-    moveMouse(view, QPoint(5, 3));
-
-    const QString text = view.pixelLabel->text();
-    QVERIFY2(text.contains(QStringLiteral(" Y = 4095   R = 255\n U = 4095   G = 125\n")),
-        qPrintable(text));
-    const QRect room = view.pixelLabel->contentsRect();
-    const QRect needed = view.pixelLabel->fontMetrics().boundingRect(room, 0, text);
-    QVERIFY2(room.contains(needed),
-        qPrintable(QStringLiteral("%1x%2 needed in %3x%4")
-                       .arg(needed.width())
-                       .arg(needed.height())
-                       .arg(room.width())
-                       .arg(room.height())));
 }
 
 void TestImageViewZoom::readoutTakesTheConversionsChroma_data()
