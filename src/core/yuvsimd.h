@@ -279,6 +279,15 @@ inline void convertWidePixels(const std::uint16_t *y, std::uint8_t *r, std::uint
         Ops::template storePixels<Stream>(picture, red, green, blue);
 }
 
+// Twice the bytes of 8-bit input arrive in four streams: asking for them a kilobyte
+// ahead (16 lines) took 3840 x 2160 yuv420p10le from 2.55-2.94 ms to 2.30-2.71 ms in
+// alternating runs. A prefetch never faults, so it may point past a plane's end.
+inline void prefetchAhead(const std::uint16_t *words)
+{
+    constexpr std::size_t aheadWords = 512;
+    __builtin_prefetch(words + aheadWords);
+}
+
 template <class Ops, bool OwnChroma, bool Stream, bool Picture>
 inline std::size_t convertWideRowsWith(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
@@ -292,6 +301,11 @@ inline std::size_t convertWideRowsWith(const std::uint16_t *y, const std::uint16
     std::size_t x = 0;
     // The second row written out, as in convertRowsWith.
     for (; x + Ops::pixels <= width; x += Ops::pixels) {
+        prefetchAhead(y + x);
+        if (rows > 1)
+            prefetchAhead(y + width + x);
+        prefetchAhead(u + (OwnChroma ? x : x / 2));
+        prefetchAhead(v + (OwnChroma ? x : x / 2));
         const WideChromaTerms<Ops> chroma = OwnChroma
             ? wideOwnChromaTerms<Ops>(u + x, v + x, f)
             : wideChromaTerms<Ops>(u + x / 2, v + x / 2, f);
