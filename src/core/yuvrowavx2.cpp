@@ -72,8 +72,10 @@ struct Avx2
     }
     static void fence() { _mm_sfence(); }
 
-    // Wide samples: 16 words make half of a step. Their 32-bit lanes come as pixels
-    // 0-3 beside 8-11 and 4-7 beside 12-15, which the signed pack puts back in order.
+    // Wide samples: half 0 of a step is pixels 0-7 and 16-23, half 1 pixels 8-15 and
+    // 24-31, one 128-bit lane each. Every unpack and pack then works within its lane,
+    // and the unsigned pack of the two halves leaves the bytes in pixel order: no
+    // lane-crossing permute, which costs more than loading the lanes apart.
     static Reg splat32(int value) { return _mm256_set1_epi32(value); }
     static Reg factorPair(int forU, int forV)
     {
@@ -89,24 +91,22 @@ struct Avx2
     static Reg unpackhi32(Reg a, Reg b) { return _mm256_unpackhi_epi32(a, b); }
     static Reg shiftDownWide(Reg a) { return _mm256_srai_epi32(a, yuvcoefficients::wideShift); }
     static Reg packs32(Reg a, Reg b) { return _mm256_packs_epi32(a, b); }
-    static Reg loadWords(const std::uint16_t *p)
+    static Reg loadHalf(const std::uint16_t *p, int half)
     {
-        return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        const auto *words = reinterpret_cast<const __m128i *>(p + 8 * half);
+        return _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(words)), _mm_loadu_si128(words + 2), 1);
     }
-    // 16 chroma samples serve pixels 0-31; half 0 (pixels 0-15) takes samples 0-3 and
-    // 4-7 in its two 128-bit halves, which the 64-bit permute puts side by side.
+    // 16 chroma samples serve pixels 0-31: samples 0-3 and 8-11 the pixel pairs of
+    // half 0, 4-7 and 12-15 those of half 1, as the unpacks take them from the lanes.
     static void chromaPairs(const std::uint16_t *u, const std::uint16_t *v, Reg pairs[2])
     {
-        const Reg us = _mm256_permute4x64_epi64(loadWords(u), 0xd8);
-        const Reg vs = _mm256_permute4x64_epi64(loadWords(v), 0xd8);
+        const Reg us = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(u));
+        const Reg vs = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(v));
         pairs[0] = _mm256_unpacklo_epi16(us, vs);
         pairs[1] = _mm256_unpackhi_epi16(us, vs);
     }
-    // The pack leaves pixels 0-7, 16-23, 8-15, 24-31 in 64-bit quarters.
-    static Reg joinWords(Reg first, Reg second)
-    {
-        return _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xd8);
-    }
+    static Reg joinWords(Reg first, Reg second) { return _mm256_packus_epi16(first, second); }
 };
 
 } // namespace

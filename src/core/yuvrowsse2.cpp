@@ -69,14 +69,14 @@ struct Sse2
     static Reg unpackhi32(Reg a, Reg b) { return _mm_unpackhi_epi32(a, b); }
     static Reg shiftDownWide(Reg a) { return _mm_srai_epi32(a, yuvcoefficients::wideShift); }
     static Reg packs32(Reg a, Reg b) { return _mm_packs_epi32(a, b); }
-    static Reg loadWords(const std::uint16_t *p)
+    static Reg loadHalf(const std::uint16_t *p, int half)
     {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8 * half));
     }
     static void chromaPairs(const std::uint16_t *u, const std::uint16_t *v, Reg pairs[2])
     {
-        const Reg us = loadWords(u);
-        const Reg vs = loadWords(v);
+        const Reg us = loadHalf(u, 0);
+        const Reg vs = loadHalf(v, 0);
         pairs[0] = _mm_unpacklo_epi16(us, vs);
         pairs[1] = _mm_unpackhi_epi16(us, vs);
     }

@@ -158,11 +158,12 @@ inline std::size_t convertRowsStreaming(const std::uint8_t *y, const std::uint8_
 // (yuvcoefficients.h): 298 times luma from the low and high halves of a 16-bit
 // multiply, each chroma channel as one multiply-add of (U, V) word pairs with its pair
 // of factors plus its offset, then shift, pack with signed saturation to words and
-// with unsigned saturation to bytes, which is the clamp. A step is two halves of
-// Ops::pixels / 2 words; the 32-bit lanes of a half come from unpacking its low and
-// high words, in whatever order the instruction set's unpacks give, which packing the
-// two back to words restores. Beside the operations above, Ops supplies 16- and
-// 32-bit lane operations, loadWords (a half's words), and:
+// with unsigned saturation to bytes, which is the clamp. A step's pixels split into two
+// halves of Ops::pixels / 2 words, whichever pixels the instruction set puts in each;
+// the 32-bit lanes of a half come from unpacking its low and high words, and packing
+// the two back to words restores the half's order. Beside the operations above, Ops
+// supplies 16- and 32-bit lane operations, and:
+//   loadHalf(p, h): the words of half h from a row of Ops::pixels words at p;
 //   chromaPairs(u, v, pairs): the (U, V) pairs of Ops::pixels / 2 halved chroma samples,
 //     pairs[h] those of half h's pixel pairs, in the order of that half's low words;
 //   joinWords(first, second): the bytes of the two halves' words, in pixel order.
@@ -234,8 +235,8 @@ inline WideChromaTerms<Ops> wideOwnChromaTerms(
     using Reg = typename Ops::Reg;
     WideChromaTerms<Ops> terms;
     for (int half = 0; half < 2; ++half) {
-        const Reg us = Ops::loadWords(u + half * Ops::pixels / 2);
-        const Reg vs = Ops::loadWords(v + half * Ops::pixels / 2);
+        const Reg us = Ops::loadHalf(u, half);
+        const Reg vs = Ops::loadHalf(v, half);
         const Reg first = Ops::unpacklo16(us, vs);
         const Reg second = Ops::unpackhi16(us, vs);
         terms.r[half] = { wideTerm<Ops>(first, f.red, f.redOffset),
@@ -263,7 +264,7 @@ inline void convertWidePixels(const std::uint16_t *y, std::uint8_t *r, std::uint
     using Reg = typename Ops::Reg;
     WideHalf<Ops> luma[2];
     for (int half = 0; half < 2; ++half) {
-        const Reg words = Ops::loadWords(y + half * Ops::pixels / 2);
+        const Reg words = Ops::loadHalf(y, half);
         const Reg low = Ops::mul(words, f.luma);
         const Reg high = Ops::mulhiUnsigned(words, f.luma);
         luma[half] = { Ops::unpacklo16(low, high), Ops::unpackhi16(low, high) };
@@ -276,6 +277,15 @@ inline void convertWidePixels(const std::uint16_t *y, std::uint8_t *r, std::uint
     Ops::template store<Stream>(b, blue);
     if constexpr (Picture)
         Ops::template storePixels<Stream>(picture, red, green, blue);
+}
+
+// Twice the bytes of 8-bit input arrive in four streams: asking for them a kilobyte
+// ahead (16 lines) took 3840 x 2160 yuv420p10le from 2.55-2.94 ms to 2.30-2.71 ms in
+// alternating runs. A prefetch never faults, so it may point past a plane's end.
+inline void prefetchAhead(const std::uint16_t *words)
+{
+    constexpr std::size_t aheadWords = 512;
+    __builtin_prefetch(words + aheadWords);
 }
 
 template <class Ops, bool OwnChroma, bool Stream, bool Picture>
@@ -291,6 +301,11 @@ inline std::size_t convertWideRowsWith(const std::uint16_t *y, const std::uint16
     std::size_t x = 0;
     // The second row written out, as in convertRowsWith.
     for (; x + Ops::pixels <= width; x += Ops::pixels) {
+        prefetchAhead(y + x);
+        if (rows > 1)
+            prefetchAhead(y + width + x);
+        prefetchAhead(u + (OwnChroma ? x : x / 2));
+        prefetchAhead(v + (OwnChroma ? x : x / 2));
         const WideChromaTerms<Ops> chroma = OwnChroma
             ? wideOwnChromaTerms<Ops>(u + x, v + x, f)
             : wideChromaTerms<Ops>(u + x / 2, v + x / 2, f);
