@@ -88,7 +88,7 @@ void BM_ShowFrame(benchmark::State &state)
     const std::chrono::duration<double, std::micro> spent
         = std::chrono::steady_clock::now() - start;
     setFrameRate(state);
-    const std::size_t luma = view.yPlane.size();
+    const std::size_t luma = lumaPlaneSize(view.width, view.height);
     MemoryFloor floor(std::size_t(frameSize(format, view.width, view.height)),
         { luma, luma, luma, 4 * luma });
     const double floorTime = floor.medianMicroseconds(21);
