@@ -58,48 +58,23 @@ bool colourMatchesPlanes(std::int32_t format, FrameBuffers &frame)
     return r == frame.r && g == frame.g && b == frame.b;
 }
 
-// The deeper layouts as the 8-bit layout whose bytes their words follow, with the bits
-// that count: (word >> shift) & (2^depth - 1).
-struct WordLayout
+// Whether the format keeps its samples in 16-bit words.
+bool inWords(std::int32_t format)
 {
-    std::int32_t format;
-    std::int32_t twin;
-    int depth;
-    unsigned shift;
-};
-
-constexpr WordLayout wordLayouts[] = {
-    { Yuv420p10le, YV12, 10, 0 },
-    { Yuv422p10le, Planar422, 10, 0 },
-    { Yuv444p10le, Yuv444p, 10, 0 },
-    { Yuv420p12le, YV12, 12, 0 },
-    { Yuv422p12le, Planar422, 12, 0 },
-    { Yuv444p12le, Yuv444p, 12, 0 },
-    { Gray10le, Gray, 10, 0 },
-    { Gray12le, Gray, 12, 0 },
-    { P010le, Nv12, 10, 6 },
-};
-
-const WordLayout *wordLayout(std::int32_t format)
-{
-    for (const WordLayout &layout : wordLayouts) {
-        if (layout.format == format)
-            return &layout;
-    }
-    return nullptr;
+    return referenceSamples(format).depth > 8;
 }
 
 // Sample `index` of a plane in bytes, or in words for the deeper layouts.
 std::uint16_t sampleIn(const SamplePlane &plane, std::int32_t format, std::size_t index)
 {
-    if (!wordLayout(format))
+    if (!inWords(format))
         return plane[index];
     return std::uint16_t(plane[2 * index] | plane[2 * index + 1] << 8);
 }
 
 void setSample(SamplePlane &plane, std::int32_t format, std::size_t index, std::uint16_t value)
 {
-    if (!wordLayout(format)) {
+    if (!inWords(format)) {
         plane[index] = std::uint8_t(value);
         return;
     }
@@ -264,7 +239,8 @@ void TestFrameLoader::gridMarksRowsAndColumns()
     const std::string path = dir_.filePath("grid.yuv");
     QVERIFY(testclips::writeClip(path, format, width, height, 1));
     FrameBuffers frame(format, width, height);
-    const WordLayout *words = wordLayout(format);
+    const ReferenceSamples samples = referenceSamples(format);
+    const bool words = samples.depth > 8;
     if (words) {
         SamplePlane chunk(readChunkBytes);
         QCOMPARE(readFrame(path, format, width, height, 0, frame.planes(), chunk.data()),
@@ -279,8 +255,8 @@ void TestFrameLoader::gridMarksRowsAndColumns()
             const std::size_t i = std::size_t(y * width + x);
             const int read = words
                 ? ((testclips::clipByte(0, 2 * i) | testclips::clipByte(0, 2 * i + 1) << 8)
-                      >> words->shift)
-                    & ((1 << words->depth) - 1)
+                      >> samples.shift)
+                    & ((1 << samples.depth) - 1)
                 : testclips::clipSample(format, width, height, 0, testclips::Plane::Y, x, y);
             QCOMPARE(int(sampleIn(frame.y, format, i)), onGrid ? gridLuma : read);
         }
@@ -477,11 +453,12 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
     const std::string path = dir_.filePath("layout.yuv");
     QVERIFY(testfiles::writeFile(path, file));
 
-    const WordLayout *words = wordLayout(format);
+    const ReferenceSamples samples = referenceSamples(format);
+    const bool words = samples.depth > 8;
     FrameBuffers frame(format, width, height);
     frame.fill(0xa5);
     if (format == Gray || format == Gray10le || format == Gray12le) {
-        const auto zero = std::uint16_t(128 << (words ? words->depth - 8 : 0));
+        const auto zero = std::uint16_t(128 << (samples.depth - 8));
         for (std::size_t i = 0; i < chromaPlaneSize(format, width, height); ++i) {
             setSample(frame.u, format, i, zero);
             setSample(frame.v, format, i, zero);
@@ -496,14 +473,14 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
     const std::size_t unit = words ? 2 : 1;
     for (std::size_t at = 0; at < second; at += unit) {
         const SampleDestination d = referenceDestination(
-            words ? words->twin : format, std::size_t(width), std::size_t(height), at / unit);
+            samples.twin, std::size_t(width), std::size_t(height), at / unit);
         SamplePlane &plane
             = d.plane == 'Y' ? expected.y : (d.plane == 'U' ? expected.u : expected.v);
         QVERIFY(d.index * unit < plane.size());
         const std::uint8_t *bytes = &file[frameBytes + at];
         const int high = at + 1 < second ? bytes[1] : 0;
         const std::uint16_t sample = words
-            ? std::uint16_t(((bytes[0] | high << 8) >> words->shift) & ((1 << words->depth) - 1))
+            ? std::uint16_t(((bytes[0] | high << 8) >> samples.shift) & ((1 << samples.depth) - 1))
             : bytes[0];
         setSample(plane, format, d.index, sample);
     }

@@ -1,6 +1,7 @@
 #include "referencepicture.h"
 
 #include "videoparameters.h"
+#include "yuvreference.h"
 
 #include <algorithm>
 
@@ -24,38 +25,6 @@ QRgb convert(int y, int u, int v, int depth = 8)
     return qRgb(clamped((298 * c + 409 * e + half) >> depth),
         clamped((298 * c - 100 * d - 208 * e + half) >> depth),
         clamped((298 * c + 516 * d + half) >> depth));
-}
-
-// Layouts of little-endian 16-bit words: their samples lie where the bytes of an 8-bit
-// layout lie, one word each; a sample is (word >> shift) cut to depth bits.
-struct Words
-{
-    std::int32_t format;
-    std::int32_t twin;
-    int depth;
-    int shift;
-};
-
-constexpr Words wordLayouts[] = {
-    { Yuv420p10le, YV12, 10, 0 },
-    { Yuv422p10le, Planar422, 10, 0 },
-    { Yuv444p10le, Yuv444p, 10, 0 },
-    { Yuv420p12le, YV12, 12, 0 },
-    { Yuv422p12le, Planar422, 12, 0 },
-    { Yuv444p12le, Yuv444p, 12, 0 },
-    { Gray10le, Gray, 10, 0 },
-    { Gray12le, Gray, 12, 0 },
-    { P010le, Nv12, 10, 6 },
-};
-
-// The format itself as 8-bit bytes when it is no word layout.
-Words wordsOf(std::int32_t format)
-{
-    for (const Words &words : wordLayouts) {
-        if (words.format == format)
-            return words;
-    }
-    return { format, format, 8, 0 };
 }
 
 int byteAt(const QByteArray &file, qsizetype offset)
@@ -115,7 +84,7 @@ Samples samplesOf(std::int32_t format, int width, int height, int x, int y)
 
 qsizetype frameBytes(std::int32_t format, int width, int height)
 {
-    const Words words = wordsOf(format);
+    const ReferenceSamples words = referenceSamples(format);
     if (words.depth > 8)
         return 2 * frameBytes(words.twin, width, height);
     const qsizetype luma = qsizetype(width) * height;
@@ -140,7 +109,7 @@ QImage colour(
     const QByteArray &file, std::int32_t format, int width, int height, int frame, int gridStep)
 {
     const qsizetype start = frame * frameBytes(format, width, height);
-    const Words words = wordsOf(format);
+    const ReferenceSamples words = referenceSamples(format);
     const int s = words.depth - 8;
     const auto sample = [&](qsizetype index) {
         if (s == 0)

@@ -1,6 +1,5 @@
 #include "viewreference.h"
 
-#include "samplelayout.h"
 #include "yuvreference.h"
 
 namespace viewreference {
@@ -32,7 +31,7 @@ std::uint32_t pixel(const Planes &planes, View view, std::int32_t format, std::i
     std::int32_t x, std::int32_t y)
 {
     const auto i = static_cast<std::size_t>(y * width + x);
-    const int shift = sampleDepth(format) - 8;
+    const int shift = referenceSamples(format).depth - 8;
     const bool words = shift > 0;
     // Grey shows U and V as chroma's zero, 128 at 8 bits.
     const std::optional<std::size_t> chroma = referenceChromaIndex(format, width, x, y);

@@ -17,49 +17,6 @@ int shiftDown(int value, int bits)
     return value >> bits;
 }
 
-// The layouts of 16-bit words (PixelFormat values), and the 8-bit layout each one
-// arranges its samples as.
-int referenceDepth(std::int32_t format)
-{
-    switch (format) {
-    case 12: // yuv420p10le
-    case 13: // yuv422p10le
-    case 14: // yuv444p10le
-    case 18: // gray10le
-    case 20: // p010le
-        return 10;
-    case 15: // yuv420p12le
-    case 16: // yuv422p12le
-    case 17: // yuv444p12le
-    case 19: // gray12le
-        return 12;
-    default:
-        return 8;
-    }
-}
-
-std::int32_t eightBitTwin(std::int32_t format)
-{
-    switch (format) {
-    case 12:
-    case 15:
-        return 0; // yuv420p
-    case 13:
-    case 16:
-        return 2; // yuv422p
-    case 14:
-    case 17:
-        return 10; // yuv444p
-    case 18:
-    case 19:
-        return 11; // gray
-    case 20:
-        return 4; // nv12
-    default:
-        return format;
-    }
-}
-
 // Sample `at` of a window's plane: a byte, or a 16-bit word in host order.
 int sampleAt(const std::uint8_t *plane, std::size_t at, int depth)
 {
@@ -102,6 +59,32 @@ void convertBlocks(const std::uint8_t *y, const std::uint8_t *u, const std::uint
 
 } // namespace
 
+ReferenceSamples referenceSamples(std::int32_t format)
+{
+    switch (format) {
+    case 12: // yuv420p10le
+        return { 0, 10, 0 };
+    case 13: // yuv422p10le
+        return { 2, 10, 0 };
+    case 14: // yuv444p10le
+        return { 10, 10, 0 };
+    case 15: // yuv420p12le
+        return { 0, 12, 0 };
+    case 16: // yuv422p12le
+        return { 2, 12, 0 };
+    case 17: // yuv444p12le
+        return { 10, 12, 0 };
+    case 18: // gray10le
+        return { 11, 10, 0 };
+    case 19: // gray12le
+        return { 11, 12, 0 };
+    case 20: // p010le: nv12's order, the 10 bits at the top of each word
+        return { 4, 10, 6 };
+    default:
+        return { format, 8, 0 };
+    }
+}
+
 Rgb yuvToRgbReference(int y, int u, int v, int depth)
 {
     const int s = depth - 8;
@@ -140,7 +123,7 @@ std::optional<std::size_t> referenceChromaIndex(std::int32_t format, int width, 
         return static_cast<std::size_t>(chromaRow) * static_cast<std::size_t>(rowLength)
             + static_cast<std::size_t>(column);
     };
-    switch (eightBitTwin(format)) {
+    switch (referenceSamples(format).twin) {
     case 0: // yuv420p, the dialog's YV12
     case 3: // yvu420p
     case 4: // nv12
@@ -163,7 +146,7 @@ std::optional<std::size_t> referenceChromaIndex(std::int32_t format, int width, 
 void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height)
 {
-    const int depth = referenceDepth(format);
+    const int depth = referenceSamples(format).depth;
     const int zero = 128 * (1 << (depth - 8));
     for (int row = 0; row < height; ++row) {
         for (int x = 0; x < width; ++x) {
@@ -184,8 +167,8 @@ SampleDestination referenceDestination(
     std::int32_t format, std::size_t width, std::size_t height, std::size_t at)
 {
     // A layout of words puts its samples where its 8-bit twin puts its bytes.
-    if (referenceDepth(format) > 8)
-        return referenceDestination(eightBitTwin(format), width, height, at / 2);
+    if (const ReferenceSamples samples = referenceSamples(format); samples.depth > 8)
+        return referenceDestination(samples.twin, width, height, at / 2);
     const std::size_t p = width * height;
     const char *packed = format == 6 ? "YUYV" : format == 7 ? "UYVY" : format == 8 ? "YVYU" : nullptr;
     if (packed) {

@@ -14,6 +14,18 @@ struct Rgb
     std::uint8_t b = 0;
 };
 
+// How a layout (PixelFormat value) stores its samples, as the README's table spells it:
+// the 8-bit layout whose bytes its samples follow (itself at 8 bits), and for layouts of
+// little-endian 16-bit words the bits a sample keeps and how far up its word they sit;
+// the word's other bits are ignored.
+struct ReferenceSamples
+{
+    std::int32_t twin;
+    int depth;
+    int shift;
+};
+ReferenceSamples referenceSamples(std::int32_t format);
+
 // One pixel, entirely in signed 32-bit arithmetic, of samples of `depth` bits: with
 // s = depth - 8, C = Y - 16 * 2^s, D = U - 128 * 2^s, E = V - 128 * 2^s and
 // R = (298C + 409E + 2^(depth-1)) >> depth, and so on.
