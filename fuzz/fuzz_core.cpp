@@ -1,6 +1,6 @@
 // libFuzzer target over the frame pipeline: size validation, frame loading of every
-// layout with the grid, every conversion kernel, the view renderers and the pixel readout, checked
-// against plain rules.
+// layout and depth with the grid, every conversion kernel, the view renderers and the
+// pixel readout, checked against plain rules.
 //
 // Input: a 28-byte header of little-endian fields, then the bytes of the video file.
 //   int32 width, int32 height, int32 format, int32 gridStep, uint32 frame,
@@ -9,12 +9,14 @@
 #include "cachelineallocator.h"
 #include "frameloader.h"
 #include "pixelreadout.h"
+#include "samplelayout.h"
 #include "videoparameters.h"
 #include "viewrenderer.h"
 #include "yuvconvert.h"
 #include "yuvreference.h"
 #include "yuvrowkernel.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -31,8 +33,10 @@ namespace {
 // per input and would starve the search.
 constexpr std::int64_t maxLoadedPixels = 1 << 18;
 
-// Planes start with this byte so that any sample the loader did not write shows.
+// Planes start with this byte so that any sample the loader did not write shows; planes of
+// 16-bit samples with this word, a sample that every depth has.
 constexpr std::uint8_t untouched = 0xa5;
+constexpr int untouchedWord = 0x1a5;
 
 struct Header
 {
@@ -85,7 +89,37 @@ bool dimensionAccepted(std::int32_t value, bool even = true)
 
 bool knownFormat(std::int32_t format)
 {
-    return format >= YV12 && format <= Gray;
+    return format >= YV12 && format <= P010le;
+}
+
+// Bytes a sample takes: 2 in the layouts of 16-bit words.
+std::size_t sampleBytes(std::int32_t format)
+{
+    return referenceSamples(format).depth > 8 ? 2 : 1;
+}
+
+int sampleIn(const SamplePlane &plane, std::int32_t format, std::size_t index)
+{
+    if (sampleBytes(format) == 1)
+        return plane[index];
+    return plane[2 * index] | plane[2 * index + 1] << 8;
+}
+
+void setSample(SamplePlane &plane, std::int32_t format, std::size_t index, int value)
+{
+    if (sampleBytes(format) == 1) {
+        plane[index] = static_cast<std::uint8_t>(value);
+        return;
+    }
+    plane[2 * index] = static_cast<std::uint8_t>(value);
+    plane[2 * index + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+// The grey a sample shows in the Y, U and V views: rounded to 8 bits, at most 255.
+int greyOf(std::int32_t format, int sample)
+{
+    const int s = referenceSamples(format).depth - 8;
+    return s == 0 ? sample : std::min(255, (sample + (1 << (s - 1))) >> s);
 }
 
 bool chroma422(std::int32_t format)
@@ -98,21 +132,25 @@ bool chroma422(std::int32_t format)
 // names; the dialog's two and unknown formats keep both even.
 bool acceptedFor(std::int32_t format, std::int32_t width, std::int32_t height)
 {
-    const bool fullWidth = format == Yuv444p || format == Gray;
-    const bool anyHeight = fullWidth || (chroma422(format) && format != UYVY);
+    const std::int32_t twin = referenceSamples(format).twin;
+    const bool fullWidth = twin == Yuv444p || twin == Gray;
+    const bool anyHeight = fullWidth || (chroma422(twin) && format != UYVY);
     return dimensionAccepted(width, !fullWidth) && dimensionAccepted(height, !anyHeight);
 }
 
-// Bytes of a frame: p + p/2 for 4:2:0 (and unknown formats), 2p for 4:2:2, 3p, p.
+// Bytes of a frame: p + p/2 for 4:2:0 (and unknown formats), 2p for 4:2:2, 3p, p; twice
+// that in 16-bit words.
 std::int64_t exactFrameBytes(std::int32_t format, std::int64_t pixels)
 {
-    if (format == Yuv444p)
-        return 3 * pixels;
-    if (format == Gray)
-        return pixels;
-    if (chroma422(format))
-        return 2 * pixels;
-    return pixels + pixels / 2;
+    const std::int32_t twin = knownFormat(format) ? referenceSamples(format).twin : YV12;
+    const auto words = static_cast<std::int64_t>(knownFormat(format) ? sampleBytes(format) : 1);
+    if (twin == Yuv444p)
+        return 3 * pixels * words;
+    if (twin == Gray)
+        return pixels * words;
+    if (chroma422(twin))
+        return 2 * pixels * words;
+    return (pixels + pixels / 2) * words;
 }
 
 void checkValidation(const Header &h, std::int64_t fileSize)
@@ -163,15 +201,24 @@ struct Planes
 {
     SamplePlane y, u, v, r, g, b;
 
-    // Grey's one chroma row holds 128, as the video window keeps it.
+    // Grey's one chroma row holds chroma's zero, 128 at 8 bits, as the video window keeps it.
     Planes(std::int32_t format, std::int32_t width, std::int32_t height)
-        : y(lumaPlaneSize(width, height), untouched)
-        , u(chromaPlaneSize(format, width, height), format == Gray ? 128 : untouched)
-        , v(chromaPlaneSize(format, width, height), format == Gray ? 128 : untouched)
-        , r(y.size(), untouched)
-        , g(y.size(), untouched)
-        , b(y.size(), untouched)
+        : y(lumaPlaneSize(width, height) * sampleBytes(format), untouched)
+        , u(chromaPlaneSize(format, width, height) * sampleBytes(format), untouched)
+        , v(u.size(), untouched)
+        , r(lumaPlaneSize(width, height), untouched)
+        , g(r.size(), untouched)
+        , b(r.size(), untouched)
     {
+        const ReferenceSamples samples = referenceSamples(format);
+        const bool grey = samples.twin == Gray;
+        if (samples.depth == 8 && !grey)
+            return;
+        for (SamplePlane *plane : { &y, &u, &v }) {
+            const bool zero = grey && plane != &y;
+            for (std::size_t i = 0; i < plane->size() / sampleBytes(format); ++i)
+                setSample(*plane, format, i, zero ? 128 << (samples.depth - 8) : untouchedWord);
+        }
     }
     FramePlanes pointers()
     {
@@ -179,26 +226,36 @@ struct Planes
     }
 };
 
-// What the planes must hold after a load: the frame's bytes that the file has,
-// `untouched` past its end, and grid lines of 200 in the luma.
+// What the planes must hold after a load: the frame's samples that the file has,
+// `untouched` past its end, and grid lines of 200 (scaled to the depth) in the luma. A
+// word keeps the bits of its depth, from its shift up; one cut short by the end of the
+// file takes 0 for its missing high byte.
 Planes expectedPlanes(
     const Header &h, std::int32_t format, const std::uint8_t *file, std::int64_t fileSize)
 {
     Planes expected(format, h.width, h.height);
+    const ReferenceSamples samples = referenceSamples(format);
+    const auto unit = static_cast<std::int64_t>(sampleBytes(format));
     const std::int64_t size = frameSize(format, h.width, h.height);
     const std::int64_t start = std::int64_t { h.frame } * size;
-    for (std::int64_t at = 0; at < size && start + at < fileSize; ++at) {
+    for (std::int64_t at = 0; at < size && start + at < fileSize; at += unit) {
         const SampleDestination d = referenceDestination(format, static_cast<std::size_t>(h.width),
             static_cast<std::size_t>(h.height), static_cast<std::size_t>(at));
         SamplePlane &plane
             = d.plane == 'Y' ? expected.y : (d.plane == 'U' ? expected.u : expected.v);
-        plane[d.index] = file[start + at];
+        int sample = file[start + at];
+        if (unit == 2) {
+            const int high = start + at + 1 < fileSize ? file[start + at + 1] : 0;
+            sample = ((sample | high << 8) >> samples.shift) & ((1 << samples.depth) - 1);
+        }
+        setSample(plane, format, d.index, sample);
     }
     if (h.gridStep > 0) {
         for (std::int32_t row = 0; row < h.height; ++row) {
             for (std::int32_t column = 0; column < h.width; ++column) {
                 if (row % h.gridStep == 0 || column % h.gridStep == 0)
-                    expected.y[static_cast<std::size_t>(row) * h.width + column] = 200;
+                    setSample(expected.y, format, static_cast<std::size_t>(row) * h.width + column,
+                        200 << (samples.depth - 8));
             }
         }
     }
@@ -263,6 +320,63 @@ void checkPicture(const Header &h, const Picture &picture, Expected expected, co
 using Conversion = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *,
     const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int, PictureRows);
 
+// Every kernel of 16-bit samples, for the 4:4:4 layouts (and grey's shared row) or the others.
+std::vector<WideRowKernel> wideKernels(bool ownChroma)
+{
+    std::vector<WideRowKernel> kernels { convertWideRowsNone };
+#if defined(ZENTAVO_X86_KERNELS)
+    kernels.push_back(ownChroma ? convertWideRows444Sse2 : convertWideRowsSse2);
+    kernels.push_back(ownChroma ? convertWideRows444Sse2Streaming : convertWideRowsSse2Streaming);
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) {
+        kernels.push_back(ownChroma ? convertWideRows444Avx2 : convertWideRowsAvx2);
+        kernels.push_back(
+            ownChroma ? convertWideRows444Avx2Streaming : convertWideRowsAvx2Streaming);
+    }
+#endif
+    return kernels;
+}
+
+// The reference's bytes in a picture of padded, unaligned rows.
+void checkPictureOf(const Header &h, const Picture &picture, const Planes &wanted, const char *what)
+{
+    checkPicture(
+        h, picture,
+        [&](std::int32_t x, std::int32_t y) {
+            const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(h.width)
+                + static_cast<std::size_t>(x);
+            return rgbWord(wanted.r[i], wanted.g[i], wanted.b[i]);
+        },
+        what);
+}
+
+// As checkConversions, for the layouts of 16-bit words.
+void checkWideConversions(
+    const Header &h, const Planes &loaded, std::int32_t format, const Planes &wanted)
+{
+    const ReferenceSamples samples = referenceSamples(format);
+    const Subsampling chroma = samples.twin == Yuv444p ? Subsampling::Yuv444
+        : samples.twin == Gray                         ? Subsampling::None
+        : chroma422(samples.twin)                      ? Subsampling::Yuv422
+                                                       : Subsampling::Yuv420;
+    const bool own = chroma == Subsampling::Yuv444 || chroma == Subsampling::None;
+    const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
+    const std::size_t shift = static_cast<std::uint32_t>(h.pointX) % 4;
+    const auto words = [](const SamplePlane &plane) {
+        return reinterpret_cast<const std::uint16_t *>(plane.data());
+    };
+    for (WideRowKernel kernel : wideKernels(own)) {
+        Planes out(format, h.width, h.height);
+        Picture picture(h, padding, shift);
+        convertWideToRgbWith(kernel, chroma, samples.depth, words(loaded.y), words(loaded.u),
+            words(loaded.v), out.r.data(), out.g.data(), out.b.data(), h.width, h.height,
+            picture.rows());
+        require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
+            "a kernel of 16-bit samples differs from the reference");
+        checkPictureOf(h, picture, wanted, "a kernel of 16-bit samples draws another picture");
+    }
+}
+
 // Every row kernel this processor can run, through the cache and around it, each
 // completed by the portable loop, must give the reference's bytes, in the planes and in a
 // picture of padded, unaligned rows; so must the loader's own conversion.
@@ -273,6 +387,10 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
         wanted.r.data(), wanted.g.data(), wanted.b.data(), h.width, h.height);
     require(loaded.r == wanted.r && loaded.g == wanted.g && loaded.b == wanted.b,
         "the loader's conversion differs from the reference");
+    if (sampleBytes(format) == 2) {
+        checkWideConversions(h, loaded, format, wanted);
+        return;
+    }
     // Grey has no kernels of its own.
     if (format == Gray)
         return;
@@ -300,15 +418,7 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
             out.g.data(), out.b.data(), h.width, h.height, picture.rows());
         require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
             "a row kernel differs from the reference");
-        checkPicture(
-            h, picture,
-            [&](std::int32_t x, std::int32_t y) {
-                const std::size_t i
-                    = static_cast<std::size_t>(y) * static_cast<std::size_t>(h.width)
-                    + static_cast<std::size_t>(x);
-                return rgbWord(wanted.r[i], wanted.g[i], wanted.b[i]);
-            },
-            "a row kernel's picture differs from the reference");
+        checkPictureOf(h, picture, wanted, "a row kernel's picture differs from the reference");
     }
 }
 
@@ -327,7 +437,10 @@ void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
         "pixelAt picked another pixel");
     require(chromaIndex(format, h.width, *pixel) < loaded.u.size(), "chroma index off the plane");
     const PixelSample s = samplePixel(loaded.pointers(), format, h.width, *pixel);
-    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v);
+    const std::size_t luma = static_cast<std::size_t>(pixel->y) * static_cast<std::size_t>(h.width)
+        + static_cast<std::size_t>(pixel->x);
+    require(s.y == sampleIn(loaded.y, format, luma), "readout shows another luma sample");
+    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v, referenceSamples(format).depth);
     require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
 }
 
@@ -356,11 +469,11 @@ void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
         "wrong colour view");
 
     Picture grey(h, padding, shift);
-    renderGrey(loaded.y.data(), h.width, h.height, grey.rows());
+    renderGrey(loaded.y.data(), format, h.width, h.height, grey.rows());
     checkPicture(
         h, grey,
         [&](std::int32_t x, std::int32_t y) {
-            const int s = loaded.y[index(x, y)];
+            const int s = greyOf(format, sampleIn(loaded.y, format, index(x, y)));
             return rgbWord(s, s, s);
         },
         "wrong grey view");
@@ -370,9 +483,9 @@ void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
     checkPicture(
         h, chroma,
         [&](std::int32_t x, std::int32_t y) {
-            // The sample the conversion pairs with the pixel; grey's V is 128.
+            // The sample the conversion pairs with the pixel; grey's V shows as 128.
             const std::optional<std::size_t> at = referenceChromaIndex(format, h.width, x, y);
-            const int s = at ? loaded.v[*at] : 128;
+            const int s = at ? greyOf(format, sampleIn(loaded.v, format, *at)) : 128;
             return rgbWord(s, s, s);
         },
         "wrong chroma view");
@@ -396,7 +509,7 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     static SamplePlane chunk(readChunkBytes);
     const LoadResult result = readFrame(
         video.path(), format, h.width, h.height, frame, loaded.pointers(), chunk.data());
-    markGrid(loaded.y.data(), h.width, h.height, h.gridStep);
+    markGrid(format, loaded.y.data(), h.width, h.height, h.gridStep);
     convertFrame(format, h.width, h.height, loaded.pointers());
 
     Header asLoaded = h;
