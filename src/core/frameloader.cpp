@@ -86,11 +86,14 @@ public:
             adviseReadAhead(file_.get(), upcomingFrame, frameBytes_);
     }
 
-    // size bytes straight into dest.
-    void read(std::uint8_t *dest, std::size_t size)
+    // size bytes straight into dest; returns how many arrived.
+    std::size_t read(std::uint8_t *dest, std::size_t size)
     {
-        if (!ended_)
-            took(readAt(file_.get(), dest, size, offset_), size);
+        if (ended_)
+            return 0;
+        const std::size_t got = readAt(file_.get(), dest, size, offset_);
+        took(got, size);
+        return got;
     }
 
     // size bytes straight into dest, readChunkBytes at a time, each piece handed to
@@ -140,6 +143,12 @@ private:
     std::size_t total_ = 0;
     bool ended_;
 };
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool hostIsLittleEndian = false;
+#else
+constexpr bool hostIsLittleEndian = true;
+#endif
 
 // Bytes of whole words in the count bytes that arrived of a piece of even length. A
 // word cut short by the end of the file takes 0 for its missing high byte, so that each
@@ -228,9 +237,15 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
     const SampleLayout &layout = layoutOrYuv420p(format);
     const auto shift = static_cast<unsigned>(layout.bitShift);
     const auto mask = static_cast<std::uint16_t>((1u << layout.depth) - 1);
-    // Each piece of a plane is read into its place and cut to samples there, while the
-    // cache still holds it: one copy of the file's bytes, as for 8-bit planes.
+    // Words that hold their samples low, in the host's order, are what the planes keep:
+    // one copy of the file's bytes, as for 8-bit planes, and every stage ignores the bits
+    // above the depth. Others are made so piece by piece, while the cache holds each.
+    const bool asStored = shift == 0 && hostIsLittleEndian;
     const auto readPlane = [&](std::uint8_t *plane, std::size_t bytes) {
+        if (asStored) {
+            wholeWords(plane, file.read(plane, bytes));
+            return;
+        }
         auto *const samples = reinterpret_cast<std::uint16_t *>(plane);
         file.readInPieces(
             plane, bytes, [&](std::uint8_t *words, std::size_t count, std::size_t at) {

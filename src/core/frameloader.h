@@ -59,10 +59,12 @@ LoadResult readLumaFrame(const std::string &path, std::int32_t format, std::int3
     std::int32_t upcomingFrame = -1);
 
 // Any layout in 16-bit words (samplelayout.h: depth above 8): planar, p010's Y then U,V
-// pairs, or Y alone. Each word becomes a sample in host order, cut to the layout's depth,
-// so the planes hold nothing but samples of 0 .. 2^depth - 1: planes are read straight
-// into place and cut there piece by piece, p010's pairs split through chunk
-// (readChunkBytes long; null for the others, as readsThroughChunk says).
+// pairs, or Y alone, into words in host order whose low `depth` bits are the samples
+// (frameplanes.h). Planes whose samples sit in the low bits are read straight into place
+// as they are, on a little-endian host; p010's, whose samples sit high, are shifted down
+// in place piece by piece, and its pairs split through chunk (readChunkBytes long; null
+// for the others, as readsThroughChunk says). A word cut short by the end of the file
+// takes 0 for its missing high byte.
 LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int32_t width,
     std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
     std::int32_t upcomingFrame = -1);

@@ -22,11 +22,13 @@ std::size_t chromaIndex(std::int32_t format, std::int32_t width, PixelPosition p
 
 namespace {
 
+// The word's bits above the depth are not the sample's.
 std::uint16_t sampleAt(const std::uint8_t *plane, std::int32_t format, std::size_t index)
 {
     if (bytesPerSample(format) == 1)
         return plane[index];
-    return reinterpret_cast<const std::uint16_t *>(plane)[index];
+    const auto word = reinterpret_cast<const std::uint16_t *>(plane)[index];
+    return static_cast<std::uint16_t>(word & ((1u << sampleDepth(format)) - 1));
 }
 
 } // namespace

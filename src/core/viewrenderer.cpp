@@ -97,9 +97,11 @@ void packRows(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *
         packRowsWith<false>(r, g, b, keep, width, height, out);
 }
 
-// A sample `shift` bits deeper than 8, rounded to 8 bits.
-std::uint32_t greyPixel(std::uint16_t sample, unsigned shift)
+// The sample in a word of a layout `shift` bits deeper than 8 (the bits above its depth
+// ignored), rounded to 8 bits.
+std::uint32_t greyPixel(std::uint16_t word, unsigned shift)
 {
+    const unsigned sample = word & ((1u << (8 + shift)) - 1);
     const unsigned grey = (sample + (1u << (shift - 1))) >> shift;
     const auto level = static_cast<std::uint8_t>(grey > 255 ? 255 : grey);
     return rgb32Pixel(level, level, level);
@@ -144,14 +146,6 @@ Channels primaryChannels(Primary primary)
 }
 
 } // namespace
-
-std::uint8_t greyOfSample(std::int32_t format, std::uint16_t sample)
-{
-    const std::int32_t shift = depthAbove8(format);
-    if (shift <= 0)
-        return static_cast<std::uint8_t>(sample);
-    return static_cast<std::uint8_t>(greyPixel(sample, static_cast<unsigned>(shift)));
-}
 
 void renderGrey(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
     std::int32_t height, PictureRows out)

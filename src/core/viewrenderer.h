@@ -23,13 +23,10 @@ bool renderView(int view, std::int32_t format, std::int32_t width, std::int32_t 
 
 enum class Primary { Red, Green, Blue };
 
-// The grey level a sample of the format shows in the Y, U and V views: the sample itself
-// at 8 bits; deeper, rounded to 8 bits, (v + 2^(s-1)) >> s with s = depth - 8, the few
-// largest values, which round to 256, kept at 255.
-std::uint8_t greyOfSample(std::int32_t format, std::uint16_t sample);
-
-// Pixel (x, y) = (s, s, s) with s the grey of the plane's sample at y * width + x; the
-// plane holds the format's samples (bytes, or 16-bit words beyond 8 bits).
+// Pixel (x, y) = (s, s, s) with s the plane's sample at y * width + x; the plane holds the
+// format's samples (bytes, or 16-bit words beyond 8 bits). A deeper sample v shows
+// rounded to 8 bits, (v + 2^(s-1)) >> s with s = depth - 8, the few largest values, which
+// round to 256, kept at 255; a word's bits above the depth are ignored.
 void renderGrey(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
     std::int32_t height, PictureRows out);
 

@@ -79,12 +79,13 @@ struct WideTerms
     int r, g, b;
 };
 
-// A sample from a plane of 16-bit words, which the window's planes hold as bytes.
-int wordAt(const std::uint16_t *plane, std::size_t at)
+// A sample from a plane of 16-bit words, which the window's planes hold as bytes: the
+// word's low `depth` bits, whatever the file put above them.
+int wordAt(const std::uint16_t *plane, std::size_t at, int depth)
 {
     std::uint16_t word;
     std::memcpy(&word, plane + at, sizeof word);
-    return word;
+    return word & ((1 << depth) - 1);
 }
 
 WideTerms wideTerms(int u, int v, int scale)
@@ -102,9 +103,10 @@ std::uint8_t wideChannel(int luma, int term)
 }
 
 void convertWidePixel(const std::uint16_t *y, const RowTargets &out, std::size_t at,
-    std::uint32_t *picture, const WideTerms &t, int scale)
+    std::uint32_t *picture, const WideTerms &t, int depth)
 {
-    const int luma = yuvcoefficients::lumaFactor * scale * wordAt(y, at);
+    const int luma
+        = yuvcoefficients::lumaFactor * yuvcoefficients::wideScale(depth) * wordAt(y, at, depth);
     const std::uint8_t r = wideChannel(luma, t.r);
     const std::uint8_t g = wideChannel(luma, t.g);
     const std::uint8_t b = wideChannel(luma, t.b);
@@ -121,13 +123,13 @@ void convertWideRowsScalar(const std::uint16_t *y, const std::uint16_t *u, const
 {
     const int scale = yuvcoefficients::wideScale(depth);
     for (std::size_t x = from; x < width; x += 2) {
-        const WideTerms t = wideTerms(wordAt(u, x / 2), wordAt(v, x / 2), scale);
+        const WideTerms t = wideTerms(wordAt(u, x / 2, depth), wordAt(v, x / 2, depth), scale);
         for (std::size_t row = 0; row < rows; ++row) {
             const std::size_t at = row * width + x;
             std::uint32_t *pixels
                 = out.picture ? out.picture + row * out.pictureStride + x : nullptr;
-            convertWidePixel(y, out, at, pixels, t, scale);
-            convertWidePixel(y, out, at + 1, pixels ? pixels + 1 : nullptr, t, scale);
+            convertWidePixel(y, out, at, pixels, t, depth);
+            convertWidePixel(y, out, at + 1, pixels ? pixels + 1 : nullptr, t, depth);
         }
     }
 }
@@ -139,7 +141,7 @@ void convertWideRowScalar444(const std::uint16_t *y, const std::uint16_t *u, con
     const int scale = yuvcoefficients::wideScale(depth);
     for (std::size_t x = from; x < width; ++x)
         convertWidePixel(y, out, x, out.picture ? out.picture + x : nullptr,
-            wideTerms(wordAt(u, x), wordAt(v, x), scale), scale);
+            wideTerms(wordAt(u, x, depth), wordAt(v, x, depth), scale), depth);
 }
 
 RowKernels pickRowKernels()

@@ -28,10 +28,10 @@ void convertYuv444ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std:
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
     PictureRows picture = {});
 
-// Samples of `depth` bits (10 or 12) in 16-bit words, each in 0 .. 2^depth - 1, by the
-// same formula widened to the depth (yuvcoefficients.h), into the same 8-bit planes and
-// picture. Chroma planes as above for Yuv420, Yuv422 and Yuv444; for None, one chroma
-// row of width samples that every line shares.
+// Samples of `depth` bits (10 or 12) in the low bits of 16-bit words, the bits above
+// ignored, by the same formula widened to the depth (yuvcoefficients.h), into the same
+// 8-bit planes and picture. Chroma planes as above for Yuv420, Yuv422 and Yuv444; for None, one
+// chroma row of width samples that every line shares.
 void convertWideToRgb(Subsampling chroma, int depth, const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
     int height, PictureRows picture = {});

@@ -99,10 +99,11 @@ struct Avx2
     }
     // 16 chroma samples serve pixels 0-31: samples 0-3 and 8-11 the pixel pairs of
     // half 0, 4-7 and 12-15 those of half 1, as the unpacks take them from the lanes.
-    static void chromaPairs(const std::uint16_t *u, const std::uint16_t *v, Reg pairs[2])
+    static Reg keep(Reg a, Reg mask) { return _mm256_and_si256(a, mask); }
+    static void chromaPairs(const std::uint16_t *u, const std::uint16_t *v, Reg mask, Reg pairs[2])
     {
-        const Reg us = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(u));
-        const Reg vs = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(v));
+        const Reg us = keep(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(u)), mask);
+        const Reg vs = keep(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(v)), mask);
         pairs[0] = _mm256_unpacklo_epi16(us, vs);
         pairs[1] = _mm256_unpackhi_epi16(us, vs);
     }

@@ -73,10 +73,11 @@ struct Sse2
     {
         return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 8 * half));
     }
-    static void chromaPairs(const std::uint16_t *u, const std::uint16_t *v, Reg pairs[2])
+    static Reg keep(Reg a, Reg mask) { return _mm_and_si128(a, mask); }
+    static void chromaPairs(const std::uint16_t *u, const std::uint16_t *v, Reg mask, Reg pairs[2])
     {
-        const Reg us = loadHalf(u, 0);
-        const Reg vs = loadHalf(v, 0);
+        const Reg us = keep(loadHalf(u, 0), mask);
+        const Reg vs = keep(loadHalf(v, 0), mask);
         pairs[0] = _mm_unpacklo_epi16(us, vs);
         pairs[1] = _mm_unpackhi_epi16(us, vs);
     }

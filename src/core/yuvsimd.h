@@ -164,14 +164,18 @@ inline std::size_t convertRowsStreaming(const std::uint8_t *y, const std::uint8_
 // the two back to words restores the half's order. Beside the operations above, Ops
 // supplies 16- and 32-bit lane operations, and:
 //   loadHalf(p, h): the words of half h from a row of Ops::pixels words at p;
-//   chromaPairs(u, v, pairs): the (U, V) pairs of Ops::pixels / 2 halved chroma samples,
-//     pairs[h] those of half h's pixel pairs, in the order of that half's low words;
+//   chromaPairs(u, v, mask, pairs): the (U, V) pairs of Ops::pixels / 2 halved chroma
+//     samples, each word cut to mask, pairs[h] those of half h's pixel pairs, in the order
+//     of that half's low words;
+//   keep(a, mask): the bits of a that mask keeps.
+// A plane's word is the file's: only its low `depth` bits are the sample.
 //   joinWords(first, second): the bytes of the two halves' words, in pixel order.
 
 template <class Ops> struct WideFactors
 {
     using Reg = typename Ops::Reg;
     Reg luma; // 16-bit lanes
+    Reg sampleBits; // 16-bit lanes: 2^depth - 1
     Reg red, green, blue; // (U, V) factor pairs
     Reg redOffset, greenOffset, blueOffset; // 32-bit lanes
 };
@@ -180,7 +184,8 @@ template <class Ops> inline WideFactors<Ops> wideFactors(int depth)
 {
     using namespace yuvcoefficients;
     const int scale = wideScale(depth);
-    return { Ops::splat(lumaFactor * scale), Ops::factorPair(0, redFromV * scale),
+    return { Ops::splat(lumaFactor * scale), Ops::splat((1 << depth) - 1),
+        Ops::factorPair(0, redFromV * scale),
         Ops::factorPair(greenFromU * scale, greenFromV * scale),
         Ops::factorPair(blueFromU * scale, 0), Ops::splat32(wideRedOffset),
         Ops::splat32(wideGreenOffset), Ops::splat32(wideBlueOffset) };
@@ -217,7 +222,7 @@ inline WideChromaTerms<Ops> wideChromaTerms(
     const std::uint16_t *u, const std::uint16_t *v, const WideFactors<Ops> &f)
 {
     typename Ops::Reg pairs[2];
-    Ops::chromaPairs(u, v, pairs);
+    Ops::chromaPairs(u, v, f.sampleBits, pairs);
     WideChromaTerms<Ops> terms;
     for (int half = 0; half < 2; ++half) {
         terms.r[half] = doubled<Ops>(wideTerm<Ops>(pairs[half], f.red, f.redOffset));
@@ -235,8 +240,8 @@ inline WideChromaTerms<Ops> wideOwnChromaTerms(
     using Reg = typename Ops::Reg;
     WideChromaTerms<Ops> terms;
     for (int half = 0; half < 2; ++half) {
-        const Reg us = Ops::loadHalf(u, half);
-        const Reg vs = Ops::loadHalf(v, half);
+        const Reg us = Ops::keep(Ops::loadHalf(u, half), f.sampleBits);
+        const Reg vs = Ops::keep(Ops::loadHalf(v, half), f.sampleBits);
         const Reg first = Ops::unpacklo16(us, vs);
         const Reg second = Ops::unpackhi16(us, vs);
         terms.r[half] = { wideTerm<Ops>(first, f.red, f.redOffset),
@@ -264,7 +269,7 @@ inline void convertWidePixels(const std::uint16_t *y, std::uint8_t *r, std::uint
     using Reg = typename Ops::Reg;
     WideHalf<Ops> luma[2];
     for (int half = 0; half < 2; ++half) {
-        const Reg words = Ops::loadHalf(y, half);
+        const Reg words = Ops::keep(Ops::loadHalf(y, half), f.sampleBits);
         const Reg low = Ops::mul(words, f.luma);
         const Reg high = Ops::mulhiUnsigned(words, f.luma);
         luma[half] = { Ops::unpacklo16(low, high), Ops::unpackhi16(low, high) };

@@ -33,15 +33,9 @@ viewreference::Planes clipPlanes(std::int32_t format, std::int32_t width, std::i
         testclips::fillClipBytes(planes[i]->data(), sizes[i], 7, offset);
         offset += static_cast<std::int64_t>(sizes[i]);
     }
-    // Deeper samples as the loader leaves them: within their depth, every high byte that
-    // allows, so that the rounding and the top values that round past 255 are all drawn.
+    // Deeper words keep whatever the file had above their depth: every renderer must
+    // ignore it, and draw the rounding and the top values that round past 255.
     const int depth = sampleDepth(format);
-    if (depth > 8) {
-        for (SamplePlane *plane : { &p.y, &p.u, &p.v }) {
-            for (std::size_t i = 1; i < plane->size(); i += 2)
-                (*plane)[i] &= std::uint8_t((1 << (depth - 8)) - 1);
-        }
-    }
     // Grey's one chroma row holds chroma's zero, as the video window keeps it.
     if (layoutOf(format)->subsampling == Subsampling::None) {
         const int zero = 128 << (depth - 8);

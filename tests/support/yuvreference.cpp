@@ -17,14 +17,15 @@ int shiftDown(int value, int bits)
     return value >> bits;
 }
 
-// Sample `at` of a window's plane: a byte, or a 16-bit word in host order.
+// Sample `at` of a window's plane: a byte, or the low `depth` bits of a 16-bit word in
+// host order.
 int sampleAt(const std::uint8_t *plane, std::size_t at, int depth)
 {
     if (depth == 8)
         return plane[at];
     std::uint16_t word;
     std::memcpy(&word, plane + 2 * at, sizeof word);
-    return word;
+    return word & ((1 << depth) - 1);
 }
 
 void convertPixel(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,

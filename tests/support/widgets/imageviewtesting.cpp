@@ -97,10 +97,11 @@ void leaveViewport(ImageView &view)
 QString readoutText(const ImageView &view, int x, int y, std::size_t chroma)
 {
     const auto i = std::size_t(y * view.width + x);
-    // Layouts deeper than 8 bits keep 16-bit words, shown as stored.
-    const bool words = sampleDepth(view.format) > 8;
-    const auto sample = [words](const SamplePlane &plane, std::size_t at) {
-        return words ? unsigned(plane[2 * at] | plane[2 * at + 1] << 8) : unsigned(plane[at]);
+    // Layouts deeper than 8 bits keep 16-bit words, whose low `depth` bits are shown.
+    const int depth = sampleDepth(view.format);
+    const auto sample = [depth](const SamplePlane &plane, std::size_t at) {
+        return depth > 8 ? unsigned(plane[2 * at] | plane[2 * at + 1] << 8) & ((1u << depth) - 1)
+                         : unsigned(plane[at]);
     };
     return QStringLiteral(
         " X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
