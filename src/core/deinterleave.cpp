@@ -86,60 +86,56 @@ std::size_t splitPackedSse2(const std::uint8_t *bytes, std::size_t count, bool l
 }
 #endif
 
-// Word i of the file's bytes as a sample: the compiler turns the copy into one load.
-std::uint16_t sampleOfWord(
-    const std::uint8_t *bytes, std::size_t i, unsigned shift, std::uint16_t mask)
+// Word i of the file's bytes in host order, shifted down: the compiler turns the copy
+// into one load.
+std::uint16_t sampleOfWord(const std::uint8_t *bytes, std::size_t i, unsigned shift)
 {
     std::uint16_t word;
     std::memcpy(&word, bytes + 2 * i, sizeof word);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     word = static_cast<std::uint16_t>(word << 8 | word >> 8);
 #endif
-    return static_cast<std::uint16_t>((word >> shift) & mask);
+    return static_cast<std::uint16_t>(word >> shift);
 }
 
 #if defined(ZENTAVO_X86_KERNELS)
 // Eight words a step, from word 0; returns the words done.
-std::size_t placeWordsSse2(const std::uint8_t *bytes, std::size_t words, unsigned shift,
-    std::uint16_t mask, std::uint16_t *out)
+std::size_t placeWordsSse2(
+    const std::uint8_t *bytes, std::size_t words, unsigned shift, std::uint16_t *out)
 {
-    const __m128i keep = _mm_set1_epi16(static_cast<short>(mask));
     const __m128i by = _mm_cvtsi32_si128(static_cast<int>(shift));
     std::size_t i = 0;
-    for (; i + 8 <= words; i += 8) {
-        const __m128i sample = _mm_and_si128(_mm_srl_epi16(load(bytes + 2 * i), by), keep);
-        store(reinterpret_cast<std::uint8_t *>(out + i), sample);
-    }
+    for (; i + 8 <= words; i += 8)
+        store(reinterpret_cast<std::uint8_t *>(out + i), _mm_srl_epi16(load(bytes + 2 * i), by));
     return i;
 }
 #endif
 
 } // namespace
 
-void placeWords(const std::uint8_t *bytes, std::size_t count, unsigned shift, std::uint16_t mask,
-    std::uint16_t *out)
+void placeWords(const std::uint8_t *bytes, std::size_t count, unsigned shift, std::uint16_t *out)
 {
     const std::size_t words = count / 2;
     std::size_t i = 0;
 #if defined(ZENTAVO_X86_KERNELS)
     // x86 is little-endian: a word loads as the file stores it.
-    i = placeWordsSse2(bytes, words, shift, mask, out);
+    i = placeWordsSse2(bytes, words, shift, out);
 #endif
     for (; i < words; ++i)
-        out[i] = sampleOfWord(bytes, i, shift, mask);
+        out[i] = sampleOfWord(bytes, i, shift);
 }
 
 void splitWordPairs(const std::uint8_t *bytes, std::size_t count, unsigned shift,
-    std::uint16_t mask, std::uint16_t *first, std::uint16_t *second)
+    std::uint16_t *first, std::uint16_t *second)
 {
     const std::size_t words = count / 2;
     std::size_t i = 0;
     for (; i + 1 < words; i += 2) {
-        first[i / 2] = sampleOfWord(bytes, i, shift, mask);
-        second[i / 2] = sampleOfWord(bytes, i + 1, shift, mask);
+        first[i / 2] = sampleOfWord(bytes, i, shift);
+        second[i / 2] = sampleOfWord(bytes, i + 1, shift);
     }
     if (i < words)
-        first[i / 2] = sampleOfWord(bytes, i, shift, mask);
+        first[i / 2] = sampleOfWord(bytes, i, shift);
 }
 
 void splitPairs(

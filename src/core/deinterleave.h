@@ -18,16 +18,15 @@ void splitPairs(
 void splitPacked(const std::uint8_t *bytes, std::size_t count, bool lumaFirst, std::uint8_t *y,
     std::uint8_t *first, std::uint8_t *second);
 
-// The 16-bit words of deeper layouts: little-endian in the file, each shifted down by
-// `shift` and cut to the bits of `mask`, so that bits outside a layout's depth never reach
-// a sample. Word i goes to out[i], which may be where it came from (out == bytes); a last
-// odd byte, half a word, is left out.
-void placeWords(const std::uint8_t *bytes, std::size_t count, unsigned shift, std::uint16_t mask,
-    std::uint16_t *out);
+// The 16-bit words of deeper layouts, little-endian in the file, into words in host order
+// shifted down by `shift`, so that the sample sits in the low bits, where every stage
+// takes it (p010 keeps its 10 bits at the top). Word i goes to out[i], which may be where
+// it came from (out == bytes); a last odd byte, half a word, is left out.
+void placeWords(const std::uint8_t *bytes, std::size_t count, unsigned shift, std::uint16_t *out);
 
 // As placeWords, word 2i to first[i] and word 2i + 1 to second[i]: p010's U,V pairs.
 void splitWordPairs(const std::uint8_t *bytes, std::size_t count, unsigned shift,
-    std::uint16_t mask, std::uint16_t *first, std::uint16_t *second);
+    std::uint16_t *first, std::uint16_t *second);
 
 #if defined(ZENTAVO_X86_KERNELS)
 // The AVX2 loops behind them, only to be called where the processor has AVX2: whole

@@ -100,26 +100,16 @@ public:
     // place(bytes, count, at) while it is still in the cache, at its offset into dest.
     template <class Place> void readInPieces(std::uint8_t *dest, std::size_t size, Place place)
     {
-        for (std::size_t at = 0; at < size && !ended_;) {
-            const std::size_t want = std::min(readChunkBytes, size - at);
-            const std::size_t got = readAt(file_.get(), dest + at, want, offset_);
-            place(dest + at, got, at);
-            at += got;
-            took(got, want);
-        }
+        readPieces(
+            size, [dest](std::size_t at) { return dest + at; }, place);
     }
 
     // size bytes through chunk (readChunkBytes long), each chunk handed to
     // place(bytes, count, at), at its offset into these size bytes.
     template <class Place> void readThrough(std::uint8_t *chunk, std::size_t size, Place place)
     {
-        for (std::size_t at = 0; at < size && !ended_;) {
-            const std::size_t want = std::min(readChunkBytes, size - at);
-            const std::size_t got = readAt(file_.get(), chunk, want, offset_);
-            place(chunk, got, at);
-            at += got;
-            took(got, want);
-        }
+        readPieces(
+            size, [chunk](std::size_t) { return chunk; }, place);
     }
 
     LoadResult result() const
@@ -130,6 +120,21 @@ public:
     }
 
 private:
+    // size bytes, readChunkBytes at a time, each piece read to target(at) and handed to
+    // place there.
+    template <class Target, class Place>
+    void readPieces(std::size_t size, Target target, Place place)
+    {
+        for (std::size_t at = 0; at < size && !ended_;) {
+            const std::size_t want = std::min(readChunkBytes, size - at);
+            std::uint8_t *const to = target(at);
+            const std::size_t got = readAt(file_.get(), to, want, offset_);
+            place(to, got, at);
+            at += got;
+            took(got, want);
+        }
+    }
+
     void took(std::size_t got, std::size_t wanted)
     {
         offset_ += static_cast<std::int64_t>(got);
@@ -236,7 +241,6 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
     FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
     const SampleLayout &layout = layoutOrYuv420p(format);
     const auto shift = static_cast<unsigned>(layout.bitShift);
-    const auto mask = static_cast<std::uint16_t>((1u << layout.depth) - 1);
     // Words that hold their samples low, in the host's order, are what the planes keep:
     // one copy of the file's bytes, as for 8-bit planes, and every stage ignores the bits
     // above the depth. Others are made so piece by piece, while the cache holds each.
@@ -249,7 +253,7 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
         auto *const samples = reinterpret_cast<std::uint16_t *>(plane);
         file.readInPieces(
             plane, bytes, [&](std::uint8_t *words, std::size_t count, std::size_t at) {
-                placeWords(words, wholeWords(words, count), shift, mask, samples + at / 2);
+                placeWords(words, wholeWords(words, count), shift, samples + at / 2);
             });
     };
     auto *const u = reinterpret_cast<std::uint16_t *>(layout.vBeforeU ? planes.v : planes.u);
@@ -264,8 +268,7 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
     case Storage::SemiPlanar:
         file.readThrough(
             chunk, 2 * chroma, [&](std::uint8_t *words, std::size_t count, std::size_t at) {
-                splitWordPairs(
-                    words, wholeWords(words, count), shift, mask, u + at / 4, v + at / 4);
+                splitWordPairs(words, wholeWords(words, count), shift, u + at / 4, v + at / 4);
             });
         break;
     case Storage::Packed:

@@ -4,7 +4,6 @@
 #include "streamingstores.h"
 #include "yuvconvert.h"
 
-#include <algorithm>
 #include <cstring>
 
 #if defined(ZENTAVO_X86_KERNELS)
@@ -107,29 +106,37 @@ std::uint32_t greyPixel(std::uint16_t word, unsigned shift)
     return rgb32Pixel(level, level, level);
 }
 
-// One row of `samples` samples of the format, each drawn `repeat` pixels wide. Deeper
-// layouts go through a plain loop, which the compiler vectorises.
-void greyRow(const std::uint8_t *plane, std::int32_t format, std::size_t samples,
-    std::size_t repeat, std::uint32_t *out)
+// pixel(j) for j below samples, each one pixel wide, or two where chroma is halved
+// across. Plain loops, which the compiler vectorises.
+template <class Pixel>
+void spreadRow(Pixel pixel, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    if (!doubled) {
+        for (std::size_t j = 0; j < samples; ++j)
+            out[j] = pixel(j);
+        return;
+    }
+    for (std::size_t j = 0; j < samples; ++j) {
+        const std::uint32_t grey = pixel(j);
+        out[2 * j] = grey;
+        out[2 * j + 1] = grey;
+    }
+}
+
+// One row of `samples` samples of the format in grey.
+void greyRow(const std::uint8_t *plane, std::int32_t format, std::size_t samples, bool doubled,
+    std::uint32_t *out)
 {
     if (bytesPerSample(format) > 1) {
         const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
         const auto shift = static_cast<unsigned>(depthAbove8(format));
-        if (repeat == 1) {
-            for (std::size_t j = 0; j < samples; ++j)
-                out[j] = greyPixel(words[j], shift);
-            return;
-        }
-        for (std::size_t j = 0; j < samples; ++j)
-            std::fill_n(out + j * repeat, repeat, greyPixel(words[j], shift));
-        return;
-    }
-    if (repeat == 1) {
+        spreadRow([&](std::size_t j) { return greyPixel(words[j], shift); }, samples, doubled, out);
+    } else if (!doubled) {
         packRow<false>(plane, plane, plane, allChannels, out, samples);
-        return;
+    } else {
+        spreadRow([&](std::size_t j) { return rgb32Pixel(plane[j], plane[j], plane[j]); }, samples,
+            doubled, out);
     }
-    for (std::size_t j = 0; j < samples; ++j)
-        std::fill_n(out + j * repeat, repeat, rgb32Pixel(plane[j], plane[j], plane[j]));
 }
 
 Channels primaryChannels(Primary primary)
@@ -155,8 +162,9 @@ void renderGrey(const std::uint8_t *plane, std::int32_t format, std::int32_t wid
         return;
     }
     const std::size_t w = static_cast<std::size_t>(width);
+    const std::size_t rowBytes = w * bytesPerSample(format);
     for (std::int32_t y = 0; y < height; ++y)
-        greyRow(plane + static_cast<std::size_t>(y) * w * 2, format, w, 1, row(out, y));
+        greyRow(plane + static_cast<std::size_t>(y) * rowBytes, format, w, false, row(out, y));
 }
 
 void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
@@ -169,7 +177,7 @@ void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t w
     }
     const std::size_t samples = chromaRowLength(format, width);
     const std::size_t rowBytes = samples * bytesPerSample(format);
-    const std::size_t repeat = halvesChromaAcross(format) ? 2 : 1;
+    const bool doubled = halvesChromaAcross(format);
     for (std::int32_t y = 0; y < height; ++y) {
         std::uint32_t *line = row(out, y);
         const std::size_t chromaRow = chromaRowOf(format, y);
@@ -179,7 +187,7 @@ void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t w
                 line, row(out, y - 1), static_cast<std::size_t>(width) * sizeof(std::uint32_t));
             continue;
         }
-        greyRow(plane + chromaRow * rowBytes, format, samples, repeat, line);
+        greyRow(plane + chromaRow * rowBytes, format, samples, doubled, line);
     }
 }
 
