@@ -7,9 +7,11 @@
 #include "listwidgetitemext.h"
 #include "samplelayout.h"
 #include "ui_mainwindow.h"
+#include "videodocument.h"
 #include "zoompresets.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -21,7 +23,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -50,34 +54,17 @@ QString formatName(std::int32_t format)
 
 const QColor secondEntryBackground(242, 242, 242, 255);
 
-// The step that a video window's key stands for, as its button would take it.
-std::optional<TransportStep> transportStepForKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Right:
-        return TransportStep::Forward1;
-    case Qt::Key_Left:
-        return TransportStep::Back1;
-    case Qt::Key_PageDown:
-        return TransportStep::Forward5;
-    case Qt::Key_PageUp:
-        return TransportStep::Back5;
-    case Qt::Key_End:
-        return TransportStep::ToLast;
-    case Qt::Key_Home:
-        return TransportStep::ToFirst;
-    default:
-        return std::nullopt;
-    }
-}
+static_assert(int(PlayLoop::None) == MainWindow::NoLoop
+    && int(PlayLoop::Normal) == MainWindow::Normal && int(PlayLoop::Bounce) == MainWindow::Bounce);
 
-// Stops, closes and deletes the entry's window; the entry stays, pointing nowhere.
+// Stops, closes and deletes the entry's window; the entry stays, pointing nowhere. The
+// window takes its video off the player's list as it goes.
 void deleteVideoWindow(ListWidgetItemExt *entry)
 {
     ImageView *view = std::exchange(entry->imageView, nullptr);
     if (!view)
         return;
-    view->playTimer->stop();
+    view->document().setPlaying(false);
     view->close();
     delete view;
 }
@@ -154,6 +141,9 @@ MainWindow::MainWindow(QWidget *parent)
     condenseCrampedTexts(ui);
     setAcceptDrops(true);
     keepToolkitSettingsOffDisk();
+    // The player goes on as the boxes say from its next tick, as if it read them there.
+    for (QCheckBox *box : { ui->cbLoopNormal, ui->cbLoopBouncing })
+        connect(box, &QCheckBox::toggled, this, [this] { player_.setLoop(PlayLoop(loopMode())); });
 }
 
 MainWindow::~MainWindow()
@@ -194,9 +184,12 @@ template <typename Action> void MainWindow::forEachVideo(Action action)
 
 void MainWindow::addVideo(const VideoParameters &parameters)
 {
-    // A window too large for the memory at hand throws here, before anything is listed.
-    auto window = std::make_unique<ImageView>(parameters, parentWidget());
-    const QString lastFrame = QString::number(window->frameCount - 1);
+    // A frame too large for the memory at hand throws here, before anything is listed.
+    auto window = std::make_unique<ImageView>(
+        std::make_unique<VideoDocument>(parameters), player_, parentWidget());
+    player_.add(window->document());
+    connectWindow(window.get());
+    const QString lastFrame = QString::number(window->frameCount() - 1);
     auto *entry
         = new ListWidgetItemExt(QFile::decodeName(QByteArray::fromStdString(window->videoName())),
             ui->lwImageItems, window.get());
@@ -207,14 +200,24 @@ void MainWindow::addVideo(const VideoParameters &parameters)
 
     ui->leIntervalMax->setText(lastFrame);
     ui->leVideoPos->setText(lastFrame);
-    // A video of 0 frames keeps the range at 0 rather than dragging the minimum to -1.
-    const int lastPosition = qMax(0, view->frameCount - 1);
+    // A video of 0 frames keeps the range at 0 rather than dragging the minimum to -1; the
+    // slider's range is 32-bit, as no slider can tell more frames apart.
+    const int lastPosition
+        = int(std::clamp<std::int64_t>(view->frameCount() - 1, 0, std::numeric_limits<int>::max()));
     ui->sliderVideoPos->setMinimum(0);
     ui->sliderVideoPos->setMaximum(lastPosition);
     ui->sliderVideoPos->setTickInterval(lastPosition);
-    ui->sliderVideoPos->setSliderPosition(view->currentFrame);
+    ui->sliderVideoPos->setSliderPosition(int(std::min<std::int64_t>(view->currentFrame(), lastPosition)));
 
     on_pbGoToStart_clicked();
+}
+
+void MainWindow::connectWindow(ImageView *view)
+{
+    connect(view, &ImageView::clicked, this, [this, view] { selectVideo(view); });
+    connect(view, &ImageView::stepKeyPressed, this, &MainWindow::pressStepKey);
+    connect(view, &ImageView::playKeyPressed, this, &MainWindow::pressPlayKey);
+    connect(view, &ImageView::zoomKeyPressed, this, [this, view](int steps) { stepZoom(view, steps); });
 }
 
 ImageView *MainWindow::currentVideoWindow() const
@@ -229,10 +232,8 @@ int MainWindow::zoomSliderPosition(int percent)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    forEachVideo([](ImageView &view) {
-        view.playTimer->stop();
-        view.close();
-    });
+    player_.stop();
+    forEachVideo([](ImageView &view) { view.close(); });
     QMainWindow::closeEvent(event);
 }
 
@@ -276,21 +277,16 @@ void MainWindow::selectVideo(const ImageView *view)
     }
 }
 
-bool MainWindow::pressTransportKey(int key)
+void MainWindow::pressPlayKey()
 {
-    if (key == Qt::Key_Space) {
-        applyPendingKeys();
-        bool playing = false;
-        forEachVideo([&playing](const ImageView &view) { playing |= view.playTimer->isActive(); });
-        (playing ? ui->pbStopPlay : ui->pbStartPlay)->click();
-        return true;
-    }
-    const std::optional<TransportStep> step = transportStepForKey(key);
-    if (!step)
-        return false;
-    pendingSteps.push_back(*step);
+    applyPendingKeys();
+    (player_.anyPlaying() ? ui->pbStopPlay : ui->pbStartPlay)->click();
+}
+
+void MainWindow::pressStepKey(TransportStep step)
+{
+    pendingSteps.push_back(step);
     queueKeys();
-    return true;
 }
 
 void MainWindow::stepZoom(ImageView *view, int steps)
@@ -312,16 +308,10 @@ void MainWindow::applyPendingKeys()
     keysQueued = false;
     const std::vector<TransportStep> steps = std::exchange(pendingSteps, {});
     std::vector<std::pair<QPointer<ImageView>, int>> zooms = std::exchange(pendingZooms, {});
-    if (steps.size() == 1) {
+    if (steps.size() == 1)
         stepButton(steps.front())->click();
-    } else if (!steps.empty()) {
-        forEachVideo([&steps](ImageView &view) {
-            std::int32_t frame = view.currentFrame;
-            for (TransportStep step : steps)
-                frame = frameAfterStep(frame, view.frameCount, step);
-            view.showFrame(frame);
-        });
-    }
+    else if (!steps.empty())
+        player_.stepThrough(steps);
 
     // Each video once, at the preset its keys lead to one step at a time.
     QSlider *slider = ui->sliderImageZoom;
@@ -329,7 +319,7 @@ void MainWindow::applyPendingKeys()
         ImageView *view = first->first;
         if (!view)
             continue;
-        int position = zoomSliderPosition(static_cast<int>(100.0 * view->zoomFactor));
+        int position = zoomSliderPosition(static_cast<int>(100.0 * view->zoomFactor()));
         for (auto step = first; step != zooms.end(); ++step) {
             if (step->first == view) {
                 position = qBound(slider->minimum(), position + step->second * slider->singleStep(),
@@ -443,37 +433,37 @@ void MainWindow::on_pbCloseImage_clicked()
 void MainWindow::on_pb1stepFF_clicked()
 {
     applyPendingKeys();
-    forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame + 1); });
+    player_.step(TransportStep::Forward1);
 }
 
 void MainWindow::on_pb5stepFF_clicked()
 {
     applyPendingKeys();
-    forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame + 5); });
+    player_.step(TransportStep::Forward5);
 }
 
 void MainWindow::on_pb1stepRew_clicked()
 {
     applyPendingKeys();
-    forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame - 1); });
+    player_.step(TransportStep::Back1);
 }
 
 void MainWindow::on_pb5stepRew_clicked()
 {
     applyPendingKeys();
-    forEachVideo([](ImageView &view) { view.showFrame(view.currentFrame - 5); });
+    player_.step(TransportStep::Back5);
 }
 
 void MainWindow::on_pbGoToEnd_clicked()
 {
     applyPendingKeys();
-    forEachVideo([](ImageView &view) { view.showFrame(view.frameCount - 1); });
+    player_.step(TransportStep::ToLast);
 }
 
 void MainWindow::on_pbGoToStart_clicked()
 {
     applyPendingKeys();
-    forEachVideo([](ImageView &view) { view.showFrame(0); });
+    player_.step(TransportStep::ToFirst);
 }
 
 void MainWindow::on_pbHideImageWnd_clicked()
@@ -566,41 +556,43 @@ void MainWindow::on_lwImageItems_currentRowChanged(int currentRow)
 
     // The combo and the slider run their own handlers when they change; those
     // re-apply the video's own grid and zoom to it.
-    ui->checkBoxGrid->setChecked(view->gridStep > 0);
-    ui->comboBoxGrid->setCurrentIndex(gridChoiceForStep(view->gridStep));
-    ui->checkBoxToolTip->setChecked(view->tooltipEnabled);
+    ui->checkBoxGrid->setChecked(view->gridStep() > 0);
+    ui->comboBoxGrid->setCurrentIndex(gridChoiceForStep(view->gridStep()));
+    ui->checkBoxToolTip->setChecked(view->tooltipEnabled());
 
-    const int percent = static_cast<int>(100.0 * view->zoomFactor);
+    const int percent = static_cast<int>(100.0 * view->zoomFactor());
     const int position = zoomSliderPosition(percent);
     ui->sliderImageZoom->setSliderPosition(position);
     ui->sliderImageZoom->setValue(position);
     ui->lineEditImageZoom->setText(QString::number(percent));
 
-    ui->labelVideoInfoSize->setText(QStringLiteral("%1 x %2").arg(view->width).arg(view->height));
-    ui->labelVideoInfoFormat->setText(formatName(view->format));
-    ui->labelVideoInfoSpeed->setText(QString::number(view->speed));
+    const VideoDocument &video = view->document();
+    ui->labelVideoInfoSize->setText(
+        QStringLiteral("%1 x %2").arg(video.format().width()).arg(video.format().height()));
+    ui->labelVideoInfoFormat->setText(formatName(video.format().pixelFormat()));
+    ui->labelVideoInfoSpeed->setText(QString::number(video.speed()));
 
     QRadioButton *const componentButtons[] = { ui->rbCompColor, ui->rbCompY, ui->rbCompU,
         ui->rbCompV, ui->rbCompR, ui->rbCompG, ui->rbCompB };
-    if (view->component >= 0 && view->component < int(std::size(componentButtons)))
-        componentButtons[view->component]->setChecked(true);
+    const int component = view->component();
+    if (component >= 0 && component < int(std::size(componentButtons)))
+        componentButtons[component]->setChecked(true);
 }
 
 void MainWindow::on_checkBoxToolTip_clicked()
 {
     if (ImageView *view = currentVideoWindow())
-        view->tooltipEnabled = ui->checkBoxToolTip->isChecked();
+        view->setTooltipEnabled(ui->checkBoxToolTip->isChecked());
 }
 
 void MainWindow::on_pbStartPlay_clicked()
 {
-    // start() without an interval keeps the window's 40 ms and restarts a running timer.
-    forEachVideo([](ImageView &view) { view.playTimer->start(); });
+    player_.play();
 }
 
 void MainWindow::on_pbStopPlay_clicked()
 {
-    forEachVideo([](ImageView &view) { view.playTimer->stop(); });
+    player_.stop();
 }
 
 // Connected by name to our own destroyed(); the destructor cuts that connection

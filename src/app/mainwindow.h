@@ -2,6 +2,7 @@
 
 #include "frameorder.h"
 #include "namedparameters.h"
+#include "player.h"
 #include "videoparameters.h"
 
 #include <QMainWindow>
@@ -42,6 +43,8 @@ public:
     ~MainWindow() override;
 
     LoopMode loopMode() const;
+    // Plays every listed video; the video windows' own keys and ticks go through it.
+    Player &player() { return player_; }
 
     // Opens a window for the video, lists it, selects it and shows frame 0 of every
     // listed video. Throws std::bad_alloc, listing nothing, when the video's frame does
@@ -60,14 +63,15 @@ public:
     void openFiles(const std::vector<std::string> &paths, const AskedParameters &asked = {});
     // Makes the video's entry the list's current one, as a click on the entry would.
     void selectVideo(const ImageView *view);
-    // Does what the transport button that a video window's key stands for does; false for
-    // a key that stands for none. Space is Stop while any listed video plays, else Play.
-    // Steps are shown once the event queue is empty: those typed while the videos were
-    // still busy are taken together and every video shows only where they lead, so the
-    // videos catch up with held keys and stop when the keys stop.
-    bool pressTransportKey(int key);
+    // Does what the transport button of a video window's step key does. Steps are shown
+    // once the event queue is empty: those typed while the videos were still busy are
+    // taken together and every video shows only where they lead, so the videos catch up
+    // with held keys and stop when the keys stop.
+    void pressStepKey(TransportStep step);
+    // Space: Stop while any listed video plays, else Play.
+    void pressPlayKey();
     // Zooms the video by `steps` presets, through the zoom slider when it is selected;
-    // merged like the transport keys.
+    // merged like the step keys.
     void stepZoom(ImageView *view, int steps);
 
 protected:
@@ -107,6 +111,8 @@ private slots:
 
 private:
     ImageView *videoAt(int row) const;
+    // Listens to the window's clicks and keys.
+    void connectWindow(ImageView *view);
     template <typename Action> void forEachVideo(Action action);
     void showComponent(const QRadioButton *button, int view);
     void applyGridControls();
@@ -128,5 +134,7 @@ private:
     // Videos added since the program started; every second one gets a grey entry.
     static std::int32_t addedCount;
 
+    // Before the form, so that it outlives the video windows that the destructor deletes.
+    Player player_;
     Ui::MainWindow *ui;
 };

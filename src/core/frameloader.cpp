@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -60,13 +61,20 @@ std::size_t readAt(int fd, std::uint8_t *dest, std::size_t size, std::int64_t of
 // Playback reads a file front to back: the kernel may read ahead generously, and fetch
 // the next frame while this one is converted and drawn, so that a file larger than the
 // memory plays from disk without stalls.
-void adviseReadAhead(int fd, std::int32_t upcomingFrame, std::int64_t frameBytes)
+void adviseReadAhead(int fd, std::int64_t upcomingFrame, std::int64_t frameBytes)
 {
     if (upcomingFrame < 0)
         return;
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    ::posix_fadvise(fd, static_cast<off_t>(std::int64_t { upcomingFrame } * frameBytes),
+    ::posix_fadvise(fd, static_cast<off_t>(upcomingFrame * frameBytes),
         static_cast<off_t>(frameBytes), POSIX_FADV_WILLNEED);
+}
+
+FileStamp stampFrom(const struct stat &status)
+{
+    return { static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+        static_cast<std::int64_t>(status.st_size), static_cast<std::int64_t>(status.st_mtim.tv_sec),
+        static_cast<std::int64_t>(status.st_mtim.tv_nsec) };
 }
 
 // One frame of an open file, read part after part in file order: each read starts where
@@ -75,15 +83,18 @@ void adviseReadAhead(int fd, std::int32_t upcomingFrame, std::int64_t frameBytes
 class FrameFile
 {
 public:
-    FrameFile(const std::string &path, std::int32_t format, std::int32_t width, std::int32_t height,
-        std::int32_t frameIndex, std::int32_t upcomingFrame)
+    FrameFile(const std::string &path, const FrameFormat &format, const ReadRequest &request)
         : file_(openForReading(path))
-        , frameBytes_(frameSize(format, width, height))
-        , offset_(std::int64_t { frameIndex } * frameBytes_)
+        , frameBytes_(format.frameBytes())
+        , offset_(request.frameIndex * frameBytes_)
         , ended_(file_.get() < 0)
     {
-        if (!ended_)
-            adviseReadAhead(file_.get(), upcomingFrame, frameBytes_);
+        if (ended_)
+            return;
+        adviseReadAhead(file_.get(), request.upcomingFrame, frameBytes_);
+        struct stat status;
+        if (request.stamp && ::fstat(file_.get(), &status) == 0)
+            *request.stamp = stampFrom(status);
     }
 
     // size bytes straight into dest; returns how many arrived.
@@ -174,50 +185,60 @@ static_assert(readChunkBytes % 4 == 0);
 
 } // namespace
 
+bool FileStamp::operator==(const FileStamp &other) const
+{
+    return device == other.device && inode == other.inode && size == other.size
+        && modifiedSeconds == other.modifiedSeconds
+        && modifiedNanoseconds == other.modifiedNanoseconds;
+}
+
+FileStamp stampOf(const std::string &path)
+{
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0 ? stampFrom(status) : FileStamp {};
+}
+
 bool opensForReading(const std::string &path)
 {
     return ScopedFd(openForReading(path)).get() >= 0;
 }
 
-LoadResult readPlanarFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
-    std::int32_t upcomingFrame)
+LoadResult readPlanarFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes)
 {
-    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
-    const std::size_t chroma = chromaPlaneSize(format, width, height);
-    const bool swapped = layoutOrYuv420p(format).vBeforeU;
-    file.read(planes.y, lumaPlaneSize(width, height));
+    FrameFile file(path, format, request);
+    const std::size_t chroma = format.chromaSamples();
+    const bool swapped = format.layout().vBeforeU;
+    file.read(planes.y, format.lumaSamples());
     file.read(swapped ? planes.v : planes.u, chroma);
     file.read(swapped ? planes.u : planes.v, chroma);
     return file.result();
 }
 
-LoadResult readSemiPlanarFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
-    std::int32_t upcomingFrame)
+LoadResult readSemiPlanarFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes, std::uint8_t *chunk)
 {
-    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
-    const bool swapped = layoutOrYuv420p(format).vBeforeU;
+    FrameFile file(path, format, request);
+    const bool swapped = format.layout().vBeforeU;
     std::uint8_t *const first = swapped ? planes.v : planes.u;
     std::uint8_t *const second = swapped ? planes.u : planes.v;
-    file.read(planes.y, lumaPlaneSize(width, height));
-    file.readThrough(chunk, 2 * chromaPlaneSize(format, width, height),
+    file.read(planes.y, format.lumaSamples());
+    file.readThrough(chunk, 2 * format.chromaSamples(),
         [&](const std::uint8_t *bytes, std::size_t count, std::size_t at) {
             splitPairs(bytes, count, first + at / 2, second + at / 2);
         });
     return file.result();
 }
 
-LoadResult readPackedFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
-    std::int32_t upcomingFrame)
+LoadResult readPackedFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes, std::uint8_t *chunk)
 {
-    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
-    const SampleLayout &layout = layoutOrYuv420p(format);
+    FrameFile file(path, format, request);
+    const SampleLayout &layout = format.layout();
     const bool lumaFirst = layout.packedOrder && layout.packedOrder[0] == 'Y';
     std::uint8_t *const first = layout.vBeforeU ? planes.v : planes.u;
     std::uint8_t *const second = layout.vBeforeU ? planes.u : planes.v;
-    file.readThrough(chunk, 2 * lumaPlaneSize(width, height),
+    file.readThrough(chunk, 2 * format.lumaSamples(),
         [&](const std::uint8_t *bytes, std::size_t count, std::size_t at) {
             splitPacked(
                 bytes, count, lumaFirst, planes.y + at / 2, first + at / 4, second + at / 4);
@@ -225,21 +246,19 @@ LoadResult readPackedFrame(const std::string &path, std::int32_t format, std::in
     return file.result();
 }
 
-LoadResult readLumaFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
-    std::int32_t upcomingFrame)
+LoadResult readLumaFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes)
 {
-    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
-    file.read(planes.y, lumaPlaneSize(width, height));
+    FrameFile file(path, format, request);
+    file.read(planes.y, format.lumaSamples());
     return file.result();
 }
 
-LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
-    std::int32_t upcomingFrame)
+LoadResult readWordFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes, std::uint8_t *chunk)
 {
-    FrameFile file(path, format, width, height, frameIndex, upcomingFrame);
-    const SampleLayout &layout = layoutOrYuv420p(format);
+    FrameFile file(path, format, request);
+    const SampleLayout &layout = format.layout();
     const auto shift = static_cast<unsigned>(layout.bitShift);
     // Words that hold their samples low, in the host's order, are what the planes keep:
     // one copy of the file's bytes, as for 8-bit planes, and every stage ignores the bits
@@ -258,8 +277,8 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
     };
     auto *const u = reinterpret_cast<std::uint16_t *>(layout.vBeforeU ? planes.v : planes.u);
     auto *const v = reinterpret_cast<std::uint16_t *>(layout.vBeforeU ? planes.u : planes.v);
-    const std::size_t chroma = chromaPlaneBytes(format, width, height);
-    readPlane(planes.y, lumaPlaneBytes(format, width, height));
+    const std::size_t chroma = format.chromaBytes();
+    readPlane(planes.y, format.lumaBytes());
     switch (layout.storage) {
     case Storage::Planar:
         readPlane(reinterpret_cast<std::uint8_t *>(u), chroma);
@@ -278,31 +297,28 @@ LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int3
     return file.result();
 }
 
-bool readsThroughChunk(std::int32_t format)
+bool readsThroughChunk(const FrameFormat &format)
 {
-    const Storage storage = layoutOrYuv420p(format).storage;
+    const Storage storage = format.layout().storage;
     return storage == Storage::SemiPlanar || storage == Storage::Packed;
 }
 
-LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
-    std::int32_t upcomingFrame)
+LoadResult readFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes, std::uint8_t *chunk)
 {
-    if (bytesPerSample(format) > 1)
-        return readWordFrame(path, format, width, height, frameIndex, planes, chunk, upcomingFrame);
-    switch (layoutOrYuv420p(format).storage) {
+    if (format.bytesPerSample() > 1)
+        return readWordFrame(path, format, request, planes, chunk);
+    switch (format.layout().storage) {
     case Storage::Planar:
         break;
     case Storage::SemiPlanar:
-        return readSemiPlanarFrame(
-            path, format, width, height, frameIndex, planes, chunk, upcomingFrame);
+        return readSemiPlanarFrame(path, format, request, planes, chunk);
     case Storage::Packed:
-        return readPackedFrame(
-            path, format, width, height, frameIndex, planes, chunk, upcomingFrame);
+        return readPackedFrame(path, format, request, planes, chunk);
     case Storage::LumaOnly:
-        return readLumaFrame(path, format, width, height, frameIndex, planes, upcomingFrame);
+        return readLumaFrame(path, format, request, planes);
     }
-    return readPlanarFrame(path, format, width, height, frameIndex, planes, upcomingFrame);
+    return readPlanarFrame(path, format, request, planes);
 }
 
 namespace {
@@ -322,37 +338,37 @@ void markGridIn(
 }
 
 // Fills `count` samples of the plane with the 8-bit value scaled to the format's depth.
-void fillPlane(std::int32_t format, std::uint8_t *plane, std::size_t count, unsigned value8)
+void fillPlane(const FrameFormat &format, std::uint8_t *plane, std::size_t count, unsigned value8)
 {
-    if (bytesPerSample(format) == 1) {
+    if (format.bytesPerSample() == 1) {
         std::fill_n(plane, count, static_cast<std::uint8_t>(value8));
         return;
     }
     std::fill_n(reinterpret_cast<std::uint16_t *>(plane), count,
-        static_cast<std::uint16_t>(value8 << depthAbove8(format)));
+        static_cast<std::uint16_t>(value8 << format.depthAbove8()));
 }
 
 } // namespace
 
-void markGrid(std::int32_t format, std::uint8_t *yPlane, std::int32_t width, std::int32_t height,
-    std::int32_t step)
+void markGrid(const FrameFormat &format, std::uint8_t *yPlane, std::int32_t step)
 {
     if (step <= 0)
         return;
-    const unsigned value = gridLuma << depthAbove8(format);
-    if (bytesPerSample(format) == 1)
+    const std::int32_t width = format.width();
+    const std::int32_t height = format.height();
+    const unsigned value = gridLuma << format.depthAbove8();
+    if (format.bytesPerSample() == 1)
         markGridIn(yPlane, static_cast<std::uint8_t>(value), width, height, step);
     else
         markGridIn(reinterpret_cast<std::uint16_t *>(yPlane), static_cast<std::uint16_t>(value),
             width, height, step);
 }
 
-void fillBlackFrame(
-    std::int32_t format, std::int32_t width, std::int32_t height, const FramePlanes &planes)
+void fillBlackFrame(const FrameFormat &format, const FramePlanes &planes)
 {
     using namespace yuvcoefficients;
-    const std::size_t chroma = chromaPlaneSize(format, width, height);
-    fillPlane(format, planes.y, lumaPlaneSize(width, height), lumaBlack);
+    const std::size_t chroma = format.chromaSamples();
+    fillPlane(format, planes.y, format.lumaSamples(), lumaBlack);
     fillPlane(format, planes.u, chroma, chromaZero);
     fillPlane(format, planes.v, chroma, chromaZero);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frameformat.h"
 #include "frameplanes.h"
 
 #include <cstddef>
@@ -17,26 +18,46 @@ bool opensForReading(const std::string &path);
 // Sets every sample of rows and columns 0, step, 2*step, ... to 200, scaled to the
 // format's depth (200 * 2^(depth - 8)), so that every depth shows the grid in the same
 // grey; nothing when step <= 0.
-void markGrid(std::int32_t format, std::uint8_t *yPlane, std::int32_t width, std::int32_t height,
-    std::int32_t step);
+void markGrid(const FrameFormat &format, std::uint8_t *yPlane, std::int32_t step);
 
 // The planes of a frame not yet read, in the format's depth: Y black (16) and U, V zero
 // chroma (128), which convert to R, G, B 0; a format without chroma keeps its U and V
 // row for good.
-void fillBlackFrame(
-    std::int32_t format, std::int32_t width, std::int32_t height, const FramePlanes &planes);
+void fillBlackFrame(const FrameFormat &format, const FramePlanes &planes);
+
+// What identifies the file that a frame was read from, as it was then: a frame read
+// ahead is shown only while the file is still the same file with the same contents
+// date and size. All zero when the file could not be opened.
+struct FileStamp
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileStamp &other) const;
+    bool operator!=(const FileStamp &other) const { return !(*this == other); }
+};
+
+// The file at `path` now; all zero when it cannot be looked at.
+FileStamp stampOf(const std::string &path);
 
 // The first stage of a frame's way, and its only I/O, one per way of storing a frame
 // (samplelayout.h): each opens the file, reads frame frameIndex (at frameIndex * frame
-// size, in 64-bit) into planes.y, .u and .v, and closes it. Precondition:
-// checkFrameSize(format, width, height).ok(), frameIndex >= 0, planes sized for the
-// format. An upcomingFrame of 0 or more is the frame that playback shows next: the
-// kernel is told to read it ahead.
+// size) into planes.y, .u and .v, and closes it. Precondition: frameIndex >= 0, planes
+// sized for the format. An upcomingFrame of 0 or more is the frame that playback shows
+// next: the kernel is told to read it ahead. With `stamp`, the opened file's stamp is
+// stored there.
+struct ReadRequest
+{
+    std::int64_t frameIndex = 0;
+    std::int64_t upcomingFrame = -1;
+    FileStamp *stamp = nullptr;
+};
 
 // Three planes one after the other, read straight into Y, U and V (V, U for yvu420p).
-LoadResult readPlanarFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
-    std::int32_t upcomingFrame = -1);
+LoadResult readPlanarFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes);
 
 // Bytes of the caller's buffer through which interleaved layouts are read: a few at a
 // time, so that they are split while still in the cache, and no frame allocates.
@@ -44,19 +65,16 @@ constexpr std::size_t readChunkBytes = std::size_t { 128 } << 10;
 
 // A Y plane read straight into Y, then U,V (V,U for nv21) pairs split into U and V
 // through chunk, readChunkBytes long.
-LoadResult readSemiPlanarFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
-    std::int32_t upcomingFrame = -1);
+LoadResult readSemiPlanarFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes, std::uint8_t *chunk);
 
 // Packed pixel pairs split into Y, U and V through chunk, readChunkBytes long.
-LoadResult readPackedFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
-    std::int32_t upcomingFrame = -1);
+LoadResult readPackedFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes, std::uint8_t *chunk);
 
 // The Y plane alone; U and V keep what they hold (128 from the window).
-LoadResult readLumaFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes,
-    std::int32_t upcomingFrame = -1);
+LoadResult readLumaFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes);
 
 // Any layout in 16-bit words (samplelayout.h: depth above 8): planar, p010's Y then U,V
 // pairs, or Y alone, into words in host order whose low `depth` bits are the samples
@@ -65,15 +83,13 @@ LoadResult readLumaFrame(const std::string &path, std::int32_t format, std::int3
 // in place piece by piece, and its pairs split through chunk (readChunkBytes long; null
 // for the others, as readsThroughChunk says). A word cut short by the end of the file
 // takes 0 for its missing high byte.
-LoadResult readWordFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
-    std::int32_t upcomingFrame = -1);
+LoadResult readWordFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes, std::uint8_t *chunk);
 
 // Whether the format's frames are read through a chunk.
-bool readsThroughChunk(std::int32_t format);
+bool readsThroughChunk(const FrameFormat &format);
 
 // The reader of the format's way of storing, as above; chunk may be null where
 // readsThroughChunk is false.
-LoadResult readFrame(const std::string &path, std::int32_t format, std::int32_t width,
-    std::int32_t height, std::int32_t frameIndex, const FramePlanes &planes, std::uint8_t *chunk,
-    std::int32_t upcomingFrame = -1);
+LoadResult readFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
+    const FramePlanes &planes, std::uint8_t *chunk);

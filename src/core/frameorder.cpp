@@ -3,9 +3,9 @@
 #include <cstdint>
 
 PlayTick nextPlayTick(
-    std::int32_t current, std::int32_t frameCount, std::int32_t direction, PlayLoop loop)
+    std::int64_t current, std::int64_t frameCount, std::int32_t direction, PlayLoop loop)
 {
-    const std::int32_t last = frameCount - 1;
+    const std::int64_t last = frameCount - 1;
     PlayTick tick { false, current, direction };
     if (frameCount <= 0) {
         tick.stops = true;
@@ -40,15 +40,18 @@ PlayTick nextPlayTick(
     return tick;
 }
 
-std::int32_t shownFrameFor(std::int32_t requested, std::int32_t frameCount)
+std::int64_t shownFrameFor(std::int64_t requested, std::int64_t frameCount)
 {
-    const std::int32_t frame = static_cast<std::uint16_t>(requested);
     if (frameCount <= 0)
         return 0;
-    return frame < frameCount ? frame : frameCount - 1;
+    const std::int64_t last = frameCount - 1;
+    if (frameCount > sixteenBitFrames)
+        return requested < 0 || requested > last ? last : requested;
+    const std::int64_t frame = static_cast<std::uint16_t>(requested);
+    return frame < frameCount ? frame : last;
 }
 
-std::int32_t frameAfterStep(std::int32_t current, std::int32_t frameCount, TransportStep step)
+std::int64_t frameAfterStep(std::int64_t current, std::int64_t frameCount, TransportStep step)
 {
     switch (step) {
     case TransportStep::ToFirst:

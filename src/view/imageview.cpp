@@ -1,11 +1,10 @@
 #include "imageview.h"
 
-#include "frameorder.h"
 #include "mainwindow.h"
 #include "pixelreadout.h"
-#include "samplelayout.h"
+#include "player.h"
 #include "ui_imageview.h"
-#include "viewrenderer.h"
+#include "videodocument.h"
 #include "zoomgeometry.h"
 
 #include <QApplication>
@@ -20,56 +19,54 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTimer>
 #include <QtMath>
 
-#include <algorithm>
+#include <optional>
 
 namespace {
 
-constexpr int playInterval = 40;
+// The window's views are the document's, numbered alike.
+static_assert(int(ImageView::Color) == int(VideoDocument::Color)
+    && int(ImageView::B) == int(VideoDocument::B));
 
-static_assert(int(PlayLoop::None) == MainWindow::NoLoop
-    && int(PlayLoop::Normal) == MainWindow::Normal && int(PlayLoop::Bounce) == MainWindow::Bounce);
-
-// The main window's Loop boxes, read afresh on every tick.
-PlayLoop loopMode()
+// The step that a transport key stands for, as its button would take it.
+std::optional<TransportStep> transportStepForKey(int key)
 {
-    return PlayLoop(MainWindow::instance().loopMode());
+    switch (key) {
+    case Qt::Key_Right:
+        return TransportStep::Forward1;
+    case Qt::Key_Left:
+        return TransportStep::Back1;
+    case Qt::Key_PageDown:
+        return TransportStep::Forward5;
+    case Qt::Key_PageUp:
+        return TransportStep::Back5;
+    case Qt::Key_End:
+        return TransportStep::ToLast;
+    case Qt::Key_Home:
+        return TransportStep::ToFirst;
+    default:
+        return std::nullopt;
+    }
+}
+
+QString fromFileName(const std::string &bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
 } // namespace
 
 ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
-    : QMainWindow(nullptr)
-    , ui(nullptr)
-    , scene(nullptr)
-    , scan(Progressive)
-    , format(YV12)
-    , width(0)
-    , height(0)
-    , speed(0)
-    , frameCount(0)
-    , currentFrame(0)
-    , zoomFactor(1.0)
-    , component(Color)
-    , tooltipEnabled(false)
-    , gridStep(0)
-    , bounceDirection(1)
-    , playTimer(nullptr)
-    , pixelLabel(nullptr)
+    : ImageView(std::make_unique<VideoDocument>(parameters), MainWindow::instance().player(), parent)
 {
-    format = parameters.format;
-    height = parameters.height;
-    scan = parameters.scan;
-    speed = parameters.speed;
-    width = parameters.width;
-    path = parameters.path;
-    frameCount = parameters.frameCount;
-    // First, so that a frame too large for the memory at hand throws before anything
-    // that the members do not free themselves exists.
-    allocateFrame();
+}
 
+ImageView::ImageView(std::unique_ptr<VideoDocument> document, Player &player, QWidget *parent)
+    : QMainWindow(nullptr)
+    , document_(std::move(document))
+    , player_(player)
+{
     ui = new Ui::ImageView;
     ui->setupUi(this);
     // The form loads its icon afresh for every window, and the window system's pixmaps of
@@ -78,16 +75,16 @@ ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
     static const QIcon formIcon = windowIcon();
     setWindowIcon(formIcon);
 
-    pixelLabel = new QLabel(parent, Qt::ToolTip);
-    pixelLabel->setStyleSheet(
+    pixelLabel_ = new QLabel(parent, Qt::ToolTip);
+    pixelLabel_->setStyleSheet(
         QStringLiteral("background-color: yellow; border-style: solid; border: 2px solid black;"));
-    pixelLabel->setAutoFillBackground(true);
-    // Six lines of up to " Y = 255   R = 255" must fit the fixed 100 x 80 box, with room
+    pixelLabel_->setAutoFillBackground(true);
+    // Six lines of up to " Y = 4095   R = 255" must fit the fixed 100 x 80 box, with room
     // to spare after the last digit, so the readout takes a small condensed font.
     QFont readoutFont;
     readoutFont.setPixelSize(10);
     readoutFont.setStretch(QFont::Condensed);
-    pixelLabel->setFont(readoutFont);
+    pixelLabel_->setFont(readoutFont);
 
     QGraphicsView *view = ui->gvVideoDisplay;
     view->viewport()->installEventFilter(this);
@@ -97,65 +94,79 @@ ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
     // Replaces the form's central widget, which takes its unused label along.
     setCentralWidget(view);
 
-    scene = new QGraphicsScene;
-    scene->setSceneRect(0, 0, width, height);
-    scene->setItemIndexMethod(QGraphicsScene::NoIndex);
+    const FrameFormat &format = document_->format();
+    scene_ = new QGraphicsScene(this);
+    scene_->setSceneRect(0, 0, format.width(), format.height());
+    scene_->setItemIndexMethod(QGraphicsScene::NoIndex);
 
     // Pixel (0, 0) stays at the viewport's corner whatever the zoom, so the readout
     // reads the pixel under the pointer until the user pans.
     view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     view->setCacheMode(QGraphicsView::CacheBackground);
-    fitToScreen(zoomedWindowSize(zoomFactor, width, height));
+    fitToScreen(zoomedWindowSize(zoomFactor_, format.width(), format.height()));
 
-    playTimer = new QTimer(parent);
-    playTimer->setInterval(playInterval);
-    // A coarse timer may stretch each 40 ms by up to 5 %, below 25 frames per second.
-    playTimer->setTimerType(Qt::PreciseTimer);
-    connect(playTimer, &QTimer::timeout, this, &ImageView::playTimerTimeout);
+    connect(document_.get(), &VideoDocument::frameShown, this, &ImageView::frameShown);
+    connect(document_.get(), &VideoDocument::pictureChanged, this, [this] {
+        if (document_->pictureDrawn())
+            presentPicture();
+    });
 }
 
 ImageView::~ImageView()
 {
-    playTimer->stop();
-    delete playTimer;
+    player_.remove(*document_);
     delete ui;
-    delete scene;
-    delete pixelLabel;
+    delete pixelLabel_;
 }
 
-void ImageView::showFrame(int n)
+void ImageView::showFrame(std::int64_t n)
 {
-    currentFrame = static_cast<quint16>(shownFrameFor(n, frameCount));
-
-    // A file shorter than one frame has no frame 0 to read.
-    if (frameCount > 0 && layoutOf(format)) {
-        readFrame(
-            path, format, width, height, currentFrame, planes(), readChunk.data(), upcomingFrame());
-        markGrid(format, yPlane.data(), width, height, gridStep);
-    }
-
-    // The path holds the file name's bytes as QFile::encodeName gave them.
-    setWindowTitle(QFile::decodeName(QByteArray::fromStdString(videoName())) + QLatin1String(" - ")
-        + QString::number(currentFrame) + QLatin1Char('/') + QString::number(frameCount));
-    drawComponent();
+    player_.show(*document_, n);
 }
 
 void ImageView::setComponentView(int view)
 {
-    component = view;
-    drawComponent();
+    document_->setView(view);
 }
 
 void ImageView::setGridStep(int step)
 {
-    gridStep = step;
-    showFrame(currentFrame);
+    document_->setGridStep(step);
 }
 
 std::string ImageView::videoName() const
 {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return document_->name();
+}
+
+std::int64_t ImageView::currentFrame() const
+{
+    return document_->currentFrame();
+}
+
+std::int64_t ImageView::frameCount() const
+{
+    return document_->frameCount();
+}
+
+int ImageView::component() const
+{
+    return document_->view();
+}
+
+std::int32_t ImageView::gridStep() const
+{
+    return document_->gridStep();
+}
+
+std::int32_t ImageView::bounceDirection() const
+{
+    return document_->direction();
+}
+
+bool ImageView::isPlaying() const
+{
+    return document_->isPlaying();
 }
 
 void ImageView::setZoomPercent(int percent)
@@ -164,13 +175,16 @@ void ImageView::setZoomPercent(int percent)
     if (percent <= 0)
         return;
     const double z = percent / 100.0;
-    if (!isZoomChange(zoomFactor, z))
+    if (!isZoomChange(zoomFactor_, z))
         return;
     ui->gvVideoDisplay->setTransform(QTransform::fromScale(z, z));
-    zoomFactor = z;
-    fitToScreen(zoomedWindowSize(zoomFactor, width, height));
+    zoomFactor_ = z;
+    const FrameFormat &format = document_->format();
+    fitToScreen(zoomedWindowSize(zoomFactor_, format.width(), format.height()));
     scrollToOrigin();
-    drawComponent();
+    // Drawn again from memory, as every draw brings the window on screen.
+    if (document_->pictureDrawn())
+        presentPicture();
 }
 
 bool ImageView::eventFilter(QObject *watched, QEvent *event)
@@ -180,18 +194,18 @@ bool ImageView::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         // Only a click selects: a window that shows itself leaves the selection alone.
-        MainWindow::instance().selectVideo(this);
+        emit clicked();
         break;
     case QEvent::MouseMove:
-        if (tooltipEnabled) {
+        if (tooltipEnabled_) {
             const QPointF position = static_cast<QMouseEvent *>(event)->position();
             showReadout(QPoint(qFloor(position.x()), qFloor(position.y())));
         } else {
-            pixelLabel->hide();
+            pixelLabel_->hide();
         }
         break;
     case QEvent::Leave:
-        pixelLabel->hide();
+        pixelLabel_->hide();
         break;
     default:
         break;
@@ -206,94 +220,66 @@ bool ImageView::takeKey(const QKeyEvent &key)
         return false;
     switch (key.key()) {
     case Qt::Key_Plus:
-        MainWindow::instance().stepZoom(this, 1);
+        emit zoomKeyPressed(1);
         return true;
     case Qt::Key_Minus:
-        MainWindow::instance().stepZoom(this, -1);
+        emit zoomKeyPressed(-1);
+        return true;
+    case Qt::Key_Space:
+        emit playKeyPressed();
         return true;
     default:
-        return MainWindow::instance().pressTransportKey(key.key());
+        break;
     }
+    const std::optional<TransportStep> step = transportStepForKey(key.key());
+    if (step)
+        emit stepKeyPressed(*step);
+    return step.has_value();
 }
 
 void ImageView::playTimerTimeout()
 {
-    const PlayTick tick = nextPlayTick(currentFrame, frameCount, bounceDirection, loopMode());
-    if (tick.stops) {
-        playTimer->stop();
-        return;
-    }
-    bounceDirection = tick.direction;
-    showFrame(tick.frame);
+    player_.tick(*document_);
 }
 
-void ImageView::allocateFrame()
+void ImageView::frameShown()
 {
-    const std::size_t luma = lumaPlaneSize(width, height);
-    const std::size_t lumaBytes = lumaPlaneBytes(format, width, height);
-    const std::size_t chromaBytes = chromaPlaneBytes(format, width, height);
-    // Sized before anything is written: new planes read as zero without costing memory, so
-    // a frame too large for the address space is refused at once, not after gigabytes of
-    // writes. R, G, B and the picture stay zero, which is black.
-    yPlane.resize(lumaBytes);
-    for (SamplePlane *plane : { &rPlane, &gPlane, &bPlane })
-        plane->resize(luma);
-    uPlane.resize(chromaBytes);
-    vPlane.resize(chromaBytes);
-    pictureBytes.resize(luma * sizeof(std::uint32_t));
-    if (readsThroughChunk(format))
-        readChunk.resize(readChunkBytes);
-    // The first frame shown writes these whole; without a frame, R, G, B are only read.
-    for (SamplePlane *plane : { &yPlane, &uPlane, &vPlane, &pictureBytes })
-        mapInNow(*plane);
-    if (frameCount > 0) {
-        for (SamplePlane *plane : { &rPlane, &gPlane, &bPlane })
-            mapInNow(*plane);
-    }
-    fillBlackFrame(format, width, height, planes());
-    picture = QImage(pictureBytes.data(), width, height, width * int(sizeof(std::uint32_t)),
-        QImage::Format_RGB32);
-}
-
-// The picture is written through its buffer, never through QImage::bits(), which would
-// copy pixels that a pixmap still shares.
-FramePlanes ImageView::planes()
-{
-    return { yPlane.data(), uPlane.data(), vPlane.data(), rPlane.data(), gPlane.data(),
-        bPlane.data(),
-        { pictureBytes.data(), std::ptrdiff_t(width) * std::ptrdiff_t(sizeof(std::uint32_t)) } };
-}
-
-std::int32_t ImageView::upcomingFrame() const
-{
-    if (!playTimer->isActive())
-        return -1;
-    const PlayTick tick = nextPlayTick(currentFrame, frameCount, bounceDirection, loopMode());
-    return tick.stops ? -1 : tick.frame;
-}
-
-// The window's views are the core's, numbered alike.
-static_assert(ImageView::Color == static_cast<int>(FrameView::Color)
-    && ImageView::B == static_cast<int>(FrameView::B));
-
-void ImageView::drawComponent()
-{
-    if (renderView(component, format, width, height, planes()))
+    updateTitle();
+    if (document_->pictureDrawn())
         presentPicture();
+}
+
+void ImageView::updateTitle()
+{
+    // The path holds the file name's bytes as the file system has them.
+    QString title = fromFileName(videoName()) + QLatin1String(" - ")
+        + QString::number(document_->currentFrame()) + QLatin1Char('/')
+        + QString::number(document_->frameCount());
+    switch (document_->frameRead()) {
+    case LoadResult::Complete:
+        break;
+    case LoadResult::Partial:
+        title += tr(" - only partly read");
+        break;
+    case LoadResult::Nothing:
+        title += tr(" - could not be read");
+        break;
+    }
+    setWindowTitle(title);
 }
 
 void ImageView::presentPicture()
 {
     // The scene holds one pixmap item, the picture on show; the pixmap shares the
-    // picture's pixels, so nothing is copied on the way to the screen.
-    const QPixmap pixmap = QPixmap::fromImage(picture);
-    if (pictureItem)
-        pictureItem->setPixmap(pixmap);
+    // document's pixels, so nothing is copied on the way to the screen.
+    const QPixmap pixmap = QPixmap::fromImage(document_->picture());
+    if (pictureItem_)
+        pictureItem_->setPixmap(pixmap);
     else
-        pictureItem = scene->addPixmap(pixmap);
-    const bool sceneIsNew = ui->gvVideoDisplay->scene() != scene;
+        pictureItem_ = scene_->addPixmap(pixmap);
+    const bool sceneIsNew = ui->gvVideoDisplay->scene() != scene_;
     if (sceneIsNew)
-        ui->gvVideoDisplay->setScene(scene);
+        ui->gvVideoDisplay->setScene(scene_);
     const bool appearing = !isVisible();
     show();
     // Showing delivers the view's pending resize, to which it answers by centring the scene.
@@ -312,7 +298,7 @@ void ImageView::fitToScreen(WindowSize wanted)
             { available.width() - frame.left() - frame.right(),
                 available.height() - frame.top() - frame.bottom() });
     }
-    fittedFrame = frame;
+    fittedFrame_ = frame;
     setFixedSize(size.width, size.height);
     QGraphicsView *view = ui->gvVideoDisplay;
     view->setFixedSize(size.width, size.height);
@@ -354,8 +340,9 @@ void ImageView::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
     // The window manager tells the frame's size only once it has framed the window.
-    if (expectedFrame() != fittedFrame)
-        fitToScreen(zoomedWindowSize(zoomFactor, width, height));
+    if (expectedFrame() != fittedFrame_)
+        fitToScreen(zoomedWindowSize(
+            zoomFactor_, document_->format().width(), document_->format().height()));
 }
 
 void ImageView::scrollToOrigin()
@@ -368,24 +355,25 @@ void ImageView::scrollToOrigin()
 void ImageView::showReadout(const QPoint &viewportPos)
 {
     const QPointF scenePoint = ui->gvVideoDisplay->mapToScene(viewportPos);
+    const FrameFormat &format = document_->format();
     const std::optional<PixelPosition> pixel
-        = pixelAt(scenePoint.x(), scenePoint.y(), width, height);
+        = pixelAt(scenePoint.x(), scenePoint.y(), format.width(), format.height());
     if (!pixel) {
-        pixelLabel->hide();
+        pixelLabel_->hide();
         return;
     }
-    const PixelSample s = samplePixel(planes(), format, width, *pixel);
+    const PixelSample s = document_->sampleAt(*pixel);
     const QPoint beside = pos() + viewportPos + QPoint(readoutOffsetX, readoutOffsetY);
     const QPoint pointer = ui->gvVideoDisplay->viewport()->mapToGlobal(viewportPos);
-    const QRect onScreen = screen() ? screen()->geometry() : QRect(beside, pixelLabel->size());
-    pixelLabel->setGeometry(
+    const QRect onScreen = screen() ? screen()->geometry() : QRect(beside, pixelLabel_->size());
+    pixelLabel_->setGeometry(
         readoutStart(beside.x(), pointer.x(), readoutWidth, onScreen.left(), onScreen.right() + 1),
         readoutStart(beside.y(), pointer.y(), readoutHeight, onScreen.top(), onScreen.bottom() + 1),
         readoutWidth, readoutHeight);
-    pixelLabel->setText(
+    pixelLabel_->setText(
         tr(" X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
             .arg(QString::number(pixel->x), QString::number(pixel->y), QString::number(s.y),
                 QString::number(s.u), QString::number(s.v), QString::number(s.r),
                 QString::number(s.g), QString::number(s.b)));
-    pixelLabel->show();
+    pixelLabel_->show();
 }

@@ -1,29 +1,29 @@
 #pragma once
 
-#include "cachelineallocator.h"
-#include "frameloader.h"
+#include "frameorder.h"
 #include "videoparameters.h"
 #include "zoomgeometry.h"
 
-#include <QImage>
 #include <QMainWindow>
 #include <QMargins>
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
+class Player;
 class QGraphicsPixmapItem;
 class QGraphicsScene;
 class QKeyEvent;
 class QLabel;
-class QTimer;
+class VideoDocument;
 
 namespace Ui {
 class ImageView;
 }
 
-// The window of one opened video: holds the frame on show and draws one view of it.
+// The window of one opened video: shows the frames that its document holds, and reports
+// the clicks and keys that it is given.
 class ImageView : public QMainWindow
 {
     Q_OBJECT
@@ -31,42 +31,48 @@ class ImageView : public QMainWindow
 public:
     enum ComponentView { Color, Y, U, V, R, G, B };
 
-    // Throws std::bad_alloc, having freed what it took, when the frame's planes and
-    // picture do not fit the memory at hand.
+    // A window for a video of its own, opened from the record and played by the main
+    // window's player. Throws as VideoDocument's constructor does.
     explicit ImageView(const VideoParameters &parameters, QWidget *parent = nullptr);
+    // A window that shows `document`, which it owns, played by `player`. `parent` is the
+    // parent of its readout, not of the window, which is a top-level window of its own.
+    ImageView(std::unique_ptr<VideoDocument> document, Player &player, QWidget *parent = nullptr);
     ~ImageView() override;
 
-    void showFrame(int n);
+    VideoDocument &document() { return *document_; }
+    const VideoDocument &document() const { return *document_; }
+
+    // Shows frame n of the video, bounded to it: 16-bit and wrapped up to 65536 frames.
+    void showFrame(std::int64_t n);
     void setComponentView(int view);
     void setGridStep(int step);
     std::string videoName() const;
     void setZoomPercent(int percent);
 
+    // The video's state, as its document and the player keep it.
+    std::int64_t currentFrame() const;
+    std::int64_t frameCount() const;
+    int component() const;
+    std::int32_t gridStep() const;
+    std::int32_t bounceDirection() const;
+    bool isPlaying() const;
+
+    double zoomFactor() const { return zoomFactor_; }
+    // Whether the pixel readout follows the pointer.
+    bool tooltipEnabled() const { return tooltipEnabled_; }
+    void setTooltipEnabled(bool enabled) { tooltipEnabled_ = enabled; }
+    QLabel *pixelLabel() const { return pixelLabel_; }
+
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-    Ui::ImageView *ui;
-    QGraphicsScene *scene;
-    std::string path;
-    std::int32_t scan;
-    std::int32_t format;
-    std::int32_t width;
-    std::int32_t height;
-    std::int32_t speed;
-    std::int32_t frameCount;
-    SamplePlane yPlane;
-    SamplePlane uPlane;
-    SamplePlane vPlane;
-    SamplePlane rPlane;
-    SamplePlane gPlane;
-    SamplePlane bPlane;
-    quint16 currentFrame;
-    double zoomFactor;
-    int component;
-    bool tooltipEnabled;
-    std::int32_t gridStep;
-    std::int32_t bounceDirection;
-    QTimer *playTimer;
-    QLabel *pixelLabel;
+signals:
+    // The user pressed a mouse button on the picture.
+    void clicked();
+    // A transport key: a step, or Space for Play and Stop.
+    void stepKeyPressed(TransportStep step);
+    void playKeyPressed();
+    // + or -: the zoom one preset up or down.
+    void zoomKeyPressed(int steps);
 
 protected:
     void moveEvent(QMoveEvent *event) override;
@@ -75,14 +81,9 @@ private slots:
     void playTimerTimeout();
 
 private:
-    // The frame that the next play tick is likely to show, or -1 when nothing plays.
-    std::int32_t upcomingFrame() const;
-
-    void allocateFrame();
-    // Draws the view that `component` names; any other value draws nothing.
-    void drawComponent();
+    void frameShown();
+    void updateTitle();
     void presentPicture();
-    FramePlanes planes();
     // Sizes the window to `wanted`, or to what the screen's available area leaves once
     // the window's frame is counted, and moves a window on screen back inside that area.
     void fitToScreen(WindowSize wanted);
@@ -92,14 +93,15 @@ private:
     // The keys that step, play and zoom; false for any other, which the view then gets.
     bool takeKey(const QKeyEvent &key);
 
-    // The picture's pixels, reused by every draw, on whole cache lines for the
-    // conversion's streaming stores; the picture and the scene's pixmap share them.
-    SamplePlane pictureBytes;
-    QImage picture;
-    // The bytes through which an interleaved layout's frames are read; empty for others.
-    SamplePlane readChunk;
+    std::unique_ptr<VideoDocument> document_;
+    Player &player_;
+    Ui::ImageView *ui = nullptr;
+    QGraphicsScene *scene_ = nullptr;
+    QLabel *pixelLabel_ = nullptr;
+    double zoomFactor_ = 1.0;
+    bool tooltipEnabled_ = false;
     // The scene's one item, made at the first draw and given each new picture.
-    QGraphicsPixmapItem *pictureItem = nullptr;
+    QGraphicsPixmapItem *pictureItem_ = nullptr;
     // The frame that the last fitToScreen counted; the window manager may report another.
-    QMargins fittedFrame;
+    QMargins fittedFrame_;
 };

@@ -1,0 +1,37 @@
+#include "rawfilesource.h"
+
+#include <utility>
+
+RawFileSource::RawFileSource(std::string path, const FrameFormat &format, std::int64_t frameCount)
+    : FrameSource(format)
+    , path_(std::move(path))
+    , frameCount_(frameCount > 0 ? frameCount : 0)
+{
+}
+
+std::int64_t RawFileSource::recount()
+{
+    frameCount_ = framesIn(stampOf(path_).size, format());
+    return frameCount_;
+}
+
+LoadResult RawFileSource::read(std::int64_t n, Frame &frame, std::int64_t upcoming) const
+{
+    FileStamp stamp;
+    const LoadResult result
+        = readFrame(path_, format(), { n, upcoming, &stamp }, frame.planes(), frame.chunk());
+    frame.recordRead(n, result, stamp);
+    return result;
+}
+
+bool RawFileSource::stillHolds(const Frame &frame) const
+{
+    // A file that could not be opened has nothing to keep.
+    return frame.result() == LoadResult::Complete && stampOf(path_) == frame.stamp();
+}
+
+std::int64_t RawFileSource::framesIn(std::int64_t fileSize, const FrameFormat &format)
+{
+    const std::int64_t bytes = format.frameBytes();
+    return bytes > 0 && fileSize > 0 ? fileSize / bytes : 0;
+}

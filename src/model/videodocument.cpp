@@ -1,0 +1,194 @@
+#include "videodocument.h"
+
+#include "memoryroom.h"
+#include "rawfilesource.h"
+#include "viewrenderer.h"
+
+#include <QThreadPool>
+#include <QtConcurrent>
+
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+FrameFormat formatOf(const VideoParameters &record)
+{
+    const std::optional<FrameFormat> format
+        = FrameFormat::make(record.format, record.width, record.height);
+    if (!format)
+        throw std::invalid_argument("no frame format takes this layout and size");
+    return *format;
+}
+
+// Refuses what leaves the program too little room to run: a frame that fits only just
+// would freeze it later, when a thread cannot start.
+void keepRunningRoom()
+{
+    if (!addressSpaceLeft(runningRoomBytes))
+        throw std::bad_alloc();
+}
+
+} // namespace
+
+void VideoDocument::Picture::allocate(const FrameFormat &format)
+{
+    pixels.resize(format.lumaSamples() * sizeof(std::uint32_t));
+    mapInNow(pixels);
+    image = QImage(pixels.data(), format.width(), format.height(),
+        format.width() * int(sizeof(std::uint32_t)), QImage::Format_RGB32);
+}
+
+// Written through the pixels, never through QImage::bits(), which would copy pixels that
+// a pixmap still shares.
+PictureRows VideoDocument::Picture::rows(const FrameFormat &format)
+{
+    return { pixels.data(), std::ptrdiff_t(format.width()) * std::ptrdiff_t(sizeof(std::uint32_t)) };
+}
+
+VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
+    : QObject(parent)
+    , path_(record.path)
+    , scan_(record.scan)
+    , speed_(record.speed)
+    , source_(std::make_unique<RawFileSource>(record.path, formatOf(record), record.frameCount))
+{
+    // Planes and picture read as zero until written, which is black for the picture.
+    current_ = std::make_unique<Frame>(format());
+    current_->makeColourPlanes();
+    currentPicture_.allocate(format());
+    keepRunningRoom();
+}
+
+VideoDocument::~VideoDocument()
+{
+    finishReadAhead();
+}
+
+std::string VideoDocument::name() const
+{
+    const std::size_t slash = path_.rfind('/');
+    return slash == std::string::npos ? path_ : path_.substr(slash + 1);
+}
+
+PixelSample VideoDocument::sampleAt(PixelPosition pixel) const
+{
+    return samplePixel(const_cast<Frame &>(*current_).planes(), format().pixelFormat(),
+        format().width(), pixel);
+}
+
+void VideoDocument::setView(int view)
+{
+    view_ = view;
+    drawn_ = render(*current_, currentPicture_, view_);
+    emit pictureChanged();
+}
+
+void VideoDocument::setGridStep(std::int32_t step)
+{
+    gridStep_ = step;
+    show(currentIndex_);
+}
+
+void VideoDocument::setPlaying(bool playing)
+{
+    playing_ = playing;
+}
+
+void VideoDocument::show(std::int64_t index)
+{
+    finishReadAhead();
+    currentIndex_ = index;
+    // A file shorter than one frame has no frame 0 to read.
+    if (frameCount() <= 0) {
+        currentRead_ = LoadResult::Complete;
+        drawn_ = render(*current_, currentPicture_, view_);
+    } else if (readAheadHolds(index)) {
+        takeReadAhead();
+    } else {
+        readCurrent(index);
+    }
+    emit frameShown(index);
+    if (currentRead_ != LoadResult::Complete)
+        emit readFailed(index);
+}
+
+void VideoDocument::readCurrent(std::int64_t index)
+{
+    currentRead_ = source_->read(index, *current_);
+    markGrid(format(), current_->planes().y, gridStep_);
+    drawn_ = render(*current_, currentPicture_, view_);
+}
+
+bool VideoDocument::render(Frame &frame, Picture &picture, int view)
+{
+    FramePlanes planes = frame.planes();
+    planes.picture = picture.rows(format());
+    return renderView(view, format().pixelFormat(), format().width(), format().height(), planes);
+}
+
+void VideoDocument::readAhead(std::int64_t index, std::int64_t upcoming)
+{
+    finishReadAhead();
+    if (index < 0 || index >= frameCount() || !makeReadAheadFrame())
+        return;
+    aheadIndex_ = index;
+    aheadGrid_ = gridStep_;
+    aheadView_ = view_;
+    // The worker has the second frame and its picture to itself until finishReadAhead.
+    reading_ = QtConcurrent::run(QThreadPool::globalInstance(), [this, index, upcoming] {
+        source_->read(index, *ahead_, upcoming);
+        markGrid(format(), ahead_->planes().y, aheadGrid_);
+        aheadDrawn_ = render(*ahead_, aheadPicture_, aheadView_);
+        QMetaObject::invokeMethod(
+            this, [this, index] { emit frameReady(index); }, Qt::QueuedConnection);
+    });
+}
+
+bool VideoDocument::makeReadAheadFrame()
+{
+    if (ahead_)
+        return true;
+    if (aheadUnavailable_)
+        return false;
+    try {
+        auto frame = std::make_unique<Frame>(format());
+        frame->makeColourPlanes();
+        Picture picture;
+        picture.allocate(format());
+        keepRunningRoom();
+        ahead_ = std::move(frame);
+        aheadPicture_ = std::move(picture);
+    } catch (const std::bad_alloc &) {
+        // Without room for a second frame the video plays as it is read.
+        aheadUnavailable_ = true;
+    }
+    return ahead_ != nullptr;
+}
+
+void VideoDocument::finishReadAhead()
+{
+    reading_.waitForFinished();
+}
+
+bool VideoDocument::readAheadHolds(std::int64_t index) const
+{
+    // What was read ahead is shown only while it is what a read now would give: the
+    // whole frame, with the grid in force, from the file unchanged since.
+    return ahead_ && aheadIndex_ == index && aheadGrid_ == gridStep_
+        && ahead_->result() == LoadResult::Complete && source_->stillHolds(*ahead_);
+}
+
+void VideoDocument::takeReadAhead()
+{
+    current_->swap(*ahead_);
+    aheadIndex_ = -1;
+    currentRead_ = LoadResult::Complete;
+    if (aheadDrawn_ && aheadView_ == view_) {
+        std::swap(currentPicture_, aheadPicture_);
+        drawn_ = true;
+    } else {
+        drawn_ = render(*current_, currentPicture_, view_);
+    }
+}

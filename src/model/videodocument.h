@@ -1,0 +1,135 @@
+#pragma once
+
+#include "frame.h"
+#include "framesource.h"
+#include "pixelreadout.h"
+#include "videoparameters.h"
+
+#include <QFuture>
+#include <QImage>
+#include <QObject>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// One opened video: its source, the frame on show with its picture in the chosen view,
+// and a second frame that playback reads ahead on a worker thread. Its windows show
+// what it holds; the player decides which frame it shows.
+class VideoDocument : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The views of a frame, numbered as the main window's Component buttons.
+    enum View { Color, Y, U, V, R, G, B };
+
+    // A raw file as `record` describes it; the record's frame count is the video's.
+    // Throws std::bad_alloc when the frame does not fit the memory at hand with room left
+    // for the program to run, and std::invalid_argument for a layout or size that no
+    // frame format takes.
+    explicit VideoDocument(const VideoParameters &record, QObject *parent = nullptr);
+    ~VideoDocument() override;
+
+    // The path's bytes as the file system takes them.
+    const std::string &path() const { return path_; }
+    // The part of the path after its last '/', or the whole path.
+    std::string name() const;
+    std::int32_t scan() const { return scan_; }
+    std::int32_t speed() const { return speed_; }
+    const FrameFormat &format() const { return source_->format(); }
+    std::int64_t frameCount() const { return source_->frameCount(); }
+
+    // The frame on show, and what reading it gave: Complete also before the first frame
+    // and for a video without frames, where nothing is read.
+    std::int64_t currentFrame() const { return currentIndex_; }
+    LoadResult frameRead() const { return currentRead_; }
+    const Frame &frame() const { return *current_; }
+    // The picture of the frame on show in the current view; it shares its pixels with
+    // the document, which writes them again at the next frame.
+    const QImage &picture() const { return currentPicture_.image; }
+    // Whether the current view could be drawn at all (a view outside Color .. B cannot).
+    bool pictureDrawn() const { return drawn_; }
+    // The six values of one pixel of the frame on show, as the readout shows them.
+    PixelSample sampleAt(PixelPosition pixel) const;
+
+    int view() const { return view_; }
+    // Draws the frame on show in `view`, without reading it again.
+    void setView(int view);
+    std::int32_t gridStep() const { return gridStep_; }
+    // Marks a grid every `step` pixels into the luma (none for 0 or less) and reads the
+    // frame on show again, since the grid is marked as a frame is read.
+    void setGridStep(std::int32_t step);
+
+    // Playback's state of this video, which the player keeps here.
+    bool isPlaying() const { return playing_; }
+    void setPlaying(bool playing);
+    std::int32_t direction() const { return direction_; }
+    void setDirection(std::int32_t direction) { direction_ = direction; }
+
+    // Shows frame `index`, which the caller has bounded to the video: takes it from the
+    // read-ahead when that holds it and the file has not changed since, and reads it
+    // otherwise, new bytes over the old frame's where the file ends early. Then draws it
+    // and announces it.
+    void show(std::int64_t index);
+    // Starts reading frame `index` (0 or more) into the second frame on a worker thread,
+    // drawn in the current view, so that show(index) finds it ready. `upcoming` is the
+    // frame after it, which the file system is asked to fetch.
+    void readAhead(std::int64_t index, std::int64_t upcoming = -1);
+
+signals:
+    // The frame on show has changed, and with it picture().
+    void frameShown(qint64 index);
+    // The same frame is drawn in another view.
+    void pictureChanged();
+    // Frame `index` is read ahead and ready to show.
+    void frameReady(qint64 index);
+    // Frame `index` could not be read, in whole or in part.
+    void readFailed(qint64 index);
+
+private:
+    // A picture and the pixels that it shows, which the document owns.
+    struct Picture
+    {
+        SamplePlane pixels;
+        QImage image;
+        void allocate(const FrameFormat &format);
+        PictureRows rows(const FrameFormat &format);
+    };
+
+    // The planes of `frame` with `picture` to draw into; false for a view that draws
+    // nothing, which leaves the picture as it was.
+    bool render(Frame &frame, Picture &picture, int view);
+    void readCurrent(std::int64_t index);
+    // Waits for the worker, if it reads, so that the second frame is the GUI's again.
+    void finishReadAhead();
+    bool readAheadHolds(std::int64_t index) const;
+    void takeReadAhead();
+    bool makeReadAheadFrame();
+
+    std::string path_;
+    std::int32_t scan_;
+    std::int32_t speed_;
+    std::unique_ptr<FrameSource> source_;
+
+    std::unique_ptr<Frame> current_;
+    Picture currentPicture_;
+    std::int64_t currentIndex_ = 0;
+    LoadResult currentRead_ = LoadResult::Complete;
+    bool drawn_ = false;
+
+    int view_ = Color;
+    std::int32_t gridStep_ = 0;
+    bool playing_ = false;
+    std::int32_t direction_ = 1;
+
+    // The read-ahead: made at the first one, and never if the memory would not hold it.
+    std::unique_ptr<Frame> ahead_;
+    Picture aheadPicture_;
+    bool aheadUnavailable_ = false;
+    QFuture<void> reading_;
+    std::int64_t aheadIndex_ = -1;
+    std::int32_t aheadGrid_ = 0;
+    int aheadView_ = Color;
+    bool aheadDrawn_ = false;
+};
