@@ -167,6 +167,20 @@ void TestIcoWriter::bitmapsDecodeToTheDrawnPixels()
         for (int x = 0; x < image.width(); ++x)
             if (x || y)
                 QCOMPARE(decoded.pixel(x, y), image.pixel(x, y));
+
+    // The tests' own reader gives the stored pixels too, and the mask apart.
+    const IcoDirectory directory(writer.data());
+    const QImage stored = directory.image(directory.entries()[0]);
+    const QBitArray mask = directory.mask(directory.entries()[0]);
+    QCOMPARE(stored.size(), image.size());
+    QCOMPARE(mask.size(), image.width() * image.height());
+    QCOMPARE(mask.count(true), 1);
+    QVERIFY(mask.testBit(0));
+    QCOMPARE(qAlpha(stored.pixel(0, 0)), 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (x || y)
+                QCOMPARE(stored.pixel(x, y), image.pixel(x, y));
 }
 
 void TestIcoWriter::pngEntriesKeepTheirDepth_data()
