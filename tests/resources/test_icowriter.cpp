@@ -1,9 +1,14 @@
 #include "icodirectory.h"
+#include "iconcomparison.h"
 #include "iconpalette.h"
 #include "icowriter.h"
+#include "tempdir.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QImageReader>
+#include <QImageWriter>
+#include <QMap>
 #include <QtTest>
 
 namespace {
@@ -34,6 +39,258 @@ QImage readBack(const QByteArray &ico, int index = 0)
     return reader.read().convertToFormat(QImage::Format_ARGB32);
 }
 
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray committedFile(const QString &name)
+{
+    return readFile(QStringLiteral(ZENTAVO_SOURCE_DIR "/") + name);
+}
+
+// Where a committed icon is redrawn with a change, to see whether the comparison notices.
+enum class Change {
+    None,
+    TiesRoundedTheOtherWay,
+    MostPixelsAllowedOneLevelOff,
+    OnePixelMoreThanAllowed,
+    AlphaAndGreenAtMostLevelsOff,
+    OnePixelOneLevelTooFar,
+    EveryOpaquePixelOneLevelRedder,
+    ShapeMovedOnePixelRight,
+    RedFortyLevelsStronger,
+    PalettePixelOnAnotherEntry,
+    MaskInverted,
+    SmallestImageMissing,
+    TwoImagesSwapped,
+    PaletteImageOnePixelSmaller,
+    FourBitImageAtEightBits,
+    PngEntryAsBitmap,
+};
+
+struct Layout
+{
+    int size;
+    int bitCount;
+    bool png;
+};
+
+// What icogen would draw again: the images an icon lists, and the 32-bit drawing of each size
+// that its palette images are quantised from, as the committed file stores them.
+struct Redrawing
+{
+    QList<Layout> layout;
+    QMap<int, QImage> drawings;
+};
+
+Redrawing redrawingOf(const QString &name, const QByteArray &file)
+{
+    Redrawing redrawing;
+    if (name.endsWith(QLatin1String(".png"))) {
+        const QImage image = QImage::fromData(file, "png").convertToFormat(QImage::Format_ARGB32);
+        redrawing.layout.append({ image.width(), 32, true });
+        redrawing.drawings.insert(image.width(), image);
+        return redrawing;
+    }
+    const IcoDirectory directory(file);
+    for (const IcoDirectory::Entry &entry : directory.entries()) {
+        redrawing.layout.append({ entry.width, entry.bitCount, directory.isPng(entry) });
+        if (entry.bitCount == 32)
+            redrawing.drawings.insert(entry.width, directory.image(entry));
+    }
+    return redrawing;
+}
+
+QByteArray write(const QString &name, const Redrawing &redrawing)
+{
+    if (name.endsWith(QLatin1String(".png"))) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter(&buffer, "png").write(redrawing.drawings.first());
+        return png;
+    }
+    IcoWriter writer;
+    for (const Layout &image : redrawing.layout) {
+        const QImage drawing = redrawing.drawings.value(image.size);
+        if (image.png)
+            writer.addPng(drawing, image.bitCount);
+        else
+            writer.addBitmap(drawing, image.bitCount);
+    }
+    return writer.data();
+}
+
+// Opaque pixels from the middle row down, where every icon is drawn solid: there a
+// level stored is a level shown.
+QList<QPoint> opaquePixels(const QImage &image, int count)
+{
+    QList<QPoint> points;
+    for (int y = image.height() / 2; y < image.height() && points.size() < count; ++y)
+        for (int x = 0; x < image.width() && points.size() < count; ++x)
+            if (qAlpha(image.pixel(x, y)) == 255)
+                points.append(QPoint(x, y));
+    return points;
+}
+
+int nudged(int channel, int levels)
+{
+    return channel + levels <= 255 ? channel + levels : channel - levels;
+}
+
+void nudgeRed(QImage &image, const QPoint &at, int levels)
+{
+    const QRgb pixel = image.pixel(at);
+    image.setPixel(
+        at, qRgba(nudged(qRed(pixel), levels), qGreen(pixel), qBlue(pixel), qAlpha(pixel)));
+}
+
+// A channel of exact value k + 1/2 once unpremultiplied, which another processor's
+// reciprocal may round to the other neighbour; premultiplying either gives back the drawing.
+int otherTieRounding(int stored, int premultiplied, int alpha)
+{
+    const int twice = 2 * 255 * premultiplied;
+    if (twice % alpha != 0 || (twice / alpha) % 2 == 0)
+        return stored;
+    const int down = twice / alpha / 2;
+    return stored == down ? down + 1 : down;
+}
+
+void roundTiesTheOtherWay(QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb stored = image.pixel(x, y);
+            const int alpha = qAlpha(stored);
+            if (alpha == 0 || alpha == 255)
+                continue;
+            const QRgb drawn = qPremultiply(stored);
+            image.setPixel(x, y,
+                qRgba(otherTieRounding(qRed(stored), qRed(drawn), alpha),
+                    otherTieRounding(qGreen(stored), qGreen(drawn), alpha),
+                    otherTieRounding(qBlue(stored), qBlue(drawn), alpha), alpha));
+        }
+    }
+}
+
+int entryOf(const Redrawing &redrawing, int size, int bitCount)
+{
+    for (int i = 0; i < redrawing.layout.size(); ++i)
+        if (redrawing.layout[i].size == size && redrawing.layout[i].bitCount == bitCount)
+            return i;
+    return -1;
+}
+
+// Changes the stored bytes of a written icon where no drawing could: one palette index,
+// or a whole AND mask.
+QByteArray changeBitmapBytes(const QByteArray &ico, int index, Change change)
+{
+    const IcoDirectory directory(ico);
+    const IcoDirectory::Entry entry = directory.entries()[index];
+    QByteArray changed = ico;
+    char *dib = changed.data() + entry.offset;
+    const int colourRow = (entry.width * entry.bitCount + 31) / 32 * 4;
+    const qint64 pixelsAt = 40 + (entry.bitCount <= 8 ? 4 << entry.bitCount : 0);
+    if (change == Change::PalettePixelOnAnotherEntry) {
+        const QPoint at = opaquePixels(directory.image(entry), 1).value(0);
+        char &index8 = dib[pixelsAt + qint64(entry.height - 1 - at.y()) * colourRow + at.x()];
+        index8 = char(uchar(index8) == 255 ? 254 : uchar(index8) + 1);
+    } else {
+        const int maskRow = (entry.width + 31) / 32 * 4;
+        const qint64 maskAt = pixelsAt + qint64(colourRow) * entry.height;
+        for (qint64 i = 0; i < qint64(maskRow) * entry.height; ++i)
+            dib[maskAt + i] = char(~dib[maskAt + i]);
+    }
+    return changed;
+}
+
+QByteArray redrawnWith(const QString &name, Change change, int size)
+{
+    Redrawing redrawing = redrawingOf(name, committedFile(name));
+    QImage &drawing = redrawing.drawings[size];
+    switch (change) {
+    case Change::None:
+    case Change::PalettePixelOnAnotherEntry:
+    case Change::MaskInverted:
+        break;
+    case Change::TiesRoundedTheOtherWay:
+        for (QImage &image : redrawing.drawings)
+            roundTiesTheOtherWay(image);
+        break;
+    case Change::MostPixelsAllowedOneLevelOff:
+    case Change::OnePixelMoreThanAllowed: {
+        const int count = IconComparison::maxPixels + (change == Change::OnePixelMoreThanAllowed);
+        for (const QPoint &at : opaquePixels(drawing, count))
+            nudgeRed(drawing, at, 1);
+        break;
+    }
+    case Change::AlphaAndGreenAtMostLevelsOff: {
+        const QList<QPoint> at = opaquePixels(drawing, 2);
+        const QRgb first = drawing.pixel(at[0]);
+        drawing.setPixel(at[0],
+            qRgba(qRed(first), qGreen(first), qBlue(first), 255 - IconComparison::maxLevels));
+        const QRgb second = drawing.pixel(at[1]);
+        drawing.setPixel(at[1],
+            qRgb(qRed(second), nudged(qGreen(second), IconComparison::maxLevels), qBlue(second)));
+        break;
+    }
+    case Change::OnePixelOneLevelTooFar:
+        nudgeRed(drawing, opaquePixels(drawing, 1)[0], IconComparison::maxLevels + 1);
+        break;
+    case Change::EveryOpaquePixelOneLevelRedder:
+        for (const QPoint &at : opaquePixels(drawing, size * size))
+            nudgeRed(drawing, at, 1);
+        break;
+    case Change::ShapeMovedOnePixelRight: {
+        QImage moved(drawing.size(), QImage::Format_ARGB32);
+        moved.fill(Qt::transparent);
+        for (int y = 0; y < size; ++y)
+            for (int x = 1; x < size; ++x)
+                moved.setPixel(x, y, drawing.pixel(x - 1, y));
+        drawing = moved;
+        break;
+    }
+    case Change::RedFortyLevelsStronger:
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                if (qAlpha(drawing.pixel(x, y)))
+                    nudgeRed(drawing, QPoint(x, y), 40);
+        break;
+    case Change::SmallestImageMissing:
+        redrawing.layout.removeLast();
+        break;
+    case Change::TwoImagesSwapped: {
+        const int at = entryOf(redrawing, size, 32);
+        redrawing.layout.swapItemsAt(at, at + 1);
+        break;
+    }
+    case Change::PaletteImageOnePixelSmaller:
+        redrawing.layout[entryOf(redrawing, size, 4)].size = size - 1;
+        redrawing.drawings.insert(size - 1, drawing.copy(0, 0, size - 1, size - 1));
+        break;
+    case Change::FourBitImageAtEightBits:
+        redrawing.layout[entryOf(redrawing, size, 4)].bitCount = 8;
+        break;
+    case Change::PngEntryAsBitmap:
+        redrawing.layout[entryOf(redrawing, size, 8)].png = false;
+        break;
+    }
+    const QByteArray file = write(name, redrawing);
+    if (change == Change::PalettePixelOnAnotherEntry)
+        return changeBitmapBytes(file, entryOf(redrawing, size, 8), change);
+    if (change == Change::MaskInverted)
+        return changeBitmapBytes(file, entryOf(redrawing, size, 32), change);
+    return file;
+}
+
 } // namespace
 
 class TestIcoWriter : public QObject
@@ -53,6 +310,10 @@ private slots:
     void palettesStartWithBlackAndRepeatNoColour_data();
     void palettesStartWithBlackAndRepeatNoColour();
     void quantiseKeepsIndexZeroForTransparency();
+    void redrawnIconsPassOnlyWithinTheTolerance_data();
+    void redrawnIconsPassOnlyWithinTheTolerance();
+    void treesAgreeOnTheirFilesAndTheBytesOfOthers_data();
+    void treesAgreeOnTheirFilesAndTheBytesOfOthers();
 };
 
 void TestIcoWriter::bitmapSizeFollowsDepthAndPadding_data()
@@ -167,6 +428,20 @@ void TestIcoWriter::bitmapsDecodeToTheDrawnPixels()
         for (int x = 0; x < image.width(); ++x)
             if (x || y)
                 QCOMPARE(decoded.pixel(x, y), image.pixel(x, y));
+
+    // The tests' own reader gives the stored pixels too, and the mask apart.
+    const IcoDirectory directory(writer.data());
+    const QImage stored = directory.image(directory.entries()[0]);
+    const QBitArray mask = directory.mask(directory.entries()[0]);
+    QCOMPARE(stored.size(), image.size());
+    QCOMPARE(mask.size(), image.width() * image.height());
+    QCOMPARE(mask.count(true), 1);
+    QVERIFY(mask.testBit(0));
+    QCOMPARE(qAlpha(stored.pixel(0, 0)), 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (x || y)
+                QCOMPARE(stored.pixel(x, y), image.pixel(x, y));
 }
 
 void TestIcoWriter::pngEntriesKeepTheirDepth_data()
@@ -241,6 +516,142 @@ void TestIcoWriter::quantiseKeepsIndexZeroForTransparency()
         QVERIFY(indexed.pixelIndex(2, 0) != 0);
         QCOMPARE(indexed.pixel(3, 0), paletteBlue);
     }
+}
+
+// The committed icons redrawn with a change, as icogen would write them: what another
+// processor's rounding does passes, drift fails and names the image that shows it.
+void TestIcoWriter::redrawnIconsPassOnlyWithinTheTolerance_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("change");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("problem");
+    const QString button = QStringLiteral("resources/ico/Button Play.ico");
+    const QString small = QStringLiteral("resources/ico/Accept.ico");
+    const QString app = QStringLiteral("packaging/icons/hicolor/48x48/apps/zentavo.png");
+    const auto row = [&](const char *title, const QString &name, Change change, int size,
+                         const char *problem) {
+        QTest::newRow(title) << name << int(change) << size << QString::fromLatin1(problem);
+    };
+
+    row("button redrawn unchanged", button, Change::None, 48, "");
+    row("button with every tie rounded the other way, palettes following", button,
+        Change::TiesRoundedTheOtherWay, 48, "");
+    row("small icon with every tie rounded the other way", small, Change::TiesRoundedTheOtherWay,
+        48, "");
+    row("app icon with every tie rounded the other way", app, Change::TiesRoundedTheOtherWay, 48,
+        "");
+    row("the most pixels allowed one level off", button, Change::MostPixelsAllowedOneLevelOff, 48,
+        "");
+    row("alpha of one pixel and green of another the most levels allowed off", small,
+        Change::AlphaAndGreenAtMostLevelsOff, 32, "");
+    row("one pixel more than allowed", button, Change::OnePixelMoreThanAllowed, 48,
+        "image 16 (48x48, 32-bit bitmap): 5 pixels differ, by up to 1 level");
+    row("one pixel a level further than allowed", small, Change::OnePixelOneLevelTooFar, 24,
+        "image 2 (24x24, 32-bit bitmap): 1 pixel differs, by up to 3 levels");
+    row("app icon one pixel a level further than allowed", app, Change::OnePixelOneLevelTooFar, 48,
+        "1 pixel differs, by up to 3 levels");
+    row("every opaque pixel one level redder", button, Change::EveryOpaquePixelOneLevelRedder, 24,
+        "image 18 (24x24, 32-bit bitmap):");
+    row("shape moved one pixel right", button, Change::ShapeMovedOnePixelRight, 16,
+        "image 19 (16x16, 32-bit bitmap):");
+    row("app icon moved one pixel right", app, Change::ShapeMovedOnePixelRight, 48,
+        "pixels differ");
+    row("red forty levels stronger", small, Change::RedFortyLevelsStronger, 16,
+        "image 3 (16x16, 32-bit bitmap):");
+    row("palette pixel on another entry, drawing unchanged", button,
+        Change::PalettePixelOnAnotherEntry, 48,
+        "image 6 (48x48, 8-bit bitmap): 1 pixel differs where the 32-bit image");
+    row("AND mask inverted", button, Change::MaskInverted, 48,
+        "image 16 (48x48, 32-bit bitmap): 2304 pixels differ, by up to 0 levels");
+    row("smallest image missing", button, Change::SmallestImageMissing, 16,
+        "the directories differ: 19 images generated, 20 committed");
+    row("two images swapped", small, Change::TwoImagesSwapped, 32,
+        "the directories differ: image 1 (24x24, 32-bit bitmap) generated, "
+        "image 1 (32x32, 32-bit bitmap) committed");
+    row("palette image one pixel smaller", button, Change::PaletteImageOnePixelSmaller, 48,
+        "image 1 (47x47, 4-bit bitmap) generated, image 1 (48x48, 4-bit bitmap) committed");
+    row("4-bit image at 8 bits", button, Change::FourBitImageAtEightBits, 32,
+        "image 2 (32x32, 8-bit bitmap) generated, image 2 (32x32, 4-bit bitmap) committed");
+    row("PNG entry as a bitmap", button, Change::PngEntryAsBitmap, 256,
+        "image 5 (256x256, 8-bit bitmap) generated, image 5 (256x256, 8-bit PNG) committed");
+}
+
+void TestIcoWriter::redrawnIconsPassOnlyWithinTheTolerance()
+{
+    QFETCH(QString, name);
+    QFETCH(int, change);
+    QFETCH(int, size);
+    QFETCH(QString, problem);
+    const QByteArray committed = committedFile(name);
+    QVERIFY(!committed.isEmpty());
+    const QByteArray redrawn = redrawnWith(name, Change(change), size);
+    QVERIFY(!redrawn.isEmpty());
+    // Every change leaves a trace in the bytes, so a row that passes tolerates a real one.
+    if (Change(change) != Change::None)
+        QVERIFY(redrawn != committed);
+
+    const QString why = IconComparison::files(name, redrawn, committed);
+    if (problem.isEmpty())
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+    else
+        QVERIFY2(why.contains(problem), qPrintable(why));
+}
+
+void TestIcoWriter::treesAgreeOnTheirFilesAndTheBytesOfOthers_data()
+{
+    QTest::addColumn<QString>("generatedCollection");
+    QTest::addColumn<QString>("generatedIcon");
+    QTest::addColumn<QString>("committedIcon");
+    QTest::addColumn<QString>("committedFolder");
+    QTest::addColumn<QStringList>("problems");
+    const QString collection = QStringLiteral("<RCC><file>ico/Accept.ico</file></RCC>\n");
+    const QString accept = QStringLiteral("ico/Accept.ico");
+    const QString folder = QStringLiteral("committed");
+    QTest::newRow("same files") << collection << accept << accept << folder << QStringList();
+    QTest::newRow("collection one byte longer")
+        << collection + QLatin1Char(' ') << accept << accept << folder
+        << QStringList { QStringLiteral("icons.qrc: the bytes differ") };
+    QTest::newRow("icon under another name")
+        << collection << QStringLiteral("ico/accept.ico") << accept << folder
+        << QStringList { QStringLiteral("ico/accept.ico: only generated"),
+               QStringLiteral("ico/Accept.ico: only committed") };
+    QTest::newRow("icon missing from the committed tree")
+        << collection << accept << QString() << folder
+        << QStringList { QStringLiteral("ico/Accept.ico: only generated") };
+    // Two empty or misspelt folders must not agree.
+    QTest::newRow("committed folder misspelt")
+        << collection << accept << accept << QStringLiteral("comitted")
+        << QStringList { QStringLiteral("no committed files"),
+               QStringLiteral("ico/Accept.ico: only generated"),
+               QStringLiteral("icons.qrc: only generated") };
+}
+
+void TestIcoWriter::treesAgreeOnTheirFilesAndTheBytesOfOthers()
+{
+    QFETCH(QString, generatedCollection);
+    QFETCH(QString, generatedIcon);
+    QFETCH(QString, committedIcon);
+    QFETCH(QString, committedFolder);
+    QFETCH(QStringList, problems);
+    const TempDir temp;
+    QVERIFY(temp.isValid());
+    const QString generated = QString::fromStdString(temp.filePath("generated"));
+    const QString committed = QString::fromStdString(temp.filePath("committed"));
+    QVERIFY(QDir().mkpath(generated + QStringLiteral("/ico")));
+    QVERIFY(QDir().mkpath(committed + QStringLiteral("/ico")));
+    const QByteArray icon = committedFile(QStringLiteral("resources/ico/Accept.ico"));
+    const QByteArray collection("<RCC><file>ico/Accept.ico</file></RCC>\n");
+    QVERIFY(writeFile(generated + QStringLiteral("/icons.qrc"), generatedCollection.toUtf8()));
+    QVERIFY(writeFile(committed + QStringLiteral("/icons.qrc"), collection));
+    QVERIFY(writeFile(generated + QLatin1Char('/') + generatedIcon, icon));
+    if (!committedIcon.isEmpty())
+        QVERIFY(writeFile(committed + QLatin1Char('/') + committedIcon, icon));
+
+    // One folder named from the working directory, the other in full.
+    QCOMPARE(IconComparison::trees(QDir::current().relativeFilePath(generated),
+                 QString::fromStdString(temp.filePath(committedFolder.toStdString()))),
+        problems);
 }
 
 QTEST_APPLESS_MAIN(TestIcoWriter)
