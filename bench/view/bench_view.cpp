@@ -59,9 +59,10 @@ void BM_LoadAndConvert(benchmark::State &state)
     const std::size_t chroma = chromaPlaneSize(YV12, parameters.width, parameters.height);
     std::vector<std::uint8_t> y(luma), u(chroma), v(chroma), r(luma), g(luma), b(luma);
     const FramePlanes planes { y.data(), u.data(), v.data(), r.data(), g.data(), b.data() };
+    const FrameFormat format = *FrameFormat::make(YV12, parameters.width, parameters.height);
     int frame = 0;
     for (auto _ : state) {
-        readPlanarFrame(parameters.path, YV12, parameters.width, parameters.height, frame, planes);
+        readPlanarFrame(parameters.path, format, { frame }, planes);
         convertFrame(YV12, parameters.width, parameters.height, planes);
         benchmark::ClobberMemory();
         frame = (frame + 1) % clipFrames;
@@ -88,8 +89,8 @@ void BM_ShowFrame(benchmark::State &state)
     const std::chrono::duration<double, std::micro> spent
         = std::chrono::steady_clock::now() - start;
     setFrameRate(state);
-    const std::size_t luma = lumaPlaneSize(view.width, view.height);
-    MemoryFloor floor(std::size_t(frameSize(format, view.width, view.height)),
+    const std::size_t luma = lumaPlaneSize(view.document().format().width(), view.document().format().height());
+    MemoryFloor floor(std::size_t(frameSize(format, view.document().format().width(), view.document().format().height())),
         { luma, luma, luma, 4 * luma });
     const double floorTime = floor.medianMicroseconds(21);
     state.counters["floor_us"] = floorTime;

@@ -136,8 +136,8 @@ int main(int argc, char **argv)
         double(counter.doneNs - lastSentNs) / 1e9);
     const auto *list = window.findChild<QListWidget *>(QStringLiteral("lwImageItems"));
     std::printf("typed-in video at frame %d, zoom %.0f %%; first video at frame %d\n",
-        int(typedIn->currentFrame), typedIn->zoomFactor * 100,
-        int(static_cast<ListWidgetItemExt *>(list->item(0))->imageView->currentFrame));
+        int(typedIn->currentFrame()), typedIn->zoomFactor() * 100,
+        int(static_cast<ListWidgetItemExt *>(list->item(0))->imageView->currentFrame()));
     MainWindow::releaseInstance();
     return 0;
 }

@@ -99,10 +99,10 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     for (const auto &view : views)
-        view->playTimer->start();
+        view->document().setPlaying(true);
     QTimer::singleShot(playMilliseconds, &app, [&views] {
         for (const auto &view : views)
-            view->playTimer->stop();
+            view->document().setPlaying(false);
         QApplication::quit();
     });
     QApplication::exec();

@@ -32,6 +32,10 @@ public:
     // The planes for the stages; R, G and B only once made, the picture never (it is
     // the caller's).
     FramePlanes planes();
+    // The samples, as the stages after reading see them.
+    const SamplePlane &y() const { return y_; }
+    const SamplePlane &u() const { return u_; }
+    const SamplePlane &v() const { return v_; }
     bool hasColourPlanes() const { return !r_.empty(); }
     // Makes the R, G and B planes, black, if they are not there; throws std::bad_alloc.
     void makeColourPlanes();

@@ -96,11 +96,11 @@ void Player::tick(VideoDocument &video)
         = nextPlayTick(video.currentFrame(), video.frameCount(), video.direction(), loop_);
     if (next.stops) {
         video.setPlaying(false);
-        emit stoppedAtEnd(&video);
-        return;
+    } else {
+        video.setDirection(next.direction);
+        show(video, next.frame);
     }
-    video.setDirection(next.direction);
-    show(video, next.frame);
+    emit ticked(&video);
 }
 
 void Player::show(VideoDocument &video, std::int64_t requested)

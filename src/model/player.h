@@ -48,6 +48,8 @@ public:
     bool anyPlaying() const;
     // The clock, for its interval and what remains of it.
     const QTimer &clock() const { return clock_; }
+    // tickInterval unless a test or benchmark that ticks by hand sets another.
+    void setClockInterval(int milliseconds) { clock_.setInterval(milliseconds); }
 
     // One tick of one video, listed or not, as the clock gives it to each playing video:
     // the next frame by the loop, or the video stops at its end.
@@ -57,8 +59,8 @@ public:
     void show(VideoDocument &video, std::int64_t requested);
 
 signals:
-    // A video stopped playing by itself, at its end.
-    void stoppedAtEnd(VideoDocument *video);
+    // A tick of the video has shown its next frame, or stopped it at its end.
+    void ticked(VideoDocument *video);
 
 private:
     void tickAll();

@@ -54,10 +54,11 @@ VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
     , speed_(record.speed)
     , source_(std::make_unique<RawFileSource>(record.path, formatOf(record), record.frameCount))
 {
-    // Planes and picture read as zero until written, which is black for the picture.
     current_ = std::make_unique<Frame>(format());
     current_->makeColourPlanes();
     currentPicture_.allocate(format());
+    // A new picture reads as zero: black, the colour view of the black frame.
+    drawn_ = true;
     keepRunningRoom();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frameorder.h"
+#include "videodocument.h"
 #include "videoparameters.h"
 #include "zoomgeometry.h"
 
@@ -16,7 +17,6 @@ class QGraphicsPixmapItem;
 class QGraphicsScene;
 class QKeyEvent;
 class QLabel;
-class VideoDocument;
 
 namespace Ui {
 class ImageView;

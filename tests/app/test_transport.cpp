@@ -32,7 +32,7 @@ void setLoopBoxes(bool normal, bool bounce)
 bool showsClipFrame(const ImageView *view, int frame)
 {
     for (int x : { 0, 7, 15 }) {
-        if (view->yPlane[x] != testclips::clipSample(YV12, 16, 8, frame, testclips::Plane::Y, x, 0))
+        if (view->document().frame().y()[x] != testclips::clipSample(YV12, 16, 8, frame, testclips::Plane::Y, x, 0))
             return false;
     }
     return true;
@@ -168,10 +168,10 @@ void TestTransport::stepsOfATenFrameVideo()
     view->showFrame(start);
     click(button.toLatin1().constData());
 
-    QCOMPARE(view->currentFrame, quint16(shown));
+    QCOMPARE(view->currentFrame(), qint64(shown));
     QCOMPARE(view->windowTitle(), QStringLiteral("ten.yuv - %1/10").arg(shown));
     QVERIFY(showsClipFrame(view, shown));
-    QVERIFY(!view->playTimer->isActive());
+    QVERIFY(!view->isPlaying());
 }
 
 void TestTransport::everyListedVideoStepsFromItsOwnFrame_data()
@@ -222,8 +222,8 @@ void TestTransport::everyListedVideoStepsFromItsOwnFrame()
     } else {
         click(button.toLatin1().constData());
     }
-    QCOMPARE(first->currentFrame, quint16(firstShown));
-    QCOMPARE(second->currentFrame, quint16(secondShown));
+    QCOMPARE(first->currentFrame(), qint64(firstShown));
+    QCOMPARE(second->currentFrame(), qint64(secondShown));
     QVERIFY(showsClipFrame(second, secondShown));
 }
 
@@ -264,11 +264,11 @@ void TestTransport::keysTypedTogetherStepOnceToWhereTheirButtonsLead()
 
     for (const QString &key : keys)
         typeInVideoWindow(first, key);
-    QCOMPARE(first->currentFrame, quint16(firstStart));
+    QCOMPARE(first->currentFrame(), qint64(firstStart));
     QCoreApplication::processEvents();
 
-    QCOMPARE(first->currentFrame, quint16(firstShown));
-    QCOMPARE(second->currentFrame, quint16(secondShown));
+    QCOMPARE(first->currentFrame(), qint64(firstShown));
+    QCOMPARE(second->currentFrame(), qint64(secondShown));
     QVERIFY(showsClipFrame(first, firstShown));
     QCOMPARE(firstTitles.count(), 1);
     QCOMPARE(secondTitles.count(), 1);
@@ -281,9 +281,9 @@ void TestTransport::openingAThirdVideoRewindsTheOthers()
     first->showFrame(50);
     second->showFrame(70);
     ImageView *third = addClip(dir, "third.yuv", YV12, 16, 8, 100);
-    QCOMPARE(first->currentFrame, quint16(0));
-    QCOMPARE(second->currentFrame, quint16(0));
-    QCOMPARE(third->currentFrame, quint16(0));
+    QCOMPARE(first->currentFrame(), qint64(0));
+    QCOMPARE(second->currentFrame(), qint64(0));
+    QCOMPARE(third->currentFrame(), qint64(0));
     QVERIFY(showsClipFrame(first, 0));
     QCOMPARE(second->windowTitle(), QStringLiteral("second.yuv - 0/100"));
 }
@@ -297,15 +297,15 @@ void TestTransport::videoOfNoFramesNeverLeavesFrameZero()
 {
     QFETCH(QString, button);
     ImageView *view = addClip(dir, "empty.yuv", YV12, 16, 8, 0);
-    const SamplePlane lumaBefore = view->yPlane;
+    const SamplePlane lumaBefore = view->document().frame().y();
     click(button.toLatin1().constData());
-    QCOMPARE(view->currentFrame, quint16(0));
+    QCOMPARE(view->currentFrame(), qint64(0));
     QCOMPARE(view->windowTitle(), QStringLiteral("empty.yuv - 0/0"));
-    QVERIFY(view->yPlane == lumaBefore);
-    if (view->playTimer->isActive()) {
+    QVERIFY(view->document().frame().y() == lumaBefore);
+    if (view->isPlaying()) {
         tick(*view);
-        QVERIFY(!view->playTimer->isActive());
-        QCOMPARE(view->currentFrame, quint16(0));
+        QVERIFY(!view->isPlaying());
+        QCOMPARE(view->currentFrame(), qint64(0));
     }
 }
 
@@ -314,10 +314,9 @@ void TestTransport::playStartsEveryTimerAtFortyMilliseconds()
     ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
     ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 10);
     click("pbStartPlay");
-    for (ImageView *view : { first, second }) {
-        QVERIFY(view->playTimer->isActive());
-        QCOMPARE(view->playTimer->interval(), 40);
-    }
+    for (ImageView *view : { first, second })
+        QVERIFY(view->isPlaying());
+    QCOMPARE(MainWindow::instance().player().clock().interval(), 40);
 }
 
 void TestTransport::playAgainRestartsTheInterval()
@@ -326,10 +325,10 @@ void TestTransport::playAgainRestartsTheInterval()
     click("pbStartPlay");
     QTest::qWait(25);
     click("pbStartPlay");
-    QVERIFY(view->playTimer->isActive());
-    QCOMPARE(view->playTimer->interval(), 40);
-    QVERIFY2(view->playTimer->remainingTime() > 25,
-        qPrintable(QString::number(view->playTimer->remainingTime())));
+    QVERIFY(view->isPlaying());
+    const QTimer &clock = MainWindow::instance().player().clock();
+    QCOMPARE(clock.interval(), 40);
+    QVERIFY2(clock.remainingTime() > 25, qPrintable(QString::number(clock.remainingTime())));
 }
 
 void TestTransport::stopStopsEveryTimerAndKeepsTheFrames()
@@ -340,10 +339,10 @@ void TestTransport::stopStopsEveryTimerAndKeepsTheFrames()
     second->showFrame(6);
     click("pbStartPlay");
     click("pbStopPlay");
-    QVERIFY(!first->playTimer->isActive());
-    QVERIFY(!second->playTimer->isActive());
-    QCOMPARE(first->currentFrame, quint16(3));
-    QCOMPARE(second->currentFrame, quint16(6));
+    QVERIFY(!first->isPlaying());
+    QVERIFY(!second->isPlaying());
+    QCOMPARE(first->currentFrame(), qint64(3));
+    QCOMPARE(second->currentFrame(), qint64(6));
 }
 
 void TestTransport::stopWithNoTimerRunningChangesNothing()
@@ -351,8 +350,8 @@ void TestTransport::stopWithNoTimerRunningChangesNothing()
     ImageView *view = addClip(dir, "still.yuv", YV12, 16, 8, 10);
     view->showFrame(4);
     click("pbStopPlay");
-    QVERIFY(!view->playTimer->isActive());
-    QCOMPARE(view->currentFrame, quint16(4));
+    QVERIFY(!view->isPlaying());
+    QCOMPARE(view->currentFrame(), qint64(4));
     QCOMPARE(view->windowTitle(), QStringLiteral("still.yuv - 4/10"));
 }
 
@@ -361,7 +360,7 @@ void TestTransport::playedVideoAdvancesOnItsOwn()
     setLoopBoxes(true, false);
     ImageView *view = addClip(dir, "alive.yuv", YV12, 16, 8, 10);
     click("pbStartPlay");
-    QTRY_VERIFY(view->currentFrame >= 2);
+    QTRY_VERIFY(view->currentFrame() >= 2);
     click("pbStopPlay");
 }
 
@@ -370,11 +369,11 @@ void TestTransport::spaceInAVideoWindowPlaysThenStops()
     ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
     ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 10);
     typeInVideoWindow(first, QStringLiteral("Space"));
-    QVERIFY(first->playTimer->isActive());
-    QVERIFY(second->playTimer->isActive());
+    QVERIFY(first->isPlaying());
+    QVERIFY(second->isPlaying());
     typeInVideoWindow(second, QStringLiteral("Space"));
-    QVERIFY(!first->playTimer->isActive());
-    QVERIFY(!second->playTimer->isActive());
+    QVERIFY(!first->isPlaying());
+    QVERIFY(!second->isPlaying());
 }
 
 // A window whose own video has stopped at its end still stops the others with Space.
@@ -386,16 +385,16 @@ void TestTransport::spacePausesWhileAnyVideoPlays()
     ended->showFrame(1);
     click("pbStartPlay");
     tick(*ended);
-    QVERIFY(!ended->playTimer->isActive());
-    QVERIFY(playing->playTimer->isActive());
+    QVERIFY(!ended->isPlaying());
+    QVERIFY(playing->isPlaying());
 
     typeInVideoWindow(ended, QStringLiteral("Space"));
 
-    QVERIFY(!ended->playTimer->isActive());
-    QVERIFY(!playing->playTimer->isActive());
+    QVERIFY(!ended->isPlaying());
+    QVERIFY(!playing->isPlaying());
     typeInVideoWindow(ended, QStringLiteral("Space"));
-    QVERIFY(ended->playTimer->isActive());
-    QVERIFY(playing->playTimer->isActive());
+    QVERIFY(ended->isPlaying());
+    QVERIFY(playing->isPlaying());
     click("pbStopPlay");
 }
 
@@ -404,30 +403,30 @@ void TestTransport::twoVideosWrapAtTheirOwnEnds()
     setLoopBoxes(true, false);
     ImageView *five = addClip(dir, "five.yuv", YV12, 16, 8, 5);
     ImageView *eight = addClip(dir, "eight.yuv", YV12, 16, 8, 8);
-    five->playTimer->start(manualTicksOnly);
-    eight->playTimer->start(manualTicksOnly);
+    five->document().setPlaying(true);
+    eight->document().setPlaying(true);
     for (int i = 0; i < 5; ++i) {
         tick(*five);
         tick(*eight);
     }
-    QCOMPARE(five->currentFrame, quint16(0));
-    QCOMPARE(eight->currentFrame, quint16(5));
+    QCOMPARE(five->currentFrame(), qint64(0));
+    QCOMPARE(eight->currentFrame(), qint64(5));
 }
 
 void TestTransport::uncheckingBothBoxesStopsAtTheLastFrame()
 {
     setLoopBoxes(true, false);
     ImageView *view = addClip(dir, "loop.yuv", YV12, 16, 8, 4);
-    view->playTimer->start(manualTicksOnly);
+    view->document().setPlaying(true);
     tick(*view);
     tick(*view);
     setLoopBoxes(false, false);
     tick(*view);
-    QCOMPARE(view->currentFrame, quint16(3));
-    QVERIFY(view->playTimer->isActive());
+    QCOMPARE(view->currentFrame(), qint64(3));
+    QVERIFY(view->isPlaying());
     tick(*view);
-    QCOMPARE(view->currentFrame, quint16(3));
-    QVERIFY(!view->playTimer->isActive());
+    QCOMPARE(view->currentFrame(), qint64(3));
+    QVERIFY(!view->isPlaying());
 }
 
 void TestTransport::normalTurnsABackwardBounceAround()
@@ -435,26 +434,26 @@ void TestTransport::normalTurnsABackwardBounceAround()
     setLoopBoxes(false, true);
     ImageView *view = addClip(dir, "turn.yuv", YV12, 16, 8, 4);
     view->showFrame(3);
-    view->playTimer->start(manualTicksOnly);
+    view->document().setPlaying(true);
     tick(*view);
-    QCOMPARE(view->currentFrame, quint16(2));
-    QCOMPARE(view->bounceDirection, -1);
+    QCOMPARE(view->currentFrame(), qint64(2));
+    QCOMPARE(view->bounceDirection(), -1);
     setLoopBoxes(true, false);
     tick(*view);
-    QCOMPARE(view->currentFrame, quint16(3));
-    QCOMPARE(view->bounceDirection, 1);
+    QCOMPARE(view->currentFrame(), qint64(3));
+    QCOMPARE(view->bounceDirection(), 1);
 }
 
 void TestTransport::stepDuringPlaybackMovesTheNextTick()
 {
     setLoopBoxes(true, false);
     ImageView *view = addClip(dir, "step.yuv", YV12, 16, 8, 10);
-    view->playTimer->start(manualTicksOnly);
+    view->document().setPlaying(true);
     tick(*view);
     click("pb5stepFF");
-    QCOMPARE(view->currentFrame, quint16(6));
+    QCOMPARE(view->currentFrame(), qint64(6));
     tick(*view);
-    QCOMPARE(view->currentFrame, quint16(7));
+    QCOMPARE(view->currentFrame(), qint64(7));
 }
 
 QTEST_MAIN(TestTransport)

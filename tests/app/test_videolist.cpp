@@ -138,12 +138,12 @@ void TestVideoList::addingReturnsEveryVideoToFrameZeroAndShowsIt()
 {
     ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
     click("pb5stepFF");
-    QCOMPARE(first->currentFrame, quint16(5));
+    QCOMPARE(first->currentFrame(), qint64(5));
     invokeSlot("on_pbHideImageWnd_clicked");
     QVERIFY(!first->isVisible());
 
     ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 4);
-    QCOMPARE(first->currentFrame, quint16(0));
+    QCOMPARE(first->currentFrame(), qint64(0));
     QVERIFY(first->isVisible());
     QCOMPARE(first->windowTitle(), QStringLiteral("first.yuv - 0/10"));
     QVERIFY(second->isVisible());
@@ -178,7 +178,7 @@ void TestVideoList::readOutsAfterAdding()
     QCOMPARE(position->maximum(), sliderMaximum);
     QCOMPARE(position->tickInterval(), sliderMaximum);
     QCOMPARE(position->sliderPosition(), 0);
-    QCOMPARE(view->currentFrame, quint16(0));
+    QCOMPARE(view->currentFrame(), qint64(0));
     QCOMPARE(view->windowTitle(), QStringLiteral("readout.yuv - 0/%1").arg(frames));
 }
 
@@ -197,7 +197,7 @@ void TestVideoList::selectionBringsThePanelInLine()
     ImageView *wide = addClip(dir, "wide.yuv", UYVY, 32, 16, 3);
     wide->setZoomPercent(200);
     wide->setGridStep(16);
-    wide->tooltipEnabled = true;
+    wide->setTooltipEnabled(true);
     wide->setComponentView(ImageView::V);
     addClip(dir, "small.yuv", YV12, 16, 8, 3);
 
@@ -250,8 +250,8 @@ void TestVideoList::clickInAVideoWindowSelectsIt()
 
     // The view controls now act on the window clicked.
     click("rbCompY");
-    QCOMPARE(wide->component, int(ImageView::Y));
-    QCOMPARE(small->component, int(ImageView::Color));
+    QCOMPARE(wide->component(), int(ImageView::Y));
+    QCOMPARE(small->component(), int(ImageView::Color));
 }
 
 void TestVideoList::zoomIsReadBack_data()
@@ -282,7 +282,7 @@ void TestVideoList::zoomIsReadBack()
     QCOMPARE(zoomSlider()->sliderPosition(), position);
     QCOMPARE(zoomSlider()->value(), position);
     QCOMPARE(shownText("lineEditImageZoom"), shown);
-    QCOMPARE(qRound(zoomed->zoomFactor * 100), percent);
+    QCOMPARE(qRound(zoomed->zoomFactor() * 100), percent);
 }
 
 void TestVideoList::gridIsReadBack_data()
@@ -314,7 +314,7 @@ void TestVideoList::gridIsReadBack()
     QCOMPARE(mainWidget<QCheckBox>("checkBoxGrid")->isChecked(), checked);
     QCOMPARE(mainWidget<QComboBox>("comboBoxGrid")->currentText(), choice);
     // Reading the panel back re-applies the same step, never another one.
-    QCOMPARE(gridded->gridStep, step);
+    QCOMPARE(gridded->gridStep(), step);
 }
 
 void TestVideoList::selectionKeepsEachVideosOwnSettings()
@@ -329,12 +329,12 @@ void TestVideoList::selectionKeepsEachVideosOwnSettings()
     selectRow(0);
     selectRow(1);
     selectRow(0);
-    QCOMPARE(first->zoomFactor, 4.0);
-    QCOMPARE(first->gridStep, 32);
-    QCOMPARE(first->component, int(ImageView::B));
-    QCOMPARE(second->zoomFactor, 0.25);
-    QCOMPARE(second->gridStep, 0);
-    QCOMPARE(second->component, int(ImageView::Color));
+    QCOMPARE(first->zoomFactor(), 4.0);
+    QCOMPARE(first->gridStep(), 32);
+    QCOMPARE(first->component(), int(ImageView::B));
+    QCOMPARE(second->zoomFactor(), 0.25);
+    QCOMPARE(second->gridStep(), 0);
+    QCOMPARE(second->component(), int(ImageView::Color));
 }
 
 void TestVideoList::closeOnAnEmptyListDoesNothing()
@@ -371,7 +371,7 @@ void TestVideoList::closeDeletesTheCurrentVideoAndSelectsANeighbour()
     ImageView *neighbour = MainWindow::instance().currentVideoWindow();
     QVERIFY(neighbour == a || neighbour == c);
     QCOMPARE(shownText("labelVideoInfoSize"),
-        QStringLiteral("%1 x %2").arg(neighbour->width).arg(neighbour->height));
+        QStringLiteral("%1 x %2").arg(neighbour->document().format().width()).arg(neighbour->document().format().height()));
 }
 
 void TestVideoList::closingTheLastVideoLeavesThePanelAsItWas()
@@ -396,12 +396,12 @@ void TestVideoList::closingTheLastVideoLeavesThePanelAsItWas()
 void TestVideoList::closeStopsAPlayingVideo()
 {
     QPointer<ImageView> playing = addClip(dir, "playing.yuv", YV12, 16, 8, 5);
-    QPointer<QTimer> timer = playing->playTimer;
+    const QTimer &clock = MainWindow::instance().player().clock();
     click("pbStartPlay");
-    QVERIFY(timer->isActive());
+    QVERIFY(clock.isActive());
     click("pbCloseImage");
     QVERIFY(playing.isNull());
-    QVERIFY(timer.isNull());
+    QVERIFY(!clock.isActive());
 }
 
 void TestVideoList::showAndHideActOnTheCurrentVideo()
@@ -480,14 +480,14 @@ void TestVideoList::hiddenWindowComesBack()
         view->setGridStep(2);
     } else if (action == QLatin1String("tick")) {
         // Hidden, the video keeps playing.
-        QVERIFY(view->playTimer->isActive());
+        QVERIFY(view->isPlaying());
         tick(*view);
     } else {
         click(action.toLatin1().constData());
     }
 
     QVERIFY(view->isVisible());
-    QCOMPARE(view->currentFrame, quint16(shown));
+    QCOMPARE(view->currentFrame(), qint64(shown));
     QCOMPARE(view->windowTitle(), QStringLiteral("hidden.yuv - %1/10").arg(shown));
 }
 
@@ -512,14 +512,14 @@ void TestVideoList::closingTheMainWindowStopsAndClosesEveryVideo()
     QPointer<ImageView> first = addClip(dir, "first.yuv", YV12, 16, 8, 5);
     QPointer<ImageView> second = addClip(dir, "second.yuv", YV12, 16, 8, 9);
     click("pbStartPlay");
-    QVERIFY(first->playTimer->isActive() && second->playTimer->isActive());
+    QVERIFY(first->isPlaying() && second->isPlaying());
 
     MainWindow &window = MainWindow::instance();
     QVERIFY(window.close());
     QVERIFY(!window.isVisible());
     for (const QPointer<ImageView> &view : { first, second }) {
         QVERIFY(!view.isNull());
-        QVERIFY(!view->playTimer->isActive());
+        QVERIFY(!view->isPlaying());
         QVERIFY(!view->isVisible());
     }
     QCOMPARE(videoCount(), 2);

@@ -46,7 +46,7 @@ bool lumaRowHasGrid(const ImageView *view, int frame, int step)
         const std::uint8_t expected = step > 0 && x % step == 0
             ? 200
             : testclips::clipSample(YV12, gridWidth, gridHeight, frame, testclips::Plane::Y, x, 1);
-        if (view->yPlane[gridWidth + x] != expected)
+        if (view->document().frame().y()[gridWidth + x] != expected)
             return false;
     }
     return true;
@@ -62,11 +62,11 @@ std::unique_ptr<ImageView> unlistedView(const TempDir &dir)
 
 void verifyUntouched(const ImageView &view)
 {
-    QCOMPARE(view.zoomFactor, 1.0);
-    QCOMPARE(view.component, int(ImageView::Color));
-    QCOMPARE(view.gridStep, 0);
-    QCOMPARE(view.tooltipEnabled, false);
-    QCOMPARE(view.currentFrame, quint16(1));
+    QCOMPARE(view.zoomFactor(), 1.0);
+    QCOMPARE(view.component(), int(ImageView::Color));
+    QCOMPARE(view.gridStep(), 0);
+    QCOMPARE(view.tooltipEnabled(), false);
+    QCOMPARE(view.currentFrame(), qint64(1));
 }
 
 } // namespace
@@ -163,13 +163,13 @@ void TestViewControls::dragSnapsAndReleaseApplies()
     QCOMPARE(zoomSlider()->sliderPosition(), handle);
     QCOMPARE(zoomSlider()->value(), 40);
     QCOMPARE(shownText("lineEditImageZoom"), shown);
-    QCOMPARE(view->zoomFactor, 1.0);
+    QCOMPARE(view->zoomFactor(), 1.0);
 
     releaseZoom();
     QCOMPARE(zoomSlider()->value(), handle);
     QCOMPARE(zoomSlider()->sliderPosition(), handle);
     QCOMPARE(shownText("lineEditImageZoom"), shown);
-    QCOMPARE(view->zoomFactor, zoomAfterRelease);
+    QCOMPARE(view->zoomFactor(), zoomAfterRelease);
 }
 
 void TestViewControls::valueHandlerUsesTheSliderPosition()
@@ -181,7 +181,7 @@ void TestViewControls::valueHandlerUsesTheSliderPosition()
     zoomSlider()->triggerAction(QAbstractSlider::SliderMove);
     QCOMPARE(zoomSlider()->value(), 15);
     QCOMPARE(shownText("lineEditImageZoom"), QStringLiteral("25"));
-    QCOMPARE(view->zoomFactor, 0.25);
+    QCOMPARE(view->zoomFactor(), 0.25);
 }
 
 void TestViewControls::keyboardStepAppliesAtOnce()
@@ -189,11 +189,11 @@ void TestViewControls::keyboardStepAppliesAtOnce()
     ImageView *view = addClip(dir, "keys.yuv", YV12, 16, 8, 2);
     QTest::keyClick(zoomSlider(), Qt::Key_Right);
     QCOMPARE(zoomSlider()->value(), 50);
-    QCOMPARE(view->zoomFactor, 1.5);
+    QCOMPARE(view->zoomFactor(), 1.5);
     QTest::keyClick(zoomSlider(), Qt::Key_Left);
     QTest::keyClick(zoomSlider(), Qt::Key_Left);
     QCOMPARE(shownText("lineEditImageZoom"), QStringLiteral("75"));
-    QCOMPARE(view->zoomFactor, 0.75);
+    QCOMPARE(view->zoomFactor(), 0.75);
 }
 
 void TestViewControls::plusAndMinusKeysStepTheZoom_data()
@@ -234,12 +234,12 @@ void TestViewControls::plusAndMinusKeysStepTheZoom()
             key == QLatin1Char('+') ? Qt::Key_Plus : Qt::Key_Minus);
     // The keys zoom once the events before them are handled.
     QCoreApplication::processEvents();
-    QCOMPARE(qRound(typedIn->zoomFactor * 100), percent);
+    QCOMPARE(qRound(typedIn->zoomFactor() * 100), percent);
     const int shown = inSelected ? percent : 100;
     QCOMPARE(zoomSlider()->value(), MainWindow::zoomSliderPosition(shown));
     QCOMPARE(shownText("lineEditImageZoom"), QString::number(shown));
     if (!inSelected)
-        QCOMPARE(selected->zoomFactor, 1.0);
+        QCOMPARE(selected->zoomFactor(), 1.0);
 }
 
 void TestViewControls::zoomWithAnEmptyListMovesOnlyTheSlider()
@@ -259,15 +259,15 @@ void TestViewControls::twoVideosKeepTheirOwnZoom()
     selectRow(0);
     dragZoomTo(57);
     releaseZoom();
-    QCOMPARE(first->zoomFactor, 2.0);
+    QCOMPARE(first->zoomFactor(), 2.0);
 
     selectRow(1);
     QCOMPARE(zoomSlider()->sliderPosition(), 40);
     QCOMPARE(shownText("lineEditImageZoom"), QStringLiteral("100"));
     dragZoomTo(66);
     releaseZoom();
-    QCOMPARE(second->zoomFactor, 4.0);
-    QCOMPARE(first->zoomFactor, 2.0);
+    QCOMPARE(second->zoomFactor(), 4.0);
+    QCOMPARE(first->zoomFactor(), 2.0);
 
     selectRow(0);
     QCOMPARE(zoomSlider()->value(), 60);
@@ -280,8 +280,8 @@ void TestViewControls::moveUpSlotZoomsTheCurrentVideoToHalf()
     ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 2);
     ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 2);
     invokeSlot("on_pbMoveUpImageItem_clicked");
-    QCOMPARE(second->zoomFactor, 0.5);
-    QCOMPARE(first->zoomFactor, 1.0);
+    QCOMPARE(second->zoomFactor(), 0.5);
+    QCOMPARE(first->zoomFactor(), 1.0);
 }
 
 void TestViewControls::componentButtonsActOnTheCurrentVideo_data()
@@ -307,12 +307,12 @@ void TestViewControls::componentButtonsActOnTheCurrentVideo()
     first->showFrame(2);
     selectRow(0);
     click(button.toLatin1().constData());
-    QCOMPARE(first->component, component);
-    QCOMPARE(second->component, int(ImageView::Color));
+    QCOMPARE(first->component(), component);
+    QCOMPARE(second->component(), int(ImageView::Color));
     QCOMPARE(first->windowTitle(), QStringLiteral("first.yuv - 2/4"));
 
     click("rbCompColor");
-    QCOMPARE(first->component, int(ImageView::Color));
+    QCOMPARE(first->component(), int(ImageView::Color));
 }
 
 void TestViewControls::componentButtonsWithAnEmptyListDoNothing()
@@ -349,10 +349,10 @@ void TestViewControls::gridChoicesMeanWhatTheySay()
     click("checkBoxGrid");
     QVERIFY(mainWidget<QCheckBox>("checkBoxGrid")->isChecked());
     gridCombo()->setCurrentIndex(choice);
-    QCOMPARE(gridded->gridStep, step);
+    QCOMPARE(gridded->gridStep(), step);
     QVERIFY(lumaRowHasGrid(gridded, 1, step));
-    QCOMPARE(gridded->currentFrame, quint16(1));
-    QCOMPARE(other->gridStep, 0);
+    QCOMPARE(gridded->currentFrame(), qint64(1));
+    QCOMPARE(other->gridStep(), 0);
     QVERIFY(lumaRowHasGrid(other, 0, 0));
 }
 
@@ -364,7 +364,7 @@ void TestViewControls::uncheckingTheGridBoxRemovesTheGrid()
     QVERIFY(lumaRowHasGrid(view, 0, 8));
     click("checkBoxGrid");
     QVERIFY(!mainWidget<QCheckBox>("checkBoxGrid")->isChecked());
-    QCOMPARE(view->gridStep, 0);
+    QCOMPARE(view->gridStep(), 0);
     QVERIFY(lumaRowHasGrid(view, 0, 0));
 }
 
@@ -374,11 +374,11 @@ void TestViewControls::gridChoiceWithTheBoxUncheckedStillReloads()
     QVERIFY(!mainWidget<QCheckBox>("checkBoxGrid")->isChecked());
     // New bytes on disk show only if the frame is read again.
     const std::vector<std::uint8_t> marker(gridWidth, 77);
-    QVERIFY(testfiles::writeAt(view->path, 0, marker.data(), marker.size()));
+    QVERIFY(testfiles::writeAt(view->document().path(), 0, marker.data(), marker.size()));
     gridCombo()->setCurrentIndex(2);
-    QCOMPARE(view->gridStep, 0);
-    QCOMPARE(view->yPlane[0], std::uint8_t(77));
-    QCOMPARE(view->yPlane[gridWidth - 1], std::uint8_t(77));
+    QCOMPARE(view->gridStep(), 0);
+    QCOMPARE(view->document().frame().y()[0], std::uint8_t(77));
+    QCOMPARE(view->document().frame().y()[gridWidth - 1], std::uint8_t(77));
 }
 
 void TestViewControls::gridControlsWithAnEmptyListDoNothing()
@@ -398,16 +398,16 @@ void TestViewControls::tooltipBoxIsPerVideo()
     ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 2);
     selectRow(0);
     click("checkBoxToolTip");
-    QVERIFY(first->tooltipEnabled);
-    QVERIFY(!second->tooltipEnabled);
+    QVERIFY(first->tooltipEnabled());
+    QVERIFY(!second->tooltipEnabled());
 
     selectRow(1);
     QVERIFY(!mainWidget<QCheckBox>("checkBoxToolTip")->isChecked());
     click("checkBoxToolTip");
-    QVERIFY(second->tooltipEnabled);
+    QVERIFY(second->tooltipEnabled());
     click("checkBoxToolTip");
-    QVERIFY(!second->tooltipEnabled);
-    QVERIFY(first->tooltipEnabled);
+    QVERIFY(!second->tooltipEnabled());
+    QVERIFY(first->tooltipEnabled());
 }
 
 void TestViewControls::tooltipBoxWithAnEmptyListDoesNothing()

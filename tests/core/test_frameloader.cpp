@@ -26,9 +26,9 @@ namespace {
 LoadResult loadFrame(std::int32_t format, const std::string &path, FrameBuffers &frame,
     std::int32_t index, std::int32_t gridStep = 0)
 {
-    const LoadResult result
-        = readPlanarFrame(path, format, frame.width, frame.height, index, frame.planes());
-    markGrid(format, frame.y.data(), frame.width, frame.height, gridStep);
+    const FrameFormat frameFormat = *FrameFormat::make(format, frame.width, frame.height);
+    const LoadResult result = readPlanarFrame(path, frameFormat, { index }, frame.planes());
+    markGrid(frameFormat, frame.y.data(), gridStep);
     convertFrame(format, frame.width, frame.height, frame.planes());
     return result;
 }
@@ -254,9 +254,10 @@ void TestFrameLoader::gridMarksRowsAndColumns()
     const bool words = samples.depth > 8;
     if (words) {
         SamplePlane chunk(readChunkBytes);
-        QCOMPARE(readFrame(path, format, width, height, 0, frame.planes(), chunk.data()),
+        const FrameFormat frameFormat = *FrameFormat::make(format, width, height);
+        QCOMPARE(readFrame(path, frameFormat, { 0 }, frame.planes(), chunk.data()),
             LoadResult::Complete);
-        markGrid(format, frame.y.data(), width, height, step);
+        markGrid(frameFormat, frame.y.data(), step);
     } else {
         QCOMPARE(loadFrame(format, path, frame, 0, step), LoadResult::Complete);
     }
@@ -476,7 +477,8 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
         }
     }
     SamplePlane chunk(readChunkBytes, 0x5a);
-    QCOMPARE(readFrame(path, format, width, height, 0, frame.planes(), chunk.data()),
+    const FrameFormat frameFormat = *FrameFormat::make(format, width, height);
+    QCOMPARE(readFrame(path, frameFormat, { 0 }, frame.planes(), chunk.data()),
         LoadResult::Complete);
     FrameBuffers expected = frame;
     // Each byte, or each word, that arrived goes where its place in the file says; a word
@@ -496,8 +498,7 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
         setSample(plane, format, d.index, sample);
     }
 
-    const LoadResult result
-        = readFrame(path, format, width, height, 1, frame.planes(), chunk.data());
+    const LoadResult result = readFrame(path, frameFormat, { 1 }, frame.planes(), chunk.data());
     QCOMPARE(result, second == frameBytes ? LoadResult::Complete : LoadResult::Partial);
     QCOMPARE(samplesOf(frame.y, format), samplesOf(expected.y, format));
     QCOMPARE(samplesOf(frame.u, format), samplesOf(expected.u, format));

@@ -54,8 +54,14 @@ void TestFrameOrder::ticksFollowTheLoopMode_data()
         << bounce << 0 << 0 << 1 << L { 0 } << false << 1;
     QTest::newRow("no loop, no frames, stops at once")
         << none << 0 << 0 << 1 << L { 0 } << false << 1;
-    QTest::newRow("Normal past frame 65535 wraps to 0")
-        << normal << 70000 << 65534 << 1 << L { 65535, 0 } << true << 1;
+    QTest::newRow("Normal goes on past frame 65535 in a longer video")
+        << normal << 70000 << 65534 << 1 << L { 65535, 65536, 65537 } << true << 1;
+    QTest::newRow("Normal wraps from the last of 100000 frames to 0")
+        << normal << 100000 << 99998 << 1 << L { 99999, 0, 1 } << true << 1;
+    QTest::newRow("Bounce turns at the last of 100000 frames")
+        << bounce << 100000 << 99998 << 1 << L { 99999, 99998, 99997 } << true << -1;
+    QTest::newRow("no loop stops at the last of 100000 frames")
+        << none << 100000 << 99998 << 1 << L { 99999, 99999 } << false << 1;
 }
 
 // Ticks as the play timer does until it stops; the frame on show after each tick.
@@ -101,10 +107,20 @@ void TestFrameOrder::stepsLandWhereTheButtonsDo_data()
     QTest::newRow("> at 3") << 10 << 3 << int(TransportStep::Forward1) << 4;
     QTest::newRow("|<< at 3") << 10 << 3 << int(TransportStep::ToFirst) << 0;
     QTest::newRow(">>| at 3") << 10 << 3 << int(TransportStep::ToLast) << 9;
-    QTest::newRow("> at 65535 of 70000 wraps to 0")
-        << 70000 << 65535 << int(TransportStep::Forward1) << 0;
-    QTest::newRow(">>| of 70000 frames asks for 69999, shown as 4463")
-        << 70000 << 0 << int(TransportStep::ToLast) << 4463;
+    QTest::newRow("> at 65535 of 65536 frames wraps to 0, as 16-bit numbers do")
+        << 65536 << 65535 << int(TransportStep::Forward1) << 0;
+    QTest::newRow("< at 0 of 65535 frames lands on the last")
+        << 65535 << 0 << int(TransportStep::Back1) << 65534;
+    QTest::newRow("> at 65535 of 70000 goes on to 65536")
+        << 70000 << 65535 << int(TransportStep::Forward1) << 65536;
+    QTest::newRow(">>| of 100000 frames shows the last") << 100000 << 0
+                                                          << int(TransportStep::ToLast) << 99999;
+    QTest::newRow(">> at 99997 of 100000 stops at the last")
+        << 100000 << 99997 << int(TransportStep::Forward5) << 99999;
+    QTest::newRow("< at 0 of 100000 lands on the last")
+        << 100000 << 0 << int(TransportStep::Back1) << 99999;
+    QTest::newRow("<< at 3 of 100000 lands on the last")
+        << 100000 << 3 << int(TransportStep::Back5) << 99999;
     QTest::newRow("< in a video of no frames stays at 0")
         << 0 << 0 << int(TransportStep::Back1) << 0;
     QTest::newRow(">>| in a video of no frames stays at 0")

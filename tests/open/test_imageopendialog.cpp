@@ -520,13 +520,13 @@ void TestImageOpenDialog::okListsTheVideo()
     QVERIFY(shownMessage().isEmpty());
     QCOMPARE(videoCount(), 1);
     ImageView *view = videoAt(0);
-    QCOMPARE(view->path, path);
-    QCOMPARE(view->width, 16);
-    QCOMPARE(view->height, 8);
-    QCOMPARE(view->scan, scan);
-    QCOMPARE(view->format, format);
-    QCOMPARE(view->speed, speedValue);
-    QCOMPARE(view->frameCount, wholeFrames);
+    QCOMPARE(view->document().path(), path);
+    QCOMPARE(view->document().format().width(), 16);
+    QCOMPARE(view->document().format().height(), 8);
+    QCOMPARE(view->document().scan(), scan);
+    QCOMPARE(view->document().format().pixelFormat(), format);
+    QCOMPARE(view->document().speed(), speedValue);
+    QCOMPARE(view->frameCount(), wholeFrames);
     QCOMPARE(videoList()->item(0)->text(), QStringLiteral("ok.yuv"));
     QCOMPARE(view->windowTitle(), QStringLiteral("ok.yuv - 0/%1").arg(wholeFrames));
     QVERIFY(view->isVisible());
@@ -608,7 +608,7 @@ void TestImageOpenDialog::refusedOkCanBeMendedAndRepeated()
     pressDialogButton(QDialogButtonBox::Ok);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(videoCount(), 1);
-    QCOMPARE(videoAt(0)->frameCount, 4);
+    QCOMPARE(videoAt(0)->frameCount(), 4);
 
     // The next Open starts without the old message.
     dialog.showForFile(writeClip(dir, "next.yuv", YV12, 16, 8, 1).path);
@@ -713,18 +713,18 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
         found << misfits(mainWidget<QLabel>("labelVideoInfoFormat"));
     }
 
-    video->tooltipEnabled = true;
+    video->setTooltipEnabled(true);
     QWidget *viewport = video->findChild<QGraphicsView *>("gvVideoDisplay")->viewport();
     QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), viewport->mapToGlobal(QPointF(10, 10)),
         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &move);
-    QVERIFY(video->pixelLabel->isVisible());
+    QVERIFY(video->pixelLabel()->isVisible());
     // 12-bit samples show four digits.
-    video->pixelLabel->setText(QStringLiteral(" X = 16383\n Y = 16383\n\n Y = 4095   R = 255\n U = "
+    video->pixelLabel()->setText(QStringLiteral(" X = 16383\n Y = 16383\n\n Y = 4095   R = 255\n U = "
                                               "4095   G = 255\n V = 4095   B = 255"));
     // The lines open with a blank; the widest one keeps as much room at its end.
     found << misfits(
-        video->pixelLabel, video->pixelLabel->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+        video->pixelLabel(), video->pixelLabel()->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
 
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
     dialog.showForFile(writeClip(dir, "size.yuv", YV12, 16, 8, 1).path);
@@ -843,8 +843,8 @@ void TestImageOpenDialog::valuesSurviveBetweenOpens()
 
     pressDialogButton(QDialogButtonBox::Ok);
     QCOMPARE(videoCount(), 2);
-    QCOMPARE(videoAt(1)->frameCount, 3);
-    QCOMPARE(videoAt(1)->format, int(UYVY));
+    QCOMPARE(videoAt(1)->frameCount(), 3);
+    QCOMPARE(videoAt(1)->document().format().pixelFormat(), int(UYVY));
     QCOMPARE(videoList()->item(1)->text(), QStringLiteral("second.yuv"));
 }
 
@@ -890,7 +890,7 @@ void TestImageOpenDialog::largeFileListsItsTrueFrameCount()
     openWith(path, { "176", "144", "25" });
 
     QCOMPARE(videoCount(), 1);
-    QCOMPARE(videoAt(0)->frameCount, frames);
+    QCOMPARE(videoAt(0)->frameCount(), frames);
     QCOMPARE(shownText("leIntervalMax"), QString::number(frames - 1));
     QCOMPARE(videoAt(0)->windowTitle(), QStringLiteral("big.yuv - 0/%1").arg(frames));
 }
@@ -905,7 +905,7 @@ void TestImageOpenDialog::nonAsciiNameOpens()
 
     QVERIFY(shownMessage().isEmpty());
     QCOMPARE(videoCount(), 1);
-    QCOMPARE(videoAt(0)->frameCount, 3);
+    QCOMPARE(videoAt(0)->frameCount(), 3);
     QCOMPARE(videoList()->item(0)->text(), name);
     QCOMPARE(videoAt(0)->windowTitle(), name + QStringLiteral(" - 0/3"));
 }

@@ -148,12 +148,12 @@ void TestOpenFlow::chosenFileIsListedAndShown()
     QCOMPARE(videoList()->item(0)->text(), QStringLiteral("flow.yuv"));
     QCOMPARE(videoList()->currentRow(), 0);
     ImageView *view = videoAt(0);
-    QCOMPARE(view->path, path);
-    QCOMPARE(view->frameCount, 6);
-    QCOMPARE(view->currentFrame, quint16(0));
+    QCOMPARE(view->document().path(), path);
+    QCOMPARE(view->frameCount(), 6);
+    QCOMPARE(view->currentFrame(), qint64(0));
     QCOMPARE(view->windowTitle(), QStringLiteral("flow.yuv - 0/6"));
     QVERIFY(QTest::qWaitForWindowExposed(view));
-    QCOMPARE(view->yPlane[5], testclips::clipSample(UYVY, 32, 16, 0, testclips::Plane::Y, 5, 0));
+    QCOMPARE(view->document().frame().y()[5], testclips::clipSample(UYVY, 32, 16, 0, testclips::Plane::Y, 5, 0));
     QCOMPARE(shownText("labelVideoInfoFormat"), QStringLiteral("UYVY"));
     QCOMPARE(shownText("leIntervalMax"), QStringLiteral("5"));
 }
@@ -179,11 +179,11 @@ void TestOpenFlow::nonAsciiPathTypedInTheChooserOpens()
     fillParametersAndConfirm("16", "8", 0);
 
     QCOMPARE(videoCount(), 1);
-    QCOMPARE(videoAt(0)->frameCount, 4);
+    QCOMPARE(videoAt(0)->frameCount(), 4);
     QCOMPARE(videoList()->item(0)->text(), name);
     QCOMPARE(videoAt(0)->windowTitle(), name + QStringLiteral(" - 0/4"));
     QCOMPARE(
-        videoAt(0)->yPlane[3], testclips::clipSample(YV12, 16, 8, 0, testclips::Plane::Y, 3, 0));
+        videoAt(0)->document().frame().y()[3], testclips::clipSample(YV12, 16, 8, 0, testclips::Plane::Y, 3, 0));
 }
 
 void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()

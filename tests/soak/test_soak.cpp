@@ -163,9 +163,12 @@ void TestSoak::fourVideosBounceWhileControlsAreUsed()
     playback.assign(std::size(shapes), Playback {});
     for (int row = 0; row < videoCount(); ++row) {
         ImageView *view = videoAt(row);
-        connect(view->playTimer, &QTimer::timeout, this, [this, row, view] {
+        connect(&MainWindow::instance().player(), &Player::ticked, this, [this, row, view](
+                                                                            VideoDocument *ticked) {
+            if (ticked != &view->document())
+                return;
             Playback &video = playback[static_cast<std::size_t>(row)];
-            const int frame = view->currentFrame;
+            const int frame = view->currentFrame();
             if (video.lastFrame >= 0 && qAbs(frame - video.lastFrame) != 1)
                 ++video.jumps;
             video.lastFrame = frame;
@@ -205,7 +208,7 @@ void TestSoak::fourVideosBounceWhileControlsAreUsed()
         QVERIFY2(video.ticks >= soakSeconds, shapes[row].name);
         QCOMPARE(video.jumps, 0);
         QCOMPARE(int(video.framesShown.size()), shapes[row].frames);
-        QVERIFY(!videoAt(int(row))->playTimer->isActive());
+        QVERIFY(!videoAt(int(row))->isPlaying());
     }
     QCOMPARE(warningsSeen, 0);
 #if ZENTAVO_CHECK_RESIDENT_MEMORY

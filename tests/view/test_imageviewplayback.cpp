@@ -29,9 +29,9 @@ void checkLoopBoxes(Loop loop)
 QList<int> play(ImageView &view, int limit)
 {
     QList<int> shown;
-    for (int i = 0; i < limit && view.playTimer->isActive(); ++i) {
+    for (int i = 0; i < limit && view.isPlaying(); ++i) {
         tick(view);
-        shown << view.currentFrame;
+        shown << view.currentFrame();
     }
     return shown;
 }
@@ -109,13 +109,13 @@ void TestImageViewPlayback::ticksFollowTheLoopMode()
     checkLoopBoxes(Loop(loop));
     ImageView view(writeClip(dir, "play.yuv", YV12, 4, 2, frames));
     view.showFrame(start);
-    view.bounceDirection = direction;
-    view.playTimer->start();
+    view.document().setDirection(direction);
+    view.document().setPlaying(true);
 
     QCOMPARE(play(view, int(sequence.size())), sequence);
 
-    QCOMPARE(view.playTimer->isActive(), playing);
-    QCOMPARE(view.bounceDirection, directionAfter);
+    QCOMPARE(view.isPlaying(), playing);
+    QCOMPARE(view.bounceDirection(), directionAfter);
     QCOMPARE(
         view.windowTitle(), QStringLiteral("play.yuv - %1/%2").arg(sequence.last()).arg(frames));
 }
@@ -137,14 +137,14 @@ void TestImageViewPlayback::emptyVideoStopsAtTheFirstTick()
     parameters.frameCount = 0;
     ImageView view(parameters);
     view.showFrame(0);
-    view.playTimer->start();
+    view.document().setPlaying(true);
 
     tick(view);
 
-    QVERIFY(!view.playTimer->isActive());
-    QCOMPARE(view.currentFrame, quint16(0));
+    QVERIFY(!view.isPlaying());
+    QCOMPARE(view.currentFrame(), qint64(0));
     QCOMPARE(view.windowTitle(), QStringLiteral("empty.yuv - 0/0"));
-    QVERIFY(std::all_of(view.yPlane.begin(), view.yPlane.end(), [](auto s) { return s == 16; }));
+    QVERIFY(std::all_of(view.document().frame().y().begin(), view.document().frame().y().end(), [](auto s) { return s == 16; }));
 }
 
 void TestImageViewPlayback::noLoopStopsAtTheLastFrameWithoutDrawing()
@@ -155,11 +155,11 @@ void TestImageViewPlayback::noLoopStopsAtTheLastFrameWithoutDrawing()
     const qint64 drawn = shownPixmapKey(view);
     QVERIFY(drawn != 0);
     view.hide();
-    view.playTimer->start();
+    view.document().setPlaying(true);
 
     tick(view);
 
-    QVERIFY(!view.playTimer->isActive());
+    QVERIFY(!view.isPlaying());
     QVERIFY(!view.isVisible());
     QCOMPARE(shownPixmapKey(view), drawn);
 }
@@ -169,13 +169,13 @@ void TestImageViewPlayback::normalTurnsABackwardVideoForward()
     checkLoopBoxes(BounceBox);
     ImageView view(writeClip(dir, "turn.yuv", YV12, 4, 2, 6));
     view.showFrame(5);
-    view.playTimer->start();
+    view.document().setPlaying(true);
     QCOMPARE(play(view, 2), (QList<int> { 4, 3 }));
-    QCOMPARE(view.bounceDirection, -1);
+    QCOMPARE(view.bounceDirection(), -1);
 
     checkLoopBoxes(NormalBox);
     QCOMPARE(play(view, 3), (QList<int> { 4, 5, 0 }));
-    QCOMPARE(view.bounceDirection, 1);
+    QCOMPARE(view.bounceDirection(), 1);
 }
 
 void TestImageViewPlayback::videosWrapAtTheirOwnEnds()
@@ -185,16 +185,16 @@ void TestImageViewPlayback::videosWrapAtTheirOwnEnds()
     ImageView eight(writeClip(dir, "eight.yuv", YV12, 4, 2, 8));
     five.showFrame(0);
     eight.showFrame(0);
-    five.playTimer->start();
-    eight.playTimer->start();
+    five.document().setPlaying(true);
+    eight.document().setPlaying(true);
 
     for (int i = 0; i < 5; ++i) {
         tick(five);
         tick(eight);
     }
 
-    QCOMPARE(five.currentFrame, quint16(0));
-    QCOMPARE(eight.currentFrame, quint16(5));
+    QCOMPARE(five.currentFrame(), qint64(0));
+    QCOMPARE(eight.currentFrame(), qint64(5));
 }
 
 void TestImageViewPlayback::uncheckingTheBoxesStopsAtTheNextEnd()
@@ -202,12 +202,12 @@ void TestImageViewPlayback::uncheckingTheBoxesStopsAtTheNextEnd()
     checkLoopBoxes(NormalBox);
     ImageView view(writeClip(dir, "uncheck.yuv", YV12, 4, 2, 4));
     view.showFrame(0);
-    view.playTimer->start();
+    view.document().setPlaying(true);
     QCOMPARE(play(view, 2), (QList<int> { 1, 2 }));
 
     checkLoopBoxes(NoBox);
     QCOMPARE(play(view, 10), (QList<int> { 3, 3 }));
-    QVERIFY(!view.playTimer->isActive());
+    QVERIFY(!view.isPlaying());
 }
 
 QTEST_MAIN(TestImageViewPlayback)

@@ -83,7 +83,7 @@ void TestImageViewZoom::zoomResizesWindowAndView()
 
     view.setZoomPercent(percent);
 
-    QCOMPARE(view.zoomFactor, percent / 100.0);
+    QCOMPARE(view.zoomFactor(), percent / 100.0);
     QGraphicsView *display = graphicsView(view);
     QCOMPARE(display->transform(), QTransform::fromScale(percent / 100.0, percent / 100.0));
     QCOMPARE(view.minimumSize(), size);
@@ -92,7 +92,7 @@ void TestImageViewZoom::zoomResizesWindowAndView()
     QCOMPARE(display->maximumSize(), size);
 
     view.setZoomPercent(100);
-    QCOMPARE(view.zoomFactor, 1.0);
+    QCOMPARE(view.zoomFactor(), 1.0);
     QCOMPARE(display->transform(), QTransform());
     QCOMPARE(view.maximumSize(), QSize(357, 293));
 }
@@ -123,7 +123,7 @@ void TestImageViewZoom::zoomInForceRedrawsNothing()
     // A redraw would have replaced the pixmap and shown the window.
     QVERIFY(!view.isVisible());
     QCOMPARE(shownPixmapKey(view), drawn);
-    QCOMPARE(view.zoomFactor, 1.0);
+    QCOMPARE(view.zoomFactor(), 1.0);
     QCOMPARE(view.maximumSize(), QSize(357, 293));
 }
 
@@ -141,7 +141,7 @@ void TestImageViewZoom::zoomRedrawsFromMemory()
 
     QVERIFY(view.isVisible());
     QCOMPARE(shownPicture(view), before);
-    QCOMPARE(view.component, int(ImageView::V));
+    QCOMPARE(view.component(), int(ImageView::V));
 }
 
 void TestImageViewZoom::highZoomStaysOnTheScreen()
@@ -278,15 +278,15 @@ void TestImageViewZoom::readoutFollowsThePointer()
     view.showFrame(0);
     view.setZoomPercent(percent);
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    view.tooltipEnabled = true;
+    view.setTooltipEnabled(true);
 
     moveMouse(view, pointer);
 
-    QVERIFY(view.pixelLabel->isVisible());
+    QVERIFY(view.pixelLabel()->isVisible());
     const std::size_t chroma = std::size_t((pixel.y() / 2) * 176 + pixel.x() / 2);
-    QCOMPARE(view.pixelLabel->text(), readoutText(view, pixel.x(), pixel.y(), chroma));
+    QCOMPARE(view.pixelLabel()->text(), readoutText(view, pixel.x(), pixel.y(), chroma));
     const QPoint corner = view.pos();
-    QCOMPARE(view.pixelLabel->geometry(),
+    QCOMPARE(view.pixelLabel()->geometry(),
         QRect(corner.x() + pointer.x() + 20, corner.y() + pointer.y() + 50, 100, 80));
 }
 
@@ -308,11 +308,11 @@ void TestImageViewZoom::readoutShowsTheGridLine()
     ImageView view(parameters);
     view.showFrame(0);
     view.setGridStep(8);
-    view.tooltipEnabled = true;
+    view.setTooltipEnabled(true);
 
     moveMouse(view, QPoint(16, 5));
 
-    QVERIFY(view.pixelLabel->text().startsWith(
+    QVERIFY(view.pixelLabel()->text().startsWith(
         QStringLiteral(" X = 16\n Y = 5\n\n Y = %1   R = ").arg(luma)));
 }
 
@@ -336,11 +336,11 @@ void TestImageViewZoom::readoutTakesTheConversionsChroma()
     const VideoParameters parameters = writeClip(dir, "chroma.yuv", format, 352, 288, 1);
     ImageView view(parameters);
     view.showFrame(0);
-    view.tooltipEnabled = true;
+    view.setTooltipEnabled(true);
 
     moveMouse(view, QPoint(5, 3));
 
-    QCOMPARE(view.pixelLabel->text(), readoutText(view, 5, 3, std::size_t(chroma)));
+    QCOMPARE(view.pixelLabel()->text(), readoutText(view, 5, 3, std::size_t(chroma)));
 }
 
 void TestImageViewZoom::readoutHidesOutsideThePicture_data()
@@ -362,13 +362,13 @@ void TestImageViewZoom::readoutHidesOutsideThePicture()
     ImageView view(parameters);
     view.showFrame(0);
     view.setZoomPercent(percent);
-    view.tooltipEnabled = true;
+    view.setTooltipEnabled(true);
     moveMouse(view, QPoint(1, 1));
-    QVERIFY(view.pixelLabel->isVisible());
+    QVERIFY(view.pixelLabel()->isVisible());
 
     moveMouse(view, pointer);
 
-    QVERIFY(!view.pixelLabel->isVisible());
+    QVERIFY(!view.pixelLabel()->isVisible());
 }
 
 void TestImageViewZoom::leavingTheViewportHidesTheReadout()
@@ -376,13 +376,13 @@ void TestImageViewZoom::leavingTheViewportHidesTheReadout()
     const VideoParameters parameters = writeClip(dir, "leave.yuv", YV12, 64, 32, 1);
     ImageView view(parameters);
     view.showFrame(0);
-    view.tooltipEnabled = true;
+    view.setTooltipEnabled(true);
     moveMouse(view, QPoint(3, 3));
-    QVERIFY(view.pixelLabel->isVisible());
+    QVERIFY(view.pixelLabel()->isVisible());
 
     leaveViewport(view);
 
-    QVERIFY(!view.pixelLabel->isVisible());
+    QVERIFY(!view.pixelLabel()->isVisible());
 }
 
 void TestImageViewZoom::switchingTheReadoutOffHidesAtTheNextMove()
@@ -390,16 +390,16 @@ void TestImageViewZoom::switchingTheReadoutOffHidesAtTheNextMove()
     const VideoParameters parameters = writeClip(dir, "off.yuv", YV12, 64, 32, 1);
     ImageView view(parameters);
     view.showFrame(0);
-    view.tooltipEnabled = true;
+    view.setTooltipEnabled(true);
     moveMouse(view, QPoint(3, 3));
-    const QString shown = view.pixelLabel->text();
+    const QString shown = view.pixelLabel()->text();
 
-    view.tooltipEnabled = false;
-    QVERIFY(view.pixelLabel->isVisible());
+    view.setTooltipEnabled(false);
+    QVERIFY(view.pixelLabel()->isVisible());
 
     moveMouse(view, QPoint(4, 4));
-    QVERIFY(!view.pixelLabel->isVisible());
-    QCOMPARE(view.pixelLabel->text(), shown);
+    QVERIFY(!view.pixelLabel()->isVisible());
+    QCOMPARE(view.pixelLabel()->text(), shown);
 }
 
 void TestImageViewZoom::readoutReadsThePannedPixel()
@@ -409,7 +409,7 @@ void TestImageViewZoom::readoutReadsThePannedPixel()
     view.showFrame(0);
     view.setZoomPercent(1600);
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    view.tooltipEnabled = true;
+    view.setTooltipEnabled(true);
     pressMouse(view, QPoint(400, 300));
     moveMouse(view, QPoint(80, 140), Qt::LeftButton);
     releaseMouse(view, QPoint(80, 140));
@@ -418,7 +418,7 @@ void TestImageViewZoom::readoutReadsThePannedPixel()
     moveMouse(view, QPoint(33, 17));
 
     const std::size_t chroma = std::size_t((11 / 2) * 176 + 22 / 2);
-    QCOMPARE(view.pixelLabel->text(), readoutText(view, 22, 11, chroma));
+    QCOMPARE(view.pixelLabel()->text(), readoutText(view, 22, 11, chroma));
 }
 
 QTEST_MAIN(TestImageViewZoom)

@@ -2,6 +2,8 @@
 
 #include "imageview.h"
 #include "samplelayout.h"
+#include "videodocument.h"
+#include "yuvreference.h"
 
 #include <QApplication>
 #include <QGraphicsPixmapItem>
@@ -29,25 +31,46 @@ void tick(ImageView &view)
         qFatal("the video window has no playTimerTimeout slot");
 }
 
+void startPlaying(ImageView &view)
+{
+    view.document().setPlaying(true);
+}
+
+const FrameFormat &formatOf(const ImageView &view)
+{
+    return view.document().format();
+}
+
 QGraphicsView *graphicsView(ImageView &view)
 {
     return view.findChild<QGraphicsView *>(QStringLiteral("gvVideoDisplay"));
 }
 
+namespace {
+
+QList<QGraphicsItem *> sceneItems(ImageView &view)
+{
+    const QGraphicsScene *scene = graphicsView(view)->scene();
+    return scene ? scene->items() : QList<QGraphicsItem *>();
+}
+
+} // namespace
+
 QImage shownPicture(ImageView &view)
 {
-    const QList<QGraphicsItem *> items = view.scene->items();
+    const QList<QGraphicsItem *> items = sceneItems(view);
     if (items.size() != 1 || items.first()->pos() != QPointF(0, 0))
         return {};
     const auto *pixmap = qgraphicsitem_cast<QGraphicsPixmapItem *>(items.first());
     if (!pixmap)
         return {};
-    return pixmap->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    // A copy of its own: the pixmap shares pixels that the window writes again.
+    return pixmap->pixmap().toImage().convertToFormat(QImage::Format_RGB32).copy();
 }
 
 qint64 shownPixmapKey(ImageView &view)
 {
-    const QList<QGraphicsItem *> items = view.scene->items();
+    const QList<QGraphicsItem *> items = sceneItems(view);
     const auto *pixmap
         = items.size() == 1 ? qgraphicsitem_cast<QGraphicsPixmapItem *>(items.first()) : nullptr;
     return pixmap ? pixmap->pixmap().cacheKey() : 0;
@@ -55,19 +78,28 @@ qint64 shownPixmapKey(ImageView &view)
 
 viewreference::Planes planesOf(const ImageView &view)
 {
-    return { view.yPlane, view.uPlane, view.vPlane, view.rPlane, view.gPlane, view.bPlane };
+    const Frame &frame = view.document().frame();
+    const FrameFormat &format = frame.format();
+    viewreference::Planes planes { frame.y(), frame.u(), frame.v(), {}, {}, {} };
+    for (SamplePlane *plane : { &planes.r, &planes.g, &planes.b })
+        plane->resize(format.lumaSamples());
+    convertFrameReference(format.pixelFormat(), planes.y.data(), planes.u.data(), planes.v.data(),
+        planes.r.data(), planes.g.data(), planes.b.data(), format.width(), format.height());
+    return planes;
 }
 
 int firstWrongPixel(const ImageView &view, const QImage &picture, viewreference::View drawn)
 {
-    if (picture.size() != QSize(view.width, view.height))
+    const FrameFormat &format = formatOf(view);
+    const int width = format.width();
+    if (picture.size() != QSize(width, format.height()))
         return 0;
     const viewreference::Planes planes = planesOf(view);
-    for (int y = 0; y < view.height; ++y) {
+    for (int y = 0; y < format.height(); ++y) {
         const auto *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
-        for (int x = 0; x < view.width; ++x) {
-            if (line[x] != viewreference::pixel(planes, drawn, view.format, view.width, x, y))
-                return y * view.width + x;
+        for (int x = 0; x < width; ++x) {
+            if (line[x] != viewreference::pixel(planes, drawn, format.pixelFormat(), width, x, y))
+                return y * width + x;
         }
     }
     return -1;
@@ -96,9 +128,10 @@ void leaveViewport(ImageView &view)
 
 QString readoutText(const ImageView &view, int x, int y, std::size_t chroma)
 {
-    const auto i = std::size_t(y * view.width + x);
+    const auto i = std::size_t(y * formatOf(view).width() + x);
+    const viewreference::Planes planes = planesOf(view);
     // Layouts deeper than 8 bits keep 16-bit words, whose low `depth` bits are shown.
-    const int depth = sampleDepth(view.format);
+    const int depth = formatOf(view).depth();
     const auto sample = [depth](const SamplePlane &plane, std::size_t at) {
         return depth > 8 ? unsigned(plane[2 * at] | plane[2 * at + 1] << 8) & ((1u << depth) - 1)
                          : unsigned(plane[at]);
@@ -107,12 +140,12 @@ QString readoutText(const ImageView &view, int x, int y, std::size_t chroma)
         " X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
         .arg(x)
         .arg(y)
-        .arg(sample(view.yPlane, i))
-        .arg(sample(view.uPlane, chroma))
-        .arg(sample(view.vPlane, chroma))
-        .arg(view.rPlane[i])
-        .arg(view.gPlane[i])
-        .arg(view.bPlane[i]);
+        .arg(sample(planes.y, i))
+        .arg(sample(planes.u, chroma))
+        .arg(sample(planes.v, chroma))
+        .arg(planes.r[i])
+        .arg(planes.g[i])
+        .arg(planes.b[i]);
 }
 
 } // namespace imageviewtesting

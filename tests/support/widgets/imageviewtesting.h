@@ -3,6 +3,8 @@
 #include "testclips.h"
 #include "viewreference.h"
 
+#include "frameformat.h"
+
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -17,8 +19,12 @@ namespace imageviewtesting {
 // The tests write their clips with testclips' writers, in their one argument order.
 using testclips::writeClip;
 
-// One tick of the window's play timer, without waiting for the clock.
+// One tick of the window's video, as the player's clock gives it, without waiting for it.
 void tick(ImageView &view);
+// Marks the window's video as playing, with no clock to tick it: the test ticks it.
+void startPlaying(ImageView &view);
+// The frame format, width and height of the window's video.
+const FrameFormat &formatOf(const ImageView &view);
 
 QGraphicsView *graphicsView(ImageView &view);
 
@@ -30,7 +36,8 @@ QImage shownPicture(ImageView &view);
 // exactly one pixmap.
 qint64 shownPixmapKey(ImageView &view);
 
-// The window's six planes, for viewreference::pixel.
+// The window's Y, U and V planes, and R, G and B converted from them by the reference
+// formula, for viewreference::pixel.
 viewreference::Planes planesOf(const ImageView &view);
 
 // Index of the first pixel of `picture` that differs from the view drawn by the
