@@ -32,6 +32,12 @@ int main(int argc, char *argv[])
         break;
     }
 
+    // With no session bus named, libdbus would start one through dbus-launch, which writes
+    // under ~/.dbus and outlives the program. Nothing here needs a bus; one the user names
+    // is left alone.
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArrayLiteral("disabled:"));
+
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(icons);
     // Three slots have no widget to connect to by name; that is by design.
