@@ -7,10 +7,29 @@
 #include <QLoggingCategory>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
+
+namespace {
+
+QtMessageHandler qtMessageHandler = nullptr;
+
+// Qt aborts after a fatal message, such as the one for a display that cannot be opened;
+// ending with status 1 instead, as a lost display does, leaves no signal and no core dump.
+// Like abort, it tears nothing down: Qt may be half-way through making the application.
+void endOnFatalMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    qtMessageHandler(type, context, message);
+    if (type == QtFatalMsg) {
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -37,6 +56,7 @@ int main(int argc, char *argv[])
     // is left alone.
     if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
         qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArrayLiteral("disabled:"));
+    qtMessageHandler = qInstallMessageHandler(endOnFatalMessage);
 
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(icons);
