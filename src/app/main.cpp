@@ -8,9 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -35,10 +33,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationVersion(QStringLiteral(ZENTAVO_VERSION));
     // Read before Qt looks for a display, which --help, --version and a wrong option
-    // do not need. A folder that is gone leaves relative names as they are.
-    std::error_code noFolder;
-    const CommandLine command(std::vector<std::string>(argv, argv + argc),
-        std::filesystem::current_path(noFolder).native());
+    // do not need.
+    const CommandLine command(std::vector<std::string>(argv, argv + argc));
     switch (command.action()) {
     case CommandLine::Action::Help:
     case CommandLine::Action::Version:

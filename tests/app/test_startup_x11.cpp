@@ -1,5 +1,8 @@
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -7,6 +10,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -79,6 +86,42 @@ std::optional<FoundWindow> waitForWindow(Display *display, const QString &title,
     return std::nullopt;
 }
 
+// Makes and enters, one step at a time, a chain of folders under `top` whose innermost one
+// has a name at least `depth` bytes long: past PATH_MAX no call takes the whole name. The
+// steps made, outermost first, go into `steps`, whether or not all could be made.
+bool enterDeepFolder(const QByteArray &top, int depth, QByteArrayList &steps)
+{
+    if (::chdir(top.constData()) != 0)
+        return false;
+    for (qsizetype length = top.size(); length < depth;) {
+        // Under NAME_MAX, and the last step no longer than needed.
+        const QByteArray step(std::clamp(depth - int(length) - 1, 1, 200), 'd');
+        if (::mkdir(step.constData(), 0700) != 0)
+            return false;
+        steps << step;
+        if (::chdir(step.constData()) != 0)
+            return false;
+        length += 1 + step.size();
+    }
+    return true;
+}
+
+// Removes the folders that enterDeepFolder made, and `file` in the innermost one.
+void removeDeepFolder(const QByteArray &top, const QByteArrayList &steps, const QByteArray &file)
+{
+    if (::chdir(top.constData()) != 0)
+        return;
+    for (const QByteArray &step : steps) {
+        if (::chdir(step.constData()) != 0)
+            return;
+    }
+    ::unlink(file.constData());
+    for (auto step = steps.crbegin(); step != steps.crend(); ++step) {
+        if (::chdir("..") != 0 || ::rmdir(step->constData()) != 0)
+            return;
+    }
+}
+
 // What a window manager sends when the user clicks the title bar's close button.
 void requestClose(Display *display, Window window)
 {
@@ -124,30 +167,70 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("errors");
-    QTest::newRow("no arguments") << QStringList() << QString();
+    // The program starts in a folder this many bytes deep, where `video` is a clip of three
+    // 16 x 8 yuv420p frames; 0 for the test's own folder and no clip.
+    QTest::addColumn<int>("folderDepth");
+    QTest::addColumn<QString>("video");
+    QTest::newRow("no arguments") << QStringList() << QString() << 0 << QString();
     QTest::newRow("Qt's own options")
-        << QStringList { "-style", "windows", "-name", "viewer" } << QString();
+        << QStringList { "-style", "windows", "-name", "viewer" } << QString() << 0 << QString();
     // Files of a known size that cannot be opened are named on standard error, in turn.
     QTest::newRow("files that cannot be opened as asked")
         << QStringList { "-f", "nv12", "/nonexistent/gone_16x8.yuv", "--",
                "/nonexistent/-odd_15x8.yuv" }
         << "zentavo: /nonexistent/gone_16x8.yuv cannot be found.\n"
-           "zentavo: /nonexistent/-odd_15x8.yuv: Width must be even.\n";
+           "zentavo: /nonexistent/-odd_15x8.yuv: Width must be even.\n"
+        << 0 << QString();
     QTest::newRow("a folder with -s")
-        << QStringList { "-s", "16x8", "/" } << "zentavo: / is not a regular file.\n";
+        << QStringList { "-s", "16x8", "/" } << "zentavo: / is not a regular file.\n"
+        << 0 << QString();
+    // Joined to the folder, the name would pass PATH_MAX (4096); alone, it opens.
+    QTest::newRow("a relative name in a folder 4,100 bytes deep")
+        << QStringList { "clip_16x8_yuv420p.yuv" } << QString() << 4100 << "clip_16x8_yuv420p.yuv";
 }
 
 void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, errors);
+    QFETCH(int, folderDepth);
+    QFETCH(QString, video);
+
+    // Made before the program, so that they are removed once it has ended.
+    QTemporaryDir top;
+    QVERIFY(top.isValid());
+    const QByteArray topName = QFile::encodeName(top.path());
+    const QString ownFolder = QDir::currentPath();
+    QByteArrayList steps;
+    const auto removeSteps = qScopeGuard([&] {
+        removeDeepFolder(topName, steps, QFile::encodeName(video));
+        QDir::setCurrent(ownFolder);
+    });
 
     QProcess program;
+    if (folderDepth > 0) {
+        QVERIFY2(enterDeepFolder(topName, folderDepth, steps), "the deep folder could not be made");
+        QFile clip(video);
+        QVERIFY(clip.open(QIODevice::WriteOnly));
+        QCOMPARE(clip.write(QByteArray(3 * 16 * 8 * 3 / 2, '\x80')), 3 * 16 * 8 * 3 / 2);
+        clip.close();
+    }
+    // The program inherits the working folder: no call could name the deep one in full.
     start(program, arguments);
     QVERIFY(program.waitForStarted());
+    QDir::setCurrent(ownFolder);
 
     auto window = waitForWindow(display.get(), QStringLiteral("Zentavo v1.1"), 30000);
     QVERIFY2(window, "no window titled \"Zentavo v1.1\" appeared");
+    const QString videoTitle = video + QStringLiteral(" - 0/3");
+    if (!video.isEmpty() && !waitForWindow(display.get(), videoTitle, 30000)) {
+        // Its standard error, read in full, says why.
+        program.kill();
+        program.waitForFinished();
+        QFAIL(qPrintable(
+            QStringLiteral("no window titled \"%1\" appeared; %2")
+                .arg(videoTitle, QString::fromLocal8Bit(program.readAllStandardError()))));
+    }
     QCOMPARE(window->width, 630);
     QCOMPARE(window->height, 280);
 
