@@ -118,8 +118,7 @@ QString helpText(const QCommandLineParser &parser, const QString &program)
 
 } // namespace
 
-CommandLine::CommandLine(
-    const std::vector<std::string> &arguments, const std::string &currentDirectory)
+CommandLine::CommandLine(const std::vector<std::string> &arguments)
 {
     QStringList texts;
     for (const std::string &argument : arguments)
@@ -153,15 +152,8 @@ CommandLine::CommandLine(
     if (action_ == Action::Run)
         readAsked(parser.value(options.size), parser.value(options.format));
 
-    for (const QString &file : parser.positionalArguments()) {
-        const std::string bytes = toBytes(file);
-        if ((!bytes.empty() && bytes.front() == '/') || currentDirectory.empty())
-            files_.push_back(bytes);
-        else if (currentDirectory.back() == '/')
-            files_.push_back(currentDirectory + bytes);
-        else
-            files_.push_back(currentDirectory + '/' + bytes);
-    }
+    for (const QString &file : parser.positionalArguments())
+        files_.push_back(toBytes(file));
 
     // Nothing opens when a file would need a dialog that cannot hold the asked layout.
     if (action_ == Action::Run && asked_.format && !dialogOffersLayout(*asked_.format)) {

@@ -15,15 +15,17 @@ class CommandLine
 public:
     enum class Action { Run, Help, Version, Error };
 
-    // `arguments` as main receives them, the program first; relative file names are taken
-    // from `currentDirectory`. The version is QCoreApplication::applicationVersion().
-    CommandLine(const std::vector<std::string> &arguments, const std::string &currentDirectory);
+    // `arguments` as main receives them, the program first. The version is
+    // QCoreApplication::applicationVersion().
+    explicit CommandLine(const std::vector<std::string> &arguments);
 
     // --help wins over --version, and both over an unknown option.
     Action action() const { return action_; }
     // For Help, Version and Error: the text to print, ending in a newline.
     const std::string &message() const { return message_; }
-    // The files to open, in the order given, absolute, with their bytes as given.
+    // The files to open, in the order given, with their bytes as given. A relative name
+    // stays relative: joined to a deep working folder it could pass the system's limit on
+    // a path, which the name alone, opened from that folder, does not.
     const std::vector<std::string> &files() const { return files_; }
     // Whether Qt's -style option names a style, which then replaces ours.
     bool styleChosen() const { return styleChosen_; }

@@ -7,19 +7,34 @@
 #include <QLoggingCategory>
 
 #include <cstdio>
-#include <filesystem>
+#include <cstdlib>
 #include <string>
-#include <system_error>
 #include <vector>
+
+namespace {
+
+QtMessageHandler qtMessageHandler = nullptr;
+
+// Qt aborts after a fatal message, such as the one for a display that cannot be opened;
+// ending with status 1 instead, as a lost display does, leaves no signal and no core dump.
+// Like abort, it tears nothing down: Qt may be half-way through making the application.
+void endOnFatalMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    qtMessageHandler(type, context, message);
+    if (type == QtFatalMsg) {
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationVersion(QStringLiteral(ZENTAVO_VERSION));
     // Read before Qt looks for a display, which --help, --version and a wrong option
-    // do not need. A folder that is gone leaves relative names as they are.
-    std::error_code noFolder;
-    const CommandLine command(std::vector<std::string>(argv, argv + argc),
-        std::filesystem::current_path(noFolder).native());
+    // do not need.
+    const CommandLine command(std::vector<std::string>(argv, argv + argc));
     switch (command.action()) {
     case CommandLine::Action::Help:
     case CommandLine::Action::Version:
@@ -31,6 +46,13 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Run:
         break;
     }
+
+    // With no session bus named, libdbus would start one through dbus-launch, which writes
+    // under ~/.dbus and outlives the program. Nothing here needs a bus; one the user names
+    // is left alone.
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArrayLiteral("disabled:"));
+    qtMessageHandler = qInstallMessageHandler(endOnFatalMessage);
 
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(icons);

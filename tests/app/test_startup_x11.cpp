@@ -1,5 +1,8 @@
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -7,6 +10,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -79,6 +86,42 @@ std::optional<FoundWindow> waitForWindow(Display *display, const QString &title,
     return std::nullopt;
 }
 
+// Makes and enters, one step at a time, a chain of folders under `top` whose innermost one
+// has a name at least `depth` bytes long: past PATH_MAX no call takes the whole name. The
+// steps made, outermost first, go into `steps`, whether or not all could be made.
+bool enterDeepFolder(const QByteArray &top, int depth, QByteArrayList &steps)
+{
+    if (::chdir(top.constData()) != 0)
+        return false;
+    for (qsizetype length = top.size(); length < depth;) {
+        // Under NAME_MAX, and the last step no longer than needed.
+        const QByteArray step(std::clamp(depth - int(length) - 1, 1, 200), 'd');
+        if (::mkdir(step.constData(), 0700) != 0)
+            return false;
+        steps << step;
+        if (::chdir(step.constData()) != 0)
+            return false;
+        length += 1 + step.size();
+    }
+    return true;
+}
+
+// Removes the folders that enterDeepFolder made, and `file` in the innermost one.
+void removeDeepFolder(const QByteArray &top, const QByteArrayList &steps, const QByteArray &file)
+{
+    if (::chdir(top.constData()) != 0)
+        return;
+    for (const QByteArray &step : steps) {
+        if (::chdir(step.constData()) != 0)
+            return;
+    }
+    ::unlink(file.constData());
+    for (auto step = steps.crbegin(); step != steps.crend(); ++step) {
+        if (::chdir("..") != 0 || ::rmdir(step->constData()) != 0)
+            return;
+    }
+}
+
 // What a window manager sends when the user clicks the title bar's close button.
 void requestClose(Display *display, Window window)
 {
@@ -103,8 +146,8 @@ private slots:
     void initTestCase();
     void showsTheWindowAndExitsCleanlyOnClose_data();
     void showsTheWindowAndExitsCleanlyOnClose();
-    void ownOptionsAnswerAndExit_data();
-    void ownOptionsAnswerAndExit();
+    void endsWithoutAWindow_data();
+    void endsWithoutAWindow();
 
 private:
     void start(QProcess &program, const QStringList &arguments);
@@ -124,30 +167,70 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("errors");
-    QTest::newRow("no arguments") << QStringList() << QString();
+    // The program starts in a folder this many bytes deep, where `video` is a clip of three
+    // 16 x 8 yuv420p frames; 0 for the test's own folder and no clip.
+    QTest::addColumn<int>("folderDepth");
+    QTest::addColumn<QString>("video");
+    QTest::newRow("no arguments") << QStringList() << QString() << 0 << QString();
     QTest::newRow("Qt's own options")
-        << QStringList { "-style", "windows", "-name", "viewer" } << QString();
+        << QStringList { "-style", "windows", "-name", "viewer" } << QString() << 0 << QString();
     // Files of a known size that cannot be opened are named on standard error, in turn.
     QTest::newRow("files that cannot be opened as asked")
         << QStringList { "-f", "nv12", "/nonexistent/gone_16x8.yuv", "--",
                "/nonexistent/-odd_15x8.yuv" }
         << "zentavo: /nonexistent/gone_16x8.yuv cannot be found.\n"
-           "zentavo: /nonexistent/-odd_15x8.yuv: Width must be even.\n";
+           "zentavo: /nonexistent/-odd_15x8.yuv: Width must be even.\n"
+        << 0 << QString();
     QTest::newRow("a folder with -s")
-        << QStringList { "-s", "16x8", "/" } << "zentavo: / is not a regular file.\n";
+        << QStringList { "-s", "16x8", "/" } << "zentavo: / is not a regular file.\n"
+        << 0 << QString();
+    // Joined to the folder, the name would pass PATH_MAX (4096); alone, it opens.
+    QTest::newRow("a relative name in a folder 4,100 bytes deep")
+        << QStringList { "clip_16x8_yuv420p.yuv" } << QString() << 4100 << "clip_16x8_yuv420p.yuv";
 }
 
 void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, errors);
+    QFETCH(int, folderDepth);
+    QFETCH(QString, video);
+
+    // Made before the program, so that they are removed once it has ended.
+    QTemporaryDir top;
+    QVERIFY(top.isValid());
+    const QByteArray topName = QFile::encodeName(top.path());
+    const QString ownFolder = QDir::currentPath();
+    QByteArrayList steps;
+    const auto removeSteps = qScopeGuard([&] {
+        removeDeepFolder(topName, steps, QFile::encodeName(video));
+        QDir::setCurrent(ownFolder);
+    });
 
     QProcess program;
+    if (folderDepth > 0) {
+        QVERIFY2(enterDeepFolder(topName, folderDepth, steps), "the deep folder could not be made");
+        QFile clip(video);
+        QVERIFY(clip.open(QIODevice::WriteOnly));
+        QCOMPARE(clip.write(QByteArray(3 * 16 * 8 * 3 / 2, '\x80')), 3 * 16 * 8 * 3 / 2);
+        clip.close();
+    }
+    // The program inherits the working folder: no call could name the deep one in full.
     start(program, arguments);
     QVERIFY(program.waitForStarted());
+    QDir::setCurrent(ownFolder);
 
     auto window = waitForWindow(display.get(), QStringLiteral("Zentavo v1.1"), 30000);
     QVERIFY2(window, "no window titled \"Zentavo v1.1\" appeared");
+    const QString videoTitle = video + QStringLiteral(" - 0/3");
+    if (!video.isEmpty() && !waitForWindow(display.get(), videoTitle, 30000)) {
+        // Its standard error, read in full, says why.
+        program.kill();
+        program.waitForFinished();
+        QFAIL(qPrintable(
+            QStringLiteral("no window titled \"%1\" appeared; %2")
+                .arg(videoTitle, QString::fromLocal8Bit(program.readAllStandardError()))));
+    }
     QCOMPARE(window->width, 630);
     QCOMPARE(window->height, 280);
 
@@ -159,13 +242,16 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
     QVERIFY(!findViewableWindow(display.get(), QStringLiteral("Zentavo v1.1")));
 }
 
-void TestStartupX11::ownOptionsAnswerAndExit_data()
+void TestStartupX11::endsWithoutAWindow_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("withDisplay");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("errors");
+    // Lines of Qt's that standard error holds once each, in place of `errors`: Qt's message
+    // goes on to list the platform plugins it found, which differ between machines.
+    QTest::addColumn<QStringList>("qtLines");
 
     const QString usage = QStringLiteral("Usage: zentavo [options] [FILE...]\n");
     const QString help = usage
@@ -184,55 +270,80 @@ void TestStartupX11::ownOptionsAnswerAndExit_data()
             "                       known, else asked about in turn. Put -- before a name\n"
             "                       that begins with -.\n");
     const QString unknown = QStringLiteral("zentavo: Unknown option 'width'.\n") + usage;
-    QTest::newRow("--help") << QStringList { "--help" } << true << 0 << help << QString();
+    QTest::newRow("--help") << QStringList { "--help" } << true << 0 << help << QString()
+                            << QStringList();
     QTest::newRow("--help without a display")
-        << QStringList { "--help" } << false << 0 << help << QString();
+        << QStringList { "--help" } << false << 0 << help << QString() << QStringList();
     QTest::newRow("--version") << QStringList { "--version" } << true << 0 << "Zentavo 1.1\n"
-                               << QString();
+                               << QString() << QStringList();
     QTest::newRow("--help after a file and Qt's -platform")
         << QStringList { "-platform", "offscreen", "clip.yuv", "--help" } << true << 0 << help
-        << QString();
-    QTest::newRow("an option of nobody's")
-        << QStringList { "clip.yuv", "--width" } << true << 2 << QString() << unknown;
-    QTest::newRow("an option of nobody's without a display") << QStringList { "-style=windows",
-        "--width", "clip.yuv" } << false << 2 << QString() << unknown;
+        << QString() << QStringList();
+    QTest::newRow("an option of nobody's") << QStringList { "clip.yuv", "--width" } << true << 2
+                                           << QString() << unknown << QStringList();
+    QTest::newRow("an option of nobody's without a display")
+        << QStringList { "-style=windows", "--width", "clip.yuv" } << false << 2 << QString()
+        << unknown << QStringList();
     QTest::newRow("ambiguous yv12")
         << QStringList { "-s", "352x288", "-f", "yv12", "clip.yuv" } << false << 2 << QString()
         << "zentavo: 'yv12' is ambiguous: yuv420p (U before V, the "
-           "dialog's YV12) or yvu420p (V before U)\n";
+           "dialog's YV12) or yvu420p (V before U)\n"
+        << QStringList();
     QTest::newRow("ambiguous UYVY") << QStringList { "-f", "UYVY" } << false << 2 << QString()
                                     << "zentavo: 'UYVY' is ambiguous: yuv422p (planes, the "
-                                       "dialog's UYVY) or uyvy422 (packed U Y0 V Y1)\n";
+                                       "dialog's UYVY) or uyvy422 (packed U Y0 V Y1)\n"
+                                    << QStringList();
     QTest::newRow("a layout nobody knows")
         << QStringList { "-f", "yuv420p10be", "clip.yuv" } << false << 2 << QString()
         << "zentavo: 'yuv420p10be' is no sample layout: give one of yuv420p, i420, yuv422p, "
            "yvu420p, nv12, nv21, yuyv422, yuy2, uyvy422, yvyu422, nv16, yuv444p, gray, y800, "
            "yuv420p10le, yuv422p10le, yuv444p10le, yuv420p12le, yuv422p12le, yuv444p12le, "
-           "gray10le, gray12le, p010le\n";
+           "gray10le, gray12le, p010le\n"
+        << QStringList();
     QTest::newRow("a size with no height")
         << QStringList { "-s", "352x", "clip.yuv" } << false << 2 << QString()
         << "zentavo: '352x' is no frame size: give WxH, such as 1920x1080, or one of sqcif, "
-           "qcif, cif, 4cif, 720p, 1080p, 2160p\n";
+           "qcif, cif, 4cif, 720p, 1080p, 2160p\n"
+        << QStringList();
     QTest::newRow("a size of 0 x 288") << QStringList { "--size=0x288" } << false << 2 << QString()
                                        << "zentavo: '0x288' is no frame size: give WxH, such as "
                                           "1920x1080, or one of sqcif, qcif, cif, 4cif, 720p, "
-                                          "1080p, 2160p\n";
+                                          "1080p, 2160p\n"
+                                       << QStringList();
     QTest::newRow("-s without its value")
         << QStringList { "clip.yuv", "-s" } << false << 2 << QString()
-        << QStringLiteral("zentavo: Missing value after '-s'.\n") + usage;
+        << QStringLiteral("zentavo: Missing value after '-s'.\n") + usage << QStringList();
     QTest::newRow("nv12 with no size for the second file")
         << QStringList { "-f", "nv12", "a_352x288.yuv", "b.yuv" } << false << 2 << QString()
-        << "zentavo: nv12 needs a frame size: give -s WxH or put the size in the file's name\n";
+        << "zentavo: nv12 needs a frame size: give -s WxH or put the size in the file's name\n"
+        << QStringList();
+
+    // A display that cannot be had ends the program as a lost one does, after Qt's message.
+    const QString noPlugin
+        = QStringLiteral("This application failed to start because no Qt platform plugin could be "
+                         "initialized. Reinstalling the application may fix this problem.");
+    QTest::newRow("a file without a display")
+        << QStringList { "clip_16x8_yuv420p.yuv" } << false << 1 << QString() << QString()
+        << QStringList { "qt.qpa.xcb: could not connect to display ", noPlugin };
+    QTest::newRow("-display naming no server")
+        << QStringList { "-display", ":999", "clip_16x8_yuv420p.yuv" } << true << 1 << QString()
+        << QString() << QStringList { "qt.qpa.xcb: could not connect to display :999", noPlugin };
+    QTest::newRow("-platform naming no plugin")
+        << QStringList { "-platform", "bogus", "clip_16x8_yuv420p.yuv" } << true << 1 << QString()
+        << QString()
+        << QStringList { "qt.qpa.plugin: Could not find the Qt platform plugin \"bogus\" in \"\"",
+               noPlugin };
 }
 
-// None needs a window: the program answers and ends without showing one.
-void TestStartupX11::ownOptionsAnswerAndExit()
+// None shows a window: the program answers, or finds no display, and ends by itself.
+void TestStartupX11::endsWithoutAWindow()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, withDisplay);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
     QFETCH(QString, errors);
+    QFETCH(QStringList, qtLines);
 
     QProcess program;
     if (!withDisplay) {
@@ -246,7 +357,15 @@ void TestStartupX11::ownOptionsAnswerAndExit()
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), exitCode);
     QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()), output);
-    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), errors);
+    const QString written = QString::fromLocal8Bit(program.readAllStandardError());
+    if (qtLines.isEmpty()) {
+        QCOMPARE(written, errors);
+    } else {
+        const QStringList lines = written.split(QLatin1Char('\n'));
+        for (const QString &line : qtLines)
+            QVERIFY2(lines.count(line) == 1,
+                qPrintable(line + QStringLiteral("\nis not once in\n") + written));
+    }
 }
 
 void TestStartupX11::start(QProcess &program, const QStringList &arguments)

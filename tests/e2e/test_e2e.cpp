@@ -9,10 +9,13 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QThread>
 #include <QtTest>
 
 #include <algorithm>
+
+#include <signal.h>
 
 using namespace xdriver;
 
@@ -234,6 +237,59 @@ QStringList writesOnDisk(
     return found;
 }
 
+// Every program an `strace -f` trace shows being started, whether it could be or not.
+QStringList programsStarted(const QString &tracePath)
+{
+    QFile trace(tracePath);
+    if (!trace.open(QIODevice::ReadOnly))
+        return { QStringLiteral("no trace at ") + tracePath };
+    static const QRegularExpression start(QStringLiteral("^\\d+\\s+execve\\(\"([^\"]*)\""));
+    QStringList started;
+    while (!trace.atEnd()) {
+        const QRegularExpressionMatch match = start.match(QString::fromUtf8(trace.readLine()));
+        if (match.hasMatch())
+            started << match.captured(1);
+    }
+    return started;
+}
+
+// The local sockets that the traced calls to connect name.
+QStringList socketsConnectedTo(const QString &tracePath)
+{
+    QFile trace(tracePath);
+    if (!trace.open(QIODevice::ReadOnly))
+        return {};
+    static const QRegularExpression connect(
+        QStringLiteral("^\\d+\\s+connect\\(.*sun_path=@?\"([^\"]*)\""));
+    QStringList sockets;
+    while (!trace.atEnd()) {
+        const QRegularExpressionMatch match = connect.match(QString::fromUtf8(trace.readLine()));
+        if (match.hasMatch())
+            sockets << match.captured(1);
+    }
+    return sockets;
+}
+
+// The processes still running with `home` as $HOME: whatever a program given that home
+// started and left behind, such as a session bus.
+QStringList processesWithHome(const QString &home)
+{
+    const QByteArray entry = "HOME=" + QFile::encodeName(home);
+    QStringList found;
+    const QDir processes(QStringLiteral("/proc"));
+    for (const QString &pid : processes.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile environment(processes.filePath(pid + QStringLiteral("/environ")));
+        if (!environment.open(QIODevice::ReadOnly)
+            || !environment.readAll().split('\0').contains(entry))
+            continue;
+        QFile name(processes.filePath(pid + QStringLiteral("/comm")));
+        found << pid + QLatin1Char(' ')
+                + (name.open(QIODevice::ReadOnly) ? QString::fromUtf8(name.readAll()).trimmed()
+                                                  : QString());
+    }
+    return found;
+}
+
 struct Clip
 {
     QString name;
@@ -267,6 +323,7 @@ private slots:
     void filesOnTheCommandLineSteppedByKeys();
     void openStepPlayViewAndQuit_data();
     void openStepPlayViewAndQuit();
+    void writesNothingInAnyFlow_data();
     void writesNothingInAnyFlow();
     void endsWithoutASignalWhenTheDisplayGoes_data();
     void endsWithoutASignalWhenTheDisplayGoes();
@@ -453,19 +510,56 @@ void TestEndToEnd::openStepPlayViewAndQuit()
     quitAndCheckExit(*main);
 }
 
+void TestEndToEnd::writesNothingInAnyFlow_data()
+{
+    // The session bus the user names, as DBUS_SESSION_BUS_ADDRESS; none when empty.
+    QTest::addColumn<QString>("busSocket");
+    // Asked for a bus with none named, libdbus would start one through dbus-launch, which
+    // writes its address under $HOME and leaves the bus running.
+    QTest::newRow("no session bus named, dbus-launch at hand") << QString();
+    // A socket nobody listens on: the program asks there, finds no bus and carries on.
+    QTest::newRow("a session bus named by the user")
+        << QString::fromStdString(dir.filePath("session-bus"));
+}
+
 // The program only reads. With $HOME an empty folder, a file named on the command line,
 // the chooser cancelled and then answered, playback, Close and closing the main window
 // leave that folder empty, and the trace shows nothing made, written, renamed or removed
-// on disk but in /dev, in /proc and in the runtime folder.
+// on disk but in /dev, in /proc and in the runtime folder, and no other program started.
+// Nothing it started is left running.
 void TestEndToEnd::writesNothingInAnyFlow()
 {
+    QFETCH(QString, busSocket);
+
     TempDir home;
     QVERIFY(home.isValid());
     const QString homePath = QString::fromStdString(home.path());
+    // Whatever the program left running is ended, so that a failure leaves no bus behind.
+    const auto endLeftovers = qScopeGuard([&homePath] {
+        for (const QString &process : processesWithHome(homePath))
+            ::kill(process.section(QLatin1Char(' '), 0, 0).toInt(), SIGKILL);
+    });
     const QString tracePath = QString::fromStdString(dir.filePath("writes.trace"));
     Clip first = makeClip(QStringLiteral("named.yuv"), 64, 48, 20);
     Clip second = makeClip(QStringLiteral("chosen.yuv"), 32, 16, 30);
     QVERIFY(!first.bytes.isEmpty() && !second.bytes.isEmpty());
+
+    const char *const busVariable = "DBUS_SESSION_BUS_ADDRESS";
+    const QByteArray ownBus = qgetenv(busVariable);
+    const bool ownBusSet = qEnvironmentVariableIsSet(busVariable);
+    const auto restoreBus = qScopeGuard([&] {
+        if (ownBusSet)
+            qputenv(busVariable, ownBus);
+        else
+            qunsetenv(busVariable);
+    });
+    if (busSocket.isEmpty()) {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("dbus-launch")).isEmpty(),
+            "dbus-launch is missing: install dbus-x11");
+        qunsetenv(busVariable);
+    } else {
+        qputenv(busVariable, "unix:path=" + QFile::encodeName(busSocket));
+    }
 
     QVERIFY(startProgram({ first.name }, homePath, tracePath));
     const auto main = waitForWindow(mainTitle, windowTimeoutMs);
@@ -497,15 +591,25 @@ void TestEndToEnd::writesNothingInAnyFlow()
         waitForNoWindow(escapedForPattern(second.name) + QStringLiteral(" - .*"), windowTimeoutMs),
         "Close left the chosen file's window");
     quitAndCheckExit(*main);
-    if (QTest::currentTestFailed())
+    // A program started and left running keeps the tracer going, and so the run.
+    const QStringList leftovers = processesWithHome(homePath);
+    if (QTest::currentTestFailed()) {
+        if (!leftovers.isEmpty())
+            qInfo("still running with the run's $HOME: %s", qPrintable(leftovers.join(", ")));
         return;
+    }
 
+    QCOMPARE(leftovers, QStringList());
     QCOMPARE(QDir(homePath).entryList(
                  QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
         QStringList());
     QCOMPARE(writesOnDisk(tracePath, QString::fromStdString(dir.path()),
                  qEnvironmentVariable("XDG_RUNTIME_DIR")),
         QStringList());
+    QCOMPARE(programsStarted(tracePath), QStringList { QStringLiteral(ZENTAVO_EXECUTABLE) });
+    if (!busSocket.isEmpty())
+        QVERIFY2(socketsConnectedTo(tracePath).contains(busSocket),
+            "the program did not ask the session bus named for it");
 }
 
 void TestEndToEnd::endsWithoutASignalWhenTheDisplayGoes_data()
@@ -605,7 +709,7 @@ bool TestEndToEnd::startProgram(
         program.start(QStringLiteral(ZENTAVO_EXECUTABLE), arguments);
     } else {
         program.start(QStringLiteral(STRACE_EXECUTABLE),
-            QStringList { "-f", "-y", "-e", "trace=%file,write", "-o", tracePath,
+            QStringList { "-f", "-y", "-e", "trace=%file,write,connect", "-o", tracePath,
                 QStringLiteral(ZENTAVO_EXECUTABLE) }
                 + arguments);
     }
