@@ -78,31 +78,31 @@ int main(int argc, char **argv)
         return 2;
     }
     TempDir dir;
-    std::vector<std::unique_ptr<ImageView>> views;
+    MainWindow &window = MainWindow::instance();
+    std::vector<ImageView *> views;
     for (int i = 0; i < videos; ++i) {
         const VideoParameters clip = testclips::writeClip(
             dir, "video" + std::to_string(i + 1) + ".yuv", layout->format, width, height, clipFrames);
         // Read once so that playback finds the file in the page cache.
         testfiles::readWhole(clip.path);
-        views.push_back(std::make_unique<ImageView>(clip));
+        window.addVideo(clip);
+        views.push_back(window.currentVideoWindow());
     }
 
-    MainWindow::instance().findChild<QCheckBox *>(QStringLiteral("cbLoopNormal"))->setChecked(true);
+    window.findChild<QCheckBox *>(QStringLiteral("cbLoopNormal"))->setChecked(true);
     std::vector<std::unique_ptr<FrameCounter>> counters;
-    for (const auto &view : views) {
-        view->showFrame(0);
-        if (!QTest::qWaitForWindowExposed(view.get()))
+    for (ImageView *view : views) {
+        if (!QTest::qWaitForWindowExposed(view))
             std::fprintf(stderr, "window not exposed\n");
         counters.push_back(std::make_unique<FrameCounter>(*view));
     }
 
+    // As the Play and Stop buttons do.
     QElapsedTimer clock;
     clock.start();
-    for (const auto &view : views)
-        view->document().setPlaying(true);
-    QTimer::singleShot(playMilliseconds, &app, [&views] {
-        for (const auto &view : views)
-            view->document().setPlaying(false);
+    window.player().play();
+    QTimer::singleShot(playMilliseconds, &app, [&window] {
+        window.player().stop();
         QApplication::quit();
     });
     QApplication::exec();
@@ -121,7 +121,6 @@ int main(int argc, char **argv)
         slowest = std::min(slowest, c.shown);
     }
     std::printf("slowest video: %.1f frames shown per second\n", slowest / seconds);
-    views.clear();
     MainWindow::releaseInstance();
     return 0;
 }
