@@ -5,7 +5,9 @@
 #include "imageopendialog.h"
 #include "imageview.h"
 #include "listwidgetitemext.h"
+#include "openrefusal.h"
 #include "samplelayout.h"
+#include "videofile.h"
 #include "ui_mainwindow.h"
 #include "videodocument.h"
 #include "zoompresets.h"
@@ -17,6 +19,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPixmapCache>
 #include <QSettings>
@@ -25,7 +28,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <dirent.h>
 #include <limits>
+#include <sys/stat.h>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -92,15 +97,64 @@ void condenseCrampedTexts(Ui::MainWindow *ui)
         value->setFont(narrow);
 }
 
-// The local files among dropped things, as 8-bit paths; empty when there is none.
+// The local files among dropped things, as the file system's bytes; empty when there is
+// none. The bytes come from the URL's escapes, not through a QString, which would replace
+// those that are not UTF-8.
 std::vector<std::string> droppedFiles(const QMimeData *data)
 {
     std::vector<std::string> paths;
     for (const QUrl &url : data->urls()) {
         if (url.isLocalFile())
-            paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+            paths.push_back(
+                QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                    .toStdString());
     }
     return paths;
+}
+
+bool exists(const std::string &path)
+{
+    struct stat status;
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+// The one entry of folder `folder` whose name reads as `name`; nothing when none or
+// several do.
+std::optional<std::string> entryReadAs(const std::string &folder, const QString &name)
+{
+    DIR *listing = ::opendir(folder.empty() ? "/" : folder.c_str());
+    if (!listing)
+        return std::nullopt;
+    std::optional<std::string> found;
+    int matches = 0;
+    while (const dirent *entry = ::readdir(listing)) {
+        if (QFile::decodeName(entry->d_name) == name && ++matches == 1)
+            found = entry->d_name;
+    }
+    ::closedir(listing);
+    return matches == 1 ? found : std::nullopt;
+}
+
+// The bytes of the file that the chooser's name stands for. Qt spells names as text, and
+// a name whose bytes are not UTF-8 does not come back from that text; each such part of
+// the path is found again as the one entry of its folder that reads the same.
+std::string chosenFileBytes(const QString &chosen)
+{
+    const std::string spelt = QFile::encodeName(chosen).toStdString();
+    if (exists(spelt) || !chosen.startsWith(QLatin1Char('/')))
+        return spelt;
+    std::string path;
+    for (const QString &part : chosen.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        std::string next = path + '/' + QFile::encodeName(part).toStdString();
+        if (!exists(next)) {
+            const std::optional<std::string> entry = entryReadAs(path, part);
+            if (!entry)
+                return spelt;
+            next = path + '/' + *entry;
+        }
+        path = std::move(next);
+    }
+    return path;
 }
 
 // Qt's file chooser keeps its history and last folder in the user's settings, which every
@@ -262,11 +316,63 @@ void MainWindow::openNextFile()
             dialog.askAboutFile(path, plan);
             return;
         }
-        const QString problem = dialog.openWithoutAsking(path, plan);
-        if (!problem.isEmpty())
-            std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
-                QFile::encodeName(problem).constData());
+        const QString problem = openStraightAway(path, plan);
+        if (problem.isEmpty())
+            continue;
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+            QFile::encodeName(problem).constData());
+        refusals << problem;
     }
+    showRefusals();
+}
+
+QString MainWindow::openStraightAway(const std::string &path, const OpenPlan &plan)
+{
+    VideoParameters record;
+    record.path = path;
+    record.format = plan.format.value_or(YV12);
+    if (plan.size) {
+        record.width = plan.size->width;
+        record.height = plan.size->height;
+    }
+    // Shown as the file system's bytes read as text; opened by the bytes themselves.
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
+    const SizeCheck check = checkFrameSize(record.format, record.width, record.height);
+    if (!check.ok())
+        return name + QStringLiteral(": ") + openrefusal::sizeText(check);
+    const FileCheck file = checkVideoFile(path);
+    if (file.problem != FileProblem::None)
+        return openrefusal::fileText(file.problem).arg(name);
+    ImageOpenDialog::instance().readSpeedAndScan(record);
+    record.frameCount
+        = ::frameCount(file.size, ::frameSize(record.format, record.width, record.height));
+    try {
+        addVideo(record);
+    } catch (const std::bad_alloc &) {
+        const FrameFormat format = *FrameFormat::make(record.format, record.width, record.height);
+        return name + QStringLiteral(": ") + openrefusal::memoryTextInFull(format);
+    }
+    return QString();
+}
+
+void MainWindow::showRefusals()
+{
+    if (refusals.isEmpty())
+        return;
+    // One message for the files of one start or one drop; more refused while it is up
+    // join it.
+    if (!refusalMessage) {
+        refusalMessage = new QMessageBox(QMessageBox::Warning, tr("Files not opened"),
+            QString(), QMessageBox::Ok, this);
+        refusalMessage->setObjectName(QStringLiteral("refusalMessage"));
+        refusalMessage->setAttribute(Qt::WA_DeleteOnClose);
+        refusalMessage->setModal(false);
+    } else {
+        refusals.prepend(refusalMessage->text());
+    }
+    refusalMessage->setText(refusals.join(QLatin1Char('\n')));
+    refusals.clear();
+    refusalMessage->show();
 }
 
 void MainWindow::selectVideo(const ImageView *view)
@@ -390,7 +496,7 @@ void MainWindow::on_pbOpenImage_clicked()
     QPixmapCache::clear();
     if (chosen.isEmpty())
         return;
-    ImageOpenDialog::instance().showForFile(QFile::encodeName(chosen).toStdString());
+    ImageOpenDialog::instance().showForFile(chosenFileBytes(chosen));
 }
 
 void MainWindow::on_sliderImageZoom_valueChanged(int)

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 
 #include <cstdint>
 #include <deque>
@@ -19,6 +20,7 @@ class QAbstractButton;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QMessageBox;
 class QMimeData;
 class QRadioButton;
 
@@ -57,10 +59,14 @@ public:
 
     // Opens the files in the order given. A file whose frame size is known, from `asked`
     // or its name, is listed straight away as its dialog's OK would list it, or refused
-    // with one line on standard error; the others are asked about through the dialog
-    // that Open shows, the next once the one before is answered. Paths are 8-bit, as
-    // QFile::encodeName gives them.
+    // with one line on standard error and in one message in the window for all that
+    // were refused; the others are asked about through the dialog that Open shows, the
+    // next once the one before is answered. Paths are the file system's bytes.
     void openFiles(const std::vector<std::string> &paths, const AskedParameters &asked = {});
+    // Lists the file with the plan's size and layout and the dialog's speed and scan.
+    // Returns the sentence that refuses it, naming it by its whole path, or an empty
+    // text when the video is listed.
+    QString openStraightAway(const std::string &path, const OpenPlan &plan);
     // Makes the video's entry the list's current one, as a click on the entry would.
     void selectVideo(const ImageView *view);
     // Does what the transport button of a video window's step key does. Steps are shown
@@ -117,6 +123,8 @@ private:
     void showComponent(const QRadioButton *button, int view);
     void applyGridControls();
     void openNextFile();
+    // Shows the refusals gathered since the last, in one message; nothing for none.
+    void showRefusals();
     void queueKeys();
     // Shows every step and zoom typed since the last call; one step clicks its button.
     void applyPendingKeys();
@@ -125,6 +133,9 @@ private:
 
     // Files given on the command line or dropped, still to be opened.
     std::deque<std::pair<std::string, OpenPlan>> pendingFiles;
+    // Their refusals not yet shown, and the message that shows them.
+    QStringList refusals;
+    QPointer<QMessageBox> refusalMessage;
 
     // Keys typed into the video windows and not yet applied, in the order typed.
     std::vector<TransportStep> pendingSteps;

@@ -67,6 +67,13 @@ VideoDocument::~VideoDocument()
     finishReadAhead();
 }
 
+std::size_t VideoDocument::frameBytes(const FrameFormat &format)
+{
+    const std::size_t chunk = readsThroughChunk(format) ? readChunkBytes : 0;
+    return format.lumaBytes() + 2 * format.chromaBytes()
+        + format.lumaSamples() * sizeof(std::uint32_t) + chunk;
+}
+
 std::string VideoDocument::name() const
 {
     const std::size_t slash = path_.rfind('/');

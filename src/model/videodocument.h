@@ -31,6 +31,10 @@ public:
     explicit VideoDocument(const VideoParameters &record, QObject *parent = nullptr);
     ~VideoDocument() override;
 
+    // Memory that the frame on show takes in a video of `format`: its planes and its
+    // picture. Playing takes as much again, for the frame read ahead, where it fits.
+    static std::size_t frameBytes(const FrameFormat &format);
+
     // The path's bytes as the file system takes them.
     const std::string &path() const { return path_; }
     // The part of the path after its last '/', or the whole path.

@@ -1,8 +1,9 @@
 #include "imageopendialog.h"
 
-#include "frameloader.h"
 #include "mainwindow.h"
+#include "openrefusal.h"
 #include "ui_imageopendialog.h"
+#include "videofile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,45 +24,6 @@ ImageOpenDialog *&instanceHolder()
 std::int32_t numberIn(const QLineEdit *edit)
 {
     return edit->text().toInt(nullptr, 10);
-}
-
-QString sizeProblemText(SizeField field, SizeProblem problem)
-{
-    const bool width = field == SizeField::Width;
-    switch (problem) {
-    case SizeProblem::NotPositive:
-        return width ? ImageOpenDialog::tr("Width: enter a whole number above 0.")
-                     : ImageOpenDialog::tr("Height: enter a whole number above 0.");
-    case SizeProblem::Odd:
-        return width ? ImageOpenDialog::tr("Width must be even.")
-                     : ImageOpenDialog::tr("Height must be even.");
-    case SizeProblem::TooLarge:
-        return width ? ImageOpenDialog::tr("Width must be at most %1.").arg(maxFrameDimension)
-                     : ImageOpenDialog::tr("Height must be at most %1.").arg(maxFrameDimension);
-    case SizeProblem::None:
-        break;
-    }
-    return QString();
-}
-
-// What stops the file from being read: "%1 cannot be found." and the like, with %1 for its
-// name; empty when it can be read, with `size` set.
-QString fileProblem(const std::string &path, qint64 &size)
-{
-    const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.exists())
-        return ImageOpenDialog::tr("%1 cannot be found.");
-    if (!file.isFile())
-        return ImageOpenDialog::tr("%1 is not a regular file.");
-    if (!opensForReading(path))
-        return ImageOpenDialog::tr("%1 cannot be read.");
-    size = file.size();
-    return QString();
-}
-
-QString memoryProblemText(std::int32_t width, std::int32_t height)
-{
-    return ImageOpenDialog::tr("Not enough memory for %1 x %2.").arg(width).arg(height);
 }
 
 // The dialog's list holds YV12 and UYVY; yuv422p is read as UYVY is.
@@ -129,28 +91,6 @@ void ImageOpenDialog::askAboutFile(const std::string &path, const OpenPlan &plan
         tr("File: %1"), QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName());
 }
 
-QString ImageOpenDialog::openWithoutAsking(const std::string &path, const OpenPlan &plan)
-{
-    VideoParameters record;
-    record.path = path;
-    record.format = plan.format.value_or(YV12);
-    if (plan.size) {
-        record.width = plan.size->width;
-        record.height = plan.size->height;
-    }
-    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
-    const SizeCheck check = checkFrameSize(record.format, record.width, record.height);
-    if (!check.ok())
-        return name + QStringLiteral(": ") + sizeProblemText(check.field, check.problem);
-    qint64 fileSize = 0;
-    if (const QString problem = fileProblem(path, fileSize); !problem.isEmpty())
-        return problem.arg(name);
-    readSpeedAndScan(record);
-    if (!listVideo(record, fileSize))
-        return name + QStringLiteral(": ") + memoryProblemText(record.width, record.height);
-    return QString();
-}
-
 void ImageOpenDialog::on_bbConfirmation_rejected()
 {
     hide();
@@ -168,28 +108,21 @@ void ImageOpenDialog::on_bbConfirmation_accepted()
         return;
     readSpeedAndScan(record);
     record.format = ui->comboBoxFormat->currentIndex() == 1 ? UYVY : YV12;
+    record.frameCount = ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
 
     // Listed before the dialog hides, so that a video too large for the memory at hand
     // leaves it open with the reason.
-    if (!listVideo(record, fileSize)) {
-        refuse(memoryProblemText(record.width, record.height));
+    try {
+        MainWindow::instance().addVideo(record);
+    } catch (const std::bad_alloc &) {
+        const FrameFormat format = *FrameFormat::make(record.format, record.width, record.height);
+        refuse(openrefusal::memoryText(record.width, record.height),
+            openrefusal::memoryTextInFull(format));
         return;
     }
     parameters = record;
     clearMessage();
     accept();
-}
-
-bool ImageOpenDialog::listVideo(VideoParameters &record, qint64 fileSize)
-{
-    record.frameCount
-        = ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
-    try {
-        MainWindow::instance().addVideo(record);
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
-    return true;
 }
 
 void ImageOpenDialog::readSpeedAndScan(VideoParameters &record) const
@@ -208,16 +141,20 @@ bool ImageOpenDialog::readFrameSize(VideoParameters &record)
     QLineEdit *field = check.field == SizeField::Width ? ui->leImageWidth : ui->leImageHeight;
     field->setFocus();
     field->selectAll();
-    refuse(sizeProblemText(check.field, check.problem));
+    refuse(openrefusal::sizeText(check));
     return false;
 }
 
 bool ImageOpenDialog::readFileSize(const std::string &path, qint64 &size)
 {
-    const QString problem = fileProblem(path, size);
-    if (!problem.isEmpty())
-        refuseFile(problem, path);
-    return problem.isEmpty();
+    // The path's own bytes, which no character set need be able to spell.
+    const FileCheck file = checkVideoFile(path);
+    if (file.problem != FileProblem::None) {
+        refuseFile(openrefusal::fileText(file.problem), path);
+        return false;
+    }
+    size = file.size;
+    return true;
 }
 
 void ImageOpenDialog::refuse(const QString &message, const QString &whole)

@@ -32,10 +32,8 @@ public:
     // file manager): the message line names the file, and the plan's size and layout,
     // where it has them, are put into the form.
     void askAboutFile(const std::string &path, const OpenPlan &plan);
-    // Lists the file as OK would with the form's values but the plan's size and layout,
-    // without showing the dialog. Returns the dialog's sentence for a refusal, naming the
-    // file by its whole path, or an empty text when the video is listed.
-    QString openWithoutAsking(const std::string &path, const OpenPlan &plan);
+    // The speed and scan that the form holds, which a file opened without asking takes.
+    void readSpeedAndScan(VideoParameters &record) const;
 
 private slots:
     void on_bbConfirmation_rejected();
@@ -44,9 +42,6 @@ private slots:
 private:
     bool readFrameSize(VideoParameters &record);
     bool readFileSize(const std::string &path, qint64 &size);
-    // Counts the frames and lists the video; false when it does not fit the memory.
-    static bool listVideo(VideoParameters &record, qint64 fileSize);
-    void readSpeedAndScan(VideoParameters &record) const;
     // Elided in the middle to fit the message line; the tool tip holds the whole name.
     void showWithName(const QString &messageTemplate, const QString &name);
     // `whole` is the message before a file name in it was shortened to fit.

@@ -801,6 +801,10 @@ void TestImageOpenDialog::tooLargeForMemoryChild()
         QVERIFY(limitAddressSpace(before + room));
         openWith(path, { "16384", "16384", "25" });
         QCOMPARE(shownMessage(), QStringLiteral("Not enough memory for 16384 x 16384."));
+        // The frame's planes and picture, and the room that the program keeps to run in.
+        QCOMPARE(dialogWidget<QLabel>("labelMessage")->toolTip(),
+            QStringLiteral("Not enough memory for 16384 x 16384. Its frame takes 1408 MB, and "
+                           "the program needs 512 MB more to go on running."));
         QVERIFY(misfits(message).isEmpty());
         QVERIFY(ImageOpenDialog::instance().isVisible());
         QCOMPARE(videoCount(), 0);
@@ -815,8 +819,10 @@ void TestImageOpenDialog::tooLargeForMemoryChild()
     OpenPlan plan;
     plan.size = FrameDimensions { 16384, 16384 };
     plan.format = Yuv420p10le;
-    QCOMPARE(ImageOpenDialog::instance().openWithoutAsking(deep, plan),
-        QString::fromStdString(deep) + QStringLiteral(": Not enough memory for 16384 x 16384."));
+    QCOMPARE(MainWindow::instance().openStraightAway(deep, plan),
+        QString::fromStdString(deep)
+            + QStringLiteral(": Not enough memory for 16384 x 16384. Its frame takes 1792 MB, and "
+                             "the program needs 512 MB more to go on running."));
     QCOMPARE(videoCount(), 0);
     QVERIFY(addressSpace() < before + 16 * megabyte);
 
