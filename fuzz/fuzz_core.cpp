@@ -516,13 +516,15 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     if (!knownFormat(h.format))
         return;
     const std::int32_t format = h.format;
+    const std::optional<FrameFormat> frameFormat = FrameFormat::make(format, h.width, h.height);
+    require(frameFormat.has_value(), "no frame format for a checked size");
     const MemoryFile video(file, fileSize);
     Planes loaded(format, h.width, h.height);
     const auto frame = static_cast<std::int32_t>(h.frame & 0x7fffffffu);
     static SamplePlane chunk(readChunkBytes);
-    const LoadResult result = readFrame(
-        video.path(), format, h.width, h.height, frame, loaded.pointers(), chunk.data());
-    markGrid(format, loaded.y.data(), h.width, h.height, h.gridStep);
+    const LoadResult result
+        = readFrame(video.path(), *frameFormat, { frame }, loaded.pointers(), chunk.data());
+    markGrid(*frameFormat, loaded.y.data(), h.gridStep);
     convertFrame(format, h.width, h.height, loaded.pointers());
 
     Header asLoaded = h;
