@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -74,7 +75,30 @@ FileStamp stampFrom(const struct stat &status)
 {
     return { static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
         static_cast<std::int64_t>(status.st_size), static_cast<std::int64_t>(status.st_mtim.tv_sec),
-        static_cast<std::int64_t>(status.st_mtim.tv_nsec) };
+        static_cast<std::int64_t>(status.st_mtim.tv_nsec), false };
+}
+
+// Far more than the steps in which file systems keep modification times (a clock tick,
+// 1 to 10 ms), so that any change after a settled stamp shows as a later time.
+constexpr std::int64_t settlingNanoseconds = 50'000'000;
+
+std::int64_t nanoseconds(std::int64_t seconds, std::int64_t fraction)
+{
+    return seconds * 1'000'000'000 + fraction;
+}
+
+// The file's stamp now: settled when it was last modified well before this call began.
+FileStamp stampOfOpenFile(int fd)
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    struct stat status;
+    if (::fstat(fd, &status) != 0)
+        return {};
+    FileStamp stamp = stampFrom(status);
+    stamp.settled = nanoseconds(stamp.modifiedSeconds, stamp.modifiedNanoseconds) + settlingNanoseconds
+        < nanoseconds(now.tv_sec, now.tv_nsec);
+    return stamp;
 }
 
 // One frame of an open file, read part after part in file order: each read starts where
@@ -92,9 +116,8 @@ public:
         if (ended_)
             return;
         adviseReadAhead(file_.get(), request.upcomingFrame, frameBytes_);
-        struct stat status;
-        if (request.stamp && ::fstat(file_.get(), &status) == 0)
-            *request.stamp = stampFrom(status);
+        if (request.stamp)
+            *request.stamp = stampOfOpenFile(file_.get());
     }
 
     // size bytes straight into dest; returns how many arrived.

@@ -26,8 +26,8 @@ void markGrid(const FrameFormat &format, std::uint8_t *yPlane, std::int32_t step
 void fillBlackFrame(const FrameFormat &format, const FramePlanes &planes);
 
 // What identifies the file that a frame was read from, as it was then: a frame read
-// ahead is shown only while the file is still the same file with the same contents
-// date and size. All zero when the file could not be opened.
+// ahead is shown only while the file is still the same file with the same size and
+// modification time. All zero when the file could not be opened.
 struct FileStamp
 {
     std::uint64_t device = 0;
@@ -35,6 +35,12 @@ struct FileStamp
     std::int64_t size = 0;
     std::int64_t modifiedSeconds = 0;
     std::int64_t modifiedNanoseconds = 0;
+    // Whether the file had been left alone for a while when it was read. File systems
+    // keep the time of a change in steps of a few milliseconds, so a change made just
+    // after a read of a file changed just before may leave the same time behind: only a
+    // settled stamp tells for certain that nothing changed since.
+    bool settled = false;
+    // Equal in what identifies the file, whether settled or not.
     bool operator==(const FileStamp &other) const;
     bool operator!=(const FileStamp &other) const { return !(*this == other); }
 };

@@ -26,8 +26,10 @@ LoadResult RawFileSource::read(std::int64_t n, Frame &frame, std::int64_t upcomi
 
 bool RawFileSource::stillHolds(const Frame &frame) const
 {
-    // A file that could not be opened has nothing to keep.
-    return frame.result() == LoadResult::Complete && stampOf(path_) == frame.stamp();
+    // A file that could not be opened has nothing to keep, and one changed around the
+    // read may have changed after it without a later time to show for it.
+    return frame.result() == LoadResult::Complete && frame.stamp().settled
+        && stampOf(path_) == frame.stamp();
 }
 
 std::int64_t RawFileSource::framesIn(std::int64_t fileSize, const FrameFormat &format)

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -61,6 +63,27 @@ bool makeSparseFile(const std::string &path, std::int64_t size)
 bool removeFile(const std::string &path)
 {
     return std::remove(path.c_str()) == 0;
+}
+
+bool setModifiedAgo(const std::string &path, int secondsAgo)
+{
+    return setModifiedTime(
+        path, (std::int64_t(std::time(nullptr)) - secondsAgo) * std::int64_t(1'000'000'000));
+}
+
+std::int64_t modifiedTime(const std::string &path)
+{
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0)
+        return -1;
+    return std::int64_t(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+}
+
+bool setModifiedTime(const std::string &path, std::int64_t nanoseconds)
+{
+    const timespec when { time_t(nanoseconds / 1'000'000'000), long(nanoseconds % 1'000'000'000) };
+    const timespec times[2] = { when, when };
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 bool readWhole(const std::string &path)

@@ -20,6 +20,14 @@ bool makeSparseFile(const std::string &path, std::int64_t size);
 
 bool removeFile(const std::string &path);
 
+// Sets the file's modification time to `secondsAgo` seconds before now, as if it had
+// been left alone since.
+bool setModifiedAgo(const std::string &path, int secondsAgo);
+// The file's modification time, in nanoseconds since the epoch; -1 when it cannot be had.
+std::int64_t modifiedTime(const std::string &path);
+// Sets it back to such a time.
+bool setModifiedTime(const std::string &path, std::int64_t nanoseconds);
+
 // Reads the whole file once, so that later reads find it in the page cache.
 bool readWhole(const std::string &path);
 

@@ -2,6 +2,8 @@
 #include "imageviewtesting.h"
 #include "mainwindow.h"
 #include "tempdir.h"
+#include "testclips.h"
+#include "testfiles.h"
 
 #include <QCheckBox>
 #include <QGraphicsScene>
@@ -10,7 +12,10 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 using namespace imageviewtesting;
+using viewreference::View;
 
 namespace {
 
@@ -36,6 +41,17 @@ QList<int> play(ImageView &view, int limit)
     return shown;
 }
 
+// Whether the window's luma holds frame `frame` of a clip as written.
+bool lumaHoldsClipFrame(const ImageView &view, int frame)
+{
+    const SamplePlane &y = view.document().frame().y();
+    for (std::size_t at = 0; at < y.size(); ++at) {
+        if (y[at] != testclips::clipByte(frame, std::int64_t(at)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class TestImageViewPlayback : public QObject
@@ -53,6 +69,8 @@ private slots:
     void normalTurnsABackwardVideoForward();
     void videosWrapAtTheirOwnEnds();
     void uncheckingTheBoxesStopsAtTheNextEnd();
+    void frameReadAheadIsShownOnlyWhileTheFileHoldsIt_data();
+    void frameReadAheadIsShownOnlyWhileTheFileHoldsIt();
 
 private:
     TempDir dir;
@@ -208,6 +226,85 @@ void TestImageViewPlayback::uncheckingTheBoxesStopsAtTheNextEnd()
     checkLoopBoxes(NoBox);
     QCOMPARE(play(view, 10), (QList<int> { 3, 3 }));
     QVERIFY(!view.isPlaying());
+}
+
+void TestImageViewPlayback::frameReadAheadIsShownOnlyWhileTheFileHoldsIt_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("lumaOf");
+
+    // A frame is read ahead only while the video plays; each row changes something
+    // between that read and the tick that shows the frame.
+    QTest::newRow("nothing changed: the frame read ahead is shown")
+        << "none" << "ahead.yuv - 2/4" << 2;
+    // Its bytes replaced under the same size and time, the file says nothing of the change:
+    // the frame is shown as it was read ahead, which is how a test can see that it was.
+    QTest::newRow("bytes replaced, the time kept: shown as read ahead")
+        << "same time" << "ahead.yuv - 2/4" << 2;
+    QTest::newRow("bytes rewritten: read again") << "rewritten" << "ahead.yuv - 2/4" << 3;
+    QTest::newRow("file cut short below the frame: cannot be read, the picture stays")
+        << "truncated" << "ahead.yuv - 2/4 - could not be read" << 1;
+    QTest::newRow("file removed: cannot be read, the picture stays")
+        << "removed" << "ahead.yuv - 2/4 - could not be read" << 1;
+    QTest::newRow("grid changed: read again with the grid") << "grid" << "ahead.yuv - 2/4" << 2;
+    QTest::newRow("view changed: drawn in the new view") << "view" << "ahead.yuv - 2/4" << 2;
+}
+
+void TestImageViewPlayback::frameReadAheadIsShownOnlyWhileTheFileHoldsIt()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, title);
+    QFETCH(int, lumaOf);
+    checkLoopBoxes(NormalBox);
+    const VideoParameters clip = writeClip(dir, "ahead.yuv", YV12, 16, 8, 4);
+    // Left alone for a while: a file changed just now is read again at every frame.
+    QVERIFY(testfiles::setModifiedAgo(clip.path, 60));
+    ImageView view(clip);
+    QSignalSpy ready(&view.document(), &VideoDocument::frameReady);
+    view.document().setPlaying(true);
+    view.showFrame(1);
+    QVERIFY(ready.wait(10000) || !ready.isEmpty());
+    QCOMPARE(ready.takeFirst().value(0).toLongLong(), qint64(2));
+
+    const std::int64_t frameBytes = 16 * 8 * 3 / 2;
+    std::vector<std::uint8_t> frame3(static_cast<std::size_t>(frameBytes));
+    testclips::fillClipBytes(frame3.data(), frame3.size(), 3, 0);
+    if (change == "same time") {
+        const std::int64_t time = testfiles::modifiedTime(clip.path);
+        QVERIFY(testfiles::writeAt(clip.path, 2 * frameBytes, frame3.data(), frame3.size()));
+        QVERIFY(testfiles::setModifiedTime(clip.path, time));
+    } else if (change == "rewritten") {
+        QVERIFY(testfiles::writeAt(clip.path, 2 * frameBytes, frame3.data(), frame3.size()));
+    } else if (change == "truncated") {
+        QVERIFY(::truncate(clip.path.c_str(), off_t(2 * frameBytes)) == 0);
+    } else if (change == "removed") {
+        QVERIFY(testfiles::removeFile(clip.path));
+    } else if (change == "grid") {
+        view.setGridStep(8);
+    } else if (change == "view") {
+        view.setComponentView(ImageView::Y);
+    }
+    // The grid reads frame 1 again; its luma then holds the grid's marks.
+    const QImage before = shownPicture(view);
+
+    tick(view);
+
+    QCOMPARE(view.currentFrame(), qint64(2));
+    QCOMPARE(view.windowTitle(), title);
+    if (change == "grid") {
+        const SamplePlane &y = view.document().frame().y();
+        QCOMPARE(y[0], std::uint8_t(200));
+        QCOMPARE(y[8], std::uint8_t(200));
+        QCOMPARE(y[17], testclips::clipByte(2, 17));
+    } else {
+        QVERIFY(lumaHoldsClipFrame(view, lumaOf));
+    }
+    const QImage shown = shownPicture(view);
+    if (lumaOf == 1)
+        QCOMPARE(shown, before);
+    else
+        QCOMPARE(firstWrongPixel(view, shown, View(view.component())), -1);
 }
 
 QTEST_MAIN(TestImageViewPlayback)
