@@ -1,9 +1,11 @@
 #include "deinterleave.h"
+#include "frame.h"
 #include "framebuffers.h"
 #include "frameloader.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "testfiles.h"
+#include "rawfilesource.h"
 #include "videoparameters.h"
 #include "yuvconvert.h"
 #include "yuvreference.h"
@@ -118,6 +120,7 @@ private slots:
     void splittingPlacesEveryByteAndNoMore_data();
     void splittingPlacesEveryByteAndNoMore();
     void fileDeletedBetweenLoadsKeepsThePicture();
+    void rawSourceCountsAgainAndTellsAChangedFile();
     void fifoDoesNotBlock();
     void noDescriptorSurvivesALoad();
     void lastFrameOfThreeGiBFileLoads();
@@ -569,6 +572,44 @@ void TestFrameLoader::fileDeletedBetweenLoadsKeepsThePicture()
     QCOMPARE(frame.r, before.r);
     QCOMPARE(frame.g, before.g);
     QCOMPARE(frame.b, before.b);
+}
+
+// A raw file's source reads frame n into a frame, counts the file's frames again as it is
+// now, and tells whether the file still holds what a frame was read from.
+void TestFrameLoader::rawSourceCountsAgainAndTellsAChangedFile()
+{
+    const std::string path = dir_.filePath("source.yuv");
+    QVERIFY(testclips::writeClip(path, YV12, 16, 8, 3));
+    QVERIFY(testfiles::setModifiedAgo(path, 60));
+    const FrameFormat format = *FrameFormat::make(YV12, 16, 8);
+    RawFileSource source(path, format, 3);
+    Frame frame(format);
+    QCOMPARE(frame.index(), std::int64_t(-1));
+    QCOMPARE(frame.y()[0], std::uint8_t(16));
+
+    QCOMPARE(source.read(2, frame), LoadResult::Complete);
+    QCOMPARE(frame.index(), std::int64_t(2));
+    QCOMPARE(frame.y()[5], testclips::clipByte(2, 5));
+    QCOMPARE(frame.u()[1], testclips::clipByte(2, 16 * 8 + 1));
+    QVERIFY(source.stillHolds(frame));
+
+    // Two frames and a half more: the count takes whole frames only.
+    std::vector<std::uint8_t> more(2 * 192 + 96, 7);
+    QVERIFY(testfiles::writeAt(path, 3 * 192, more.data(), more.size()));
+    QVERIFY(!source.stillHolds(frame));
+    QCOMPARE(source.frameCount(), std::int64_t(3));
+    QCOMPARE(source.recount(), std::int64_t(5));
+    QCOMPARE(source.frameCount(), std::int64_t(5));
+
+    QCOMPARE(source.read(5, frame), LoadResult::Partial);
+    QVERIFY(!source.stillHolds(frame));
+    QCOMPARE(frame.y()[0], std::uint8_t(7));
+    QCOMPARE(frame.y()[96], testclips::clipByte(2, 96));
+
+    QVERIFY(testfiles::removeFile(path));
+    QCOMPARE(source.read(0, frame), LoadResult::Nothing);
+    QCOMPARE(frame.y()[0], std::uint8_t(7));
+    QCOMPARE(source.recount(), std::int64_t(0));
 }
 
 // Opening a FIFO for reading would wait for a writer; the loader must not.

@@ -1,3 +1,5 @@
+#include "frameformat.h"
+#include "samplelayout.h"
 #include "videoparameters.h"
 
 #include <QtTest>
@@ -82,6 +84,16 @@ void TestVideoParameters::frameSizeFollowsTheFormat()
     QFETCH(int, height);
     QFETCH(int, bytes);
     QCOMPARE(frameSize(format, width, height), bytes);
+    // The frame format of a video gives the same size, and takes only the sizes that its
+    // layout can have.
+    const std::optional<FrameFormat> made = FrameFormat::make(format, width, height);
+    QCOMPARE(made.has_value(), layoutOf(format) && checkFrameSize(format, width, height).ok());
+    if (made) {
+        QCOMPARE(made->frameBytes(), std::int64_t(bytes));
+        QCOMPARE(made->lumaBytes() + 2 * made->chromaBytes(), std::size_t(bytes)
+            + (format == Gray || format == Gray10le || format == Gray12le
+                    ? 2 * made->chromaBytes() : 0));
+    }
 }
 
 void TestVideoParameters::frameCountIgnoresPartialFrames_data()
