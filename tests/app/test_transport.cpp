@@ -333,8 +333,8 @@ void TestTransport::playAgainRestartsTheInterval()
 
 void TestTransport::stopStopsEveryTimerAndKeepsTheFrames()
 {
-    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 10);
-    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 10);
+    ImageView *first = addClip(dir, "first.yuv", YV12, 16, 8, 100);
+    ImageView *second = addClip(dir, "second.yuv", YV12, 16, 8, 100);
     first->showFrame(3);
     second->showFrame(6);
     click("pbStartPlay");
@@ -343,6 +343,14 @@ void TestTransport::stopStopsEveryTimerAndKeepsTheFrames()
     QVERIFY(!second->isPlaying());
     QCOMPARE(first->currentFrame(), qint64(3));
     QCOMPARE(second->currentFrame(), qint64(6));
+
+    // One clock ticks both: however many ticks come before Stop, they stay three apart.
+    click("pbStartPlay");
+    QTRY_VERIFY_WITH_TIMEOUT(first->currentFrame() >= 5, 10000);
+    click("pbStopPlay");
+    QCOMPARE(second->currentFrame(), first->currentFrame() + 3);
+    QCOMPARE(second->windowTitle(),
+        QStringLiteral("second.yuv - %1/100").arg(first->currentFrame() + 3));
 }
 
 void TestTransport::stopWithNoTimerRunningChangesNothing()
