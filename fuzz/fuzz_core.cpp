@@ -7,6 +7,7 @@
 //   int32 pointX, int32 pointY (readout point in quarter pixels)
 
 #include "cachelineallocator.h"
+#include "frameformat.h"
 #include "frameloader.h"
 #include "pixelreadout.h"
 #include "samplelayout.h"
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -330,8 +332,25 @@ void checkPicture(const Header &h, const Picture &picture, Expected expected, co
         "a renderer wrote outside the picture");
 }
 
-using Conversion = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *,
-    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int, PictureRows);
+using Conversion
+    = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *, const std::uint8_t *,
+        std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int, PictureRows, PictureChannels);
+
+// The channels that a picture drawn without planes keeps: all of them, or one primary's,
+// as the header's grid step picks.
+PictureChannels channelsFor(const Header &h)
+{
+    switch (static_cast<std::uint32_t>(h.gridStep) % 4) {
+    case 1:
+        return { 0xff, 0, 0 };
+    case 2:
+        return { 0, 0xff, 0 };
+    case 3:
+        return { 0, 0, 0xff };
+    default:
+        return {};
+    }
+}
 
 // Every kernel of 16-bit samples, for the 4:4:4 layouts (and grey's shared row) or the others.
 std::vector<WideRowKernel> wideKernels(bool ownChroma)
@@ -350,15 +369,17 @@ std::vector<WideRowKernel> wideKernels(bool ownChroma)
     return kernels;
 }
 
-// The reference's bytes in a picture of padded, unaligned rows.
-void checkPictureOf(const Header &h, const Picture &picture, const Planes &wanted, const char *what)
+// The reference's bytes in a picture of padded, unaligned rows, of the channels kept.
+void checkPictureOf(const Header &h, const Picture &picture, const Planes &wanted, const char *what,
+    PictureChannels keep = {})
 {
     checkPicture(
         h, picture,
         [&](std::int32_t x, std::int32_t y) {
             const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(h.width)
                 + static_cast<std::size_t>(x);
-            return rgbWord(wanted.r[i], wanted.g[i], wanted.b[i]);
+            return rgbWord(
+                wanted.r[i] & keep.red, wanted.g[i] & keep.green, wanted.b[i] & keep.blue);
         },
         what);
 }
@@ -387,6 +408,13 @@ void checkWideConversions(
         require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
             "a kernel of 16-bit samples differs from the reference");
         checkPictureOf(h, picture, wanted, "a kernel of 16-bit samples draws another picture");
+
+        Picture alone(h, padding, shift);
+        convertWideToRgbWith(kernel, chroma, samples.depth, words(loaded.y), words(loaded.u),
+            words(loaded.v), nullptr, nullptr, nullptr, h.width, h.height, alone.rows(),
+            channelsFor(h));
+        checkPictureOf(h, alone, wanted,
+            "a kernel of 16-bit samples draws another picture without planes", channelsFor(h));
     }
 }
 
@@ -428,16 +456,22 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
         Planes out(format, h.width, h.height);
         Picture picture(h, padding, shift);
         convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), out.r.data(),
-            out.g.data(), out.b.data(), h.width, h.height, picture.rows());
+            out.g.data(), out.b.data(), h.width, h.height, picture.rows(), {});
         require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
             "a row kernel differs from the reference");
         checkPictureOf(h, picture, wanted, "a row kernel's picture differs from the reference");
+
+        Picture alone(h, padding, shift);
+        convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), nullptr, nullptr,
+            nullptr, h.width, h.height, alone.rows(), channelsFor(h));
+        checkPictureOf(h, alone, wanted,
+            "a row kernel's picture without planes differs from the reference", channelsFor(h));
     }
 }
 
 // The readout of the fuzzed point reads inside the planes and pairs the luma and
 // chroma that the conversion paired.
-void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
+void checkReadout(const Header &h, Planes &loaded, const FrameFormat &format)
 {
     const double x = h.pointX / 4.0;
     const double y = h.pointY / 4.0;
@@ -448,19 +482,21 @@ void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
         return;
     require(pixel->x == static_cast<std::int32_t>(x) && pixel->y == static_cast<std::int32_t>(y),
         "pixelAt picked another pixel");
-    require(chromaIndex(format, h.width, *pixel) < loaded.u.size(), "chroma index off the plane");
-    const PixelSample s = samplePixel(loaded.pointers(), format, h.width, *pixel);
+    require(chromaIndex(format, *pixel) < format.chromaSamples(), "chroma index off the plane");
+    const PixelSample s = samplePixel(loaded.pointers(), format, *pixel);
     const std::size_t luma = static_cast<std::size_t>(pixel->y) * static_cast<std::size_t>(h.width)
         + static_cast<std::size_t>(pixel->x);
-    require(s.y == sampleIn(loaded.y, format, luma), "readout shows another luma sample");
-    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v, referenceSamples(format).depth);
+    const std::int32_t layout = format.pixelFormat();
+    require(s.y == sampleIn(loaded.y, layout, luma), "readout shows another luma sample");
+    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v, referenceSamples(layout).depth);
     require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
 }
 
 // Each view pixel by pixel from the planes, as the window shows it; the colour view
 // through the conversion, which leaves the converted planes as they are.
-void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
+void checkRenderers(const Header &h, Planes &loaded, const FrameFormat &frame)
 {
+    const std::int32_t format = frame.pixelFormat();
     const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
     const std::size_t shift = static_cast<std::uint32_t>(h.pointX) % 4;
     const auto index = [&h](std::int32_t x, std::int32_t y) {
@@ -471,8 +507,7 @@ void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
     Picture color(h, padding, shift);
     FramePlanes withPicture = loaded.pointers();
     withPicture.picture = color.rows();
-    require(renderView(int(FrameView::Color), format, h.width, h.height, withPicture),
-        "the colour view drew nothing");
+    require(renderView(int(FrameView::Color), frame, withPicture), "the colour view drew nothing");
     checkPicture(
         h, color,
         [&](std::int32_t x, std::int32_t y) {
@@ -481,8 +516,27 @@ void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
         },
         "wrong colour view");
 
+    // The colour view or a primary's, as the header picks, from the picture alone.
+    const PictureChannels keep = channelsFor(h);
+    const int views[]
+        = { int(FrameView::Color), int(FrameView::R), int(FrameView::G), int(FrameView::B) };
+    Picture alone(h, padding, shift);
+    FramePlanes pictureOnly = loaded.pointers();
+    pictureOnly.r = pictureOnly.g = pictureOnly.b = nullptr;
+    pictureOnly.picture = alone.rows();
+    require(renderView(views[static_cast<std::uint32_t>(h.gridStep) % 4], frame, pictureOnly),
+        "a view without planes drew nothing");
+    checkPicture(
+        h, alone,
+        [&](std::int32_t x, std::int32_t y) {
+            const std::size_t i = index(x, y);
+            return rgbWord(
+                loaded.r[i] & keep.red, loaded.g[i] & keep.green, loaded.b[i] & keep.blue);
+        },
+        "wrong view without planes");
+
     Picture grey(h, padding, shift);
-    renderGrey(loaded.y.data(), format, h.width, h.height, grey.rows());
+    renderGrey(loaded.y.data(), frame, grey.rows());
     checkPicture(
         h, grey,
         [&](std::int32_t x, std::int32_t y) {
@@ -492,7 +546,7 @@ void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
         "wrong grey view");
 
     Picture chroma(h, padding, shift);
-    renderChroma(loaded.v.data(), format, h.width, h.height, chroma.rows());
+    renderChroma(loaded.v.data(), frame, chroma.rows());
     checkPicture(
         h, chroma,
         [&](std::int32_t x, std::int32_t y) {
@@ -523,7 +577,9 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     const LoadResult result = readFrame(
         video.path(), format, h.width, h.height, frame, loaded.pointers(), chunk.data());
     markGrid(format, loaded.y.data(), h.width, h.height, h.gridStep);
-    convertFrame(format, h.width, h.height, loaded.pointers());
+    const std::optional<FrameFormat> frameFormat = FrameFormat::make(format, h.width, h.height);
+    require(frameFormat.has_value(), "no frame format for a size that checkFrameSize accepts");
+    convertFrame(*frameFormat, loaded.pointers());
 
     Header asLoaded = h;
     asLoaded.frame = static_cast<std::uint32_t>(frame);
@@ -534,8 +590,8 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     require(sameSamples(loaded.u, expected.u, format) && sameSamples(loaded.v, expected.v, format),
         "wrong chroma after the load");
     checkConversions(h, loaded, format);
-    checkRenderers(h, loaded, format);
-    checkReadout(h, loaded, format);
+    checkRenderers(h, loaded, *frameFormat);
+    checkReadout(h, loaded, *frameFormat);
 }
 
 } // namespace

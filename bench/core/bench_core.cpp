@@ -163,10 +163,11 @@ void BM_LoadYV12Frame(benchmark::State &state)
     }
     FrameBuffers frame(YV12, width, height);
     const FramePlanes planes = frame.planes();
+    const FrameFormat format = *FrameFormat::make(YV12, width, height);
     std::int32_t index = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(readPlanarFrame(path, YV12, width, height, index, planes));
-        convertFrame(YV12, width, height, planes);
+        convertFrame(format, planes);
         benchmark::ClobberMemory();
         index = (index + 1) % frames;
     }

@@ -59,10 +59,11 @@ void BM_LoadAndConvert(benchmark::State &state)
     const std::size_t chroma = chromaPlaneSize(YV12, parameters.width, parameters.height);
     std::vector<std::uint8_t> y(luma), u(chroma), v(chroma), r(luma), g(luma), b(luma);
     const FramePlanes planes { y.data(), u.data(), v.data(), r.data(), g.data(), b.data() };
+    const FrameFormat format = *FrameFormat::make(YV12, parameters.width, parameters.height);
     int frame = 0;
     for (auto _ : state) {
         readPlanarFrame(parameters.path, YV12, parameters.width, parameters.height, frame, planes);
-        convertFrame(YV12, parameters.width, parameters.height, planes);
+        convertFrame(format, planes);
         benchmark::ClobberMemory();
         frame = (frame + 1) % clipFrames;
     }

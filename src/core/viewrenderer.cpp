@@ -1,6 +1,5 @@
 #include "viewrenderer.h"
 
-#include "samplelayout.h"
 #include "streamingstores.h"
 #include "yuvconvert.h"
 
@@ -13,14 +12,9 @@
 namespace {
 
 // Which planes reach which channel: each mask is 0xff to keep the sample, 0 to drop it.
-struct Channels
-{
-    std::uint8_t red;
-    std::uint8_t green;
-    std::uint8_t blue;
-};
+using Channels = PictureChannels;
 
-constexpr Channels allChannels { 0xff, 0xff, 0xff };
+constexpr Channels allChannels {};
 
 std::uint32_t *row(PictureRows out, std::int32_t y)
 {
@@ -124,12 +118,12 @@ void spreadRow(Pixel pixel, std::size_t samples, bool doubled, std::uint32_t *ou
 }
 
 // One row of `samples` samples of the format in grey.
-void greyRow(const std::uint8_t *plane, std::int32_t format, std::size_t samples, bool doubled,
-    std::uint32_t *out)
+void greyRow(const std::uint8_t *plane, const FrameFormat &format, std::size_t samples,
+    bool doubled, std::uint32_t *out)
 {
-    if (bytesPerSample(format) > 1) {
+    if (format.bytesPerSample() > 1) {
         const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
-        const auto shift = static_cast<unsigned>(depthAbove8(format));
+        const auto shift = static_cast<unsigned>(format.depthAbove8());
         spreadRow([&](std::size_t j) { return greyPixel(words[j], shift); }, samples, doubled, out);
     } else if (!doubled) {
         packRow<false>(plane, plane, plane, allChannels, out, samples);
@@ -154,40 +148,39 @@ Channels primaryChannels(Primary primary)
 
 } // namespace
 
-void renderGrey(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
-    std::int32_t height, PictureRows out)
+void renderGrey(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
 {
-    if (bytesPerSample(format) == 1) {
+    const std::int32_t width = format.width();
+    const std::int32_t height = format.height();
+    if (format.bytesPerSample() == 1) {
         packRows(plane, plane, plane, allChannels, width, height, out);
         return;
     }
     const std::size_t w = static_cast<std::size_t>(width);
-    const std::size_t rowBytes = w * bytesPerSample(format);
+    const std::size_t rowBytes = w * format.bytesPerSample();
     for (std::int32_t y = 0; y < height; ++y)
         greyRow(plane + static_cast<std::size_t>(y) * rowBytes, format, w, false, row(out, y));
 }
 
-void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
-    std::int32_t height, PictureRows out)
+void renderChroma(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
 {
     // 4:4:4 chroma is a plane like the luma: around the cache when large, as the Y view.
-    if (layoutOrYuv420p(format).subsampling == Subsampling::Yuv444) {
-        renderGrey(plane, format, width, height, out);
+    if (format.layout().subsampling == Subsampling::Yuv444) {
+        renderGrey(plane, format, out);
         return;
     }
-    const std::size_t samples = chromaRowLength(format, width);
-    const std::size_t rowBytes = samples * bytesPerSample(format);
-    const bool doubled = halvesChromaAcross(format);
-    for (std::int32_t y = 0; y < height; ++y) {
+    const std::size_t samples = format.chromaRowLength();
+    const std::size_t rowBytes = samples * format.bytesPerSample();
+    const std::size_t lineBytes = static_cast<std::size_t>(format.width()) * sizeof(std::uint32_t);
+    for (std::int32_t y = 0; y < format.height(); ++y) {
         std::uint32_t *line = row(out, y);
-        const std::size_t chromaRow = chromaRowOf(format, y);
-        if (y > 0 && chromaRow == chromaRowOf(format, y - 1)) {
+        const std::size_t chromaRow = chromaRowFor(format, y);
+        if (y > 0 && chromaRow == chromaRowFor(format, y - 1)) {
             // A line coloured by the chroma row of the line above repeats that line.
-            std::memcpy(
-                line, row(out, y - 1), static_cast<std::size_t>(width) * sizeof(std::uint32_t));
+            std::memcpy(line, row(out, y - 1), lineBytes);
             continue;
         }
-        greyRow(plane + chromaRow * rowBytes, format, samples, doubled, line);
+        greyRow(plane + chromaRow * rowBytes, format, samples, format.halvesChromaAcross(), line);
     }
 }
 
@@ -197,35 +190,36 @@ void renderPrimary(const std::uint8_t *plane, Primary primary, std::int32_t widt
     packRows(plane, plane, plane, primaryChannels(primary), width, height, out);
 }
 
-bool renderView(int view, std::int32_t format, std::int32_t width, std::int32_t height,
-    const FramePlanes &planes)
+bool renderView(int view, const FrameFormat &format, const FramePlanes &planes)
 {
-    const bool color = view == static_cast<int>(FrameView::Color);
-    FramePlanes converted = planes;
-    if (!color)
-        converted.picture = {};
-    convertFrame(format, width, height, converted);
-    const PictureRows out = planes.picture;
+    // The picture of the colour and the primary views comes out of the conversion;
+    // the other views convert only into the planes that the caller gives.
+    FramePlanes planesOnly = planes;
+    planesOnly.picture = {};
     switch (static_cast<FrameView>(view)) {
     case FrameView::Color:
+        convertFrame(format, planes);
         return true;
     case FrameView::Y:
-        renderGrey(planes.y, format, width, height, out);
+        convertFrame(format, planesOnly);
+        renderGrey(planes.y, format, planes.picture);
         return true;
     case FrameView::U:
-        renderChroma(planes.u, format, width, height, out);
+        convertFrame(format, planesOnly);
+        renderChroma(planes.u, format, planes.picture);
         return true;
     case FrameView::V:
-        renderChroma(planes.v, format, width, height, out);
+        convertFrame(format, planesOnly);
+        renderChroma(planes.v, format, planes.picture);
         return true;
     case FrameView::R:
-        renderPrimary(planes.r, Primary::Red, width, height, out);
+        convertFrame(format, planes, primaryChannels(Primary::Red));
         return true;
     case FrameView::G:
-        renderPrimary(planes.g, Primary::Green, width, height, out);
+        convertFrame(format, planes, primaryChannels(Primary::Green));
         return true;
     case FrameView::B:
-        renderPrimary(planes.b, Primary::Blue, width, height, out);
+        convertFrame(format, planes, primaryChannels(Primary::Blue));
         return true;
     }
     return false;

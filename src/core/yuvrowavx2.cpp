@@ -15,6 +15,7 @@ struct Avx2
     static constexpr std::size_t pixels = 32;
 
     static Reg splat(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
+    static Reg splat8(std::uint8_t value) { return _mm256_set1_epi8(static_cast<char>(value)); }
     static Reg add(Reg a, Reg b) { return _mm256_add_epi16(a, b); }
     static Reg sub(Reg a, Reg b) { return _mm256_sub_epi16(a, b); }
     static Reg mul(Reg a, Reg b) { return _mm256_mullo_epi16(a, b); }

@@ -2,12 +2,14 @@
 
 #include "picturerows.h"
 #include "samplelayout.h"
+#include "yuvconvert.h"
 
 #include <cstddef>
 #include <cstdint>
 
-// Where a row kernel writes one or two luma rows: the colour planes, and when `picture`
-// is set the picture's rows too (pixels 0xffRRGGBB), `pictureStride` pixels apart.
+// Where a row kernel writes one or two luma rows: the colour planes unless r, g and b are
+// all null, and when `picture` is set the picture's rows (pixels 0xffRRGGBB of the
+// channels it keeps), `pictureStride` pixels apart.
 struct RowTargets
 {
     std::uint8_t *r = nullptr;
@@ -15,6 +17,7 @@ struct RowTargets
     std::uint8_t *b = nullptr;
     std::uint32_t *picture = nullptr;
     std::size_t pictureStride = 0;
+    PictureChannels channels = {};
 };
 
 // Row kernels behind convertYuv420ToRgb / convertYuv422ToRgb. Each converts `rows` luma
@@ -65,19 +68,19 @@ std::size_t convertRows444Avx2Streaming(const std::uint8_t *y, const std::uint8_
 // The kernels that convertYuv420ToRgb and convertYuv422ToRgb use on this processor.
 RowKernels bestRowKernels();
 
-// The frame conversions with a given row kernel, which the portable loop completes;
-// the picture is written too when its bits are set. Tests use these to check every
-// kernel on any machine.
+// The frame conversions with a given row kernel, which the portable loop completes, into
+// the planes and the picture that are given (yuvconvert.h). Tests use these to check
+// every kernel on any machine.
 void convertYuv420ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture = {});
+    PictureRows picture = {}, PictureChannels channels = {});
 void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture = {});
+    PictureRows picture = {}, PictureChannels channels = {});
 // With a 4:4:4 kernel.
 void convertYuv444ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture = {});
+    PictureRows picture = {}, PictureChannels channels = {});
 
 // The same for samples of `depth` bits (10 or 12) in 16-bit words, 0 .. 2^depth - 1:
 // the kernels behind convertWideToRgb, with the same rows, widths and targets.
@@ -123,4 +126,5 @@ WideRowKernels bestWideRowKernels();
 // portable loop completes.
 void convertWideToRgbWith(WideRowKernel kernel, Subsampling chroma, int depth,
     const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v, std::uint8_t *r,
-    std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture = {});
+    std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture = {},
+    PictureChannels channels = {});

@@ -278,7 +278,8 @@ static_assert(ImageView::Color == static_cast<int>(FrameView::Color)
 
 void ImageView::drawComponent()
 {
-    if (renderView(component, format, width, height, planes()))
+    const std::optional<FrameFormat> frameFormat = FrameFormat::make(format, width, height);
+    if (frameFormat && renderView(component, *frameFormat, planes()))
         presentPicture();
 }
 
@@ -370,11 +371,12 @@ void ImageView::showReadout(const QPoint &viewportPos)
     const QPointF scenePoint = ui->gvVideoDisplay->mapToScene(viewportPos);
     const std::optional<PixelPosition> pixel
         = pixelAt(scenePoint.x(), scenePoint.y(), width, height);
-    if (!pixel) {
+    const std::optional<FrameFormat> frameFormat = FrameFormat::make(format, width, height);
+    if (!pixel || !frameFormat) {
         pixelLabel->hide();
         return;
     }
-    const PixelSample s = samplePixel(planes(), format, width, *pixel);
+    const PixelSample s = samplePixel(planes(), *frameFormat, *pixel);
     const QPoint beside = pos() + viewportPos + QPoint(readoutOffsetX, readoutOffsetY);
     const QPoint pointer = ui->gvVideoDisplay->viewport()->mapToGlobal(viewportPos);
     const QRect onScreen = screen() ? screen()->geometry() : QRect(beside, pixelLabel->size());

@@ -29,7 +29,7 @@ LoadResult loadFrame(std::int32_t format, const std::string &path, FrameBuffers 
     const LoadResult result
         = readPlanarFrame(path, format, frame.width, frame.height, index, frame.planes());
     markGrid(format, frame.y.data(), frame.width, frame.height, gridStep);
-    convertFrame(format, frame.width, frame.height, frame.planes());
+    convertFrame(*FrameFormat::make(format, frame.width, frame.height), frame.planes());
     return result;
 }
 
@@ -503,7 +503,7 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
     QCOMPARE(samplesOf(frame.u, format), samplesOf(expected.u, format));
     QCOMPARE(samplesOf(frame.v, format), samplesOf(expected.v, format));
 
-    convertFrame(format, width, height, frame.planes());
+    convertFrame(*FrameFormat::make(format, width, height), frame.planes());
     convertFrameReference(format, frame.y.data(), frame.u.data(), frame.v.data(), expected.r.data(),
         expected.g.data(), expected.b.data(), width, height);
     QCOMPARE(frame.r, expected.r);

@@ -1,9 +1,22 @@
+#include "frameformat.h"
 #include "pixelreadout.h"
 #include "videoparameters.h"
 
 #include <QtTest>
 
 #include <vector>
+
+namespace {
+
+FrameFormat frameFormat(std::int32_t format, std::int32_t width, std::int32_t height)
+{
+    const std::optional<FrameFormat> made = FrameFormat::make(format, width, height);
+    if (!made)
+        qFatal("no frame format %d of %dx%d", int(format), int(width), int(height));
+    return *made;
+}
+
+} // namespace
 
 class TestPixelReadout : public QObject
 {
@@ -95,7 +108,7 @@ void TestPixelReadout::chromaIndexIsTheConversionsSample()
     QFETCH(int, x);
     QFETCH(int, y);
     QFETCH(int, index);
-    QCOMPARE(chromaIndex(format, 352, { x, y }), std::size_t(index));
+    QCOMPARE(chromaIndex(frameFormat(format, 352, 288), { x, y }), std::size_t(index));
 }
 
 void TestPixelReadout::sampleReadsAllSixPlanes()
@@ -109,7 +122,7 @@ void TestPixelReadout::sampleReadsAllSixPlanes()
     g[6] = 55;
     b[6] = 66;
     const FramePlanes planes { y.data(), u.data(), v.data(), r.data(), g.data(), b.data() };
-    const PixelSample s = samplePixel(planes, UYVY, 4, { 2, 1 });
+    const PixelSample s = samplePixel(planes, frameFormat(UYVY, 4, 2), { 2, 1 });
     QCOMPARE(s.y, std::uint8_t(11));
     QCOMPARE(s.u, std::uint8_t(22));
     QCOMPARE(s.v, std::uint8_t(33));

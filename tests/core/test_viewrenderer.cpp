@@ -1,3 +1,4 @@
+#include "frameformat.h"
 #include "samplelayout.h"
 #include "testclips.h"
 #include "videoparameters.h"
@@ -52,20 +53,29 @@ FramePlanes framePlanes(viewreference::Planes &p, PictureRows out)
     return { p.y.data(), p.u.data(), p.v.data(), p.r.data(), p.g.data(), p.b.data(), out };
 }
 
+FrameFormat frameFormat(std::int32_t format, std::int32_t width, std::int32_t height)
+{
+    const std::optional<FrameFormat> made = FrameFormat::make(format, width, height);
+    if (!made)
+        qFatal("no frame format %d of %dx%d", int(format), int(width), int(height));
+    return *made;
+}
+
 // The colour view through the conversion, its one producer; the others from their plane.
 void render(viewreference::Planes &p, View view, std::int32_t format, std::int32_t width,
     std::int32_t height, PictureRows out)
 {
+    const FrameFormat frame = frameFormat(format, width, height);
     switch (view) {
     case View::Color:
-        renderView(int(view), format, width, height, framePlanes(p, out));
+        renderView(int(view), frame, framePlanes(p, out));
         return;
     case View::Y:
-        return renderGrey(p.y.data(), format, width, height, out);
+        return renderGrey(p.y.data(), frame, out);
     case View::U:
-        return renderChroma(p.u.data(), format, width, height, out);
+        return renderChroma(p.u.data(), frame, out);
     case View::V:
-        return renderChroma(p.v.data(), format, width, height, out);
+        return renderChroma(p.v.data(), frame, out);
     case View::R:
         return renderPrimary(p.r.data(), Primary::Red, width, height, out);
     case View::G:
@@ -119,6 +129,8 @@ void TestViewRenderer::everyPixelMatchesTheFormula_data()
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
+    // Whether the caller gives R, G and B planes, which every view then converts into.
+    QTest::addColumn<bool>("withPlanes");
 
     const char *viewNames[] = { "Color", "Y", "U", "V", "R", "G", "B" };
     const struct
@@ -142,18 +154,26 @@ void TestViewRenderer::everyPixelMatchesTheFormula_data()
         { "gray", Gray, 65, 3 }, { "yuv420p10le", Yuv420p10le, 66, 34 },
         { "yuv422p12le", Yuv422p12le, 66, 5 }, { "yuv444p10le", Yuv444p10le, 67, 5 },
         { "gray12le", Gray12le, 65, 3 }, { "p010le", P010le, 22, 6 } };
-    for (int view = 0; view < 7; ++view) {
-        for (const auto &format : formats) {
-            for (const auto &size : sizes) {
-                QTest::addRow(
-                    "%s view of %dx%d %s", viewNames[view], size.width, size.height, format.name)
-                    << view << format.format << size.width << size.height;
+    // Views drawn from the picture alone must show what they show beside the planes.
+    const struct
+    {
+        const char *suffix;
+        bool given;
+    } planeChoices[] = { { "", true }, { " without R, G, B planes", false } };
+    for (const auto &planes : planeChoices) {
+        for (int view = 0; view < 7; ++view) {
+            for (const auto &format : formats) {
+                for (const auto &size : sizes) {
+                    QTest::addRow("%s view of %dx%d %s%s", viewNames[view], size.width, size.height,
+                        format.name, planes.suffix)
+                        << view << format.format << size.width << size.height << planes.given;
+                }
             }
-        }
-        for (const auto &other : others) {
-            QTest::addRow(
-                "%s view of %dx%d %s", viewNames[view], other.width, other.height, other.name)
-                << view << other.format << other.width << other.height;
+            for (const auto &other : others) {
+                QTest::addRow("%s view of %dx%d %s%s", viewNames[view], other.width, other.height,
+                    other.name, planes.suffix)
+                    << view << other.format << other.width << other.height << planes.given;
+            }
         }
     }
 }
@@ -164,24 +184,29 @@ void TestViewRenderer::everyPixelMatchesTheFormula()
     QFETCH(int, format);
     QFETCH(int, width);
     QFETCH(int, height);
+    QFETCH(bool, withPlanes);
     viewreference::Planes planes = clipPlanes(format, width, height);
+    const viewreference::Planes before = planes;
     Picture picture(width, height);
 
-    QVERIFY(renderView(
-        view, format, width, height, framePlanes(planes, { picture.bytes(), picture.stride })));
+    FramePlanes given = framePlanes(planes, { picture.bytes(), picture.stride });
+    if (!withPlanes)
+        given.r = given.g = given.b = nullptr;
+    QVERIFY(renderView(view, frameFormat(format, width, height), given));
 
-    // Every view leaves R, G and B converted from Y, U and V.
+    // Every view leaves R, G and B converted from Y, U and V, where it has them.
     viewreference::Planes converted = planes;
     convertFrameReference(format, planes.y.data(), planes.u.data(), planes.v.data(),
         converted.r.data(), converted.g.data(), converted.b.data(), width, height);
-    QCOMPARE(planes.r, converted.r);
-    QCOMPARE(planes.g, converted.g);
-    QCOMPARE(planes.b, converted.b);
+    const viewreference::Planes &kept = withPlanes ? converted : before;
+    QCOMPARE(planes.r, kept.r);
+    QCOMPARE(planes.g, kept.g);
+    QCOMPARE(planes.b, kept.b);
 
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const std::uint32_t expected
-                = viewreference::pixel(planes, View(view), format, width, x, y);
+                = viewreference::pixel(converted, View(view), format, width, x, y);
             if (picture.at(x, y) != expected)
                 QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
                                      .arg(x)
@@ -236,7 +261,7 @@ void TestViewRenderer::chromaOf420CoversTwoByTwoBlocks()
 {
     const std::uint8_t u[] = { 10, 20 };
     Picture picture(4, 2);
-    renderChroma(u, YV12, 4, 2, { picture.bytes(), picture.stride });
+    renderChroma(u, frameFormat(YV12, 4, 2), { picture.bytes(), picture.stride });
     for (int y = 0; y < 2; ++y) {
         QCOMPARE(picture.at(0, y), 0xff0a0a0au);
         QCOMPARE(picture.at(1, y), 0xff0a0a0au);
@@ -249,7 +274,7 @@ void TestViewRenderer::chromaOf422CoversTwoByOneBlocks()
 {
     const std::uint8_t u[] = { 10, 20, 30, 40 };
     Picture picture(4, 2);
-    renderChroma(u, Planar422, 4, 2, { picture.bytes(), picture.stride });
+    renderChroma(u, frameFormat(Planar422, 4, 2), { picture.bytes(), picture.stride });
     const std::uint32_t expected[2][4] = { { 0xff0a0a0au, 0xff0a0a0au, 0xff141414u, 0xff141414u },
         { 0xff1e1e1eu, 0xff1e1e1eu, 0xff282828u, 0xff282828u } };
     for (int y = 0; y < 2; ++y)
@@ -268,7 +293,7 @@ void TestViewRenderer::primariesKeepTheOtherChannelsAtZero()
     QCOMPARE(picture.at(0, 1), 0xff00ff00u);
     renderPrimary(samples, Primary::Blue, 2, 2, { picture.bytes(), picture.stride });
     QCOMPARE(picture.at(1, 1), 0xff000001u);
-    renderGrey(samples, YV12, 2, 2, { picture.bytes(), picture.stride });
+    renderGrey(samples, frameFormat(YV12, 2, 2), { picture.bytes(), picture.stride });
     QCOMPARE(picture.at(0, 0), 0xffc8c8c8u);
 }
 
@@ -276,7 +301,8 @@ void TestViewRenderer::unknownViewDrawsNothing()
 {
     viewreference::Planes planes = clipPlanes(YV12, 4, 2);
     Picture picture(4, 2);
-    QVERIFY(!renderView(7, YV12, 4, 2, framePlanes(planes, { picture.bytes(), picture.stride })));
+    QVERIFY(!renderView(
+        7, frameFormat(YV12, 4, 2), framePlanes(planes, { picture.bytes(), picture.stride })));
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
             QCOMPARE(picture.at(x, y), 0xa5a5a5a5u);
