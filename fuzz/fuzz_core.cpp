@@ -483,13 +483,18 @@ void checkReadout(const Header &h, Planes &loaded, const FrameFormat &format)
     require(pixel->x == static_cast<std::int32_t>(x) && pixel->y == static_cast<std::int32_t>(y),
         "pixelAt picked another pixel");
     require(chromaIndex(format, *pixel) < format.chromaSamples(), "chroma index off the plane");
-    const PixelSample s = samplePixel(loaded.pointers(), format, *pixel);
+    // Without R, G and B planes: the readout converts the pixel itself.
+    FramePlanes yuvOnly = loaded.pointers();
+    yuvOnly.r = yuvOnly.g = yuvOnly.b = nullptr;
+    const PixelSample s = samplePixel(yuvOnly, format, *pixel);
     const std::size_t luma = static_cast<std::size_t>(pixel->y) * static_cast<std::size_t>(h.width)
         + static_cast<std::size_t>(pixel->x);
     const std::int32_t layout = format.pixelFormat();
     require(s.y == sampleIn(loaded.y, layout, luma), "readout shows another luma sample");
     const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v, referenceSamples(layout).depth);
     require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
+    require(s.r == loaded.r[luma] && s.g == loaded.g[luma] && s.b == loaded.b[luma],
+        "readout RGB is not the conversion's");
 }
 
 // Each view pixel by pixel from the planes, as the window shows it; the colour view

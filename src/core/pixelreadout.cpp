@@ -40,8 +40,11 @@ PixelSample samplePixel(const FramePlanes &planes, const FrameFormat &format, Pi
         = static_cast<std::size_t>(pixel.y) * static_cast<std::size_t>(format.width())
         + static_cast<std::size_t>(pixel.x);
     const std::size_t chroma = chromaIndex(format, pixel);
-    return { sampleAt(planes.y, format, luma), sampleAt(planes.u, format, chroma),
-        sampleAt(planes.v, format, chroma), planes.r[luma], planes.g[luma], planes.b[luma] };
+    const std::uint16_t y = sampleAt(planes.y, format, luma);
+    const std::uint16_t u = sampleAt(planes.u, format, chroma);
+    const std::uint16_t v = sampleAt(planes.v, format, chroma);
+    const PixelColour colour = convertYuvPixel(y, u, v, format.depth());
+    return { y, u, v, colour.r, colour.g, colour.b };
 }
 
 std::int32_t readoutStart(std::int32_t preferred, std::int32_t pointer, std::int32_t length,

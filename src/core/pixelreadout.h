@@ -15,7 +15,8 @@ struct PixelPosition
     std::int32_t y = 0;
 };
 
-// Y, U and V as the file stores them (up to 2^depth - 1); R, G and B as shown.
+// Y, U and V as the file stores them (up to 2^depth - 1); R, G and B as the colour view
+// shows them.
 struct PixelSample
 {
     std::uint16_t y = 0;
@@ -35,7 +36,9 @@ std::optional<PixelPosition> pixelAt(double x, double y, std::int32_t width, std
 // the one chroma row of a format without chroma.
 std::size_t chromaIndex(const FrameFormat &format, PixelPosition pixel);
 
-// The six samples of one pixel; precondition: the pixel lies inside the frame.
+// The pixel's Y, U and V from their planes, and its R, G and B converted from them as
+// the conversion converts every pixel: the R, G and B planes are not read, and may be
+// null. Precondition: the pixel lies inside the frame.
 PixelSample samplePixel(const FramePlanes &planes, const FrameFormat &format, PixelPosition pixel);
 
 // The readout box's 100 x 80 pixels, and where it sits from the window's corner plus the
