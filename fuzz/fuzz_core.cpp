@@ -211,7 +211,7 @@ private:
     std::string path_;
 };
 
-// On whole cache lines, as the video window's planes are, so the streaming stores run.
+// On whole cache lines, as the video window's planes are.
 struct Planes
 {
     SamplePlane y, u, v, r, g, b;
@@ -358,13 +358,9 @@ std::vector<WideRowKernel> wideKernels(bool ownChroma)
     std::vector<WideRowKernel> kernels { convertWideRowsNone };
 #if defined(ZENTAVO_X86_KERNELS)
     kernels.push_back(ownChroma ? convertWideRows444Sse2 : convertWideRowsSse2);
-    kernels.push_back(ownChroma ? convertWideRows444Sse2Streaming : convertWideRowsSse2Streaming);
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx2"))
         kernels.push_back(ownChroma ? convertWideRows444Avx2 : convertWideRowsAvx2);
-        kernels.push_back(
-            ownChroma ? convertWideRows444Avx2Streaming : convertWideRowsAvx2Streaming);
-    }
 #endif
     return kernels;
 }
@@ -418,9 +414,9 @@ void checkWideConversions(
     }
 }
 
-// Every row kernel this processor can run, through the cache and around it, each
-// completed by the portable loop, must give the reference's bytes, in the planes and in a
-// picture of padded, unaligned rows; so must the loader's own conversion.
+// Every row kernel this processor can run, each completed by the portable loop, must give
+// the reference's bytes, in the planes and in a picture of padded, unaligned rows, and in
+// such a picture alone; so must the loader's own conversion.
 void checkConversions(const Header &h, const Planes &loaded, std::int32_t format)
 {
     Planes wanted = loaded;
@@ -443,12 +439,9 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
     std::vector<RowKernel> kernels { convertRowsNone };
 #if defined(ZENTAVO_X86_KERNELS)
     kernels.push_back(own ? convertRows444Sse2 : convertRowsSse2);
-    kernels.push_back(own ? convertRows444Sse2Streaming : convertRowsSse2Streaming);
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx2"))
         kernels.push_back(own ? convertRows444Avx2 : convertRowsAvx2);
-        kernels.push_back(own ? convertRows444Avx2Streaming : convertRowsAvx2Streaming);
-    }
 #endif
     const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
     const std::size_t shift = static_cast<std::uint32_t>(h.pointX) % 4;

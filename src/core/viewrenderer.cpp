@@ -1,6 +1,5 @@
 #include "viewrenderer.h"
 
-#include "streamingstores.h"
 #include "yuvconvert.h"
 
 #include <cstring>
@@ -27,10 +26,7 @@ std::uint32_t packPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, Channels
 }
 
 #if defined(ZENTAVO_X86_KERNELS)
-// Sixteen pixels in four stores. The picture is read back only by the painter, so on a
-// large picture writing around the cache spares the read of every line before its
-// write and leaves the cache to the planes; it halves the time at 3840x2160.
-template <bool Stream>
+// Sixteen pixels in four stores.
 void packSixteen(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
     std::uint32_t *out)
 {
@@ -40,54 +36,31 @@ void packSixteen(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_
         _mm_set1_epi8(static_cast<char>(keep.green)));
     const __m128i blue = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(b)),
         _mm_set1_epi8(static_cast<char>(keep.blue)));
-    storeSixteenPixels<Stream>(out, red, green, blue);
+    storeSixteenPixels(out, red, green, blue);
 }
 #endif
 
-template <bool Stream>
 void packRow(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
     std::uint32_t *out, std::size_t width)
 {
     std::size_t x = 0;
 #if defined(ZENTAVO_X86_KERNELS)
-    // Streaming stores need 16-byte aligned targets; rows start 4-byte aligned.
-    if constexpr (Stream) {
-        for (; x < width && reinterpret_cast<std::uintptr_t>(out + x) % 16 != 0; ++x)
-            out[x] = packPixel(r[x], g[x], b[x], keep);
-    }
     for (; x + 16 <= width; x += 16)
-        packSixteen<Stream>(r + x, g + x, b + x, keep, out + x);
+        packSixteen(r + x, g + x, b + x, keep, out + x);
 #endif
     for (; x < width; ++x)
         out[x] = packPixel(r[x], g[x], b[x], keep);
 }
 
-// Packs each row of one plane, or of three, into the picture's rows: around the cache
-// when the picture is large enough, and then fenced, as the painter reads it next.
-template <bool Stream>
-void packRowsWith(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b,
-    Channels keep, std::int32_t width, std::int32_t height, PictureRows out)
+// Packs each row of one plane, or of three, into the picture's rows.
+void packRows(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
+    std::int32_t width, std::int32_t height, PictureRows out)
 {
     const std::size_t w = static_cast<std::size_t>(width);
     for (std::int32_t y = 0; y < height; ++y) {
         const std::size_t start = static_cast<std::size_t>(y) * w;
-        packRow<Stream>(r + start, g + start, b + start, keep, row(out, y), w);
+        packRow(r + start, g + start, b + start, keep, row(out, y), w);
     }
-#if defined(ZENTAVO_X86_KERNELS)
-    if constexpr (Stream)
-        _mm_sfence();
-#endif
-}
-
-void packRows(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
-    std::int32_t width, std::int32_t height, PictureRows out)
-{
-    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height)
-        * sizeof(std::uint32_t);
-    if (writesAroundCache(bytes))
-        packRowsWith<true>(r, g, b, keep, width, height, out);
-    else
-        packRowsWith<false>(r, g, b, keep, width, height, out);
 }
 
 // The sample in a word of a layout `shift` bits deeper than 8 (the bits above its depth
@@ -126,7 +99,7 @@ void greyRow(const std::uint8_t *plane, const FrameFormat &format, std::size_t s
         const auto shift = static_cast<unsigned>(format.depthAbove8());
         spreadRow([&](std::size_t j) { return greyPixel(words[j], shift); }, samples, doubled, out);
     } else if (!doubled) {
-        packRow<false>(plane, plane, plane, allChannels, out, samples);
+        packRow(plane, plane, plane, allChannels, out, samples);
     } else {
         spreadRow([&](std::size_t j) { return rgb32Pixel(plane[j], plane[j], plane[j]); }, samples,
             doubled, out);
@@ -164,7 +137,7 @@ void renderGrey(const std::uint8_t *plane, const FrameFormat &format, PictureRow
 
 void renderChroma(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
 {
-    // 4:4:4 chroma is a plane like the luma: around the cache when large, as the Y view.
+    // 4:4:4 chroma is a plane like the luma.
     if (format.layout().subsampling == Subsampling::Yuv444) {
         renderGrey(plane, format, out);
         return;

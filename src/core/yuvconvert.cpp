@@ -1,7 +1,6 @@
 #include "yuvconvert.h"
 
 #include "samplelayout.h"
-#include "streamingstores.h"
 #include "yuvcoefficients.h"
 #include "yuvrowkernel.h"
 
@@ -208,12 +207,10 @@ RowKernels pickRowKernels()
 #if defined(ZENTAVO_X86_KERNELS)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2"))
-        return { convertRowsAvx2, convertRowsAvx2Streaming, convertRows444Avx2,
-            convertRows444Avx2Streaming };
-    return { convertRowsSse2, convertRowsSse2Streaming, convertRows444Sse2,
-        convertRows444Sse2Streaming };
+        return { convertRowsAvx2, convertRows444Avx2 };
+    return { convertRowsSse2, convertRows444Sse2 };
 #else
-    return { convertRowsNone, convertRowsNone, convertRowsNone, convertRowsNone };
+    return { convertRowsNone, convertRowsNone };
 #endif
 }
 
@@ -222,12 +219,10 @@ WideRowKernels pickWideRowKernels()
 #if defined(ZENTAVO_X86_KERNELS)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2"))
-        return { convertWideRowsAvx2, convertWideRowsAvx2Streaming, convertWideRows444Avx2,
-            convertWideRows444Avx2Streaming };
-    return { convertWideRowsSse2, convertWideRowsSse2Streaming, convertWideRows444Sse2,
-        convertWideRows444Sse2Streaming };
+        return { convertWideRowsAvx2, convertWideRows444Avx2 };
+    return { convertWideRowsSse2, convertWideRows444Sse2 };
 #else
-    return { convertWideRowsNone, convertWideRowsNone, convertWideRowsNone, convertWideRowsNone };
+    return { convertWideRowsNone, convertWideRowsNone };
 #endif
 }
 
@@ -241,24 +236,6 @@ struct FrameTargets
     PictureRows picture;
     PictureChannels channels;
 };
-
-// Of one instruction set's kernels (RowKernels or WideRowKernels), the one for the frame.
-template <class Kernels>
-auto kernelFor(
-    const Kernels &kernels, int width, int height, const FrameTargets &to, bool ownChroma)
-{
-    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    // The three colour planes' bytes and the picture's four.
-    const std::size_t written = pixels * ((to.r ? 3 : 0) + (to.picture.bits ? 4 : 0));
-    if (ownChroma)
-        return writesAroundCache(written) ? kernels.streaming444 : kernels.cached444;
-    return writesAroundCache(written) ? kernels.streaming : kernels.cached;
-}
-
-RowKernel kernelFor(int width, int height, const FrameTargets &to, bool ownChroma = false)
-{
-    return kernelFor(bestRowKernels(), width, height, to, ownChroma);
-}
 
 RowTargets targetsAt(const FrameTargets &to, std::size_t luma, std::size_t row)
 {
@@ -371,9 +348,9 @@ void convertWide(WideRowKernel kernel, Subsampling chroma, int depth, const std:
 void convertWideBest(Subsampling chroma, int depth, const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const FrameTargets &to, int width, int height)
 {
-    const WideRowKernel kernel
-        = kernelFor(bestWideRowKernels(), width, height, to, ownsChroma(chroma));
-    convertWide(kernel, chroma, depth, y, u, v, to, width, height);
+    const WideRowKernels kernels = bestWideRowKernels();
+    convertWide(ownsChroma(chroma) ? kernels.ownChroma : kernels.halvedChroma, chroma, depth, y, u,
+        v, to, width, height);
 }
 
 } // namespace
@@ -461,7 +438,7 @@ void convertYuv420ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std:
     PictureChannels channels)
 {
     const FrameTargets to { r, g, b, picture, channels };
-    convertRows(halvedPass(kernelFor(width, height, to), width), 2, y, u, v, to, width, height);
+    convertRows(halvedPass(bestRowKernels().halvedChroma, width), 2, y, u, v, to, width, height);
 }
 
 void convertYuv422ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
@@ -469,7 +446,7 @@ void convertYuv422ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std:
     PictureChannels channels)
 {
     const FrameTargets to { r, g, b, picture, channels };
-    convertRows(halvedPass(kernelFor(width, height, to), width), 1, y, u, v, to, width, height);
+    convertRows(halvedPass(bestRowKernels().halvedChroma, width), 1, y, u, v, to, width, height);
 }
 
 void convertYuv444ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
@@ -477,7 +454,7 @@ void convertYuv444ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std:
     PictureChannels channels)
 {
     const FrameTargets to { r, g, b, picture, channels };
-    convertOwnChromaRows(ownChromaPass(kernelFor(width, height, to, true), width),
+    convertOwnChromaRows(ownChromaPass(bestRowKernels().ownChroma, width),
         static_cast<std::size_t>(width), y, u, v, to, width, height);
 }
 
@@ -501,13 +478,13 @@ void convertFrame(const FrameFormat &format, const FramePlanes &planes, PictureC
     switch (chroma) {
     case Subsampling::Yuv420:
     case Subsampling::Yuv422:
-        convertRows(halvedPass(kernelFor(width, height, to), width),
+        convertRows(halvedPass(bestRowKernels().halvedChroma, width),
             chroma == Subsampling::Yuv420 ? 2 : 1, p.y, p.u, p.v, to, width, height);
         return;
     case Subsampling::Yuv444:
     case Subsampling::None:
         // Without chroma, the one chroma row of 128 serves every line.
-        convertOwnChromaRows(ownChromaPass(kernelFor(width, height, to, true), width),
+        convertOwnChromaRows(ownChromaPass(bestRowKernels().ownChroma, width),
             chroma == Subsampling::None ? 0 : static_cast<std::size_t>(width), p.y, p.u, p.v, to,
             width, height);
         return;

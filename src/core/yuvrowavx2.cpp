@@ -43,19 +43,11 @@ struct Avx2
             8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15);
         return _mm256_shuffle_epi8(_mm256_packus_epi16(even, odd), order);
     }
-    static constexpr std::size_t alignment = 32;
-
-    template <bool Stream> static void store(void *p, Reg value)
-    {
-        if constexpr (Stream)
-            _mm256_stream_si256(static_cast<__m256i *>(p), value);
-        else
-            _mm256_storeu_si256(static_cast<__m256i *>(p), value);
-    }
+    static void store(void *p, Reg value) { _mm256_storeu_si256(static_cast<__m256i *>(p), value); }
     // 32 pixels 0xffRRGGBB: bytes B, G, R, A in memory. The unpacks work within each
     // 128-bit half, so they leave pixels 0-3 beside 16-19 and so on; the permutes put
     // the halves back in order.
-    template <bool Stream> static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
+    static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
     {
         const Reg alpha = _mm256_set1_epi8(-1);
         const Reg blueGreenLow = _mm256_unpacklo_epi8(b, g);
@@ -66,12 +58,11 @@ struct Avx2
         const Reg pixels4 = _mm256_unpackhi_epi16(blueGreenLow, redAlphaLow);
         const Reg pixels8 = _mm256_unpacklo_epi16(blueGreenHigh, redAlphaHigh);
         const Reg pixels12 = _mm256_unpackhi_epi16(blueGreenHigh, redAlphaHigh);
-        store<Stream>(p, _mm256_permute2x128_si256(pixels0, pixels4, 0x20));
-        store<Stream>(p + 8, _mm256_permute2x128_si256(pixels8, pixels12, 0x20));
-        store<Stream>(p + 16, _mm256_permute2x128_si256(pixels0, pixels4, 0x31));
-        store<Stream>(p + 24, _mm256_permute2x128_si256(pixels8, pixels12, 0x31));
+        store(p, _mm256_permute2x128_si256(pixels0, pixels4, 0x20));
+        store(p + 8, _mm256_permute2x128_si256(pixels8, pixels12, 0x20));
+        store(p + 16, _mm256_permute2x128_si256(pixels0, pixels4, 0x31));
+        store(p + 24, _mm256_permute2x128_si256(pixels8, pixels12, 0x31));
     }
-    static void fence() { _mm_sfence(); }
 
     // Wide samples: half 0 of a step is pixels 0-7 and 16-23, half 1 pixels 8-15 and
     // 24-31, one 128-bit lane each. Every unpack and pack then works within its lane,
@@ -116,47 +107,23 @@ struct Avx2
 std::size_t convertRowsAvx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsCached<Avx2>(y, u, v, out, width, rows);
-}
-
-std::size_t convertRowsAvx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    return convertRowsStreaming<Avx2>(y, u, v, out, width, rows);
+    return convertRowsTo<Avx2, false>(y, u, v, out, width, rows);
 }
 
 std::size_t convertRows444Avx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsCached<Avx2, true>(y, u, v, out, width, rows);
-}
-
-std::size_t convertRows444Avx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    return convertRowsStreaming<Avx2, true>(y, u, v, out, width, rows);
+    return convertRowsTo<Avx2, true>(y, u, v, out, width, rows);
 }
 
 std::size_t convertWideRowsAvx2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
-    return convertWideRowsCached<Avx2>(y, u, v, out, width, rows, depth);
-}
-
-std::size_t convertWideRowsAvx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
-{
-    return convertWideRowsStreaming<Avx2>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Avx2, false>(y, u, v, out, width, rows, depth);
 }
 
 std::size_t convertWideRows444Avx2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
-    return convertWideRowsCached<Avx2, true>(y, u, v, out, width, rows, depth);
-}
-
-std::size_t convertWideRows444Avx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
-{
-    return convertWideRowsStreaming<Avx2, true>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Avx2, true>(y, u, v, out, width, rows, depth);
 }

@@ -28,15 +28,13 @@ struct RowTargets
 using RowKernel = std::size_t (*)(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
 
-// One instruction set's kernels. The streaming one writes around the cache, for outputs
-// larger than the cache; it stores through the cache where a target row is not aligned
-// for its vector stores.
+// One instruction set's kernels: for chroma halved across, and for a chroma sample per
+// pixel. All store through the cache: streaming stores around it were as fast or slower
+// for the picture alone, and several times slower on some processors.
 struct RowKernels
 {
-    RowKernel cached;
-    RowKernel streaming;
-    RowKernel cached444;
-    RowKernel streaming444;
+    RowKernel halvedChroma;
+    RowKernel ownChroma;
 };
 
 // Converts nothing: leaves every row to the portable pixel-pair loop.
@@ -46,23 +44,15 @@ std::size_t convertRowsNone(const std::uint8_t *y, const std::uint8_t *u, const 
 #if defined(ZENTAVO_X86_KERNELS)
 std::size_t convertRowsSse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows);
-std::size_t convertRowsSse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
 
 // Only to be called where the processor has AVX2.
 std::size_t convertRowsAvx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows);
-std::size_t convertRowsAvx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
 
 std::size_t convertRows444Sse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows);
-std::size_t convertRows444Sse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
 std::size_t convertRows444Avx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows);
-std::size_t convertRows444Avx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
 #endif
 
 // The kernels that convertYuv420ToRgb and convertYuv422ToRgb use on this processor.
@@ -89,10 +79,8 @@ using WideRowKernel = std::size_t (*)(const std::uint16_t *y, const std::uint16_
 
 struct WideRowKernels
 {
-    WideRowKernel cached;
-    WideRowKernel streaming;
-    WideRowKernel cached444;
-    WideRowKernel streaming444;
+    WideRowKernel halvedChroma;
+    WideRowKernel ownChroma;
 };
 
 std::size_t convertWideRowsNone(const std::uint16_t *y, const std::uint16_t *u,
@@ -101,21 +89,13 @@ std::size_t convertWideRowsNone(const std::uint16_t *y, const std::uint16_t *u,
 #if defined(ZENTAVO_X86_KERNELS)
 std::size_t convertWideRowsSse2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
-std::size_t convertWideRowsSse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
 std::size_t convertWideRows444Sse2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
-std::size_t convertWideRows444Sse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
 
 // Only to be called where the processor has AVX2.
 std::size_t convertWideRowsAvx2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
-std::size_t convertWideRowsAvx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
 std::size_t convertWideRows444Avx2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
-std::size_t convertWideRows444Avx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
 #endif
 

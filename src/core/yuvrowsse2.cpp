@@ -39,20 +39,11 @@ struct Sse2
     static Reg chromaForSecond(Reg terms) { return _mm_unpackhi_epi16(terms, terms); }
     // Saturates each word to 0..255: this is the clamp.
     static Reg joinBytes(Reg first, Reg second) { return _mm_packus_epi16(first, second); }
-    static constexpr std::size_t alignment = 16;
-
-    template <bool Stream> static void store(void *p, Reg value)
+    static void store(void *p, Reg value) { _mm_storeu_si128(static_cast<__m128i *>(p), value); }
+    static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
     {
-        if constexpr (Stream)
-            _mm_stream_si128(static_cast<__m128i *>(p), value);
-        else
-            _mm_storeu_si128(static_cast<__m128i *>(p), value);
+        storeSixteenPixels(p, r, g, b);
     }
-    template <bool Stream> static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
-    {
-        storeSixteenPixels<Stream>(p, r, g, b);
-    }
-    static void fence() { _mm_sfence(); }
 
     // Wide samples: 8 words make half of a step, whose 32-bit lanes come in pixel order.
     static Reg splat32(int value) { return _mm_set1_epi32(value); }
@@ -90,47 +81,23 @@ struct Sse2
 std::size_t convertRowsSse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsCached<Sse2>(y, u, v, out, width, rows);
-}
-
-std::size_t convertRowsSse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    return convertRowsStreaming<Sse2>(y, u, v, out, width, rows);
+    return convertRowsTo<Sse2, false>(y, u, v, out, width, rows);
 }
 
 std::size_t convertRows444Sse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsCached<Sse2, true>(y, u, v, out, width, rows);
-}
-
-std::size_t convertRows444Sse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    return convertRowsStreaming<Sse2, true>(y, u, v, out, width, rows);
+    return convertRowsTo<Sse2, true>(y, u, v, out, width, rows);
 }
 
 std::size_t convertWideRowsSse2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
-    return convertWideRowsCached<Sse2>(y, u, v, out, width, rows, depth);
-}
-
-std::size_t convertWideRowsSse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
-{
-    return convertWideRowsStreaming<Sse2>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Sse2, false>(y, u, v, out, width, rows, depth);
 }
 
 std::size_t convertWideRows444Sse2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
-    return convertWideRowsCached<Sse2, true>(y, u, v, out, width, rows, depth);
-}
-
-std::size_t convertWideRows444Sse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
-{
-    return convertWideRowsStreaming<Sse2, true>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Sse2, true>(y, u, v, out, width, rows, depth);
 }

@@ -25,9 +25,9 @@ Q_DECLARE_METATYPE(Subsampling)
 
 namespace {
 
-// Every row kernel this processor can run, through the cache and around it, and (as a
-// null kernel) the public functions with the one they pick, so each path is checked on
-// any machine: the 4:4:4 kernels for 4:4:4, the others for 4:2:0 and 4:2:2.
+// Every row kernel this processor can run, and (as a null kernel) the public functions
+// with the one they pick, so each path is checked on any machine: the 4:4:4 kernels for
+// 4:4:4, the others for 4:2:0 and 4:2:2.
 std::vector<std::pair<QByteArray, RowKernel>> kernels(Subsampling chroma = Subsampling::Yuv420)
 {
     std::vector<std::pair<QByteArray, RowKernel>> list
@@ -35,13 +35,8 @@ std::vector<std::pair<QByteArray, RowKernel>> kernels(Subsampling chroma = Subsa
 #if defined(ZENTAVO_X86_KERNELS)
     const bool own = chroma == Subsampling::Yuv444;
     list.emplace_back("sse2", own ? convertRows444Sse2 : convertRowsSse2);
-    list.emplace_back(
-        "sse2 streaming", own ? convertRows444Sse2Streaming : convertRowsSse2Streaming);
-    if (__builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx2"))
         list.emplace_back("avx2", own ? convertRows444Avx2 : convertRowsAvx2);
-        list.emplace_back(
-            "avx2 streaming", own ? convertRows444Avx2Streaming : convertRowsAvx2Streaming);
-    }
 #else
     (void)chroma;
 #endif
@@ -56,13 +51,8 @@ std::vector<std::pair<QByteArray, WideRowKernel>> wideKernels(Subsampling chroma
 #if defined(ZENTAVO_X86_KERNELS)
     const bool own = chroma == Subsampling::Yuv444 || chroma == Subsampling::None;
     list.emplace_back("sse2", own ? convertWideRows444Sse2 : convertWideRowsSse2);
-    list.emplace_back(
-        "sse2 streaming", own ? convertWideRows444Sse2Streaming : convertWideRowsSse2Streaming);
-    if (__builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx2"))
         list.emplace_back("avx2", own ? convertWideRows444Avx2 : convertWideRowsAvx2);
-        list.emplace_back(
-            "avx2 streaming", own ? convertWideRows444Avx2Streaming : convertWideRowsAvx2Streaming);
-    }
 #else
     (void)chroma;
 #endif
@@ -111,7 +101,7 @@ void convertWith(RowKernel kernel, Subsampling chroma, const std::uint8_t *y, co
 }
 
 // Output planes and a picture, each with a guard zone behind it, filled with one
-// sentinel; on whole cache lines, as the video window's are, so the streaming stores run.
+// sentinel; on whole cache lines, as the video window's are.
 struct Outputs
 {
     static constexpr std::size_t guard = 64;
