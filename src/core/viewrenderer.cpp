@@ -1,6 +1,7 @@
 #include "viewrenderer.h"
 
 #include "yuvconvert.h"
+#include "yuvrowkernel.h"
 
 #include <cstring>
 
@@ -12,8 +13,6 @@ namespace {
 
 // Which planes reach which channel: each mask is 0xff to keep the sample, 0 to drop it.
 using Channels = PictureChannels;
-
-constexpr Channels allChannels {};
 
 std::uint32_t *row(PictureRows out, std::int32_t y)
 {
@@ -73,37 +72,48 @@ std::uint32_t greyPixel(std::uint16_t word, unsigned shift)
     return rgb32Pixel(level, level, level);
 }
 
-// pixel(j) for j below samples, each one pixel wide, or two where chroma is halved
-// across. Plain loops, which the compiler vectorises.
+// pixel(j) for j from `from` below samples, each one pixel wide, or two where chroma is
+// halved across.
 template <class Pixel>
-void spreadRow(Pixel pixel, std::size_t samples, bool doubled, std::uint32_t *out)
+void spreadRow(Pixel pixel, std::size_t from, std::size_t samples, bool doubled, std::uint32_t *out)
 {
     if (!doubled) {
-        for (std::size_t j = 0; j < samples; ++j)
+        for (std::size_t j = from; j < samples; ++j)
             out[j] = pixel(j);
         return;
     }
-    for (std::size_t j = 0; j < samples; ++j) {
+    for (std::size_t j = from; j < samples; ++j) {
         const std::uint32_t grey = pixel(j);
         out[2 * j] = grey;
         out[2 * j + 1] = grey;
     }
 }
 
-// One row of `samples` samples of the format in grey.
-void greyRow(const std::uint8_t *plane, const FrameFormat &format, std::size_t samples,
-    bool doubled, std::uint32_t *out)
+// One row of `samples` samples of the format in grey: the kernel as far as it goes, the
+// portable loop for the rest.
+void greyRow(GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat &format,
+    std::size_t samples, bool doubled, std::uint32_t *out)
 {
+    const std::size_t done = kernel(plane, format.depth(), samples, doubled, out);
     if (format.bytesPerSample() > 1) {
         const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
         const auto shift = static_cast<unsigned>(format.depthAbove8());
-        spreadRow([&](std::size_t j) { return greyPixel(words[j], shift); }, samples, doubled, out);
-    } else if (!doubled) {
-        packRow(plane, plane, plane, allChannels, out, samples);
+        spreadRow(
+            [&](std::size_t j) { return greyPixel(words[j], shift); }, done, samples, doubled, out);
     } else {
-        spreadRow([&](std::size_t j) { return rgb32Pixel(plane[j], plane[j], plane[j]); }, samples,
-            doubled, out);
+        spreadRow([&](std::size_t j) { return rgb32Pixel(plane[j], plane[j], plane[j]); }, done,
+            samples, doubled, out);
     }
+}
+
+GreyRowKernel pickGreyRowKernel()
+{
+#if defined(ZENTAVO_X86_KERNELS)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? greyRowAvx2 : greyRowSse2;
+#else
+    return greyRowNone;
+#endif
 }
 
 Channels primaryChannels(Primary primary)
@@ -121,25 +131,34 @@ Channels primaryChannels(Primary primary)
 
 } // namespace
 
-void renderGrey(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
+std::size_t greyRowNone(const std::uint8_t *, int, std::size_t, bool, std::uint32_t *)
 {
-    const std::int32_t width = format.width();
-    const std::int32_t height = format.height();
-    if (format.bytesPerSample() == 1) {
-        packRows(plane, plane, plane, allChannels, width, height, out);
-        return;
-    }
-    const std::size_t w = static_cast<std::size_t>(width);
-    const std::size_t rowBytes = w * format.bytesPerSample();
-    for (std::int32_t y = 0; y < height; ++y)
-        greyRow(plane + static_cast<std::size_t>(y) * rowBytes, format, w, false, row(out, y));
+    return 0;
 }
 
-void renderChroma(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
+GreyRowKernel bestGreyRowKernel()
+{
+    // Chosen once, on first use, as the conversion's kernels are.
+    static const GreyRowKernel kernel = pickGreyRowKernel();
+    return kernel;
+}
+
+void renderGreyWith(
+    GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
+{
+    const auto width = static_cast<std::size_t>(format.width());
+    const std::size_t rowBytes = width * format.bytesPerSample();
+    for (std::int32_t y = 0; y < format.height(); ++y)
+        greyRow(kernel, plane + static_cast<std::size_t>(y) * rowBytes, format, width, false,
+            row(out, y));
+}
+
+void renderChromaWith(
+    GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
 {
     // 4:4:4 chroma is a plane like the luma.
     if (format.layout().subsampling == Subsampling::Yuv444) {
-        renderGrey(plane, format, out);
+        renderGreyWith(kernel, plane, format, out);
         return;
     }
     const std::size_t samples = format.chromaRowLength();
@@ -153,8 +172,19 @@ void renderChroma(const std::uint8_t *plane, const FrameFormat &format, PictureR
             std::memcpy(line, row(out, y - 1), lineBytes);
             continue;
         }
-        greyRow(plane + chromaRow * rowBytes, format, samples, format.halvesChromaAcross(), line);
+        greyRow(kernel, plane + chromaRow * rowBytes, format, samples, format.halvesChromaAcross(),
+            line);
     }
+}
+
+void renderGrey(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
+{
+    renderGreyWith(bestGreyRowKernel(), plane, format, out);
+}
+
+void renderChroma(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
+{
+    renderChromaWith(bestGreyRowKernel(), plane, format, out);
 }
 
 void renderPrimary(const std::uint8_t *plane, Primary primary, std::int32_t width,

@@ -127,3 +127,64 @@ std::size_t convertWideRows444Avx2(const std::uint16_t *y, const std::uint16_t *
 {
     return convertWideRowsTo<Avx2, true>(y, u, v, out, width, rows, depth);
 }
+
+namespace {
+
+// Eight pixels 0xffGGGGGG from greys, both 128-bit lanes of `greys` holding the same 16: the
+// byte shuffle's indices pick each pixel's grey three times and leave its alpha 0.
+__m256i eightGreys(__m256i greys, __m256i indices)
+{
+    return _mm256_or_si256(
+        _mm256_shuffle_epi8(greys, indices), _mm256_set1_epi32(static_cast<int>(0xff000000u)));
+}
+
+// The shuffle indices of pixels 8k .. 8k + 7 of a step: pixel p takes grey p / pixelsPerSample,
+// each lane its four pixels.
+__m256i greyIndices(int k, int pixelsPerSample)
+{
+    alignas(32) std::int8_t indices[32];
+    for (int i = 0; i < 32; ++i) {
+        const int pixel = 8 * k + i / 4;
+        indices[i] = static_cast<std::int8_t>(i % 4 == 3 ? -1 : pixel / pixelsPerSample);
+    }
+    return _mm256_load_si256(reinterpret_cast<const __m256i *>(indices));
+}
+
+} // namespace
+
+// Sixteen samples a step, rounded as greyRowSse2 rounds them.
+std::size_t greyRowAvx2(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    constexpr std::size_t step = 16;
+    const int pixelsPerSample = doubled ? 2 : 1;
+    const int groups = 2 * pixelsPerSample;
+    __m256i indices[4];
+    for (int k = 0; k < groups; ++k)
+        indices[k] = greyIndices(k, pixelsPerSample);
+    const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
+    const int shift = depth > 8 ? depth - 8 : 1;
+    const __m256i sampleBits = _mm256_set1_epi16(static_cast<short>((1 << depth) - 1));
+    const __m256i rounding = _mm256_set1_epi16(static_cast<short>(1 << (shift - 1)));
+    const __m128i count = _mm_cvtsi32_si128(shift);
+    std::size_t j = 0;
+    for (; j + step <= samples; j += step) {
+        __m128i greys;
+        if (depth == 8) {
+            greys = _mm_loadu_si128(reinterpret_cast<const __m128i *>(plane + j));
+        } else {
+            const __m256i word = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(words + j));
+            const __m256i level = _mm256_srl_epi16(
+                _mm256_add_epi16(_mm256_and_si256(word, sampleBits), rounding), count);
+            // The saturating pack keeps the levels of 256 at 255.
+            greys = _mm_packus_epi16(
+                _mm256_castsi256_si128(level), _mm256_extracti128_si256(level, 1));
+        }
+        const __m256i both = _mm256_broadcastsi128_si256(greys);
+        std::uint32_t *pixels = out + static_cast<std::size_t>(pixelsPerSample) * j;
+        for (int k = 0; k < groups; ++k)
+            _mm256_storeu_si256(
+                reinterpret_cast<__m256i *>(pixels + 8 * k), eightGreys(both, indices[k]));
+    }
+    return j;
+}

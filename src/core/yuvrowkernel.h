@@ -108,3 +108,33 @@ void convertWideToRgbWith(WideRowKernel kernel, Subsampling chroma, int depth,
     const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v, std::uint8_t *r,
     std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture = {},
     PictureChannels channels = {});
+
+// Row kernels of the grey views (renderGrey, renderChroma): `samples` samples at `plane`,
+// bytes, or 16-bit words of `depth` bits whose bits above it are ignored, as grey pixels
+// 0xffGGGGGG, one pixel each or, doubled, two; a deeper sample v shows as
+// (v + 2^(s-1)) >> s with s = depth - 8, at most 255. Each draws from sample 0 up to the
+// largest multiple of its step and returns that count; the portable loop draws the rest.
+using GreyRowKernel = std::size_t (*)(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
+
+// Draws nothing: leaves every sample to the portable loop.
+std::size_t greyRowNone(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
+
+#if defined(ZENTAVO_X86_KERNELS)
+std::size_t greyRowSse2(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
+// Only to be called where the processor has AVX2.
+std::size_t greyRowAvx2(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
+#endif
+
+// The grey row kernel that the views use on this processor.
+GreyRowKernel bestGreyRowKernel();
+
+// renderGrey and renderChroma with a given grey row kernel, which the portable loop
+// completes. Tests use these to check every kernel on any machine.
+void renderGreyWith(
+    GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat &format, PictureRows out);
+void renderChromaWith(
+    GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat &format, PictureRows out);

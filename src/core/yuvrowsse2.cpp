@@ -101,3 +101,49 @@ std::size_t convertWideRows444Sse2(const std::uint16_t *y, const std::uint16_t *
 {
     return convertWideRowsTo<Sse2, true>(y, u, v, out, width, rows, depth);
 }
+
+namespace {
+
+// Sixteen greys as pixels, each one pixel wide or, doubled, two.
+void storeSixteenGreys(__m128i greys, bool doubled, std::uint32_t *out)
+{
+    if (!doubled) {
+        storeSixteenPixels(out, greys, greys, greys);
+        return;
+    }
+    const __m128i first = _mm_unpacklo_epi8(greys, greys);
+    const __m128i second = _mm_unpackhi_epi8(greys, greys);
+    storeSixteenPixels(out, first, first, first);
+    storeSixteenPixels(out + 16, second, second, second);
+}
+
+} // namespace
+
+// Sixteen samples a step. Words are rounded in 16-bit lanes (at most 4095 + 8), and the
+// saturating pack keeps those that round to 256 at 255.
+std::size_t greyRowSse2(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    constexpr std::size_t step = 16;
+    const std::size_t pixelsPerSample = doubled ? 2 : 1;
+    std::size_t j = 0;
+    if (depth == 8) {
+        for (; j + step <= samples; j += step)
+            storeSixteenGreys(_mm_loadu_si128(reinterpret_cast<const __m128i *>(plane + j)),
+                doubled, out + pixelsPerSample * j);
+        return j;
+    }
+    const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
+    const int shift = depth - 8;
+    const __m128i sampleBits = _mm_set1_epi16(static_cast<short>((1 << depth) - 1));
+    const __m128i rounding = _mm_set1_epi16(static_cast<short>(1 << (shift - 1)));
+    const __m128i count = _mm_cvtsi32_si128(shift);
+    const auto rounded = [&](std::size_t at) {
+        const __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i *>(words + at));
+        return _mm_srl_epi16(_mm_add_epi16(_mm_and_si128(word, sampleBits), rounding), count);
+    };
+    for (; j + step <= samples; j += step)
+        storeSixteenGreys(
+            _mm_packus_epi16(rounded(j), rounded(j + 8)), doubled, out + pixelsPerSample * j);
+    return j;
+}

@@ -5,6 +5,7 @@
 #include "viewreference.h"
 #include "viewrenderer.h"
 #include "yuvreference.h"
+#include "yuvrowkernel.h"
 
 #include <QtTest>
 
@@ -13,6 +14,8 @@
 #include <vector>
 
 using viewreference::View;
+
+Q_DECLARE_METATYPE(GreyRowKernel)
 
 namespace {
 
@@ -85,6 +88,34 @@ void render(viewreference::Planes &p, View view, std::int32_t format, std::int32
     }
 }
 
+// Every grey row kernel this processor can run, and (as a null kernel) the public
+// renderers with the one they pick, so each is checked on any machine.
+std::vector<std::pair<QByteArray, GreyRowKernel>> greyKernels()
+{
+    std::vector<std::pair<QByteArray, GreyRowKernel>> list
+        = { { "public", nullptr }, { "portable", greyRowNone } };
+#if defined(ZENTAVO_X86_KERNELS)
+    list.emplace_back("sse2", greyRowSse2);
+    if (__builtin_cpu_supports("avx2"))
+        list.emplace_back("avx2", greyRowAvx2);
+#endif
+    return list;
+}
+
+// Sample i of a plane set to i modulo 2^depth, with stray bits above the depth in words.
+void fillRamp(SamplePlane &plane, int depth)
+{
+    if (depth == 8) {
+        for (std::size_t i = 0; i < plane.size(); ++i)
+            plane[i] = std::uint8_t(i);
+        return;
+    }
+    for (std::size_t i = 0; i < plane.size() / 2; ++i) {
+        const auto word = std::uint16_t((i & ((1u << depth) - 1)) | (i * 0x9e3779b1u) << depth);
+        std::memcpy(plane.data() + 2 * i, &word, 2);
+    }
+}
+
 // A buffer of uint32 so the rows are aligned as a QImage's are.
 struct Picture
 {
@@ -117,6 +148,8 @@ private slots:
     void everyPixelMatchesTheFormula();
     void everySampleValueKeepsItsChannel_data();
     void everySampleValueKeepsItsChannel();
+    void greyKernelsMatchTheFormula_data();
+    void greyKernelsMatchTheFormula();
     void chromaOf420CoversTwoByTwoBlocks();
     void chromaOf422CoversTwoByOneBlocks();
     void primariesKeepTheOtherChannelsAtZero();
@@ -255,6 +288,88 @@ void TestViewRenderer::everySampleValueKeepsItsChannel()
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             QCOMPARE(picture.at(x, y), viewreference::pixel(planes, View(view), YV12, width, x, y));
+}
+
+void TestViewRenderer::greyKernelsMatchTheFormula_data()
+{
+    QTest::addColumn<GreyRowKernel>("kernel");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    // Samples running through every value of the depth, with stray bits above it.
+    QTest::addColumn<bool>("ramp");
+
+    // Steps of 16 samples: widths around them, chroma halved or not, every depth; and
+    // ramps long enough for every 8-, 10- and 12-bit value to reach each of Y and U.
+    const struct
+    {
+        const char *name;
+        int format;
+        int width, height;
+        bool ramp;
+    } cases[] = { { "yuv420p", YV12, 66, 34, false }, { "yuv420p", YV12, 30, 4, false },
+        { "yuv422p", Planar422, 98, 5, false }, { "yuv444p", Yuv444p, 67, 5, false },
+        { "gray", Gray, 33, 3, false }, { "yuv420p10le", Yuv420p10le, 66, 34, false },
+        { "yuv422p12le", Yuv422p12le, 98, 5, false }, { "yuv444p10le", Yuv444p10le, 47, 5, false },
+        { "gray12le", Gray12le, 65, 3, false }, { "p010le", P010le, 34, 6, false },
+        { "yuv422p ramp", Planar422, 512, 2, true },
+        { "yuv420p10le ramp", Yuv420p10le, 2048, 2, true },
+        { "yuv422p12le ramp", Yuv422p12le, 4096, 2, true },
+        { "gray10le ramp", Gray10le, 1024, 1, true } };
+    for (const auto &[name, kernel] : greyKernels()) {
+        for (const auto &c : cases) {
+            QTest::addRow("%s: %s %dx%d", name.constData(), c.name, c.width, c.height)
+                << kernel << c.format << c.width << c.height << c.ramp;
+        }
+    }
+}
+
+// The Y, U and V views through each grey kernel, over rows padded with a sentinel.
+void TestViewRenderer::greyKernelsMatchTheFormula()
+{
+    QFETCH(GreyRowKernel, kernel);
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, ramp);
+    viewreference::Planes planes = clipPlanes(format, width, height);
+    const int depth = sampleDepth(format);
+    if (ramp) {
+        fillRamp(planes.y, depth);
+        if (layoutOf(format)->subsampling != Subsampling::None) {
+            fillRamp(planes.u, depth);
+            fillRamp(planes.v, depth);
+        }
+    }
+    const FrameFormat frame = frameFormat(format, width, height);
+    for (const View view : { View::Y, View::U, View::V }) {
+        Picture picture(width, height);
+        const PictureRows out { picture.bytes(), picture.stride };
+        const std::uint8_t *plane = (view == View::Y ? planes.y
+                : view == View::U                    ? planes.u
+                                                     : planes.v)
+                                        .data();
+        if (view == View::Y)
+            kernel ? renderGreyWith(kernel, plane, frame, out) : renderGrey(plane, frame, out);
+        else
+            kernel ? renderChromaWith(kernel, plane, frame, out) : renderChroma(plane, frame, out);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const std::uint32_t expected
+                    = viewreference::pixel(planes, view, format, width, x, y);
+                if (picture.at(x, y) != expected)
+                    QFAIL(qPrintable(QStringLiteral("view %1, pixel (%2, %3) is %4, expected %5")
+                                         .arg(int(view))
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(picture.at(x, y), 8, 16)
+                                         .arg(expected, 8, 16)));
+            }
+            const std::uint8_t *padding = picture.bytes() + picture.stride * y + width * 4;
+            for (int i = 0; i < rowPadding; ++i)
+                QCOMPARE(padding[i], sentinel);
+        }
+    }
 }
 
 void TestViewRenderer::chromaOf420CoversTwoByTwoBlocks()
