@@ -1,9 +1,8 @@
 #include "viewrenderer.h"
 
+#include "streamingstores.h"
 #include "yuvconvert.h"
 #include "yuvrowkernel.h"
-
-#include <cstring>
 
 #if defined(ZENTAVO_X86_KERNELS)
 #include "rgb32sse2.h"
@@ -106,14 +105,34 @@ void greyRow(GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat 
     }
 }
 
-GreyRowKernel pickGreyRowKernel()
+GreyRowKernels pickGreyRowKernels()
 {
 #if defined(ZENTAVO_X86_KERNELS)
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? greyRowAvx2 : greyRowSse2;
+    if (__builtin_cpu_supports("avx2"))
+        return { greyRowAvx2, greyRowAvx2Streaming };
+    return { greyRowSse2, greyRowSse2Streaming };
 #else
-    return greyRowNone;
+    return { greyRowNone, greyRowNone };
 #endif
+}
+
+// The grey views' pictures through the cache or around it, as measured (streamingstores.h).
+void drawGrey(const FrameFormat &format,
+    void (*render)(GreyRowKernel, const std::uint8_t *, const FrameFormat &, PictureRows),
+    const std::uint8_t *plane, PictureRows out)
+{
+    static StoreChoice stores;
+    const GreyRowKernels kernels = bestGreyRowKernels();
+    if (kernels.cached == kernels.streaming) {
+        render(kernels.cached, plane, format, out);
+        return;
+    }
+    const std::size_t bytes = static_cast<std::size_t>(format.width())
+        * static_cast<std::size_t>(format.height()) * sizeof(std::uint32_t);
+    stores.run(bytes, [&](bool stream) {
+        render(stream ? kernels.streaming : kernels.cached, plane, format, out);
+    });
 }
 
 Channels primaryChannels(Primary primary)
@@ -136,11 +155,11 @@ std::size_t greyRowNone(const std::uint8_t *, int, std::size_t, bool, std::uint3
     return 0;
 }
 
-GreyRowKernel bestGreyRowKernel()
+GreyRowKernels bestGreyRowKernels()
 {
     // Chosen once, on first use, as the conversion's kernels are.
-    static const GreyRowKernel kernel = pickGreyRowKernel();
-    return kernel;
+    static const GreyRowKernels kernels = pickGreyRowKernels();
+    return kernels;
 }
 
 void renderGreyWith(
@@ -161,30 +180,23 @@ void renderChromaWith(
         renderGreyWith(kernel, plane, format, out);
         return;
     }
+    // Lines that share a chroma row draw it again rather than copy the line above, which
+    // a streaming kernel has left out of the cache.
     const std::size_t samples = format.chromaRowLength();
     const std::size_t rowBytes = samples * format.bytesPerSample();
-    const std::size_t lineBytes = static_cast<std::size_t>(format.width()) * sizeof(std::uint32_t);
-    for (std::int32_t y = 0; y < format.height(); ++y) {
-        std::uint32_t *line = row(out, y);
-        const std::size_t chromaRow = chromaRowFor(format, y);
-        if (y > 0 && chromaRow == chromaRowFor(format, y - 1)) {
-            // A line coloured by the chroma row of the line above repeats that line.
-            std::memcpy(line, row(out, y - 1), lineBytes);
-            continue;
-        }
-        greyRow(kernel, plane + chromaRow * rowBytes, format, samples, format.halvesChromaAcross(),
-            line);
-    }
+    for (std::int32_t y = 0; y < format.height(); ++y)
+        greyRow(kernel, plane + chromaRowFor(format, y) * rowBytes, format, samples,
+            format.halvesChromaAcross(), row(out, y));
 }
 
 void renderGrey(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
 {
-    renderGreyWith(bestGreyRowKernel(), plane, format, out);
+    drawGrey(format, renderGreyWith, plane, out);
 }
 
 void renderChroma(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
 {
-    renderChromaWith(bestGreyRowKernel(), plane, format, out);
+    drawGrey(format, renderChromaWith, plane, out);
 }
 
 void renderPrimary(const std::uint8_t *plane, Primary primary, std::int32_t width,

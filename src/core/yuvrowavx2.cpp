@@ -1,6 +1,8 @@
 #include "yuvrowkernel.h"
 #include "yuvsimd.h"
 
+#include <cstdint>
+
 #include <immintrin.h>
 
 // This source alone is compiled with -mavx2; it runs only where the CPU has AVX2.
@@ -152,8 +154,11 @@ __m256i greyIndices(int k, int pixelsPerSample)
 
 } // namespace
 
+namespace {
+
 // Sixteen samples a step, rounded as greyRowSse2 rounds them.
-std::size_t greyRowAvx2(
+template <bool Stream>
+std::size_t greyRowWith(
     const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
 {
     constexpr std::size_t step = 16;
@@ -182,9 +187,31 @@ std::size_t greyRowAvx2(
         }
         const __m256i both = _mm256_broadcastsi128_si256(greys);
         std::uint32_t *pixels = out + static_cast<std::size_t>(pixelsPerSample) * j;
-        for (int k = 0; k < groups; ++k)
-            _mm256_storeu_si256(
-                reinterpret_cast<__m256i *>(pixels + 8 * k), eightGreys(both, indices[k]));
+        for (int k = 0; k < groups; ++k) {
+            auto *target = reinterpret_cast<__m256i *>(pixels + 8 * k);
+            if constexpr (Stream)
+                _mm256_stream_si256(target, eightGreys(both, indices[k]));
+            else
+                _mm256_storeu_si256(target, eightGreys(both, indices[k]));
+        }
     }
     return j;
+}
+
+} // namespace
+
+std::size_t greyRowAvx2(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    return greyRowWith<false>(plane, depth, samples, doubled, out);
+}
+
+std::size_t greyRowAvx2Streaming(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    if (reinterpret_cast<std::uintptr_t>(out) % 32 != 0)
+        return greyRowWith<false>(plane, depth, samples, doubled, out);
+    const std::size_t done = greyRowWith<true>(plane, depth, samples, doubled, out);
+    _mm_sfence();
+    return done;
 }

@@ -117,6 +117,15 @@ void convertWideToRgbWith(WideRowKernel kernel, Subsampling chroma, int depth,
 using GreyRowKernel = std::size_t (*)(
     const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
 
+// One instruction set's grey kernels: through the cache, and around it (streaming stores,
+// fenced before it returns), which stores through the cache where `out` is not aligned
+// to its vector width. Which is faster is measured while drawing (streamingstores.h).
+struct GreyRowKernels
+{
+    GreyRowKernel cached;
+    GreyRowKernel streaming;
+};
+
 // Draws nothing: leaves every sample to the portable loop.
 std::size_t greyRowNone(
     const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
@@ -124,13 +133,17 @@ std::size_t greyRowNone(
 #if defined(ZENTAVO_X86_KERNELS)
 std::size_t greyRowSse2(
     const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
+std::size_t greyRowSse2Streaming(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
 // Only to be called where the processor has AVX2.
 std::size_t greyRowAvx2(
     const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
+std::size_t greyRowAvx2Streaming(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out);
 #endif
 
-// The grey row kernel that the views use on this processor.
-GreyRowKernel bestGreyRowKernel();
+// The grey row kernels that the views use on this processor.
+GreyRowKernels bestGreyRowKernels();
 
 // renderGrey and renderChroma with a given grey row kernel, which the portable loop
 // completes. Tests use these to check every kernel on any machine.

@@ -2,6 +2,8 @@
 #include "yuvrowkernel.h"
 #include "yuvsimd.h"
 
+#include <cstdint>
+
 #include <emmintrin.h>
 
 namespace {
@@ -105,23 +107,22 @@ std::size_t convertWideRows444Sse2(const std::uint16_t *y, const std::uint16_t *
 namespace {
 
 // Sixteen greys as pixels, each one pixel wide or, doubled, two.
-void storeSixteenGreys(__m128i greys, bool doubled, std::uint32_t *out)
+template <bool Stream> void storeSixteenGreys(__m128i greys, bool doubled, std::uint32_t *out)
 {
     if (!doubled) {
-        storeSixteenPixels(out, greys, greys, greys);
+        storeSixteenPixels<Stream>(out, greys, greys, greys);
         return;
     }
     const __m128i first = _mm_unpacklo_epi8(greys, greys);
     const __m128i second = _mm_unpackhi_epi8(greys, greys);
-    storeSixteenPixels(out, first, first, first);
-    storeSixteenPixels(out + 16, second, second, second);
+    storeSixteenPixels<Stream>(out, first, first, first);
+    storeSixteenPixels<Stream>(out + 16, second, second, second);
 }
-
-} // namespace
 
 // Sixteen samples a step. Words are rounded in 16-bit lanes (at most 4095 + 8), and the
 // saturating pack keeps those that round to 256 at 255.
-std::size_t greyRowSse2(
+template <bool Stream>
+std::size_t greyRowWith(
     const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
 {
     constexpr std::size_t step = 16;
@@ -129,7 +130,7 @@ std::size_t greyRowSse2(
     std::size_t j = 0;
     if (depth == 8) {
         for (; j + step <= samples; j += step)
-            storeSixteenGreys(_mm_loadu_si128(reinterpret_cast<const __m128i *>(plane + j)),
+            storeSixteenGreys<Stream>(_mm_loadu_si128(reinterpret_cast<const __m128i *>(plane + j)),
                 doubled, out + pixelsPerSample * j);
         return j;
     }
@@ -143,7 +144,25 @@ std::size_t greyRowSse2(
         return _mm_srl_epi16(_mm_add_epi16(_mm_and_si128(word, sampleBits), rounding), count);
     };
     for (; j + step <= samples; j += step)
-        storeSixteenGreys(
+        storeSixteenGreys<Stream>(
             _mm_packus_epi16(rounded(j), rounded(j + 8)), doubled, out + pixelsPerSample * j);
     return j;
+}
+
+} // namespace
+
+std::size_t greyRowSse2(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    return greyRowWith<false>(plane, depth, samples, doubled, out);
+}
+
+std::size_t greyRowSse2Streaming(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    if (reinterpret_cast<std::uintptr_t>(out) % 16 != 0)
+        return greyRowWith<false>(plane, depth, samples, doubled, out);
+    const std::size_t done = greyRowWith<true>(plane, depth, samples, doubled, out);
+    _mm_sfence();
+    return done;
 }

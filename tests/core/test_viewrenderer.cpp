@@ -1,5 +1,6 @@
 #include "frameformat.h"
 #include "samplelayout.h"
+#include "streamingstores.h"
 #include "testclips.h"
 #include "videoparameters.h"
 #include "viewreference.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 using viewreference::View;
@@ -88,16 +90,20 @@ void render(viewreference::Planes &p, View view, std::int32_t format, std::int32
     }
 }
 
-// Every grey row kernel this processor can run, and (as a null kernel) the public
-// renderers with the one they pick, so each is checked on any machine.
+// Every grey row kernel this processor can run, through the cache and around it, and
+// (as a null kernel) the public renderers with the one they pick, so each is checked on
+// any machine.
 std::vector<std::pair<QByteArray, GreyRowKernel>> greyKernels()
 {
     std::vector<std::pair<QByteArray, GreyRowKernel>> list
         = { { "public", nullptr }, { "portable", greyRowNone } };
 #if defined(ZENTAVO_X86_KERNELS)
     list.emplace_back("sse2", greyRowSse2);
-    if (__builtin_cpu_supports("avx2"))
+    list.emplace_back("sse2 streaming", greyRowSse2Streaming);
+    if (__builtin_cpu_supports("avx2")) {
         list.emplace_back("avx2", greyRowAvx2);
+        list.emplace_back("avx2 streaming", greyRowAvx2Streaming);
+    }
 #endif
     return list;
 }
@@ -116,16 +122,16 @@ void fillRamp(SamplePlane &plane, int depth)
     }
 }
 
-// A buffer of uint32 so the rows are aligned as a QImage's are.
+// Rows that start 4-byte aligned, as a QImage's may, `padding` bytes apart beyond the
+// pixels, on a cache line.
 struct Picture
 {
-    Picture(std::int32_t width, std::int32_t height)
-        : stride(std::ptrdiff_t { width } * 4 + rowPadding)
-        , words(static_cast<std::size_t>(stride * height / 4))
+    Picture(std::int32_t width, std::int32_t height, std::ptrdiff_t padding = rowPadding)
+        : stride(std::ptrdiff_t { width } * 4 + padding)
+        , words(static_cast<std::size_t>(stride * height), sentinel)
     {
-        std::memset(words.data(), sentinel, words.size() * 4);
     }
-    std::uint8_t *bytes() { return reinterpret_cast<std::uint8_t *>(words.data()); }
+    std::uint8_t *bytes() { return words.data(); }
     std::uint32_t at(std::int32_t x, std::int32_t y)
     {
         std::uint32_t value;
@@ -134,8 +140,15 @@ struct Picture
     }
 
     std::ptrdiff_t stride;
-    std::vector<std::uint32_t> words;
+    SamplePlane words;
 };
+
+// Padding that puts every row of a picture `width` wide on a 64-byte line, where the
+// streaming kernels write around the cache.
+std::ptrdiff_t alignedPadding(std::int32_t width)
+{
+    return 64 - std::ptrdiff_t { width } * 4 % 64 + 64;
+}
 
 } // namespace
 
@@ -150,6 +163,9 @@ private slots:
     void everySampleValueKeepsItsChannel();
     void greyKernelsMatchTheFormula_data();
     void greyKernelsMatchTheFormula();
+    void storeTrialKeepsTheFasterWay_data();
+    void storeTrialKeepsTheFasterWay();
+    void greyViewsDrawnOnThreadsWhileTimed();
     void chromaOf420CoversTwoByTwoBlocks();
     void chromaOf422CoversTwoByOneBlocks();
     void primariesKeepTheOtherChannelsAtZero();
@@ -324,7 +340,9 @@ void TestViewRenderer::greyKernelsMatchTheFormula_data()
     }
 }
 
-// The Y, U and V views through each grey kernel, over rows padded with a sentinel.
+// The Y, U and V views through each grey kernel, over rows padded with a sentinel: rows
+// that start anywhere, and rows on cache lines, which a streaming kernel writes around the
+// cache.
 void TestViewRenderer::greyKernelsMatchTheFormula()
 {
     QFETCH(GreyRowKernel, kernel);
@@ -342,34 +360,103 @@ void TestViewRenderer::greyKernelsMatchTheFormula()
         }
     }
     const FrameFormat frame = frameFormat(format, width, height);
-    for (const View view : { View::Y, View::U, View::V }) {
-        Picture picture(width, height);
-        const PictureRows out { picture.bytes(), picture.stride };
-        const std::uint8_t *plane = (view == View::Y ? planes.y
-                : view == View::U                    ? planes.u
-                                                     : planes.v)
-                                        .data();
-        if (view == View::Y)
-            kernel ? renderGreyWith(kernel, plane, frame, out) : renderGrey(plane, frame, out);
-        else
-            kernel ? renderChromaWith(kernel, plane, frame, out) : renderChroma(plane, frame, out);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t expected
-                    = viewreference::pixel(planes, view, format, width, x, y);
-                if (picture.at(x, y) != expected)
-                    QFAIL(qPrintable(QStringLiteral("view %1, pixel (%2, %3) is %4, expected %5")
-                                         .arg(int(view))
-                                         .arg(x)
-                                         .arg(y)
-                                         .arg(picture.at(x, y), 8, 16)
-                                         .arg(expected, 8, 16)));
+    for (const std::ptrdiff_t padding : { rowPadding, alignedPadding(width) }) {
+        for (const View view : { View::Y, View::U, View::V }) {
+            Picture picture(width, height, padding);
+            const PictureRows out { picture.bytes(), picture.stride };
+            const std::uint8_t *plane = (view == View::Y ? planes.y
+                    : view == View::U                    ? planes.u
+                                                         : planes.v)
+                                            .data();
+            if (view == View::Y)
+                kernel ? renderGreyWith(kernel, plane, frame, out) : renderGrey(plane, frame, out);
+            else
+                kernel ? renderChromaWith(kernel, plane, frame, out)
+                       : renderChroma(plane, frame, out);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const std::uint32_t expected
+                        = viewreference::pixel(planes, view, format, width, x, y);
+                    if (picture.at(x, y) != expected)
+                        QFAIL(qPrintable(
+                            QStringLiteral("view %1, padding %2, pixel (%3, %4) is %5, expected %6")
+                                .arg(int(view))
+                                .arg(padding)
+                                .arg(x)
+                                .arg(y)
+                                .arg(picture.at(x, y), 8, 16)
+                                .arg(expected, 8, 16)));
+                }
+                const std::uint8_t *after = picture.bytes() + picture.stride * y + width * 4;
+                for (std::ptrdiff_t i = 0; i < padding; ++i)
+                    QCOMPARE(after[i], sentinel);
             }
-            const std::uint8_t *padding = picture.bytes() + picture.stride * y + width * 4;
-            for (int i = 0; i < rowPadding; ++i)
-                QCOMPARE(padding[i], sentinel);
         }
     }
+}
+
+void TestViewRenderer::storeTrialKeepsTheFasterWay_data()
+{
+    // Times of the frames in the order drawn: through the cache first, then around it, and
+    // so on alternately.
+    QTest::addColumn<QVector<double>>("times");
+    QTest::addColumn<bool>("streams");
+
+    QTest::newRow("around the cache always faster") << QVector<double> { 9, 5, 9, 5, 9, 5 } << true;
+    QTest::newRow("through the cache always faster")
+        << QVector<double> { 5, 9, 5, 9, 5, 9 } << false;
+    // One slow frame (a page fault, another program) does not decide.
+    QTest::newRow("one outlier each way is outvoted")
+        << QVector<double> { 50, 6, 5, 60, 5, 6 } << false;
+    QTest::newRow("a tie keeps the cache") << QVector<double> { 7, 7, 7, 7, 7, 7 } << false;
+}
+
+// The way tried next alternates until each has its frames, then stays with the faster.
+void TestViewRenderer::storeTrialKeepsTheFasterWay()
+{
+    QFETCH(QVector<double>, times);
+    QFETCH(bool, streams);
+    QCOMPARE(times.size(), 2 * StoreTrial::framesEach);
+    StoreTrial trial;
+    for (int i = 0; i < times.size(); ++i) {
+        QVERIFY(!trial.choice());
+        QCOMPARE(trial.nextStreams(), i % 2 == 1);
+        trial.record(trial.nextStreams(), times[i]);
+    }
+    QCOMPARE(trial.choice(), std::optional<bool>(streams));
+    QCOMPARE(trial.nextStreams(), streams);
+    // Later times change nothing.
+    trial.record(!streams, 0.0);
+    QCOMPARE(trial.choice(), std::optional<bool>(streams));
+}
+
+// Two threads drawing grey views of one size at once, while that size is still being
+// timed and after: every picture as the formula gives it.
+void TestViewRenderer::greyViewsDrawnOnThreadsWhileTimed()
+{
+    constexpr int width = 1024;
+    constexpr int height = 96;
+    viewreference::Planes planes = clipPlanes(Yuv420p10le, width, height);
+    const FrameFormat frame = frameFormat(Yuv420p10le, width, height);
+    std::vector<std::uint32_t> expected;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            expected.push_back(viewreference::pixel(planes, View::Y, Yuv420p10le, width, x, y));
+    int wrong[2] = { 0, 0 };
+    const auto draw = [&](int thread) {
+        for (int frameIndex = 0; frameIndex < 4 * StoreTrial::framesEach; ++frameIndex) {
+            Picture picture(width, height, alignedPadding(width));
+            renderGrey(planes.y.data(), frame, { picture.bytes(), picture.stride });
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    wrong[thread] += picture.at(x, y) != expected[std::size_t(y * width + x)];
+        }
+    };
+    std::thread other(draw, 1);
+    draw(0);
+    other.join();
+    QCOMPARE(wrong[0], 0);
+    QCOMPARE(wrong[1], 0);
 }
 
 void TestViewRenderer::chromaOf420CoversTwoByTwoBlocks()
