@@ -105,6 +105,15 @@ void greyRow(GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat 
     }
 }
 
+// Orders a streaming kernel's stores before whatever follows, such as the painter reading
+// the picture on another thread.
+void fenceStreamingStores()
+{
+#if defined(ZENTAVO_X86_KERNELS)
+    _mm_sfence();
+#endif
+}
+
 GreyRowKernels pickGreyRowKernels()
 {
 #if defined(ZENTAVO_X86_KERNELS)
@@ -170,6 +179,7 @@ void renderGreyWith(
     for (std::int32_t y = 0; y < format.height(); ++y)
         greyRow(kernel, plane + static_cast<std::size_t>(y) * rowBytes, format, width, false,
             row(out, y));
+    fenceStreamingStores();
 }
 
 void renderChromaWith(
@@ -187,6 +197,7 @@ void renderChromaWith(
     for (std::int32_t y = 0; y < format.height(); ++y)
         greyRow(kernel, plane + chromaRowFor(format, y) * rowBytes, format, samples,
             format.halvesChromaAcross(), row(out, y));
+    fenceStreamingStores();
 }
 
 void renderGrey(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)

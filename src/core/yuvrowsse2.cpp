@@ -162,7 +162,5 @@ std::size_t greyRowSse2Streaming(
 {
     if (reinterpret_cast<std::uintptr_t>(out) % 16 != 0)
         return greyRowWith<false>(plane, depth, samples, doubled, out);
-    const std::size_t done = greyRowWith<true>(plane, depth, samples, doubled, out);
-    _mm_sfence();
-    return done;
+    return greyRowWith<true>(plane, depth, samples, doubled, out);
 }
