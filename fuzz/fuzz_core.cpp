@@ -533,27 +533,43 @@ void checkRenderers(const Header &h, Planes &loaded, const FrameFormat &frame)
         },
         "wrong view without planes");
 
-    Picture grey(h, padding, shift);
-    renderGrey(loaded.y.data(), frame, grey.rows());
-    checkPicture(
-        h, grey,
-        [&](std::int32_t x, std::int32_t y) {
-            const int s = greyOf(format, sampleIn(loaded.y, format, index(x, y)));
-            return rgbWord(s, s, s);
-        },
-        "wrong grey view");
+    // The public renderers (nullptr), then every grey kernel, through the cache and around it.
+    std::vector<GreyRowKernel> greyKernels { nullptr, greyRowNone };
+#if defined(ZENTAVO_X86_KERNELS)
+    greyKernels.insert(greyKernels.end(), { greyRowSse2, greyRowSse2Streaming });
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        greyKernels.insert(greyKernels.end(), { greyRowAvx2, greyRowAvx2Streaming });
+#endif
+    for (const GreyRowKernel kernel : greyKernels) {
+        Picture grey(h, padding, shift);
+        if (kernel)
+            renderGreyWith(kernel, loaded.y.data(), frame, grey.rows());
+        else
+            renderGrey(loaded.y.data(), frame, grey.rows());
+        checkPicture(
+            h, grey,
+            [&](std::int32_t x, std::int32_t y) {
+                const int s = greyOf(format, sampleIn(loaded.y, format, index(x, y)));
+                return rgbWord(s, s, s);
+            },
+            "wrong grey view");
 
-    Picture chroma(h, padding, shift);
-    renderChroma(loaded.v.data(), frame, chroma.rows());
-    checkPicture(
-        h, chroma,
-        [&](std::int32_t x, std::int32_t y) {
-            // The sample the conversion pairs with the pixel; grey's V shows as 128.
-            const std::optional<std::size_t> at = referenceChromaIndex(format, h.width, x, y);
-            const int s = at ? greyOf(format, sampleIn(loaded.v, format, *at)) : 128;
-            return rgbWord(s, s, s);
-        },
-        "wrong chroma view");
+        Picture chroma(h, padding, shift);
+        if (kernel)
+            renderChromaWith(kernel, loaded.v.data(), frame, chroma.rows());
+        else
+            renderChroma(loaded.v.data(), frame, chroma.rows());
+        checkPicture(
+            h, chroma,
+            [&](std::int32_t x, std::int32_t y) {
+                // The sample the conversion pairs with the pixel; grey's V shows as 128.
+                const std::optional<std::size_t> at = referenceChromaIndex(format, h.width, x, y);
+                const int s = at ? greyOf(format, sampleIn(loaded.v, format, *at)) : 128;
+                return rgbWord(s, s, s);
+            },
+            "wrong chroma view");
+    }
 
     Picture green(h, padding, shift);
     renderPrimary(loaded.g.data(), Primary::Green, h.width, h.height, green.rows());
