@@ -7,6 +7,7 @@
 #include "videoparameters.h"
 #include "viewrenderer.h"
 #include "yuvconvert.h"
+#include "yuvrowkernel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -180,6 +181,24 @@ void viewCases(benchmark::internal::Benchmark *bench)
     bench->Unit(benchmark::kMicrosecond);
 }
 
+// The Y view through the grey kernel of this processor, through the cache (third argument
+// 0) or around it (1): what the views' trial of the two ways measures (streamingstores.h).
+void BM_GreyViewStores(benchmark::State &state)
+{
+    FrameBuffers frame = clipFrame(YV12, int(state.range(0)), int(state.range(1)));
+    const FrameFormat format = *FrameFormat::make(YV12, frame.width, frame.height);
+    SamplePlane picture(frame.y.size() * sizeof(std::uint32_t));
+    mapInNow(picture);
+    const PictureRows rows { picture.data(), std::ptrdiff_t(frame.width) * 4 };
+    const GreyRowKernels kernels = bestGreyRowKernels();
+    const bool stream = state.range(2) != 0;
+    state.SetLabel(stream ? "around the cache" : "through the cache");
+    timedLoop(state, [&] {
+        renderGreyWith(stream ? kernels.streaming : kernels.cached, frame.y.data(), format, rows);
+    });
+    setPixelRate(state, frame);
+}
+
 #ifdef ZENTAVO_HAVE_LIBYUV
 void BM_LibyuvI420ToRAW(benchmark::State &state)
 {
@@ -233,6 +252,12 @@ BENCHMARK(BM_LibyuvI420ToRAW)->Apply(frameSizes);
 #endif
 BENCHMARK(BM_ConvertYuv422ToRgb)->Apply(frameSizes);
 BENCHMARK(BM_RenderView)->Apply(viewCases);
+BENCHMARK(BM_GreyViewStores)
+    ->Args({ 1920, 1080, 0 })
+    ->Args({ 1920, 1080, 1 })
+    ->Args({ 3840, 2160, 0 })
+    ->Args({ 3840, 2160, 1 })
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadYV12Frame)->Args({ 1920, 1080 })->Unit(benchmark::kMicrosecond);
 
 // --write-clip=PATH writes the 1080p YV12 clip that the load benchmark reads,
