@@ -152,10 +152,6 @@ __m256i greyIndices(int k, int pixelsPerSample)
     return _mm256_load_si256(reinterpret_cast<const __m256i *>(indices));
 }
 
-} // namespace
-
-namespace {
-
 // Sixteen samples a step, rounded as greyRowSse2 rounds them.
 template <bool Stream>
 std::size_t greyRowWith(
@@ -167,24 +163,8 @@ std::size_t greyRowWith(
     __m256i indices[4];
     for (int k = 0; k < groups; ++k)
         indices[k] = greyIndices(k, pixelsPerSample);
-    const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
-    const int shift = depth > 8 ? depth - 8 : 1;
-    const __m256i sampleBits = _mm256_set1_epi16(static_cast<short>((1 << depth) - 1));
-    const __m256i rounding = _mm256_set1_epi16(static_cast<short>(1 << (shift - 1)));
-    const __m128i count = _mm_cvtsi32_si128(shift);
-    std::size_t j = 0;
-    for (; j + step <= samples; j += step) {
-        __m128i greys;
-        if (depth == 8) {
-            greys = _mm_loadu_si128(reinterpret_cast<const __m128i *>(plane + j));
-        } else {
-            const __m256i word = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(words + j));
-            const __m256i level = _mm256_srl_epi16(
-                _mm256_add_epi16(_mm256_and_si256(word, sampleBits), rounding), count);
-            // The saturating pack keeps the levels of 256 at 255.
-            greys = _mm_packus_epi16(
-                _mm256_castsi256_si128(level), _mm256_extracti128_si256(level, 1));
-        }
+    // Sixteen greys as the pixels of sample j onwards.
+    const auto spread = [&](__m128i greys, std::size_t j) {
         const __m256i both = _mm256_broadcastsi128_si256(greys);
         std::uint32_t *pixels = out + static_cast<std::size_t>(pixelsPerSample) * j;
         for (int k = 0; k < groups; ++k) {
@@ -194,6 +174,25 @@ std::size_t greyRowWith(
             else
                 _mm256_storeu_si256(target, eightGreys(both, indices[k]));
         }
+    };
+    std::size_t j = 0;
+    if (depth == 8) {
+        for (; j + step <= samples; j += step)
+            spread(_mm_loadu_si128(reinterpret_cast<const __m128i *>(plane + j)), j);
+        return j;
+    }
+    const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
+    const int shift = depth - 8;
+    const __m256i sampleBits = _mm256_set1_epi16(static_cast<short>((1 << depth) - 1));
+    const __m256i rounding = _mm256_set1_epi16(static_cast<short>(1 << (shift - 1)));
+    const __m128i count = _mm_cvtsi32_si128(shift);
+    for (; j + step <= samples; j += step) {
+        const __m256i word = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(words + j));
+        const __m256i level = _mm256_srl_epi16(
+            _mm256_add_epi16(_mm256_and_si256(word, sampleBits), rounding), count);
+        // The saturating pack keeps the levels of 256 at 255.
+        spread(
+            _mm_packus_epi16(_mm256_castsi256_si128(level), _mm256_extracti128_si256(level, 1)), j);
     }
     return j;
 }
