@@ -7,6 +7,7 @@
 //   int32 pointX, int32 pointY (readout point in quarter pixels)
 
 #include "cachelineallocator.h"
+#include "frameformat.h"
 #include "frameloader.h"
 #include "pixelreadout.h"
 #include "samplelayout.h"
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -209,7 +211,7 @@ private:
     std::string path_;
 };
 
-// On whole cache lines, as the video window's planes are, so the streaming stores run.
+// On whole cache lines, as the video window's planes are.
 struct Planes
 {
     SamplePlane y, u, v, r, g, b;
@@ -330,8 +332,25 @@ void checkPicture(const Header &h, const Picture &picture, Expected expected, co
         "a renderer wrote outside the picture");
 }
 
-using Conversion = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *,
-    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int, PictureRows);
+using Conversion
+    = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *, const std::uint8_t *,
+        std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int, PictureRows, PictureChannels);
+
+// The channels that a picture drawn without planes keeps: all of them, or one primary's,
+// as the header's grid step picks.
+PictureChannels channelsFor(const Header &h)
+{
+    switch (static_cast<std::uint32_t>(h.gridStep) % 4) {
+    case 1:
+        return { 0xff, 0, 0 };
+    case 2:
+        return { 0, 0xff, 0 };
+    case 3:
+        return { 0, 0, 0xff };
+    default:
+        return {};
+    }
+}
 
 // Every kernel of 16-bit samples, for the 4:4:4 layouts (and grey's shared row) or the others.
 std::vector<WideRowKernel> wideKernels(bool ownChroma)
@@ -339,26 +358,24 @@ std::vector<WideRowKernel> wideKernels(bool ownChroma)
     std::vector<WideRowKernel> kernels { convertWideRowsNone };
 #if defined(ZENTAVO_X86_KERNELS)
     kernels.push_back(ownChroma ? convertWideRows444Sse2 : convertWideRowsSse2);
-    kernels.push_back(ownChroma ? convertWideRows444Sse2Streaming : convertWideRowsSse2Streaming);
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx2"))
         kernels.push_back(ownChroma ? convertWideRows444Avx2 : convertWideRowsAvx2);
-        kernels.push_back(
-            ownChroma ? convertWideRows444Avx2Streaming : convertWideRowsAvx2Streaming);
-    }
 #endif
     return kernels;
 }
 
-// The reference's bytes in a picture of padded, unaligned rows.
-void checkPictureOf(const Header &h, const Picture &picture, const Planes &wanted, const char *what)
+// The reference's bytes in a picture of padded, unaligned rows, of the channels kept.
+void checkPictureOf(const Header &h, const Picture &picture, const Planes &wanted, const char *what,
+    PictureChannels keep = {})
 {
     checkPicture(
         h, picture,
         [&](std::int32_t x, std::int32_t y) {
             const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(h.width)
                 + static_cast<std::size_t>(x);
-            return rgbWord(wanted.r[i], wanted.g[i], wanted.b[i]);
+            return rgbWord(
+                wanted.r[i] & keep.red, wanted.g[i] & keep.green, wanted.b[i] & keep.blue);
         },
         what);
 }
@@ -387,12 +404,19 @@ void checkWideConversions(
         require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
             "a kernel of 16-bit samples differs from the reference");
         checkPictureOf(h, picture, wanted, "a kernel of 16-bit samples draws another picture");
+
+        Picture alone(h, padding, shift);
+        convertWideToRgbWith(kernel, chroma, samples.depth, words(loaded.y), words(loaded.u),
+            words(loaded.v), nullptr, nullptr, nullptr, h.width, h.height, alone.rows(),
+            channelsFor(h));
+        checkPictureOf(h, alone, wanted,
+            "a kernel of 16-bit samples draws another picture without planes", channelsFor(h));
     }
 }
 
-// Every row kernel this processor can run, through the cache and around it, each
-// completed by the portable loop, must give the reference's bytes, in the planes and in a
-// picture of padded, unaligned rows; so must the loader's own conversion.
+// Every row kernel this processor can run, each completed by the portable loop, must give
+// the reference's bytes, in the planes and in a picture of padded, unaligned rows, and in
+// such a picture alone; so must the loader's own conversion.
 void checkConversions(const Header &h, const Planes &loaded, std::int32_t format)
 {
     Planes wanted = loaded;
@@ -415,12 +439,9 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
     std::vector<RowKernel> kernels { convertRowsNone };
 #if defined(ZENTAVO_X86_KERNELS)
     kernels.push_back(own ? convertRows444Sse2 : convertRowsSse2);
-    kernels.push_back(own ? convertRows444Sse2Streaming : convertRowsSse2Streaming);
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx2"))
         kernels.push_back(own ? convertRows444Avx2 : convertRowsAvx2);
-        kernels.push_back(own ? convertRows444Avx2Streaming : convertRowsAvx2Streaming);
-    }
 #endif
     const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
     const std::size_t shift = static_cast<std::uint32_t>(h.pointX) % 4;
@@ -428,16 +449,22 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
         Planes out(format, h.width, h.height);
         Picture picture(h, padding, shift);
         convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), out.r.data(),
-            out.g.data(), out.b.data(), h.width, h.height, picture.rows());
+            out.g.data(), out.b.data(), h.width, h.height, picture.rows(), {});
         require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
             "a row kernel differs from the reference");
         checkPictureOf(h, picture, wanted, "a row kernel's picture differs from the reference");
+
+        Picture alone(h, padding, shift);
+        convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), nullptr, nullptr,
+            nullptr, h.width, h.height, alone.rows(), channelsFor(h));
+        checkPictureOf(h, alone, wanted,
+            "a row kernel's picture without planes differs from the reference", channelsFor(h));
     }
 }
 
 // The readout of the fuzzed point reads inside the planes and pairs the luma and
 // chroma that the conversion paired.
-void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
+void checkReadout(const Header &h, Planes &loaded, const FrameFormat &format)
 {
     const double x = h.pointX / 4.0;
     const double y = h.pointY / 4.0;
@@ -448,19 +475,26 @@ void checkReadout(const Header &h, Planes &loaded, std::int32_t format)
         return;
     require(pixel->x == static_cast<std::int32_t>(x) && pixel->y == static_cast<std::int32_t>(y),
         "pixelAt picked another pixel");
-    require(chromaIndex(format, h.width, *pixel) < loaded.u.size(), "chroma index off the plane");
-    const PixelSample s = samplePixel(loaded.pointers(), format, h.width, *pixel);
+    require(chromaIndex(format, *pixel) < format.chromaSamples(), "chroma index off the plane");
+    // Without R, G and B planes: the readout converts the pixel itself.
+    FramePlanes yuvOnly = loaded.pointers();
+    yuvOnly.r = yuvOnly.g = yuvOnly.b = nullptr;
+    const PixelSample s = samplePixel(yuvOnly, format, *pixel);
     const std::size_t luma = static_cast<std::size_t>(pixel->y) * static_cast<std::size_t>(h.width)
         + static_cast<std::size_t>(pixel->x);
-    require(s.y == sampleIn(loaded.y, format, luma), "readout shows another luma sample");
-    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v, referenceSamples(format).depth);
+    const std::int32_t layout = format.pixelFormat();
+    require(s.y == sampleIn(loaded.y, layout, luma), "readout shows another luma sample");
+    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v, referenceSamples(layout).depth);
     require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
+    require(s.r == loaded.r[luma] && s.g == loaded.g[luma] && s.b == loaded.b[luma],
+        "readout RGB is not the conversion's");
 }
 
 // Each view pixel by pixel from the planes, as the window shows it; the colour view
 // through the conversion, which leaves the converted planes as they are.
-void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
+void checkRenderers(const Header &h, Planes &loaded, const FrameFormat &frame)
 {
+    const std::int32_t format = frame.pixelFormat();
     const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
     const std::size_t shift = static_cast<std::uint32_t>(h.pointX) % 4;
     const auto index = [&h](std::int32_t x, std::int32_t y) {
@@ -471,8 +505,7 @@ void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
     Picture color(h, padding, shift);
     FramePlanes withPicture = loaded.pointers();
     withPicture.picture = color.rows();
-    require(renderView(int(FrameView::Color), format, h.width, h.height, withPicture),
-        "the colour view drew nothing");
+    require(renderView(int(FrameView::Color), frame, withPicture), "the colour view drew nothing");
     checkPicture(
         h, color,
         [&](std::int32_t x, std::int32_t y) {
@@ -481,27 +514,62 @@ void checkRenderers(const Header &h, Planes &loaded, std::int32_t format)
         },
         "wrong colour view");
 
-    Picture grey(h, padding, shift);
-    renderGrey(loaded.y.data(), format, h.width, h.height, grey.rows());
+    // The colour view or a primary's, as the header picks, from the picture alone.
+    const PictureChannels keep = channelsFor(h);
+    const int views[]
+        = { int(FrameView::Color), int(FrameView::R), int(FrameView::G), int(FrameView::B) };
+    Picture alone(h, padding, shift);
+    FramePlanes pictureOnly = loaded.pointers();
+    pictureOnly.r = pictureOnly.g = pictureOnly.b = nullptr;
+    pictureOnly.picture = alone.rows();
+    require(renderView(views[static_cast<std::uint32_t>(h.gridStep) % 4], frame, pictureOnly),
+        "a view without planes drew nothing");
     checkPicture(
-        h, grey,
+        h, alone,
         [&](std::int32_t x, std::int32_t y) {
-            const int s = greyOf(format, sampleIn(loaded.y, format, index(x, y)));
-            return rgbWord(s, s, s);
+            const std::size_t i = index(x, y);
+            return rgbWord(
+                loaded.r[i] & keep.red, loaded.g[i] & keep.green, loaded.b[i] & keep.blue);
         },
-        "wrong grey view");
+        "wrong view without planes");
 
-    Picture chroma(h, padding, shift);
-    renderChroma(loaded.v.data(), format, h.width, h.height, chroma.rows());
-    checkPicture(
-        h, chroma,
-        [&](std::int32_t x, std::int32_t y) {
-            // The sample the conversion pairs with the pixel; grey's V shows as 128.
-            const std::optional<std::size_t> at = referenceChromaIndex(format, h.width, x, y);
-            const int s = at ? greyOf(format, sampleIn(loaded.v, format, *at)) : 128;
-            return rgbWord(s, s, s);
-        },
-        "wrong chroma view");
+    // The public renderers (nullptr), then every grey kernel, through the cache and around it.
+    std::vector<GreyRowKernel> greyKernels { nullptr, greyRowNone };
+#if defined(ZENTAVO_X86_KERNELS)
+    greyKernels.insert(greyKernels.end(), { greyRowSse2, greyRowSse2Streaming });
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        greyKernels.insert(greyKernels.end(), { greyRowAvx2, greyRowAvx2Streaming });
+#endif
+    for (const GreyRowKernel kernel : greyKernels) {
+        Picture grey(h, padding, shift);
+        if (kernel)
+            renderGreyWith(kernel, loaded.y.data(), frame, grey.rows());
+        else
+            renderGrey(loaded.y.data(), frame, grey.rows());
+        checkPicture(
+            h, grey,
+            [&](std::int32_t x, std::int32_t y) {
+                const int s = greyOf(format, sampleIn(loaded.y, format, index(x, y)));
+                return rgbWord(s, s, s);
+            },
+            "wrong grey view");
+
+        Picture chroma(h, padding, shift);
+        if (kernel)
+            renderChromaWith(kernel, loaded.v.data(), frame, chroma.rows());
+        else
+            renderChroma(loaded.v.data(), frame, chroma.rows());
+        checkPicture(
+            h, chroma,
+            [&](std::int32_t x, std::int32_t y) {
+                // The sample the conversion pairs with the pixel; grey's V shows as 128.
+                const std::optional<std::size_t> at = referenceChromaIndex(format, h.width, x, y);
+                const int s = at ? greyOf(format, sampleIn(loaded.v, format, *at)) : 128;
+                return rgbWord(s, s, s);
+            },
+            "wrong chroma view");
+    }
 
     Picture green(h, padding, shift);
     renderPrimary(loaded.g.data(), Primary::Green, h.width, h.height, green.rows());
@@ -525,7 +593,7 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     const LoadResult result
         = readFrame(video.path(), *frameFormat, { frame }, loaded.pointers(), chunk.data());
     markGrid(*frameFormat, loaded.y.data(), h.gridStep);
-    convertFrame(format, h.width, h.height, loaded.pointers());
+    convertFrame(*frameFormat, loaded.pointers());
 
     Header asLoaded = h;
     asLoaded.frame = static_cast<std::uint32_t>(frame);
@@ -536,8 +604,8 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     require(sameSamples(loaded.u, expected.u, format) && sameSamples(loaded.v, expected.v, format),
         "wrong chroma after the load");
     checkConversions(h, loaded, format);
-    checkRenderers(h, loaded, format);
-    checkReadout(h, loaded, format);
+    checkRenderers(h, loaded, *frameFormat);
+    checkReadout(h, loaded, *frameFormat);
 }
 
 } // namespace

@@ -5,7 +5,9 @@
 #include "tempdir.h"
 #include "testclips.h"
 #include "videoparameters.h"
+#include "viewrenderer.h"
 #include "yuvconvert.h"
+#include "yuvrowkernel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,7 +17,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef ZENTAVO_HAVE_LIBYUV
@@ -134,6 +138,67 @@ void BM_ConvertYuv422ToRgb(benchmark::State &state)
     setPixelRate(state, frame);
 }
 
+// One view of a frame drawn into a picture as the window draws it: arguments width,
+// height, layout, view (FrameView) and whether R, G and B planes are given too. Without
+// them the colour and primary views are one pass into the picture, and the Y, U and V
+// views convert nothing.
+void BM_RenderView(benchmark::State &state)
+{
+    const auto format = std::int32_t(state.range(2));
+    FrameBuffers frame = clipFrame(format, int(state.range(0)), int(state.range(1)));
+    const std::optional<FrameFormat> frameFormat
+        = FrameFormat::make(format, frame.width, frame.height);
+    if (!frameFormat) {
+        state.SkipWithError("no such frame format");
+        return;
+    }
+    const int view = int(state.range(3));
+    const bool withPlanes = state.range(4) != 0;
+    SamplePlane picture(frame.r.size() * sizeof(std::uint32_t));
+    mapInNow(picture);
+    FramePlanes planes = frame.planes();
+    if (!withPlanes)
+        planes.r = planes.g = planes.b = nullptr;
+    planes.picture = { picture.data(), std::ptrdiff_t(frame.width) * 4 };
+    const char *views[] = { "Color", "Y", "U", "V", "R", "G", "B" };
+    state.SetLabel(std::string(layoutOrYuv420p(format).name) + " " + views[view]
+        + (withPlanes ? " with R, G, B planes" : ""));
+    timedLoop(state, [&] { renderView(view, *frameFormat, planes); });
+    setPixelRate(state, frame);
+}
+
+void viewCases(benchmark::internal::Benchmark *bench)
+{
+    bench->ArgNames({ "w", "h", "format", "view", "planes" });
+    for (const auto &[width, height] : { std::pair { 1920, 1080 }, std::pair { 3840, 2160 } }) {
+        for (const std::int32_t format : { std::int32_t(YV12), std::int32_t(Yuv420p10le) }) {
+            for (const FrameView view : { FrameView::Color, FrameView::Y, FrameView::R }) {
+                for (const int planes : { 0, 1 })
+                    bench->Args({ width, height, format, int(view), planes });
+            }
+        }
+    }
+    bench->Unit(benchmark::kMicrosecond);
+}
+
+// The Y view through the grey kernel of this processor, through the cache (third argument
+// 0) or around it (1): what the views' trial of the two ways measures (streamingstores.h).
+void BM_GreyViewStores(benchmark::State &state)
+{
+    FrameBuffers frame = clipFrame(YV12, int(state.range(0)), int(state.range(1)));
+    const FrameFormat format = *FrameFormat::make(YV12, frame.width, frame.height);
+    SamplePlane picture(frame.y.size() * sizeof(std::uint32_t));
+    mapInNow(picture);
+    const PictureRows rows { picture.data(), std::ptrdiff_t(frame.width) * 4 };
+    const GreyRowKernels kernels = bestGreyRowKernels();
+    const bool stream = state.range(2) != 0;
+    state.SetLabel(stream ? "around the cache" : "through the cache");
+    timedLoop(state, [&] {
+        renderGreyWith(stream ? kernels.streaming : kernels.cached, frame.y.data(), format, rows);
+    });
+    setPixelRate(state, frame);
+}
+
 #ifdef ZENTAVO_HAVE_LIBYUV
 void BM_LibyuvI420ToRAW(benchmark::State &state)
 {
@@ -167,7 +232,7 @@ void BM_LoadYV12Frame(benchmark::State &state)
     std::int32_t index = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(readPlanarFrame(path, format, { index }, planes));
-        convertFrame(YV12, width, height, planes);
+        convertFrame(format, planes);
         benchmark::ClobberMemory();
         index = (index + 1) % frames;
     }
@@ -186,6 +251,13 @@ BENCHMARK(BM_ConvertYuv420p10leToRgb)->Apply(frameSizes);
 BENCHMARK(BM_LibyuvI420ToRAW)->Apply(frameSizes);
 #endif
 BENCHMARK(BM_ConvertYuv422ToRgb)->Apply(frameSizes);
+BENCHMARK(BM_RenderView)->Apply(viewCases);
+BENCHMARK(BM_GreyViewStores)
+    ->Args({ 1920, 1080, 0 })
+    ->Args({ 1920, 1080, 1 })
+    ->Args({ 3840, 2160, 0 })
+    ->Args({ 3840, 2160, 1 })
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadYV12Frame)->Args({ 1920, 1080 })->Unit(benchmark::kMicrosecond);
 
 // --write-clip=PATH writes the 1080p YV12 clip that the load benchmark reads,

@@ -63,7 +63,7 @@ void BM_LoadAndConvert(benchmark::State &state)
     int frame = 0;
     for (auto _ : state) {
         readPlanarFrame(parameters.path, format, { frame }, planes);
-        convertFrame(YV12, parameters.width, parameters.height, planes);
+        convertFrame(format, planes);
         benchmark::ClobberMemory();
         frame = (frame + 1) % clipFrames;
     }

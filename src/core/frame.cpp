@@ -27,18 +27,7 @@ void Frame::recordRead(std::int64_t index, LoadResult result, const FileStamp &s
 
 FramePlanes Frame::planes()
 {
-    const auto orNull = [](SamplePlane &plane) { return plane.empty() ? nullptr : plane.data(); };
-    return { y_.data(), u_.data(), v_.data(), orNull(r_), orNull(g_), orNull(b_), {} };
-}
-
-void Frame::makeColourPlanes()
-{
-    if (hasColourPlanes())
-        return;
-    SamplePlane r(format_.lumaSamples()), g(format_.lumaSamples()), b(format_.lumaSamples());
-    r_.swap(r);
-    g_.swap(g);
-    b_.swap(b);
+    return { y_.data(), u_.data(), v_.data(), nullptr, nullptr, nullptr, {} };
 }
 
 void Frame::swap(Frame &other) noexcept
@@ -50,8 +39,5 @@ void Frame::swap(Frame &other) noexcept
     y_.swap(other.y_);
     u_.swap(other.u_);
     v_.swap(other.v_);
-    r_.swap(other.r_);
-    g_.swap(other.g_);
-    b_.swap(other.b_);
     chunk_.swap(other.chunk_);
 }

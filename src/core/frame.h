@@ -9,7 +9,7 @@
 
 // One frame of a video in memory: its format, which frame of the video it holds, what
 // reading it gave, and its Y, U and V planes (16-bit words beyond 8 bits). A new frame
-// is black. The R, G and B planes are made only for the views that show them alone.
+// is black. Every view is drawn from Y, U and V, so a frame keeps no R, G and B planes.
 class Frame
 {
 public:
@@ -29,16 +29,12 @@ public:
     // the layouts read straight into their planes.
     std::uint8_t *chunk() { return chunk_.empty() ? nullptr : chunk_.data(); }
 
-    // The planes for the stages; R, G and B only once made, the picture never (it is
-    // the caller's).
+    // Y, U and V for the stages; no R, G and B planes, and no picture (it is the caller's).
     FramePlanes planes();
     // The samples, as the stages after reading see them.
     const SamplePlane &y() const { return y_; }
     const SamplePlane &u() const { return u_; }
     const SamplePlane &v() const { return v_; }
-    bool hasColourPlanes() const { return !r_.empty(); }
-    // Makes the R, G and B planes, black, if they are not there; throws std::bad_alloc.
-    void makeColourPlanes();
 
     // Swaps contents with another frame of the same format.
     void swap(Frame &other) noexcept;
@@ -49,7 +45,6 @@ private:
     LoadResult result_ = LoadResult::Nothing;
     FileStamp stamp_;
     SamplePlane y_, u_, v_;
-    SamplePlane r_, g_, b_;
     // The bytes through which interleaved layouts are read; empty for the others.
     SamplePlane chunk_;
 };

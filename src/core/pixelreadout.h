@@ -1,6 +1,7 @@
 #pragma once
 
-#include "frameloader.h"
+#include "frameformat.h"
+#include "frameplanes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,8 @@ struct PixelPosition
     std::int32_t y = 0;
 };
 
-// Y, U and V as the file stores them (up to 2^depth - 1); R, G and B as shown.
+// Y, U and V as the file stores them (up to 2^depth - 1); R, G and B as the colour view
+// shows them.
 struct PixelSample
 {
     std::uint16_t y = 0;
@@ -32,11 +34,12 @@ std::optional<PixelPosition> pixelAt(double x, double y, std::int32_t width, std
 // Index of the chroma sample that the conversion pairs with pixel (x, y):
 // (y/2)*(w/2) + x/2 for 4:2:0, y*(w/2) + x/2 for 4:2:2, y*w + x for 4:4:4, and x in
 // the one chroma row of a format without chroma.
-std::size_t chromaIndex(std::int32_t format, std::int32_t width, PixelPosition pixel);
+std::size_t chromaIndex(const FrameFormat &format, PixelPosition pixel);
 
-// The six samples of one pixel; precondition: the pixel lies inside the frame.
-PixelSample samplePixel(
-    const FramePlanes &planes, std::int32_t format, std::int32_t width, PixelPosition pixel);
+// The pixel's Y, U and V from their planes, and its R, G and B converted from them as
+// the conversion converts every pixel: the R, G and B planes are not read, and may be
+// null. Precondition: the pixel lies inside the frame.
+PixelSample samplePixel(const FramePlanes &planes, const FrameFormat &format, PixelPosition pixel);
 
 // The readout box's 100 x 80 pixels, and where it sits from the window's corner plus the
 // pointer's place in the picture.

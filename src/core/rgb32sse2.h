@@ -11,7 +11,7 @@ namespace {
 // Sixteen pixels 0xffRRGGBB from sixteen R, G and B bytes, in four 16-byte stores: bytes
 // B, G, R, A in memory make the little-endian word. Streaming stores write around the
 // cache and need a 16-byte aligned target; the others take any.
-template <bool Stream>
+template <bool Stream = false>
 inline void storeSixteenPixels(std::uint32_t *out, __m128i red, __m128i green, __m128i blue)
 {
     const __m128i alpha = _mm_set1_epi8(-1);

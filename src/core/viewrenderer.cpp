@@ -1,10 +1,8 @@
 #include "viewrenderer.h"
 
-#include "samplelayout.h"
 #include "streamingstores.h"
 #include "yuvconvert.h"
-
-#include <cstring>
+#include "yuvrowkernel.h"
 
 #if defined(ZENTAVO_X86_KERNELS)
 #include "rgb32sse2.h"
@@ -13,14 +11,7 @@
 namespace {
 
 // Which planes reach which channel: each mask is 0xff to keep the sample, 0 to drop it.
-struct Channels
-{
-    std::uint8_t red;
-    std::uint8_t green;
-    std::uint8_t blue;
-};
-
-constexpr Channels allChannels { 0xff, 0xff, 0xff };
+using Channels = PictureChannels;
 
 std::uint32_t *row(PictureRows out, std::int32_t y)
 {
@@ -33,10 +24,7 @@ std::uint32_t packPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, Channels
 }
 
 #if defined(ZENTAVO_X86_KERNELS)
-// Sixteen pixels in four stores. The picture is read back only by the painter, so on a
-// large picture writing around the cache spares the read of every line before its
-// write and leaves the cache to the planes; it halves the time at 3840x2160.
-template <bool Stream>
+// Sixteen pixels in four stores.
 void packSixteen(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
     std::uint32_t *out)
 {
@@ -46,54 +34,31 @@ void packSixteen(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_
         _mm_set1_epi8(static_cast<char>(keep.green)));
     const __m128i blue = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(b)),
         _mm_set1_epi8(static_cast<char>(keep.blue)));
-    storeSixteenPixels<Stream>(out, red, green, blue);
+    storeSixteenPixels(out, red, green, blue);
 }
 #endif
 
-template <bool Stream>
 void packRow(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
     std::uint32_t *out, std::size_t width)
 {
     std::size_t x = 0;
 #if defined(ZENTAVO_X86_KERNELS)
-    // Streaming stores need 16-byte aligned targets; rows start 4-byte aligned.
-    if constexpr (Stream) {
-        for (; x < width && reinterpret_cast<std::uintptr_t>(out + x) % 16 != 0; ++x)
-            out[x] = packPixel(r[x], g[x], b[x], keep);
-    }
     for (; x + 16 <= width; x += 16)
-        packSixteen<Stream>(r + x, g + x, b + x, keep, out + x);
+        packSixteen(r + x, g + x, b + x, keep, out + x);
 #endif
     for (; x < width; ++x)
         out[x] = packPixel(r[x], g[x], b[x], keep);
 }
 
-// Packs each row of one plane, or of three, into the picture's rows: around the cache
-// when the picture is large enough, and then fenced, as the painter reads it next.
-template <bool Stream>
-void packRowsWith(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b,
-    Channels keep, std::int32_t width, std::int32_t height, PictureRows out)
+// Packs each row of one plane, or of three, into the picture's rows.
+void packRows(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
+    std::int32_t width, std::int32_t height, PictureRows out)
 {
     const std::size_t w = static_cast<std::size_t>(width);
     for (std::int32_t y = 0; y < height; ++y) {
         const std::size_t start = static_cast<std::size_t>(y) * w;
-        packRow<Stream>(r + start, g + start, b + start, keep, row(out, y), w);
+        packRow(r + start, g + start, b + start, keep, row(out, y), w);
     }
-#if defined(ZENTAVO_X86_KERNELS)
-    if constexpr (Stream)
-        _mm_sfence();
-#endif
-}
-
-void packRows(const std::uint8_t *r, const std::uint8_t *g, const std::uint8_t *b, Channels keep,
-    std::int32_t width, std::int32_t height, PictureRows out)
-{
-    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height)
-        * sizeof(std::uint32_t);
-    if (writesAroundCache(bytes))
-        packRowsWith<true>(r, g, b, keep, width, height, out);
-    else
-        packRowsWith<false>(r, g, b, keep, width, height, out);
 }
 
 // The sample in a word of a layout `shift` bits deeper than 8 (the bits above its depth
@@ -106,37 +71,77 @@ std::uint32_t greyPixel(std::uint16_t word, unsigned shift)
     return rgb32Pixel(level, level, level);
 }
 
-// pixel(j) for j below samples, each one pixel wide, or two where chroma is halved
-// across. Plain loops, which the compiler vectorises.
+// pixel(j) for j from `from` below samples, each one pixel wide, or two where chroma is
+// halved across.
 template <class Pixel>
-void spreadRow(Pixel pixel, std::size_t samples, bool doubled, std::uint32_t *out)
+void spreadRow(Pixel pixel, std::size_t from, std::size_t samples, bool doubled, std::uint32_t *out)
 {
     if (!doubled) {
-        for (std::size_t j = 0; j < samples; ++j)
+        for (std::size_t j = from; j < samples; ++j)
             out[j] = pixel(j);
         return;
     }
-    for (std::size_t j = 0; j < samples; ++j) {
+    for (std::size_t j = from; j < samples; ++j) {
         const std::uint32_t grey = pixel(j);
         out[2 * j] = grey;
         out[2 * j + 1] = grey;
     }
 }
 
-// One row of `samples` samples of the format in grey.
-void greyRow(const std::uint8_t *plane, std::int32_t format, std::size_t samples, bool doubled,
-    std::uint32_t *out)
+// One row of `samples` samples of the format in grey: the kernel as far as it goes, the
+// portable loop for the rest.
+void greyRow(GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat &format,
+    std::size_t samples, bool doubled, std::uint32_t *out)
 {
-    if (bytesPerSample(format) > 1) {
+    const std::size_t done = kernel(plane, format.depth(), samples, doubled, out);
+    if (format.bytesPerSample() > 1) {
         const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
-        const auto shift = static_cast<unsigned>(depthAbove8(format));
-        spreadRow([&](std::size_t j) { return greyPixel(words[j], shift); }, samples, doubled, out);
-    } else if (!doubled) {
-        packRow<false>(plane, plane, plane, allChannels, out, samples);
+        const auto shift = static_cast<unsigned>(format.depthAbove8());
+        spreadRow(
+            [&](std::size_t j) { return greyPixel(words[j], shift); }, done, samples, doubled, out);
     } else {
-        spreadRow([&](std::size_t j) { return rgb32Pixel(plane[j], plane[j], plane[j]); }, samples,
-            doubled, out);
+        spreadRow([&](std::size_t j) { return rgb32Pixel(plane[j], plane[j], plane[j]); }, done,
+            samples, doubled, out);
     }
+}
+
+// Orders a streaming kernel's stores before whatever follows, such as the painter reading
+// the picture on another thread.
+void fenceStreamingStores()
+{
+#if defined(ZENTAVO_X86_KERNELS)
+    _mm_sfence();
+#endif
+}
+
+GreyRowKernels pickGreyRowKernels()
+{
+#if defined(ZENTAVO_X86_KERNELS)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        return { greyRowAvx2, greyRowAvx2Streaming };
+    return { greyRowSse2, greyRowSse2Streaming };
+#else
+    return { greyRowNone, greyRowNone };
+#endif
+}
+
+// The grey views' pictures through the cache or around it, as measured (streamingstores.h).
+void drawGrey(const FrameFormat &format,
+    void (*render)(GreyRowKernel, const std::uint8_t *, const FrameFormat &, PictureRows),
+    const std::uint8_t *plane, PictureRows out)
+{
+    static StoreChoice stores;
+    const GreyRowKernels kernels = bestGreyRowKernels();
+    if (kernels.cached == kernels.streaming) {
+        render(kernels.cached, plane, format, out);
+        return;
+    }
+    const std::size_t bytes = static_cast<std::size_t>(format.width())
+        * static_cast<std::size_t>(format.height()) * sizeof(std::uint32_t);
+    stores.run(bytes, [&](bool stream) {
+        render(stream ? kernels.streaming : kernels.cached, plane, format, out);
+    });
 }
 
 Channels primaryChannels(Primary primary)
@@ -154,41 +159,55 @@ Channels primaryChannels(Primary primary)
 
 } // namespace
 
-void renderGrey(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
-    std::int32_t height, PictureRows out)
+std::size_t greyRowNone(const std::uint8_t *, int, std::size_t, bool, std::uint32_t *)
 {
-    if (bytesPerSample(format) == 1) {
-        packRows(plane, plane, plane, allChannels, width, height, out);
-        return;
-    }
-    const std::size_t w = static_cast<std::size_t>(width);
-    const std::size_t rowBytes = w * bytesPerSample(format);
-    for (std::int32_t y = 0; y < height; ++y)
-        greyRow(plane + static_cast<std::size_t>(y) * rowBytes, format, w, false, row(out, y));
+    return 0;
 }
 
-void renderChroma(const std::uint8_t *plane, std::int32_t format, std::int32_t width,
-    std::int32_t height, PictureRows out)
+GreyRowKernels bestGreyRowKernels()
 {
-    // 4:4:4 chroma is a plane like the luma: around the cache when large, as the Y view.
-    if (layoutOrYuv420p(format).subsampling == Subsampling::Yuv444) {
-        renderGrey(plane, format, width, height, out);
+    // Chosen once, on first use, as the conversion's kernels are.
+    static const GreyRowKernels kernels = pickGreyRowKernels();
+    return kernels;
+}
+
+void renderGreyWith(
+    GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
+{
+    const auto width = static_cast<std::size_t>(format.width());
+    const std::size_t rowBytes = width * format.bytesPerSample();
+    for (std::int32_t y = 0; y < format.height(); ++y)
+        greyRow(kernel, plane + static_cast<std::size_t>(y) * rowBytes, format, width, false,
+            row(out, y));
+    fenceStreamingStores();
+}
+
+void renderChromaWith(
+    GreyRowKernel kernel, const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
+{
+    // 4:4:4 chroma is a plane like the luma.
+    if (format.layout().subsampling == Subsampling::Yuv444) {
+        renderGreyWith(kernel, plane, format, out);
         return;
     }
-    const std::size_t samples = chromaRowLength(format, width);
-    const std::size_t rowBytes = samples * bytesPerSample(format);
-    const bool doubled = halvesChromaAcross(format);
-    for (std::int32_t y = 0; y < height; ++y) {
-        std::uint32_t *line = row(out, y);
-        const std::size_t chromaRow = chromaRowOf(format, y);
-        if (y > 0 && chromaRow == chromaRowOf(format, y - 1)) {
-            // A line coloured by the chroma row of the line above repeats that line.
-            std::memcpy(
-                line, row(out, y - 1), static_cast<std::size_t>(width) * sizeof(std::uint32_t));
-            continue;
-        }
-        greyRow(plane + chromaRow * rowBytes, format, samples, doubled, line);
-    }
+    // Lines that share a chroma row draw it again rather than copy the line above, which
+    // a streaming kernel has left out of the cache.
+    const std::size_t samples = format.chromaRowLength();
+    const std::size_t rowBytes = samples * format.bytesPerSample();
+    for (std::int32_t y = 0; y < format.height(); ++y)
+        greyRow(kernel, plane + chromaRowFor(format, y) * rowBytes, format, samples,
+            format.halvesChromaAcross(), row(out, y));
+    fenceStreamingStores();
+}
+
+void renderGrey(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
+{
+    drawGrey(format, renderGreyWith, plane, out);
+}
+
+void renderChroma(const std::uint8_t *plane, const FrameFormat &format, PictureRows out)
+{
+    drawGrey(format, renderChromaWith, plane, out);
 }
 
 void renderPrimary(const std::uint8_t *plane, Primary primary, std::int32_t width,
@@ -197,35 +216,36 @@ void renderPrimary(const std::uint8_t *plane, Primary primary, std::int32_t widt
     packRows(plane, plane, plane, primaryChannels(primary), width, height, out);
 }
 
-bool renderView(int view, std::int32_t format, std::int32_t width, std::int32_t height,
-    const FramePlanes &planes)
+bool renderView(int view, const FrameFormat &format, const FramePlanes &planes)
 {
-    const bool color = view == static_cast<int>(FrameView::Color);
-    FramePlanes converted = planes;
-    if (!color)
-        converted.picture = {};
-    convertFrame(format, width, height, converted);
-    const PictureRows out = planes.picture;
+    // The picture of the colour and the primary views comes out of the conversion;
+    // the other views convert only into the planes that the caller gives.
+    FramePlanes planesOnly = planes;
+    planesOnly.picture = {};
     switch (static_cast<FrameView>(view)) {
     case FrameView::Color:
+        convertFrame(format, planes);
         return true;
     case FrameView::Y:
-        renderGrey(planes.y, format, width, height, out);
+        convertFrame(format, planesOnly);
+        renderGrey(planes.y, format, planes.picture);
         return true;
     case FrameView::U:
-        renderChroma(planes.u, format, width, height, out);
+        convertFrame(format, planesOnly);
+        renderChroma(planes.u, format, planes.picture);
         return true;
     case FrameView::V:
-        renderChroma(planes.v, format, width, height, out);
+        convertFrame(format, planesOnly);
+        renderChroma(planes.v, format, planes.picture);
         return true;
     case FrameView::R:
-        renderPrimary(planes.r, Primary::Red, width, height, out);
+        convertFrame(format, planes, primaryChannels(Primary::Red));
         return true;
     case FrameView::G:
-        renderPrimary(planes.g, Primary::Green, width, height, out);
+        convertFrame(format, planes, primaryChannels(Primary::Green));
         return true;
     case FrameView::B:
-        renderPrimary(planes.b, Primary::Blue, width, height, out);
+        convertFrame(format, planes, primaryChannels(Primary::Blue));
         return true;
     }
     return false;

@@ -1,13 +1,12 @@
 #include "yuvconvert.h"
 
 #include "samplelayout.h"
-#include "streamingstores.h"
-#include "videoparameters.h"
 #include "yuvcoefficients.h"
 #include "yuvrowkernel.h"
 
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -27,49 +26,24 @@ struct Lane16
 using Lane = Lane16::Reg;
 using PairTerms = ChromaTerms<Lane16>;
 
-std::uint8_t clampToByte(Lane value)
+std::uint8_t clampToByte(int value)
 {
     return static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
 }
 
-void convertPixel(const std::uint8_t *y, const RowTargets &out, std::size_t at,
-    std::uint32_t *picture, const PairTerms &t)
+// One 8-bit pixel from the terms of its chroma pair.
+PixelColour eightBitPixel(int y, const PairTerms &t)
 {
-    const Lane luma = y[at];
+    const Lane luma = static_cast<Lane>(y);
     const Lane luma42 = Lane16::mul(luma, yuvcoefficients::lumaFraction);
-    const std::uint8_t r = clampToByte(channel<Lane16>(luma, luma42, t.r));
-    const std::uint8_t g = clampToByte(channel<Lane16>(luma, luma42, t.g));
-    const std::uint8_t b = clampToByte(channel<Lane16>(luma, luma42, t.b));
-    out.r[at] = r;
-    out.g[at] = g;
-    out.b[at] = b;
-    if (picture)
-        *picture = rgb32Pixel(r, g, b);
+    return { clampToByte(channel<Lane16>(luma, luma42, t.r)),
+        clampToByte(channel<Lane16>(luma, luma42, t.g)),
+        clampToByte(channel<Lane16>(luma, luma42, t.b)) };
 }
 
-// Same contract as a RowKernel, from pixel `from` (even) to the end of the rows.
-void convertRowsScalar(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from)
+PairTerms eightBitTerms(int u, int v)
 {
-    for (std::size_t x = from; x < width; x += 2) {
-        const PairTerms t = chromaTerms<Lane16>(u[x / 2], v[x / 2]);
-        for (std::size_t row = 0; row < rows; ++row) {
-            const std::size_t at = row * width + x;
-            std::uint32_t *pixels
-                = out.picture ? out.picture + row * out.pictureStride + x : nullptr;
-            convertPixel(y, out, at, pixels, t);
-            convertPixel(y, out, at + 1, pixels ? pixels + 1 : nullptr, t);
-        }
-    }
-}
-
-// 4:4:4: as convertRowsScalar with one luma row, each pixel with its own chroma sample.
-void convertRowScalar444(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t from)
-{
-    for (std::size_t x = from; x < width; ++x)
-        convertPixel(
-            y, out, x, out.picture ? out.picture + x : nullptr, chromaTerms<Lane16>(u[x], v[x]));
+    return chromaTerms<Lane16>(static_cast<Lane>(u), static_cast<Lane>(v));
 }
 
 // Samples of more than 8 bits, one pixel at a time in 32-bit terms at 12 bits, the
@@ -78,6 +52,27 @@ struct WideTerms
 {
     int r, g, b;
 };
+
+WideTerms wideTerms(int u, int v, int depth)
+{
+    using namespace yuvcoefficients;
+    const int scale = wideScale(depth);
+    return { redFromV * scale * v + wideRedOffset,
+        greenFromU * scale * u + greenFromV * scale * v + wideGreenOffset,
+        blueFromU * scale * u + wideBlueOffset };
+}
+
+std::uint8_t wideChannel(int luma, int term)
+{
+    return clampToByte((luma + term) >> yuvcoefficients::wideShift);
+}
+
+// One pixel of `depth` bits from the terms of its chroma.
+PixelColour widePixel(int y, const WideTerms &t, int depth)
+{
+    const int luma = yuvcoefficients::lumaFactor * yuvcoefficients::wideScale(depth) * y;
+    return { wideChannel(luma, t.r), wideChannel(luma, t.g), wideChannel(luma, t.b) };
+}
 
 // A sample from a plane of 16-bit words, which the window's planes hold as bytes: the
 // word's low `depth` bits, whatever the file put above them.
@@ -88,60 +83,123 @@ int wordAt(const std::uint16_t *plane, std::size_t at, int depth)
     return word & ((1 << depth) - 1);
 }
 
-WideTerms wideTerms(int u, int v, int scale)
+// Writes pixel `at` of the rows (`pixel` in the picture's rows): into the planes when
+// Planes, into the picture with the channels it keeps when Picture.
+template <bool Planes, bool Picture>
+void storePixel(const RowTargets &out, std::size_t at, std::size_t pixel, PixelColour colour)
 {
-    using namespace yuvcoefficients;
-    return { redFromV * scale * v + wideRedOffset,
-        greenFromU * scale * u + greenFromV * scale * v + wideGreenOffset,
-        blueFromU * scale * u + wideBlueOffset };
+    if constexpr (Planes) {
+        out.r[at] = colour.r;
+        out.g[at] = colour.g;
+        out.b[at] = colour.b;
+    }
+    if constexpr (Picture)
+        out.picture[pixel] = rgb32Pixel(colour.r & out.channels.red, colour.g & out.channels.green,
+            colour.b & out.channels.blue);
 }
 
-std::uint8_t wideChannel(int luma, int term)
+// Calls loop(planes, picture) with the targets that `out` has as compile-time flags, so
+// that the portable loops test none of them per pixel.
+template <class Loop> void withTargets(const RowTargets &out, Loop loop)
 {
-    const int value = (luma + term) >> yuvcoefficients::wideShift;
-    return static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+    if (!out.r) {
+        if (out.picture)
+            loop(std::false_type {}, std::true_type {});
+        return;
+    }
+    if (out.picture)
+        loop(std::true_type {}, std::true_type {});
+    else
+        loop(std::true_type {}, std::false_type {});
 }
 
-void convertWidePixel(const std::uint16_t *y, const RowTargets &out, std::size_t at,
-    std::uint32_t *picture, const WideTerms &t, int depth)
+// Same contract as a RowKernel, from pixel `from` (even) to the end of the rows.
+template <bool Planes, bool Picture>
+void convertRowsScalarTo(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from)
 {
-    const int luma
-        = yuvcoefficients::lumaFactor * yuvcoefficients::wideScale(depth) * wordAt(y, at, depth);
-    const std::uint8_t r = wideChannel(luma, t.r);
-    const std::uint8_t g = wideChannel(luma, t.g);
-    const std::uint8_t b = wideChannel(luma, t.b);
-    out.r[at] = r;
-    out.g[at] = g;
-    out.b[at] = b;
-    if (picture)
-        *picture = rgb32Pixel(r, g, b);
-}
-
-// As convertRowsScalar.
-void convertWideRowsScalar(const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from, int depth)
-{
-    const int scale = yuvcoefficients::wideScale(depth);
     for (std::size_t x = from; x < width; x += 2) {
-        const WideTerms t = wideTerms(wordAt(u, x / 2, depth), wordAt(v, x / 2, depth), scale);
+        const PairTerms t = eightBitTerms(u[x / 2], v[x / 2]);
         for (std::size_t row = 0; row < rows; ++row) {
             const std::size_t at = row * width + x;
-            std::uint32_t *pixels
-                = out.picture ? out.picture + row * out.pictureStride + x : nullptr;
-            convertWidePixel(y, out, at, pixels, t, depth);
-            convertWidePixel(y, out, at + 1, pixels ? pixels + 1 : nullptr, t, depth);
+            const std::size_t pixel = row * out.pictureStride + x;
+            storePixel<Planes, Picture>(out, at, pixel, eightBitPixel(y[at], t));
+            storePixel<Planes, Picture>(out, at + 1, pixel + 1, eightBitPixel(y[at + 1], t));
         }
     }
 }
 
+void convertRowsScalar(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from)
+{
+    withTargets(out, [&](auto planes, auto picture) {
+        convertRowsScalarTo<decltype(planes)::value, decltype(picture)::value>(
+            y, u, v, out, width, rows, from);
+    });
+}
+
+// 4:4:4: as convertRowsScalar with one luma row, each pixel with its own chroma sample.
+template <bool Planes, bool Picture>
+void convertRowScalar444To(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    const RowTargets &out, std::size_t width, std::size_t from)
+{
+    for (std::size_t x = from; x < width; ++x)
+        storePixel<Planes, Picture>(out, x, x, eightBitPixel(y[x], eightBitTerms(u[x], v[x])));
+}
+
+void convertRowScalar444(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    const RowTargets &out, std::size_t width, std::size_t from)
+{
+    withTargets(out, [&](auto planes, auto picture) {
+        convertRowScalar444To<decltype(planes)::value, decltype(picture)::value>(
+            y, u, v, out, width, from);
+    });
+}
+
+// As convertRowsScalar.
+template <bool Planes, bool Picture>
+void convertWideRowsScalarTo(const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v,
+    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from, int depth)
+{
+    for (std::size_t x = from; x < width; x += 2) {
+        const WideTerms t = wideTerms(wordAt(u, x / 2, depth), wordAt(v, x / 2, depth), depth);
+        for (std::size_t row = 0; row < rows; ++row) {
+            const std::size_t at = row * width + x;
+            const std::size_t pixel = row * out.pictureStride + x;
+            storePixel<Planes, Picture>(out, at, pixel, widePixel(wordAt(y, at, depth), t, depth));
+            storePixel<Planes, Picture>(
+                out, at + 1, pixel + 1, widePixel(wordAt(y, at + 1, depth), t, depth));
+        }
+    }
+}
+
+void convertWideRowsScalar(const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v,
+    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from, int depth)
+{
+    withTargets(out, [&](auto planes, auto picture) {
+        convertWideRowsScalarTo<decltype(planes)::value, decltype(picture)::value>(
+            y, u, v, out, width, rows, from, depth);
+    });
+}
+
 // As convertRowScalar444.
+template <bool Planes, bool Picture>
+void convertWideRowScalar444To(const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t from, int depth)
+{
+    for (std::size_t x = from; x < width; ++x) {
+        const WideTerms t = wideTerms(wordAt(u, x, depth), wordAt(v, x, depth), depth);
+        storePixel<Planes, Picture>(out, x, x, widePixel(wordAt(y, x, depth), t, depth));
+    }
+}
+
 void convertWideRowScalar444(const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v,
     const RowTargets &out, std::size_t width, std::size_t from, int depth)
 {
-    const int scale = yuvcoefficients::wideScale(depth);
-    for (std::size_t x = from; x < width; ++x)
-        convertWidePixel(y, out, x, out.picture ? out.picture + x : nullptr,
-            wideTerms(wordAt(u, x, depth), wordAt(v, x, depth), scale), depth);
+    withTargets(out, [&](auto planes, auto picture) {
+        convertWideRowScalar444To<decltype(planes)::value, decltype(picture)::value>(
+            y, u, v, out, width, from, depth);
+    });
 }
 
 RowKernels pickRowKernels()
@@ -149,12 +207,10 @@ RowKernels pickRowKernels()
 #if defined(ZENTAVO_X86_KERNELS)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2"))
-        return { convertRowsAvx2, convertRowsAvx2Streaming, convertRows444Avx2,
-            convertRows444Avx2Streaming };
-    return { convertRowsSse2, convertRowsSse2Streaming, convertRows444Sse2,
-        convertRows444Sse2Streaming };
+        return { convertRowsAvx2, convertRows444Avx2 };
+    return { convertRowsSse2, convertRows444Sse2 };
 #else
-    return { convertRowsNone, convertRowsNone, convertRowsNone, convertRowsNone };
+    return { convertRowsNone, convertRowsNone };
 #endif
 }
 
@@ -163,40 +219,37 @@ WideRowKernels pickWideRowKernels()
 #if defined(ZENTAVO_X86_KERNELS)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2"))
-        return { convertWideRowsAvx2, convertWideRowsAvx2Streaming, convertWideRows444Avx2,
-            convertWideRows444Avx2Streaming };
-    return { convertWideRowsSse2, convertWideRowsSse2Streaming, convertWideRows444Sse2,
-        convertWideRows444Sse2Streaming };
+        return { convertWideRowsAvx2, convertWideRows444Avx2 };
+    return { convertWideRowsSse2, convertWideRows444Sse2 };
 #else
-    return { convertWideRowsNone, convertWideRowsNone, convertWideRowsNone, convertWideRowsNone };
+    return { convertWideRowsNone, convertWideRowsNone };
 #endif
 }
 
-// Of one instruction set's kernels (RowKernels or WideRowKernels), the one for the frame.
-template <class Kernels>
-auto kernelFor(const Kernels &kernels, int width, int height, PictureRows picture, bool ownChroma)
+// Where a conversion writes: the planes (none when r is null), the picture (none without
+// bits) and the channels that the picture keeps.
+struct FrameTargets
 {
-    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    // The three colour planes and the picture's four bytes.
-    const std::size_t written = pixels * (3 + (picture.bits ? 4 : 0));
-    if (ownChroma)
-        return writesAroundCache(written) ? kernels.streaming444 : kernels.cached444;
-    return writesAroundCache(written) ? kernels.streaming : kernels.cached;
-}
+    std::uint8_t *r;
+    std::uint8_t *g;
+    std::uint8_t *b;
+    PictureRows picture;
+    PictureChannels channels;
+};
 
-RowKernel kernelFor(int width, int height, PictureRows picture, bool ownChroma = false)
+RowTargets targetsAt(const FrameTargets &to, std::size_t luma, std::size_t row)
 {
-    return kernelFor(bestRowKernels(), width, height, picture, ownChroma);
-}
-
-RowTargets targetsAt(std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, PictureRows picture,
-    std::size_t luma, std::size_t row)
-{
-    RowTargets out { r + luma, g + luma, b + luma };
-    if (picture.bits) {
-        out.picture = reinterpret_cast<std::uint32_t *>(picture.bits + picture.stride * row);
-        out.pictureStride = static_cast<std::size_t>(picture.stride) / sizeof(std::uint32_t);
+    RowTargets out;
+    if (to.r) {
+        out.r = to.r + luma;
+        out.g = to.g + luma;
+        out.b = to.b + luma;
     }
+    if (to.picture.bits) {
+        out.picture = reinterpret_cast<std::uint32_t *>(to.picture.bits + to.picture.stride * row);
+        out.pictureStride = static_cast<std::size_t>(to.picture.stride) / sizeof(std::uint32_t);
+    }
+    out.channels = to.channels;
     return out;
 }
 
@@ -205,13 +258,13 @@ RowTargets targetsAt(std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, PictureR
 // portable loop for the rest.
 template <class Sample, class Pass>
 void convertRows(Pass pass, std::size_t shared, const Sample *y, const Sample *u, const Sample *v,
-    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
+    const FrameTargets &to, int width, int height)
 {
     const std::size_t w = static_cast<std::size_t>(width);
     for (std::size_t i = 0; i + shared <= static_cast<std::size_t>(height); i += shared) {
         const std::size_t luma = i * w;
         const std::size_t chroma = (i / shared) * (w / 2);
-        pass(y + luma, u + chroma, v + chroma, targetsAt(r, g, b, picture, luma, i), shared);
+        pass(y + luma, u + chroma, v + chroma, targetsAt(to, luma, i), shared);
     }
 }
 
@@ -219,14 +272,13 @@ void convertRows(Pass pass, std::size_t shared, const Sample *y, const Sample *u
 // width for 4:4:4, 0 for one row that every line shares.
 template <class Sample, class Pass>
 void convertOwnChromaRows(Pass pass, std::size_t chromaStep, const Sample *y, const Sample *u,
-    const Sample *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture)
+    const Sample *v, const FrameTargets &to, int width, int height)
 {
     const std::size_t w = static_cast<std::size_t>(width);
     for (std::size_t i = 0; i < static_cast<std::size_t>(height); ++i) {
         const std::size_t luma = i * w;
         const std::size_t chroma = i * chromaStep;
-        pass(y + luma, u + chroma, v + chroma, targetsAt(r, g, b, picture, luma, i), 1);
+        pass(y + luma, u + chroma, v + chroma, targetsAt(to, luma, i), 1);
     }
 }
 
@@ -275,7 +327,47 @@ bool ownsChroma(Subsampling chroma)
     return chroma == Subsampling::Yuv444 || chroma == Subsampling::None;
 }
 
+void convertWide(WideRowKernel kernel, Subsampling chroma, int depth, const std::uint16_t *y,
+    const std::uint16_t *u, const std::uint16_t *v, const FrameTargets &to, int width, int height)
+{
+    switch (chroma) {
+    case Subsampling::Yuv420:
+    case Subsampling::Yuv422:
+        convertRows(wideHalvedPass(kernel, width, depth), chroma == Subsampling::Yuv420 ? 2 : 1, y,
+            u, v, to, width, height);
+        return;
+    case Subsampling::Yuv444:
+    case Subsampling::None:
+        convertOwnChromaRows(wideOwnChromaPass(kernel, width, depth),
+            chroma == Subsampling::None ? 0 : static_cast<std::size_t>(width), y, u, v, to, width,
+            height);
+        return;
+    }
+}
+
+void convertWideBest(Subsampling chroma, int depth, const std::uint16_t *y, const std::uint16_t *u,
+    const std::uint16_t *v, const FrameTargets &to, int width, int height)
+{
+    const WideRowKernels kernels = bestWideRowKernels();
+    convertWide(ownsChroma(chroma) ? kernels.ownChroma : kernels.halvedChroma, chroma, depth, y, u,
+        v, to, width, height);
+}
+
 } // namespace
+
+std::size_t chromaRowFor(const FrameFormat &format, std::int32_t line)
+{
+    // Each chroma row serves the same number of lines: 2, 1, or all of them.
+    const std::size_t lines = static_cast<std::size_t>(format.height()) / format.chromaRows();
+    return static_cast<std::size_t>(line) / lines;
+}
+
+PixelColour convertYuvPixel(int y, int u, int v, int depth)
+{
+    if (depth == 8)
+        return eightBitPixel(y, eightBitTerms(u, v));
+    return widePixel(y, wideTerms(u, v, depth), depth);
+}
 
 RowKernels bestRowKernels()
 {
@@ -304,102 +396,97 @@ std::size_t convertWideRowsNone(const std::uint16_t *, const std::uint16_t *, co
 
 void convertWideToRgbWith(WideRowKernel kernel, Subsampling chroma, int depth,
     const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v, std::uint8_t *r,
-    std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
+    std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
+    PictureChannels channels)
 {
-    switch (chroma) {
-    case Subsampling::Yuv420:
-    case Subsampling::Yuv422:
-        convertRows(wideHalvedPass(kernel, width, depth), chroma == Subsampling::Yuv420 ? 2 : 1, y,
-            u, v, r, g, b, width, height, picture);
-        return;
-    case Subsampling::Yuv444:
-    case Subsampling::None:
-        convertOwnChromaRows(wideOwnChromaPass(kernel, width, depth),
-            chroma == Subsampling::None ? 0 : static_cast<std::size_t>(width), y, u, v, r, g, b,
-            width, height, picture);
-        return;
-    }
+    convertWide(kernel, chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height);
 }
 
 void convertWideToRgb(Subsampling chroma, int depth, const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
-    int height, PictureRows picture)
+    int height, PictureRows picture, PictureChannels channels)
 {
-    const WideRowKernel kernel
-        = kernelFor(bestWideRowKernels(), width, height, picture, ownsChroma(chroma));
-    convertWideToRgbWith(kernel, chroma, depth, y, u, v, r, g, b, width, height, picture);
+    convertWideBest(chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height);
 }
 
 void convertYuv420ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture)
+    PictureRows picture, PictureChannels channels)
 {
-    convertRows(halvedPass(kernel, width), 2, y, u, v, r, g, b, width, height, picture);
+    convertRows(
+        halvedPass(kernel, width), 2, y, u, v, { r, g, b, picture, channels }, width, height);
 }
 
 void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture)
+    PictureRows picture, PictureChannels channels)
 {
-    convertRows(halvedPass(kernel, width), 1, y, u, v, r, g, b, width, height, picture);
+    convertRows(
+        halvedPass(kernel, width), 1, y, u, v, { r, g, b, picture, channels }, width, height);
 }
 
 void convertYuv444ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture)
+    PictureRows picture, PictureChannels channels)
 {
-    convertOwnChromaRows(ownChromaPass(kernel, width), static_cast<std::size_t>(width), y, u, v, r,
-        g, b, width, height, picture);
+    convertOwnChromaRows(ownChromaPass(kernel, width), static_cast<std::size_t>(width), y, u, v,
+        { r, g, b, picture, channels }, width, height);
 }
 
 void convertYuv420ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
+    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
+    PictureChannels channels)
 {
-    convertYuv420ToRgbWith(
-        kernelFor(width, height, picture), y, u, v, r, g, b, width, height, picture);
+    const FrameTargets to { r, g, b, picture, channels };
+    convertRows(halvedPass(bestRowKernels().halvedChroma, width), 2, y, u, v, to, width, height);
 }
 
 void convertYuv422ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
+    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
+    PictureChannels channels)
 {
-    convertYuv422ToRgbWith(
-        kernelFor(width, height, picture), y, u, v, r, g, b, width, height, picture);
+    const FrameTargets to { r, g, b, picture, channels };
+    convertRows(halvedPass(bestRowKernels().halvedChroma, width), 1, y, u, v, to, width, height);
 }
 
 void convertYuv444ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture)
+    std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
+    PictureChannels channels)
 {
-    convertYuv444ToRgbWith(
-        kernelFor(width, height, picture, true), y, u, v, r, g, b, width, height, picture);
+    const FrameTargets to { r, g, b, picture, channels };
+    convertOwnChromaRows(ownChromaPass(bestRowKernels().ownChroma, width),
+        static_cast<std::size_t>(width), y, u, v, to, width, height);
 }
 
-void convertFrame(
-    std::int32_t format, std::int32_t width, std::int32_t height, const FramePlanes &planes)
+void convertFrame(const FrameFormat &format, const FramePlanes &planes, PictureChannels channels)
 {
     const FramePlanes &p = planes;
-    const SampleLayout &layout = layoutOrYuv420p(format);
-    if (layout.depth > 8) {
+    const FrameTargets to { p.r, p.g, p.b, p.picture, channels };
+    if (!to.r && !to.picture.bits)
+        return;
+    const int width = format.width();
+    const int height = format.height();
+    const Subsampling chroma = format.layout().subsampling;
+    if (format.depth() > 8) {
         const auto words = [](const std::uint8_t *plane) {
             return reinterpret_cast<const std::uint16_t *>(plane);
         };
-        convertWideToRgb(layout.subsampling, layout.depth, words(p.y), words(p.u), words(p.v), p.r,
-            p.g, p.b, width, height, p.picture);
+        convertWideBest(
+            chroma, format.depth(), words(p.y), words(p.u), words(p.v), to, width, height);
         return;
     }
-    switch (layout.subsampling) {
+    switch (chroma) {
     case Subsampling::Yuv420:
-        convertYuv420ToRgb(p.y, p.u, p.v, p.r, p.g, p.b, width, height, p.picture);
-        return;
     case Subsampling::Yuv422:
-        convertYuv422ToRgb(p.y, p.u, p.v, p.r, p.g, p.b, width, height, p.picture);
+        convertRows(halvedPass(bestRowKernels().halvedChroma, width),
+            chroma == Subsampling::Yuv420 ? 2 : 1, p.y, p.u, p.v, to, width, height);
         return;
     case Subsampling::Yuv444:
-        convertYuv444ToRgb(p.y, p.u, p.v, p.r, p.g, p.b, width, height, p.picture);
-        return;
     case Subsampling::None:
-        break;
+        // Without chroma, the one chroma row of 128 serves every line.
+        convertOwnChromaRows(ownChromaPass(bestRowKernels().ownChroma, width),
+            chroma == Subsampling::None ? 0 : static_cast<std::size_t>(width), p.y, p.u, p.v, to,
+            width, height);
+        return;
     }
-    // The one chroma row of 128 serves every line.
-    convertOwnChromaRows(ownChromaPass(kernelFor(width, height, p.picture, true), width), 0, p.y,
-        p.u, p.v, p.r, p.g, p.b, width, height, p.picture);
 }

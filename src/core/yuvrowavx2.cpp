@@ -1,6 +1,8 @@
 #include "yuvrowkernel.h"
 #include "yuvsimd.h"
 
+#include <cstdint>
+
 #include <immintrin.h>
 
 // This source alone is compiled with -mavx2; it runs only where the CPU has AVX2.
@@ -15,6 +17,7 @@ struct Avx2
     static constexpr std::size_t pixels = 32;
 
     static Reg splat(int value) { return _mm256_set1_epi16(static_cast<short>(value)); }
+    static Reg splat8(std::uint8_t value) { return _mm256_set1_epi8(static_cast<char>(value)); }
     static Reg add(Reg a, Reg b) { return _mm256_add_epi16(a, b); }
     static Reg sub(Reg a, Reg b) { return _mm256_sub_epi16(a, b); }
     static Reg mul(Reg a, Reg b) { return _mm256_mullo_epi16(a, b); }
@@ -42,19 +45,11 @@ struct Avx2
             8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15);
         return _mm256_shuffle_epi8(_mm256_packus_epi16(even, odd), order);
     }
-    static constexpr std::size_t alignment = 32;
-
-    template <bool Stream> static void store(void *p, Reg value)
-    {
-        if constexpr (Stream)
-            _mm256_stream_si256(static_cast<__m256i *>(p), value);
-        else
-            _mm256_storeu_si256(static_cast<__m256i *>(p), value);
-    }
+    static void store(void *p, Reg value) { _mm256_storeu_si256(static_cast<__m256i *>(p), value); }
     // 32 pixels 0xffRRGGBB: bytes B, G, R, A in memory. The unpacks work within each
     // 128-bit half, so they leave pixels 0-3 beside 16-19 and so on; the permutes put
     // the halves back in order.
-    template <bool Stream> static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
+    static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
     {
         const Reg alpha = _mm256_set1_epi8(-1);
         const Reg blueGreenLow = _mm256_unpacklo_epi8(b, g);
@@ -65,12 +60,11 @@ struct Avx2
         const Reg pixels4 = _mm256_unpackhi_epi16(blueGreenLow, redAlphaLow);
         const Reg pixels8 = _mm256_unpacklo_epi16(blueGreenHigh, redAlphaHigh);
         const Reg pixels12 = _mm256_unpackhi_epi16(blueGreenHigh, redAlphaHigh);
-        store<Stream>(p, _mm256_permute2x128_si256(pixels0, pixels4, 0x20));
-        store<Stream>(p + 8, _mm256_permute2x128_si256(pixels8, pixels12, 0x20));
-        store<Stream>(p + 16, _mm256_permute2x128_si256(pixels0, pixels4, 0x31));
-        store<Stream>(p + 24, _mm256_permute2x128_si256(pixels8, pixels12, 0x31));
+        store(p, _mm256_permute2x128_si256(pixels0, pixels4, 0x20));
+        store(p + 8, _mm256_permute2x128_si256(pixels8, pixels12, 0x20));
+        store(p + 16, _mm256_permute2x128_si256(pixels0, pixels4, 0x31));
+        store(p + 24, _mm256_permute2x128_si256(pixels8, pixels12, 0x31));
     }
-    static void fence() { _mm_sfence(); }
 
     // Wide samples: half 0 of a step is pixels 0-7 and 16-23, half 1 pixels 8-15 and
     // 24-31, one 128-bit lane each. Every unpack and pack then works within its lane,
@@ -115,47 +109,106 @@ struct Avx2
 std::size_t convertRowsAvx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsCached<Avx2>(y, u, v, out, width, rows);
-}
-
-std::size_t convertRowsAvx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    return convertRowsStreaming<Avx2>(y, u, v, out, width, rows);
+    return convertRowsTo<Avx2, false>(y, u, v, out, width, rows);
 }
 
 std::size_t convertRows444Avx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsCached<Avx2, true>(y, u, v, out, width, rows);
-}
-
-std::size_t convertRows444Avx2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    return convertRowsStreaming<Avx2, true>(y, u, v, out, width, rows);
+    return convertRowsTo<Avx2, true>(y, u, v, out, width, rows);
 }
 
 std::size_t convertWideRowsAvx2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
-    return convertWideRowsCached<Avx2>(y, u, v, out, width, rows, depth);
-}
-
-std::size_t convertWideRowsAvx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
-{
-    return convertWideRowsStreaming<Avx2>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Avx2, false>(y, u, v, out, width, rows, depth);
 }
 
 std::size_t convertWideRows444Avx2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
-    return convertWideRowsCached<Avx2, true>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Avx2, true>(y, u, v, out, width, rows, depth);
 }
 
-std::size_t convertWideRows444Avx2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+namespace {
+
+// Eight pixels 0xffGGGGGG from greys, both 128-bit lanes of `greys` holding the same 16: the
+// byte shuffle's indices pick each pixel's grey three times and leave its alpha 0.
+__m256i eightGreys(__m256i greys, __m256i indices)
 {
-    return convertWideRowsStreaming<Avx2, true>(y, u, v, out, width, rows, depth);
+    return _mm256_or_si256(
+        _mm256_shuffle_epi8(greys, indices), _mm256_set1_epi32(static_cast<int>(0xff000000u)));
+}
+
+// The shuffle indices of pixels 8k .. 8k + 7 of a step: pixel p takes grey p / pixelsPerSample,
+// each lane its four pixels.
+__m256i greyIndices(int k, int pixelsPerSample)
+{
+    alignas(32) std::int8_t indices[32];
+    for (int i = 0; i < 32; ++i) {
+        const int pixel = 8 * k + i / 4;
+        indices[i] = static_cast<std::int8_t>(i % 4 == 3 ? -1 : pixel / pixelsPerSample);
+    }
+    return _mm256_load_si256(reinterpret_cast<const __m256i *>(indices));
+}
+
+// Sixteen samples a step, rounded as greyRowSse2 rounds them.
+template <bool Stream>
+std::size_t greyRowWith(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    constexpr std::size_t step = 16;
+    const int pixelsPerSample = doubled ? 2 : 1;
+    const int groups = 2 * pixelsPerSample;
+    __m256i indices[4];
+    for (int k = 0; k < groups; ++k)
+        indices[k] = greyIndices(k, pixelsPerSample);
+    // Sixteen greys as the pixels of sample j onwards.
+    const auto spread = [&](__m128i greys, std::size_t j) {
+        const __m256i both = _mm256_broadcastsi128_si256(greys);
+        std::uint32_t *pixels = out + static_cast<std::size_t>(pixelsPerSample) * j;
+        for (int k = 0; k < groups; ++k) {
+            auto *target = reinterpret_cast<__m256i *>(pixels + 8 * k);
+            if constexpr (Stream)
+                _mm256_stream_si256(target, eightGreys(both, indices[k]));
+            else
+                _mm256_storeu_si256(target, eightGreys(both, indices[k]));
+        }
+    };
+    std::size_t j = 0;
+    if (depth == 8) {
+        for (; j + step <= samples; j += step)
+            spread(_mm_loadu_si128(reinterpret_cast<const __m128i *>(plane + j)), j);
+        return j;
+    }
+    const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
+    const int shift = depth - 8;
+    const __m256i sampleBits = _mm256_set1_epi16(static_cast<short>((1 << depth) - 1));
+    const __m256i rounding = _mm256_set1_epi16(static_cast<short>(1 << (shift - 1)));
+    const __m128i count = _mm_cvtsi32_si128(shift);
+    for (; j + step <= samples; j += step) {
+        const __m256i word = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(words + j));
+        const __m256i level = _mm256_srl_epi16(
+            _mm256_add_epi16(_mm256_and_si256(word, sampleBits), rounding), count);
+        // The saturating pack keeps the levels of 256 at 255.
+        spread(
+            _mm_packus_epi16(_mm256_castsi256_si128(level), _mm256_extracti128_si256(level, 1)), j);
+    }
+    return j;
+}
+
+} // namespace
+
+std::size_t greyRowAvx2(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    return greyRowWith<false>(plane, depth, samples, doubled, out);
+}
+
+std::size_t greyRowAvx2Streaming(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    if (reinterpret_cast<std::uintptr_t>(out) % 32 != 0)
+        return greyRowWith<false>(plane, depth, samples, doubled, out);
+    return greyRowWith<true>(plane, depth, samples, doubled, out);
 }

@@ -2,6 +2,8 @@
 #include "yuvrowkernel.h"
 #include "yuvsimd.h"
 
+#include <cstdint>
+
 #include <emmintrin.h>
 
 namespace {
@@ -15,6 +17,7 @@ struct Sse2
     static constexpr std::size_t pixels = 16;
 
     static Reg splat(int value) { return _mm_set1_epi16(static_cast<short>(value)); }
+    static Reg splat8(std::uint8_t value) { return _mm_set1_epi8(static_cast<char>(value)); }
     static Reg add(Reg a, Reg b) { return _mm_add_epi16(a, b); }
     static Reg sub(Reg a, Reg b) { return _mm_sub_epi16(a, b); }
     static Reg mul(Reg a, Reg b) { return _mm_mullo_epi16(a, b); }
@@ -38,20 +41,11 @@ struct Sse2
     static Reg chromaForSecond(Reg terms) { return _mm_unpackhi_epi16(terms, terms); }
     // Saturates each word to 0..255: this is the clamp.
     static Reg joinBytes(Reg first, Reg second) { return _mm_packus_epi16(first, second); }
-    static constexpr std::size_t alignment = 16;
-
-    template <bool Stream> static void store(void *p, Reg value)
+    static void store(void *p, Reg value) { _mm_storeu_si128(static_cast<__m128i *>(p), value); }
+    static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
     {
-        if constexpr (Stream)
-            _mm_stream_si128(static_cast<__m128i *>(p), value);
-        else
-            _mm_storeu_si128(static_cast<__m128i *>(p), value);
+        storeSixteenPixels(p, r, g, b);
     }
-    template <bool Stream> static void storePixels(std::uint32_t *p, Reg r, Reg g, Reg b)
-    {
-        storeSixteenPixels<Stream>(p, r, g, b);
-    }
-    static void fence() { _mm_sfence(); }
 
     // Wide samples: 8 words make half of a step, whose 32-bit lanes come in pixel order.
     static Reg splat32(int value) { return _mm_set1_epi32(value); }
@@ -89,47 +83,84 @@ struct Sse2
 std::size_t convertRowsSse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsCached<Sse2>(y, u, v, out, width, rows);
-}
-
-std::size_t convertRowsSse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    return convertRowsStreaming<Sse2>(y, u, v, out, width, rows);
+    return convertRowsTo<Sse2, false>(y, u, v, out, width, rows);
 }
 
 std::size_t convertRows444Sse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     const RowTargets &out, std::size_t width, std::size_t rows)
 {
-    return convertRowsCached<Sse2, true>(y, u, v, out, width, rows);
-}
-
-std::size_t convertRows444Sse2Streaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    return convertRowsStreaming<Sse2, true>(y, u, v, out, width, rows);
+    return convertRowsTo<Sse2, true>(y, u, v, out, width, rows);
 }
 
 std::size_t convertWideRowsSse2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
-    return convertWideRowsCached<Sse2>(y, u, v, out, width, rows, depth);
-}
-
-std::size_t convertWideRowsSse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
-{
-    return convertWideRowsStreaming<Sse2>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Sse2, false>(y, u, v, out, width, rows, depth);
 }
 
 std::size_t convertWideRows444Sse2(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
-    return convertWideRowsCached<Sse2, true>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Sse2, true>(y, u, v, out, width, rows, depth);
 }
 
-std::size_t convertWideRows444Sse2Streaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+namespace {
+
+// Sixteen greys as pixels, each one pixel wide or, doubled, two.
+template <bool Stream> void storeSixteenGreys(__m128i greys, bool doubled, std::uint32_t *out)
 {
-    return convertWideRowsStreaming<Sse2, true>(y, u, v, out, width, rows, depth);
+    if (!doubled) {
+        storeSixteenPixels<Stream>(out, greys, greys, greys);
+        return;
+    }
+    const __m128i first = _mm_unpacklo_epi8(greys, greys);
+    const __m128i second = _mm_unpackhi_epi8(greys, greys);
+    storeSixteenPixels<Stream>(out, first, first, first);
+    storeSixteenPixels<Stream>(out + 16, second, second, second);
+}
+
+// Sixteen samples a step. Words are rounded in 16-bit lanes (at most 4095 + 8), and the
+// saturating pack keeps those that round to 256 at 255.
+template <bool Stream>
+std::size_t greyRowWith(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    constexpr std::size_t step = 16;
+    const std::size_t pixelsPerSample = doubled ? 2 : 1;
+    std::size_t j = 0;
+    if (depth == 8) {
+        for (; j + step <= samples; j += step)
+            storeSixteenGreys<Stream>(_mm_loadu_si128(reinterpret_cast<const __m128i *>(plane + j)),
+                doubled, out + pixelsPerSample * j);
+        return j;
+    }
+    const auto *words = reinterpret_cast<const std::uint16_t *>(plane);
+    const int shift = depth - 8;
+    const __m128i sampleBits = _mm_set1_epi16(static_cast<short>((1 << depth) - 1));
+    const __m128i rounding = _mm_set1_epi16(static_cast<short>(1 << (shift - 1)));
+    const __m128i count = _mm_cvtsi32_si128(shift);
+    const auto rounded = [&](std::size_t at) {
+        const __m128i word = _mm_loadu_si128(reinterpret_cast<const __m128i *>(words + at));
+        return _mm_srl_epi16(_mm_add_epi16(_mm_and_si128(word, sampleBits), rounding), count);
+    };
+    for (; j + step <= samples; j += step)
+        storeSixteenGreys<Stream>(
+            _mm_packus_epi16(rounded(j), rounded(j + 8)), doubled, out + pixelsPerSample * j);
+    return j;
+}
+
+} // namespace
+
+std::size_t greyRowSse2(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    return greyRowWith<false>(plane, depth, samples, doubled, out);
+}
+
+std::size_t greyRowSse2Streaming(
+    const std::uint8_t *plane, int depth, std::size_t samples, bool doubled, std::uint32_t *out)
+{
+    if (reinterpret_cast<std::uintptr_t>(out) % 16 != 0)
+        return greyRowWith<false>(plane, depth, samples, doubled, out);
+    return greyRowWith<true>(plane, depth, samples, doubled, out);
 }

@@ -62,12 +62,44 @@ template <class Reg> inline Reg opaque(Reg value)
     return value;
 }
 
-template <class Ops, bool Stream, bool Picture>
-inline void convertPixels(const std::uint8_t *y, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b,
-    std::uint32_t *picture, typename Ops::Reg k42, const ChromaRegs<Ops> &c)
+// The byte masks of the channels that reach the picture (RowTargets::channels): Ops::splat8
+// sets every byte of a register, Ops::keep (below) ands two.
+template <class Ops> struct ChannelMasks
+{
+    typename Ops::Reg red, green, blue;
+};
+
+template <class Ops> inline ChannelMasks<Ops> channelMasks(PictureChannels channels)
+{
+    return { Ops::splat8(channels.red), Ops::splat8(channels.green), Ops::splat8(channels.blue) };
+}
+
+// What one step writes: the planes' bytes from `at` on when Planes (without planes no
+// address is formed from their null pointers), the picture's pixels of the kept channels
+// when Picture.
+template <class Ops, bool Planes, bool Picture>
+inline void storeChannels(const RowTargets &out, std::size_t at, std::uint32_t *picture,
+    const ChannelMasks<Ops> &keep, typename Ops::Reg red, typename Ops::Reg green,
+    typename Ops::Reg blue)
+{
+    if constexpr (Planes) {
+        Ops::store(out.r + at, red);
+        Ops::store(out.g + at, green);
+        Ops::store(out.b + at, blue);
+    }
+    if constexpr (Picture)
+        Ops::storePixels(picture, Ops::keep(red, keep.red), Ops::keep(green, keep.green),
+            Ops::keep(blue, keep.blue));
+}
+
+// Ops::pixels pixels from luma `at` of the rows.
+template <class Ops, bool Planes, bool Picture>
+inline void convertPixels(const std::uint8_t *y, const RowTargets &out, std::size_t at,
+    std::uint32_t *picture, typename Ops::Reg k42, const ChromaRegs<Ops> &c,
+    const ChannelMasks<Ops> &keep)
 {
     using Reg = typename Ops::Reg;
-    const Reg luma = Ops::loadLuma(y);
+    const Reg luma = Ops::loadLuma(y + at);
     const Reg first = Ops::lumaFirst(luma);
     const Reg second = Ops::lumaSecond(luma);
     const Reg first42 = Ops::mul(first, k42);
@@ -78,21 +110,17 @@ inline void convertPixels(const std::uint8_t *y, std::uint8_t *r, std::uint8_t *
         channel<Ops>(first, first42, c.g[0]), channel<Ops>(second, second42, c.g[1]));
     const Reg blue = Ops::joinBytes(
         channel<Ops>(first, first42, c.b[0]), channel<Ops>(second, second42, c.b[1]));
-    Ops::template store<Stream>(r, red);
-    Ops::template store<Stream>(g, green);
-    Ops::template store<Stream>(b, blue);
-    if constexpr (Picture)
-        Ops::template storePixels<Stream>(picture, red, green, blue);
+    storeChannels<Ops, Planes, Picture>(out, at, picture, keep, red, green, blue);
 }
 
-template <class Ops, bool OwnChroma, bool Stream, bool Picture>
+template <class Ops, bool OwnChroma, bool Planes, bool Picture>
 inline std::size_t convertRowsWith(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
 {
     const typename Ops::Reg k42 = opaque(Ops::splat(yuvcoefficients::lumaFraction));
-    std::uint8_t *const r = out.r;
-    std::uint8_t *const g = out.g;
-    std::uint8_t *const b = out.b;
+    const ChannelMasks<Ops> keep = channelMasks<Ops>(out.channels);
+    // A copy that the byte stores cannot alias, so its pointers stay in registers.
+    const RowTargets targets = out;
     std::uint32_t *const picture = out.picture;
     const std::size_t secondPicture = out.pictureStride;
     std::size_t x = 0;
@@ -101,57 +129,26 @@ inline std::size_t convertRowsWith(const std::uint8_t *y, const std::uint8_t *u,
     for (; x + Ops::pixels <= width; x += Ops::pixels) {
         const ChromaRegs<Ops> chroma
             = OwnChroma ? ownChromaRegs<Ops>(u + x, v + x) : chromaRegs<Ops>(u + x / 2, v + x / 2);
-        convertPixels<Ops, Stream, Picture>(
-            y + x, r + x, g + x, b + x, Picture ? picture + x : nullptr, k42, chroma);
-        if (rows > 1) {
-            const std::size_t at = width + x;
-            convertPixels<Ops, Stream, Picture>(y + at, r + at, g + at, b + at,
-                Picture ? picture + secondPicture + x : nullptr, k42, chroma);
-        }
+        convertPixels<Ops, Planes, Picture>(
+            y, targets, x, Picture ? picture + x : nullptr, k42, chroma, keep);
+        if (rows > 1)
+            convertPixels<Ops, Planes, Picture>(y, targets, width + x,
+                Picture ? picture + secondPicture + x : nullptr, k42, chroma, keep);
     }
     return x;
 }
 
-// Streaming stores need every target aligned to the vector width: the rows' starts and,
-// for a second row, the steps to it.
-template <class Ops>
-inline bool streamable(const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    std::uintptr_t starts = reinterpret_cast<std::uintptr_t>(out.r)
-        | reinterpret_cast<std::uintptr_t>(out.g) | reinterpret_cast<std::uintptr_t>(out.b)
-        | reinterpret_cast<std::uintptr_t>(out.picture);
-    if (rows > 1)
-        starts |= width | out.pictureStride * sizeof(std::uint32_t);
-    return starts % Ops::alignment == 0;
-}
-
-template <class Ops, bool OwnChroma, bool Stream>
+// The kernel for the targets that `out` has: the planes, the picture, or both.
+template <class Ops, bool OwnChroma>
 inline std::size_t convertRowsTo(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
 {
+    if (!out.r)
+        return out.picture ? convertRowsWith<Ops, OwnChroma, false, true>(y, u, v, out, width, rows)
+                           : 0;
     if (out.picture)
-        return convertRowsWith<Ops, OwnChroma, Stream, true>(y, u, v, out, width, rows);
-    return convertRowsWith<Ops, OwnChroma, Stream, false>(y, u, v, out, width, rows);
-}
-
-template <class Ops, bool OwnChroma = false>
-inline std::size_t convertRowsCached(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    return convertRowsTo<Ops, OwnChroma, false>(y, u, v, out, width, rows);
-}
-
-// The streaming stores are ordered after the call by a fence, as the caller may read
-// the targets next.
-template <class Ops, bool OwnChroma = false>
-inline std::size_t convertRowsStreaming(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
-{
-    if (!streamable<Ops>(out, width, rows))
-        return convertRowsTo<Ops, OwnChroma, false>(y, u, v, out, width, rows);
-    const std::size_t done = convertRowsTo<Ops, OwnChroma, true>(y, u, v, out, width, rows);
-    Ops::fence();
-    return done;
+        return convertRowsWith<Ops, OwnChroma, true, true>(y, u, v, out, width, rows);
+    return convertRowsWith<Ops, OwnChroma, true, false>(y, u, v, out, width, rows);
 }
 
 // Samples of more than 8 bits, in 16-bit words. The terms take 32-bit lanes at 12 bits
@@ -261,15 +258,16 @@ inline typename Ops::Reg wideChannel(const WideHalf<Ops> &luma, const WideHalf<O
         Ops::shiftDownWide(Ops::add32(luma.second, chroma.second)));
 }
 
-template <class Ops, bool Stream, bool Picture>
-inline void convertWidePixels(const std::uint16_t *y, std::uint8_t *r, std::uint8_t *g,
-    std::uint8_t *b, std::uint32_t *picture, const WideFactors<Ops> &f,
-    const WideChromaTerms<Ops> &c)
+// As convertPixels.
+template <class Ops, bool Planes, bool Picture>
+inline void convertWidePixels(const std::uint16_t *y, const RowTargets &out, std::size_t at,
+    std::uint32_t *picture, const WideFactors<Ops> &f, const WideChromaTerms<Ops> &c,
+    const ChannelMasks<Ops> &keep)
 {
     using Reg = typename Ops::Reg;
     WideHalf<Ops> luma[2];
     for (int half = 0; half < 2; ++half) {
-        const Reg words = Ops::keep(Ops::loadHalf(y, half), f.sampleBits);
+        const Reg words = Ops::keep(Ops::loadHalf(y + at, half), f.sampleBits);
         const Reg low = Ops::mul(words, f.luma);
         const Reg high = Ops::mulhiUnsigned(words, f.luma);
         luma[half] = { Ops::unpacklo16(low, high), Ops::unpackhi16(low, high) };
@@ -277,11 +275,7 @@ inline void convertWidePixels(const std::uint16_t *y, std::uint8_t *r, std::uint
     const Reg red = Ops::joinWords(wideChannel(luma[0], c.r[0]), wideChannel(luma[1], c.r[1]));
     const Reg green = Ops::joinWords(wideChannel(luma[0], c.g[0]), wideChannel(luma[1], c.g[1]));
     const Reg blue = Ops::joinWords(wideChannel(luma[0], c.b[0]), wideChannel(luma[1], c.b[1]));
-    Ops::template store<Stream>(r, red);
-    Ops::template store<Stream>(g, green);
-    Ops::template store<Stream>(b, blue);
-    if constexpr (Picture)
-        Ops::template storePixels<Stream>(picture, red, green, blue);
+    storeChannels<Ops, Planes, Picture>(out, at, picture, keep, red, green, blue);
 }
 
 // Twice the bytes of 8-bit input arrive in four streams: asking for them a kilobyte
@@ -293,14 +287,13 @@ inline void prefetchAhead(const std::uint16_t *words)
     __builtin_prefetch(words + aheadWords);
 }
 
-template <class Ops, bool OwnChroma, bool Stream, bool Picture>
+template <class Ops, bool OwnChroma, bool Planes, bool Picture>
 inline std::size_t convertWideRowsWith(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
     const WideFactors<Ops> f = wideFactors<Ops>(depth);
-    std::uint8_t *const r = out.r;
-    std::uint8_t *const g = out.g;
-    std::uint8_t *const b = out.b;
+    const ChannelMasks<Ops> keep = channelMasks<Ops>(out.channels);
+    const RowTargets targets = out;
     std::uint32_t *const picture = out.picture;
     const std::size_t secondPicture = out.pictureStride;
     std::size_t x = 0;
@@ -314,43 +307,27 @@ inline std::size_t convertWideRowsWith(const std::uint16_t *y, const std::uint16
         const WideChromaTerms<Ops> chroma = OwnChroma
             ? wideOwnChromaTerms<Ops>(u + x, v + x, f)
             : wideChromaTerms<Ops>(u + x / 2, v + x / 2, f);
-        convertWidePixels<Ops, Stream, Picture>(
-            y + x, r + x, g + x, b + x, Picture ? picture + x : nullptr, f, chroma);
-        if (rows > 1) {
-            const std::size_t at = width + x;
-            convertWidePixels<Ops, Stream, Picture>(y + at, r + at, g + at, b + at,
-                Picture ? picture + secondPicture + x : nullptr, f, chroma);
-        }
+        convertWidePixels<Ops, Planes, Picture>(
+            y, targets, x, Picture ? picture + x : nullptr, f, chroma, keep);
+        if (rows > 1)
+            convertWidePixels<Ops, Planes, Picture>(y, targets, width + x,
+                Picture ? picture + secondPicture + x : nullptr, f, chroma, keep);
     }
     return x;
 }
 
-template <class Ops, bool OwnChroma, bool Stream>
+// As convertRowsTo.
+template <class Ops, bool OwnChroma>
 inline std::size_t convertWideRowsTo(const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
 {
+    if (!out.r)
+        return out.picture
+            ? convertWideRowsWith<Ops, OwnChroma, false, true>(y, u, v, out, width, rows, depth)
+            : 0;
     if (out.picture)
-        return convertWideRowsWith<Ops, OwnChroma, Stream, true>(y, u, v, out, width, rows, depth);
-    return convertWideRowsWith<Ops, OwnChroma, Stream, false>(y, u, v, out, width, rows, depth);
-}
-
-template <class Ops, bool OwnChroma = false>
-inline std::size_t convertWideRowsCached(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
-{
-    return convertWideRowsTo<Ops, OwnChroma, false>(y, u, v, out, width, rows, depth);
-}
-
-template <class Ops, bool OwnChroma = false>
-inline std::size_t convertWideRowsStreaming(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
-{
-    if (!streamable<Ops>(out, width, rows))
-        return convertWideRowsTo<Ops, OwnChroma, false>(y, u, v, out, width, rows, depth);
-    const std::size_t done
-        = convertWideRowsTo<Ops, OwnChroma, true>(y, u, v, out, width, rows, depth);
-    Ops::fence();
-    return done;
+        return convertWideRowsWith<Ops, OwnChroma, true, true>(y, u, v, out, width, rows, depth);
+    return convertWideRowsWith<Ops, OwnChroma, true, false>(y, u, v, out, width, rows, depth);
 }
 
 } // namespace

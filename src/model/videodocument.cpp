@@ -55,7 +55,6 @@ VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
     , source_(std::make_unique<RawFileSource>(record.path, formatOf(record), record.frameCount))
 {
     current_ = std::make_unique<Frame>(format());
-    current_->makeColourPlanes();
     currentPicture_.allocate(format());
     // A new picture reads as zero: black, the colour view of the black frame.
     drawn_ = true;
@@ -82,8 +81,7 @@ std::string VideoDocument::name() const
 
 PixelSample VideoDocument::sampleAt(PixelPosition pixel) const
 {
-    return samplePixel(const_cast<Frame &>(*current_).planes(), format().pixelFormat(),
-        format().width(), pixel);
+    return samplePixel(const_cast<Frame &>(*current_).planes(), format(), pixel);
 }
 
 void VideoDocument::setView(int view)
@@ -133,7 +131,7 @@ bool VideoDocument::render(Frame &frame, Picture &picture, int view)
 {
     FramePlanes planes = frame.planes();
     planes.picture = picture.rows(format());
-    return renderView(view, format().pixelFormat(), format().width(), format().height(), planes);
+    return renderView(view, format(), planes);
 }
 
 void VideoDocument::readAhead(std::int64_t index, std::int64_t upcoming)
@@ -162,7 +160,6 @@ bool VideoDocument::makeReadAheadFrame()
         return false;
     try {
         auto frame = std::make_unique<Frame>(format());
-        frame->makeColourPlanes();
         Picture picture;
         picture.allocate(format());
         keepRunningRoom();

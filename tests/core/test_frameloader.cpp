@@ -31,7 +31,7 @@ LoadResult loadFrame(std::int32_t format, const std::string &path, FrameBuffers 
     const FrameFormat frameFormat = *FrameFormat::make(format, frame.width, frame.height);
     const LoadResult result = readPlanarFrame(path, frameFormat, { index }, frame.planes());
     markGrid(frameFormat, frame.y.data(), gridStep);
-    convertFrame(format, frame.width, frame.height, frame.planes());
+    convertFrame(frameFormat, frame.planes());
     return result;
 }
 
@@ -507,7 +507,7 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
     QCOMPARE(samplesOf(frame.u, format), samplesOf(expected.u, format));
     QCOMPARE(samplesOf(frame.v, format), samplesOf(expected.v, format));
 
-    convertFrame(format, width, height, frame.planes());
+    convertFrame(*FrameFormat::make(format, width, height), frame.planes());
     convertFrameReference(format, frame.y.data(), frame.u.data(), frame.v.data(), expected.r.data(),
         expected.g.data(), expected.b.data(), width, height);
     QCOMPARE(frame.r, expected.r);

@@ -1,9 +1,35 @@
+#include "frameformat.h"
 #include "pixelreadout.h"
 #include "videoparameters.h"
+#include "yuvreference.h"
 
 #include <QtTest>
 
+#include <cstring>
 #include <vector>
+
+namespace {
+
+FrameFormat frameFormat(std::int32_t format, std::int32_t width, std::int32_t height)
+{
+    const std::optional<FrameFormat> made = FrameFormat::make(format, width, height);
+    if (!made)
+        qFatal("no frame format %d of %dx%d", int(format), int(width), int(height));
+    return *made;
+}
+
+// Sample `index` of a plane of bytes, or of 16-bit words in host order, set to `value`.
+void setSample(std::vector<std::uint8_t> &plane, std::size_t bytes, std::size_t index, int value)
+{
+    if (bytes == 1) {
+        plane[index] = std::uint8_t(value);
+        return;
+    }
+    const auto word = std::uint16_t(value);
+    std::memcpy(plane.data() + 2 * index, &word, sizeof word);
+}
+
+} // namespace
 
 class TestPixelReadout : public QObject
 {
@@ -16,7 +42,9 @@ private slots:
     void pointsOffTheFrameHaveNoPixel();
     void chromaIndexIsTheConversionsSample_data();
     void chromaIndexIsTheConversionsSample();
-    void sampleReadsAllSixPlanes();
+    void sampleReadsYuvAndConvertsIt();
+    void readoutConvertsAsTheConversion_data();
+    void readoutConvertsAsTheConversion();
     void readoutTurnsAtTheScreensFarEdge_data();
     void readoutTurnsAtTheScreensFarEdge();
 };
@@ -95,27 +123,121 @@ void TestPixelReadout::chromaIndexIsTheConversionsSample()
     QFETCH(int, x);
     QFETCH(int, y);
     QFETCH(int, index);
-    QCOMPARE(chromaIndex(format, 352, { x, y }), std::size_t(index));
+    QCOMPARE(chromaIndex(frameFormat(format, 352, 288), { x, y }), std::size_t(index));
 }
 
-void TestPixelReadout::sampleReadsAllSixPlanes()
+void TestPixelReadout::sampleReadsYuvAndConvertsIt()
 {
-    // 4x2 4:2:2: luma index 6 for (2, 1), chroma index 1 * 2 + 1 = 3.
+    // 4x2 4:2:2: luma index 6 for (2, 1), chroma index 1 * 2 + 1 = 3. R, G and B come from
+    // Y, U and V, not from planes that hold something else.
     std::vector<std::uint8_t> y(8, 0), u(4, 0), v(4, 0), r(8, 0), g(8, 0), b(8, 0);
-    y[6] = 11;
-    u[3] = 22;
-    v[3] = 33;
+    y[6] = 81;
+    u[3] = 90;
+    v[3] = 240;
     r[6] = 44;
     g[6] = 55;
     b[6] = 66;
     const FramePlanes planes { y.data(), u.data(), v.data(), r.data(), g.data(), b.data() };
-    const PixelSample s = samplePixel(planes, UYVY, 4, { 2, 1 });
-    QCOMPARE(s.y, std::uint8_t(11));
-    QCOMPARE(s.u, std::uint8_t(22));
-    QCOMPARE(s.v, std::uint8_t(33));
-    QCOMPARE(s.r, std::uint8_t(44));
-    QCOMPARE(s.g, std::uint8_t(55));
-    QCOMPARE(s.b, std::uint8_t(66));
+    const PixelSample s = samplePixel(planes, frameFormat(UYVY, 4, 2), { 2, 1 });
+    QCOMPARE(s.y, std::uint16_t(81));
+    QCOMPARE(s.u, std::uint16_t(90));
+    QCOMPARE(s.v, std::uint16_t(240));
+    QCOMPARE(s.r, std::uint8_t(255));
+    QCOMPARE(s.g, std::uint8_t(0));
+    QCOMPARE(s.b, std::uint8_t(0));
+}
+
+void TestPixelReadout::readoutConvertsAsTheConversion_data()
+{
+    QTest::addColumn<int>("format");
+    // Words as the planes hold them: a deeper layout's bits above its depth are not
+    // part of the sample.
+    QTest::addColumn<int>("yWord");
+    QTest::addColumn<int>("uWord");
+    QTest::addColumn<int>("vWord");
+    QTest::addColumn<int>("r");
+    QTest::addColumn<int>("g");
+    QTest::addColumn<int>("b");
+
+    QTest::newRow("YV12 black") << int(YV12) << 16 << 128 << 128 << 0 << 0 << 0;
+    QTest::newRow("YV12 grid line 200 is grey 214")
+        << int(YV12) << 200 << 128 << 128 << 214 << 214 << 214;
+    QTest::newRow("UYVY Y 20 rounds up to 5") << int(UYVY) << 20 << 128 << 128 << 5 << 5 << 5;
+    QTest::newRow("nv12 red, B -1 clamped to 0") << int(Nv12) << 81 << 90 << 240 << 255 << 0 << 0;
+    QTest::newRow("yuv444p extreme chroma 0, 0")
+        << int(Yuv444p) << 255 << 0 << 0 << 74 << 255 << 20;
+    QTest::newRow("yuyv422 extreme chroma 255, 255")
+        << int(Yuyv422) << 0 << 255 << 255 << 184 << 0 << 237;
+    QTest::newRow("gray Y 126 is mid grey") << int(Gray) << 126 << 128 << 128 << 128 << 128 << 128;
+    QTest::newRow("yuv420p10le grid line 800 is grey 214")
+        << int(Yuv420p10le) << 800 << 512 << 512 << 214 << 214 << 214;
+    // Rounded at 10 bits: the 8-bit sample 16 that its top bits make is black.
+    QTest::newRow("yuv420p10le Y 66 is 1") << int(Yuv420p10le) << 66 << 512 << 512 << 1 << 1 << 1;
+    // The 8-bit samples of its top bits, (100, 150, 112), give R 72.
+    QTest::newRow("yuv422p10le (400, 600, 450) is (73, 102, 142)")
+        << int(Yuv422p10le) << 400 << 600 << 450 << 73 << 102 << 142;
+    QTest::newRow("yuv422p10le stray high bits")
+        << int(Yuv422p10le) << (0xfc00 | 400) << (0x8000 | 600) << (0x0400 | 450) << 73 << 102
+        << 142;
+    QTest::newRow("yuv444p12le stray high bits")
+        << int(Yuv444p12le) << (0xf000 | 2000) << (0x1000 | 1000) << (0xa000 | 3000) << 222 << 104
+        << 0;
+    QTest::newRow("gray12le grid line 3200 is grey 214")
+        << int(Gray12le) << (0x7000 | 3200) << 2048 << 2048 << 214 << 214 << 214;
+    QTest::newRow("gray10le Y 1023 clamps to white")
+        << int(Gray10le) << 1023 << 512 << 512 << 255 << 255 << 255;
+    QTest::newRow("p010le grid line 800 as its planes hold it")
+        << int(P010le) << 800 << 512 << 512 << 214 << 214 << 214;
+}
+
+// Pixel (5, 3) of a 10x6 frame whose other samples differ, with null R, G and B planes:
+// the readout pairs the sample that the reference pairs, and converts it by the formula.
+void TestPixelReadout::readoutConvertsAsTheConversion()
+{
+    QFETCH(int, format);
+    QFETCH(int, yWord);
+    QFETCH(int, uWord);
+    QFETCH(int, vWord);
+    QFETCH(int, r);
+    QFETCH(int, g);
+    QFETCH(int, b);
+    const int width = 10;
+    const int height = 6;
+    const int x = 5;
+    const int y = 3;
+    const FrameFormat frame = frameFormat(format, width, height);
+    const ReferenceSamples samples = referenceSamples(format);
+    const std::size_t bytes = samples.depth > 8 ? 2 : 1;
+    const int top = (1 << samples.depth) - 1;
+    std::vector<std::uint8_t> yPlane(frame.lumaBytes()), uPlane(frame.chromaBytes()),
+        vPlane(frame.chromaBytes());
+    for (std::size_t i = 0; i < frame.lumaSamples(); ++i)
+        setSample(yPlane, bytes, i, int(i * 37) & top);
+    const std::optional<std::size_t> chroma = referenceChromaIndex(format, width, x, y);
+    for (std::size_t i = 0; i < frame.chromaSamples(); ++i) {
+        // Grey's one row holds chroma's zero, as the window keeps it.
+        setSample(uPlane, bytes, i, chroma ? int(i * 53) & top : uWord);
+        setSample(vPlane, bytes, i, chroma ? int(i * 71) & top : vWord);
+    }
+    setSample(yPlane, bytes, std::size_t(y * width + x), yWord);
+    if (chroma) {
+        setSample(uPlane, bytes, *chroma, uWord);
+        setSample(vPlane, bytes, *chroma, vWord);
+    }
+    const FramePlanes planes { yPlane.data(), uPlane.data(), vPlane.data() };
+
+    const PixelSample s = samplePixel(planes, frame, { x, y });
+
+    QCOMPARE(int(s.y), yWord & top);
+    QCOMPARE(int(s.u), uWord & top);
+    QCOMPARE(int(s.v), vWord & top);
+    const Rgb reference = yuvToRgbReference(s.y, s.u, s.v, samples.depth);
+    QCOMPARE(int(reference.r), r);
+    QCOMPARE(int(reference.g), g);
+    QCOMPARE(int(reference.b), b);
+    QCOMPARE(int(s.r), r);
+    QCOMPARE(int(s.g), g);
+    QCOMPARE(int(s.b), b);
 }
 
 void TestPixelReadout::readoutTurnsAtTheScreensFarEdge_data()

@@ -1,17 +1,23 @@
+#include "frameformat.h"
 #include "samplelayout.h"
+#include "streamingstores.h"
 #include "testclips.h"
 #include "videoparameters.h"
 #include "viewreference.h"
 #include "viewrenderer.h"
 #include "yuvreference.h"
+#include "yuvrowkernel.h"
 
 #include <QtTest>
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 using viewreference::View;
+
+Q_DECLARE_METATYPE(GreyRowKernel)
 
 namespace {
 
@@ -52,20 +58,29 @@ FramePlanes framePlanes(viewreference::Planes &p, PictureRows out)
     return { p.y.data(), p.u.data(), p.v.data(), p.r.data(), p.g.data(), p.b.data(), out };
 }
 
+FrameFormat frameFormat(std::int32_t format, std::int32_t width, std::int32_t height)
+{
+    const std::optional<FrameFormat> made = FrameFormat::make(format, width, height);
+    if (!made)
+        qFatal("no frame format %d of %dx%d", int(format), int(width), int(height));
+    return *made;
+}
+
 // The colour view through the conversion, its one producer; the others from their plane.
 void render(viewreference::Planes &p, View view, std::int32_t format, std::int32_t width,
     std::int32_t height, PictureRows out)
 {
+    const FrameFormat frame = frameFormat(format, width, height);
     switch (view) {
     case View::Color:
-        renderView(int(view), format, width, height, framePlanes(p, out));
+        renderView(int(view), frame, framePlanes(p, out));
         return;
     case View::Y:
-        return renderGrey(p.y.data(), format, width, height, out);
+        return renderGrey(p.y.data(), frame, out);
     case View::U:
-        return renderChroma(p.u.data(), format, width, height, out);
+        return renderChroma(p.u.data(), frame, out);
     case View::V:
-        return renderChroma(p.v.data(), format, width, height, out);
+        return renderChroma(p.v.data(), frame, out);
     case View::R:
         return renderPrimary(p.r.data(), Primary::Red, width, height, out);
     case View::G:
@@ -75,16 +90,48 @@ void render(viewreference::Planes &p, View view, std::int32_t format, std::int32
     }
 }
 
-// A buffer of uint32 so the rows are aligned as a QImage's are.
+// Every grey row kernel this processor can run, through the cache and around it, and
+// (as a null kernel) the public renderers with the one they pick, so each is checked on
+// any machine.
+std::vector<std::pair<QByteArray, GreyRowKernel>> greyKernels()
+{
+    std::vector<std::pair<QByteArray, GreyRowKernel>> list
+        = { { "public", nullptr }, { "portable", greyRowNone } };
+#if defined(ZENTAVO_X86_KERNELS)
+    list.emplace_back("sse2", greyRowSse2);
+    list.emplace_back("sse2 streaming", greyRowSse2Streaming);
+    if (__builtin_cpu_supports("avx2")) {
+        list.emplace_back("avx2", greyRowAvx2);
+        list.emplace_back("avx2 streaming", greyRowAvx2Streaming);
+    }
+#endif
+    return list;
+}
+
+// Sample i of a plane set to i modulo 2^depth, with stray bits above the depth in words.
+void fillRamp(SamplePlane &plane, int depth)
+{
+    if (depth == 8) {
+        for (std::size_t i = 0; i < plane.size(); ++i)
+            plane[i] = std::uint8_t(i);
+        return;
+    }
+    for (std::size_t i = 0; i < plane.size() / 2; ++i) {
+        const auto word = std::uint16_t((i & ((1u << depth) - 1)) | (i * 0x9e3779b1u) << depth);
+        std::memcpy(plane.data() + 2 * i, &word, 2);
+    }
+}
+
+// Rows that start 4-byte aligned, as a QImage's may, `padding` bytes apart beyond the
+// pixels, on a cache line.
 struct Picture
 {
-    Picture(std::int32_t width, std::int32_t height)
-        : stride(std::ptrdiff_t { width } * 4 + rowPadding)
-        , words(static_cast<std::size_t>(stride * height / 4))
+    Picture(std::int32_t width, std::int32_t height, std::ptrdiff_t padding = rowPadding)
+        : stride(std::ptrdiff_t { width } * 4 + padding)
+        , words(static_cast<std::size_t>(stride * height), sentinel)
     {
-        std::memset(words.data(), sentinel, words.size() * 4);
     }
-    std::uint8_t *bytes() { return reinterpret_cast<std::uint8_t *>(words.data()); }
+    std::uint8_t *bytes() { return words.data(); }
     std::uint32_t at(std::int32_t x, std::int32_t y)
     {
         std::uint32_t value;
@@ -93,8 +140,15 @@ struct Picture
     }
 
     std::ptrdiff_t stride;
-    std::vector<std::uint32_t> words;
+    SamplePlane words;
 };
+
+// Padding that puts every row of a picture `width` wide on a 64-byte line, where the
+// streaming kernels write around the cache.
+std::ptrdiff_t alignedPadding(std::int32_t width)
+{
+    return 64 - std::ptrdiff_t { width } * 4 % 64 + 64;
+}
 
 } // namespace
 
@@ -107,6 +161,11 @@ private slots:
     void everyPixelMatchesTheFormula();
     void everySampleValueKeepsItsChannel_data();
     void everySampleValueKeepsItsChannel();
+    void greyKernelsMatchTheFormula_data();
+    void greyKernelsMatchTheFormula();
+    void storeTrialKeepsTheFasterWay_data();
+    void storeTrialKeepsTheFasterWay();
+    void greyViewsDrawnOnThreadsWhileTimed();
     void chromaOf420CoversTwoByTwoBlocks();
     void chromaOf422CoversTwoByOneBlocks();
     void primariesKeepTheOtherChannelsAtZero();
@@ -119,6 +178,8 @@ void TestViewRenderer::everyPixelMatchesTheFormula_data()
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
+    // Whether the caller gives R, G and B planes, which every view then converts into.
+    QTest::addColumn<bool>("withPlanes");
 
     const char *viewNames[] = { "Color", "Y", "U", "V", "R", "G", "B" };
     const struct
@@ -142,18 +203,26 @@ void TestViewRenderer::everyPixelMatchesTheFormula_data()
         { "gray", Gray, 65, 3 }, { "yuv420p10le", Yuv420p10le, 66, 34 },
         { "yuv422p12le", Yuv422p12le, 66, 5 }, { "yuv444p10le", Yuv444p10le, 67, 5 },
         { "gray12le", Gray12le, 65, 3 }, { "p010le", P010le, 22, 6 } };
-    for (int view = 0; view < 7; ++view) {
-        for (const auto &format : formats) {
-            for (const auto &size : sizes) {
-                QTest::addRow(
-                    "%s view of %dx%d %s", viewNames[view], size.width, size.height, format.name)
-                    << view << format.format << size.width << size.height;
+    // Views drawn from the picture alone must show what they show beside the planes.
+    const struct
+    {
+        const char *suffix;
+        bool given;
+    } planeChoices[] = { { "", true }, { " without R, G, B planes", false } };
+    for (const auto &planes : planeChoices) {
+        for (int view = 0; view < 7; ++view) {
+            for (const auto &format : formats) {
+                for (const auto &size : sizes) {
+                    QTest::addRow("%s view of %dx%d %s%s", viewNames[view], size.width, size.height,
+                        format.name, planes.suffix)
+                        << view << format.format << size.width << size.height << planes.given;
+                }
             }
-        }
-        for (const auto &other : others) {
-            QTest::addRow(
-                "%s view of %dx%d %s", viewNames[view], other.width, other.height, other.name)
-                << view << other.format << other.width << other.height;
+            for (const auto &other : others) {
+                QTest::addRow("%s view of %dx%d %s%s", viewNames[view], other.width, other.height,
+                    other.name, planes.suffix)
+                    << view << other.format << other.width << other.height << planes.given;
+            }
         }
     }
 }
@@ -164,24 +233,29 @@ void TestViewRenderer::everyPixelMatchesTheFormula()
     QFETCH(int, format);
     QFETCH(int, width);
     QFETCH(int, height);
+    QFETCH(bool, withPlanes);
     viewreference::Planes planes = clipPlanes(format, width, height);
+    const viewreference::Planes before = planes;
     Picture picture(width, height);
 
-    QVERIFY(renderView(
-        view, format, width, height, framePlanes(planes, { picture.bytes(), picture.stride })));
+    FramePlanes given = framePlanes(planes, { picture.bytes(), picture.stride });
+    if (!withPlanes)
+        given.r = given.g = given.b = nullptr;
+    QVERIFY(renderView(view, frameFormat(format, width, height), given));
 
-    // Every view leaves R, G and B converted from Y, U and V.
+    // Every view leaves R, G and B converted from Y, U and V, where it has them.
     viewreference::Planes converted = planes;
     convertFrameReference(format, planes.y.data(), planes.u.data(), planes.v.data(),
         converted.r.data(), converted.g.data(), converted.b.data(), width, height);
-    QCOMPARE(planes.r, converted.r);
-    QCOMPARE(planes.g, converted.g);
-    QCOMPARE(planes.b, converted.b);
+    const viewreference::Planes &kept = withPlanes ? converted : before;
+    QCOMPARE(planes.r, kept.r);
+    QCOMPARE(planes.g, kept.g);
+    QCOMPARE(planes.b, kept.b);
 
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const std::uint32_t expected
-                = viewreference::pixel(planes, View(view), format, width, x, y);
+                = viewreference::pixel(converted, View(view), format, width, x, y);
             if (picture.at(x, y) != expected)
                 QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
                                      .arg(x)
@@ -232,11 +306,164 @@ void TestViewRenderer::everySampleValueKeepsItsChannel()
             QCOMPARE(picture.at(x, y), viewreference::pixel(planes, View(view), YV12, width, x, y));
 }
 
+void TestViewRenderer::greyKernelsMatchTheFormula_data()
+{
+    QTest::addColumn<GreyRowKernel>("kernel");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    // Samples running through every value of the depth, with stray bits above it.
+    QTest::addColumn<bool>("ramp");
+
+    // Steps of 16 samples: widths around them, chroma halved or not, every depth; and
+    // ramps long enough for every 8-, 10- and 12-bit value to reach each of Y and U.
+    const struct
+    {
+        const char *name;
+        int format;
+        int width, height;
+        bool ramp;
+    } cases[] = { { "yuv420p", YV12, 66, 34, false }, { "yuv420p", YV12, 30, 4, false },
+        { "yuv422p", Planar422, 98, 5, false }, { "yuv444p", Yuv444p, 67, 5, false },
+        { "gray", Gray, 33, 3, false }, { "yuv420p10le", Yuv420p10le, 66, 34, false },
+        { "yuv422p12le", Yuv422p12le, 98, 5, false }, { "yuv444p10le", Yuv444p10le, 47, 5, false },
+        { "gray12le", Gray12le, 65, 3, false }, { "p010le", P010le, 34, 6, false },
+        { "yuv422p ramp", Planar422, 512, 2, true },
+        { "yuv420p10le ramp", Yuv420p10le, 2048, 2, true },
+        { "yuv422p12le ramp", Yuv422p12le, 4096, 2, true },
+        { "gray10le ramp", Gray10le, 1024, 1, true } };
+    for (const auto &[name, kernel] : greyKernels()) {
+        for (const auto &c : cases) {
+            QTest::addRow("%s: %s %dx%d", name.constData(), c.name, c.width, c.height)
+                << kernel << c.format << c.width << c.height << c.ramp;
+        }
+    }
+}
+
+// The Y, U and V views through each grey kernel, over rows padded with a sentinel: rows
+// that start anywhere, and rows on cache lines, which a streaming kernel writes around the
+// cache.
+void TestViewRenderer::greyKernelsMatchTheFormula()
+{
+    QFETCH(GreyRowKernel, kernel);
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, ramp);
+    viewreference::Planes planes = clipPlanes(format, width, height);
+    const int depth = sampleDepth(format);
+    if (ramp) {
+        fillRamp(planes.y, depth);
+        if (layoutOf(format)->subsampling != Subsampling::None) {
+            fillRamp(planes.u, depth);
+            fillRamp(planes.v, depth);
+        }
+    }
+    const FrameFormat frame = frameFormat(format, width, height);
+    for (const std::ptrdiff_t padding : { rowPadding, alignedPadding(width) }) {
+        for (const View view : { View::Y, View::U, View::V }) {
+            Picture picture(width, height, padding);
+            const PictureRows out { picture.bytes(), picture.stride };
+            const std::uint8_t *plane = (view == View::Y ? planes.y
+                    : view == View::U                    ? planes.u
+                                                         : planes.v)
+                                            .data();
+            if (view == View::Y)
+                kernel ? renderGreyWith(kernel, plane, frame, out) : renderGrey(plane, frame, out);
+            else
+                kernel ? renderChromaWith(kernel, plane, frame, out)
+                       : renderChroma(plane, frame, out);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const std::uint32_t expected
+                        = viewreference::pixel(planes, view, format, width, x, y);
+                    if (picture.at(x, y) != expected)
+                        QFAIL(qPrintable(
+                            QStringLiteral("view %1, padding %2, pixel (%3, %4) is %5, expected %6")
+                                .arg(int(view))
+                                .arg(padding)
+                                .arg(x)
+                                .arg(y)
+                                .arg(picture.at(x, y), 8, 16)
+                                .arg(expected, 8, 16)));
+                }
+                const std::uint8_t *after = picture.bytes() + picture.stride * y + width * 4;
+                for (std::ptrdiff_t i = 0; i < padding; ++i)
+                    QCOMPARE(after[i], sentinel);
+            }
+        }
+    }
+}
+
+void TestViewRenderer::storeTrialKeepsTheFasterWay_data()
+{
+    // Times of the frames in the order drawn: through the cache first, then around it, and
+    // so on alternately.
+    QTest::addColumn<QVector<double>>("times");
+    QTest::addColumn<bool>("streams");
+
+    QTest::newRow("around the cache always faster") << QVector<double> { 9, 5, 9, 5, 9, 5 } << true;
+    QTest::newRow("through the cache always faster")
+        << QVector<double> { 5, 9, 5, 9, 5, 9 } << false;
+    // One slow frame (a page fault, another program) does not decide.
+    QTest::newRow("one outlier each way is outvoted")
+        << QVector<double> { 50, 6, 5, 60, 5, 6 } << false;
+    QTest::newRow("a tie keeps the cache") << QVector<double> { 7, 7, 7, 7, 7, 7 } << false;
+}
+
+// The way tried next alternates until each has its frames, then stays with the faster.
+void TestViewRenderer::storeTrialKeepsTheFasterWay()
+{
+    QFETCH(QVector<double>, times);
+    QFETCH(bool, streams);
+    QCOMPARE(times.size(), 2 * StoreTrial::framesEach);
+    StoreTrial trial;
+    for (int i = 0; i < times.size(); ++i) {
+        QVERIFY(!trial.choice());
+        QCOMPARE(trial.nextStreams(), i % 2 == 1);
+        trial.record(trial.nextStreams(), times[i]);
+    }
+    QCOMPARE(trial.choice(), std::optional<bool>(streams));
+    QCOMPARE(trial.nextStreams(), streams);
+    // Later times change nothing.
+    trial.record(!streams, 0.0);
+    QCOMPARE(trial.choice(), std::optional<bool>(streams));
+}
+
+// Two threads drawing grey views of one size at once, while that size is still being
+// timed and after: every picture as the formula gives it.
+void TestViewRenderer::greyViewsDrawnOnThreadsWhileTimed()
+{
+    constexpr int width = 1024;
+    constexpr int height = 96;
+    viewreference::Planes planes = clipPlanes(Yuv420p10le, width, height);
+    const FrameFormat frame = frameFormat(Yuv420p10le, width, height);
+    std::vector<std::uint32_t> expected;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            expected.push_back(viewreference::pixel(planes, View::Y, Yuv420p10le, width, x, y));
+    int wrong[2] = { 0, 0 };
+    const auto draw = [&](int thread) {
+        for (int frameIndex = 0; frameIndex < 4 * StoreTrial::framesEach; ++frameIndex) {
+            Picture picture(width, height, alignedPadding(width));
+            renderGrey(planes.y.data(), frame, { picture.bytes(), picture.stride });
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    wrong[thread] += picture.at(x, y) != expected[std::size_t(y * width + x)];
+        }
+    };
+    std::thread other(draw, 1);
+    draw(0);
+    other.join();
+    QCOMPARE(wrong[0], 0);
+    QCOMPARE(wrong[1], 0);
+}
+
 void TestViewRenderer::chromaOf420CoversTwoByTwoBlocks()
 {
     const std::uint8_t u[] = { 10, 20 };
     Picture picture(4, 2);
-    renderChroma(u, YV12, 4, 2, { picture.bytes(), picture.stride });
+    renderChroma(u, frameFormat(YV12, 4, 2), { picture.bytes(), picture.stride });
     for (int y = 0; y < 2; ++y) {
         QCOMPARE(picture.at(0, y), 0xff0a0a0au);
         QCOMPARE(picture.at(1, y), 0xff0a0a0au);
@@ -249,7 +476,7 @@ void TestViewRenderer::chromaOf422CoversTwoByOneBlocks()
 {
     const std::uint8_t u[] = { 10, 20, 30, 40 };
     Picture picture(4, 2);
-    renderChroma(u, Planar422, 4, 2, { picture.bytes(), picture.stride });
+    renderChroma(u, frameFormat(Planar422, 4, 2), { picture.bytes(), picture.stride });
     const std::uint32_t expected[2][4] = { { 0xff0a0a0au, 0xff0a0a0au, 0xff141414u, 0xff141414u },
         { 0xff1e1e1eu, 0xff1e1e1eu, 0xff282828u, 0xff282828u } };
     for (int y = 0; y < 2; ++y)
@@ -268,7 +495,7 @@ void TestViewRenderer::primariesKeepTheOtherChannelsAtZero()
     QCOMPARE(picture.at(0, 1), 0xff00ff00u);
     renderPrimary(samples, Primary::Blue, 2, 2, { picture.bytes(), picture.stride });
     QCOMPARE(picture.at(1, 1), 0xff000001u);
-    renderGrey(samples, YV12, 2, 2, { picture.bytes(), picture.stride });
+    renderGrey(samples, frameFormat(YV12, 2, 2), { picture.bytes(), picture.stride });
     QCOMPARE(picture.at(0, 0), 0xffc8c8c8u);
 }
 
@@ -276,7 +503,8 @@ void TestViewRenderer::unknownViewDrawsNothing()
 {
     viewreference::Planes planes = clipPlanes(YV12, 4, 2);
     Picture picture(4, 2);
-    QVERIFY(!renderView(7, YV12, 4, 2, framePlanes(planes, { picture.bytes(), picture.stride })));
+    QVERIFY(!renderView(
+        7, frameFormat(YV12, 4, 2), framePlanes(planes, { picture.bytes(), picture.stride })));
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
             QCOMPARE(picture.at(x, y), 0xa5a5a5a5u);

@@ -25,9 +25,9 @@ Q_DECLARE_METATYPE(Subsampling)
 
 namespace {
 
-// Every row kernel this processor can run, through the cache and around it, and (as a
-// null kernel) the public functions with the one they pick, so each path is checked on
-// any machine: the 4:4:4 kernels for 4:4:4, the others for 4:2:0 and 4:2:2.
+// Every row kernel this processor can run, and (as a null kernel) the public functions
+// with the one they pick, so each path is checked on any machine: the 4:4:4 kernels for
+// 4:4:4, the others for 4:2:0 and 4:2:2.
 std::vector<std::pair<QByteArray, RowKernel>> kernels(Subsampling chroma = Subsampling::Yuv420)
 {
     std::vector<std::pair<QByteArray, RowKernel>> list
@@ -35,13 +35,8 @@ std::vector<std::pair<QByteArray, RowKernel>> kernels(Subsampling chroma = Subsa
 #if defined(ZENTAVO_X86_KERNELS)
     const bool own = chroma == Subsampling::Yuv444;
     list.emplace_back("sse2", own ? convertRows444Sse2 : convertRowsSse2);
-    list.emplace_back(
-        "sse2 streaming", own ? convertRows444Sse2Streaming : convertRowsSse2Streaming);
-    if (__builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx2"))
         list.emplace_back("avx2", own ? convertRows444Avx2 : convertRowsAvx2);
-        list.emplace_back(
-            "avx2 streaming", own ? convertRows444Avx2Streaming : convertRowsAvx2Streaming);
-    }
 #else
     (void)chroma;
 #endif
@@ -56,13 +51,8 @@ std::vector<std::pair<QByteArray, WideRowKernel>> wideKernels(Subsampling chroma
 #if defined(ZENTAVO_X86_KERNELS)
     const bool own = chroma == Subsampling::Yuv444 || chroma == Subsampling::None;
     list.emplace_back("sse2", own ? convertWideRows444Sse2 : convertWideRowsSse2);
-    list.emplace_back(
-        "sse2 streaming", own ? convertWideRows444Sse2Streaming : convertWideRowsSse2Streaming);
-    if (__builtin_cpu_supports("avx2")) {
+    if (__builtin_cpu_supports("avx2"))
         list.emplace_back("avx2", own ? convertWideRows444Avx2 : convertWideRowsAvx2);
-        list.emplace_back(
-            "avx2 streaming", own ? convertWideRows444Avx2Streaming : convertWideRowsAvx2Streaming);
-    }
 #else
     (void)chroma;
 #endif
@@ -93,25 +83,25 @@ void addKernelRows()
 
 void convertWith(RowKernel kernel, Subsampling chroma, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture = {})
+    PictureRows picture = {}, PictureChannels channels = {})
 {
     const bool planar422 = chroma == Subsampling::Yuv422;
     if (chroma == Subsampling::Yuv444 && !kernel)
-        convertYuv444ToRgb(y, u, v, r, g, b, width, height, picture);
+        convertYuv444ToRgb(y, u, v, r, g, b, width, height, picture, channels);
     else if (chroma == Subsampling::Yuv444)
-        convertYuv444ToRgbWith(kernel, y, u, v, r, g, b, width, height, picture);
+        convertYuv444ToRgbWith(kernel, y, u, v, r, g, b, width, height, picture, channels);
     else if (!kernel && planar422)
-        convertYuv422ToRgb(y, u, v, r, g, b, width, height, picture);
+        convertYuv422ToRgb(y, u, v, r, g, b, width, height, picture, channels);
     else if (!kernel)
-        convertYuv420ToRgb(y, u, v, r, g, b, width, height, picture);
+        convertYuv420ToRgb(y, u, v, r, g, b, width, height, picture, channels);
     else if (planar422)
-        convertYuv422ToRgbWith(kernel, y, u, v, r, g, b, width, height, picture);
+        convertYuv422ToRgbWith(kernel, y, u, v, r, g, b, width, height, picture, channels);
     else
-        convertYuv420ToRgbWith(kernel, y, u, v, r, g, b, width, height, picture);
+        convertYuv420ToRgbWith(kernel, y, u, v, r, g, b, width, height, picture, channels);
 }
 
 // Output planes and a picture, each with a guard zone behind it, filled with one
-// sentinel; on whole cache lines, as the video window's are, so the streaming stores run.
+// sentinel; on whole cache lines, as the video window's are.
 struct Outputs
 {
     static constexpr std::size_t guard = 64;
@@ -122,12 +112,13 @@ struct Outputs
         , picture(4 * size + guard, sentinel)
     {
     }
-    // Pixel (x, y) = 0xffRRGGBB from the planes, as the colour view shows it.
-    void paintPictureFromPlanes()
+    // Pixel (x, y) = 0xffRRGGBB from the planes, as the colour view shows it, or with only
+    // the channels kept, as the R, G and B views show them.
+    void paintPictureFromPlanes(PictureChannels keep = {})
     {
         for (std::size_t i = 0; i + guard < r.size(); ++i) {
-            const std::uint32_t pixel
-                = 0xff000000u | std::uint32_t(r[i]) << 16 | std::uint32_t(g[i]) << 8 | b[i];
+            const std::uint32_t pixel = 0xff000000u | std::uint32_t(r[i] & keep.red) << 16
+                | std::uint32_t(g[i] & keep.green) << 8 | (b[i] & keep.blue);
             std::memcpy(picture.data() + 4 * i, &pixel, 4);
         }
     }
@@ -168,58 +159,100 @@ Outputs referenceOutputs(
     return expected;
 }
 
-// Converts a frame into the outputs' planes, and into the picture when it has bits.
-using Conversion = std::function<void(Outputs &actual, PictureRows picture)>;
+// Converts a frame into the outputs' planes unless `planes` is false (null R, G and B),
+// and into the picture with the channels given when it has bits.
+using Conversion
+    = std::function<void(Outputs &actual, bool planes, PictureRows picture, PictureChannels keep)>;
 
-// Runs the conversion three times: over planes filled with 0x00 and with 0xff, so a byte
-// it does not write differs from the reference in one of the runs, and once more writing
-// the picture too, whose sentinel no pixel (always opaque) can equal. The guard zones
-// must keep their sentinel. Without sentinelRuns, the last run alone: for the large
-// frames, whose every byte the width tests have already seen written. Returns the first
-// difference, or nothing.
+constexpr PictureChannels allChannels {};
+constexpr PictureChannels redOnly { 0xff, 0, 0 };
+constexpr PictureChannels greenOnly { 0, 0xff, 0 };
+constexpr PictureChannels blueOnly { 0, 0, 0xff };
+
+bool sameChannels(PictureChannels a, PictureChannels b)
+{
+    return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+// One run of a conversion over outputs filled with a sentinel.
+struct Run
+{
+    std::uint8_t sentinel;
+    bool planes;
+    bool picture;
+    PictureChannels keep;
+};
+
+// Runs the conversion over planes filled with 0x00 and with 0xff, so a byte it does not
+// write differs from the reference in one of the runs; once more writing the picture too,
+// whose sentinel no pixel (always opaque) can equal; and once writing the picture alone,
+// which must leave every plane byte at its sentinel. With primaryRuns, also the three
+// primary views' pictures, with and without planes. The guard zones must keep their
+// sentinel. Without sentinelRuns, the two picture runs alone: for the large frames, whose
+// every byte the width tests have already seen written. Returns the first difference, or
+// nothing.
 QString differenceFromReference(const Conversion &convert, Outputs &actual, int width,
-    Outputs &expected, bool sentinelRuns = true)
+    Outputs &expected, bool sentinelRuns = true, bool primaryRuns = true)
 {
     const std::size_t size = actual.r.size() - Outputs::guard;
-    const struct
-    {
-        std::uint8_t sentinel;
-        bool picture;
-    } runs[] = { { 0x00, false }, { 0xff, false }, { 0x5a, true } };
-    for (const auto &run : runs) {
-        if (!sentinelRuns && !run.picture)
+    const Run runs[] = { { 0x00, true, false, allChannels }, { 0xff, true, false, allChannels },
+        { 0x5a, true, true, allChannels }, { 0xa5, false, true, allChannels },
+        { 0x3c, true, true, redOnly }, { 0xc3, false, true, greenOnly },
+        { 0x96, false, true, blueOnly } };
+    for (const Run &run : runs) {
+        const bool wholeColour = run.picture && sameChannels(run.keep, allChannels);
+        if ((!sentinelRuns && !run.picture) || (!primaryRuns && !wholeColour))
             continue;
         actual.fill(run.sentinel);
-        convert(actual, run.picture ? actual.pictureRows(width) : PictureRows {});
+        convert(
+            actual, run.planes, run.picture ? actual.pictureRows(width) : PictureRows {}, run.keep);
+        const Plane untouched(actual.r.size(), run.sentinel);
         for (Plane *plane : { &expected.r, &expected.g, &expected.b })
             std::memset(plane->data() + size, run.sentinel, Outputs::guard);
+        if (!wholeColour)
+            expected.paintPictureFromPlanes(run.keep);
         std::memset(expected.picture.data() + 4 * size, run.sentinel, Outputs::guard);
-        QStringList differences = { firstDifference(actual.r, expected.r, "r"),
-            firstDifference(actual.g, expected.g, "g"),
-            firstDifference(actual.b, expected.b, "b") };
+        QStringList differences;
+        if (run.planes)
+            differences << firstDifference(actual.r, expected.r, "r")
+                        << firstDifference(actual.g, expected.g, "g")
+                        << firstDifference(actual.b, expected.b, "b");
+        else
+            differences << firstDifference(actual.r, untouched, "r without planes")
+                        << firstDifference(actual.g, untouched, "g without planes")
+                        << firstDifference(actual.b, untouched, "b without planes");
         if (run.picture)
             differences << firstDifference(actual.picture, expected.picture, "picture byte");
+        if (!wholeColour)
+            expected.paintPictureFromPlanes();
         for (const QString &difference : differences) {
             if (!difference.isEmpty())
-                return difference + QStringLiteral(" over sentinel %1").arg(run.sentinel);
+                return difference
+                    + QStringLiteral(" over sentinel %1, %2")
+                          .arg(run.sentinel)
+                          .arg(QLatin1String(run.planes ? "with planes" : "without planes"));
         }
     }
     return {};
 }
 
-// Every kernel against one reference result.
-void compareAllKernels(
-    Subsampling chroma, const Plane &y, const Plane &u, const Plane &v, int width, int height)
+// Every kernel against one reference result; the primary views' pictures only with
+// primaryRuns.
+void compareAllKernels(Subsampling chroma, const Plane &y, const Plane &u, const Plane &v,
+    int width, int height, bool primaryRuns = true)
 {
     Outputs expected = referenceOutputs(chroma, y, u, v, width, height);
     Outputs actual(y.size(), 0);
     for (const auto &[name, kernel] : kernels(chroma)) {
         const RowKernel k = kernel;
-        const Conversion convert = [&, k](Outputs &out, PictureRows picture) {
-            convertWith(k, chroma, y.data(), u.data(), v.data(), out.r.data(), out.g.data(),
-                out.b.data(), width, height, picture);
-        };
-        const QString difference = differenceFromReference(convert, actual, width, expected);
+        const Conversion convert
+            = [&, k](Outputs &out, bool planes, PictureRows picture, PictureChannels keep) {
+                  convertWith(k, chroma, y.data(), u.data(), v.data(),
+                      planes ? out.r.data() : nullptr, planes ? out.g.data() : nullptr,
+                      planes ? out.b.data() : nullptr, width, height, picture, keep);
+              };
+        const QString difference
+            = differenceFromReference(convert, actual, width, expected, true, primaryRuns);
         QVERIFY2(difference.isEmpty(), qPrintable(QLatin1String(name) + ": " + difference));
     }
 }
@@ -235,16 +268,22 @@ struct WideFrame
 };
 
 // The frame through convertFrame (no kernel) or a kernel, as from the window's planes.
-void convertWideWith(WideRowKernel kernel, WideFrame &frame, Outputs &out, PictureRows picture)
+void convertWideWith(WideRowKernel kernel, WideFrame &frame, Outputs &out, bool planes,
+    PictureRows picture, PictureChannels keep)
 {
-    if (kernel)
+    std::uint8_t *const r = planes ? out.r.data() : nullptr;
+    std::uint8_t *const g = planes ? out.g.data() : nullptr;
+    std::uint8_t *const b = planes ? out.b.data() : nullptr;
+    if (kernel) {
         convertWideToRgbWith(kernel, frame.chroma, frame.depth, frame.y.data(), frame.u.data(),
-            frame.v.data(), out.r.data(), out.g.data(), out.b.data(), frame.width, frame.height,
-            picture);
-    else
-        convertFrame(wideFormat(frame.chroma, frame.depth), frame.width, frame.height,
-            { bytesOf(frame.y), bytesOf(frame.u), bytesOf(frame.v), out.r.data(), out.g.data(),
-                out.b.data(), picture });
+            frame.v.data(), r, g, b, frame.width, frame.height, picture, keep);
+        return;
+    }
+    const std::optional<FrameFormat> format
+        = FrameFormat::make(wideFormat(frame.chroma, frame.depth), frame.width, frame.height);
+    QVERIFY(format);
+    convertFrame(
+        *format, { bytesOf(frame.y), bytesOf(frame.u), bytesOf(frame.v), r, g, b, picture }, keep);
 }
 
 Outputs wideReferenceOutputs(WideFrame &frame)
@@ -265,11 +304,12 @@ void compareAllWideKernels(WideFrame &frame, bool sentinelRuns = true, Outputs *
     Outputs actual(frame.y.size(), 0);
     for (const auto &[name, kernel] : wideKernels(frame.chroma)) {
         const WideRowKernel k = kernel;
-        const Conversion convert = [&frame, k](Outputs &out, PictureRows picture) {
-            convertWideWith(k, frame, out, picture);
-        };
-        const QString difference
-            = differenceFromReference(convert, actual, frame.width, expected, sentinelRuns);
+        const Conversion convert
+            = [&frame, k](Outputs &out, bool planes, PictureRows picture, PictureChannels keep) {
+                  convertWideWith(k, frame, out, planes, picture, keep);
+              };
+        const QString difference = differenceFromReference(
+            convert, actual, frame.width, expected, sentinelRuns, sentinelRuns);
         QVERIFY2(difference.isEmpty(), qPrintable(QLatin1String(name) + ": " + difference));
     }
 }
@@ -378,6 +418,8 @@ private slots:
     void referenceGivesTheDocumentedColours();
     void fastKernelsGiveTheDocumentedColours_data();
     void fastKernelsGiveTheDocumentedColours();
+    void onePixelMatchesReference_data();
+    void onePixelMatchesReference();
     void yuv420MatchesReferenceForAllTriples();
     void yuv422MatchesReferenceForAllTriples();
     void yuv444MatchesReferenceForAllTriples();
@@ -434,6 +476,47 @@ void TestYuvConvert::fastKernelsGiveTheDocumentedColours_data()
     }
 }
 
+void TestYuvConvert::onePixelMatchesReference_data()
+{
+    QTest::addColumn<int>("depth");
+    // Grid points per axis of U and V, which every Y meets.
+    QTest::addColumn<int>("grid");
+    QTest::newRow("8-bit, all 2^24 triples") << 8 << 256;
+    QTest::newRow("10-bit, every Y against a chroma grid") << 10 << 64;
+    QTest::newRow("12-bit, every Y against a chroma grid") << 12 << 32;
+}
+
+// The one pixel that the readout converts, against the reference formula; grids from 0 to
+// 2^depth - 1 on both chroma axes, so the clamps at both ends are met.
+void TestYuvConvert::onePixelMatchesReference()
+{
+    QFETCH(int, depth);
+    QFETCH(int, grid);
+    const int top = (1 << depth) - 1;
+    for (int y = 0; y <= top; ++y) {
+        for (int i = 0; i < grid; ++i) {
+            for (int j = 0; j < grid; ++j) {
+                const int u = i * top / (grid - 1);
+                const int v = j * top / (grid - 1);
+                const PixelColour actual = convertYuvPixel(y, u, v, depth);
+                const Rgb expected = yuvToRgbReference(y, u, v, depth);
+                if (actual.r != expected.r || actual.g != expected.g || actual.b != expected.b)
+                    QFAIL(qPrintable(QStringLiteral("(%1, %2, %3) gives (%4, %5, %6), expected "
+                                                    "(%7, %8, %9)")
+                                         .arg(y)
+                                         .arg(u)
+                                         .arg(v)
+                                         .arg(actual.r)
+                                         .arg(actual.g)
+                                         .arg(actual.b)
+                                         .arg(expected.r)
+                                         .arg(expected.g)
+                                         .arg(expected.b)));
+            }
+        }
+    }
+}
+
 // 98 pixels wide: the vector part of a row and its tail both see each colour.
 void TestYuvConvert::fastKernelsGiveTheDocumentedColours()
 {
@@ -478,7 +561,7 @@ void TestYuvConvert::yuv420MatchesReferenceForAllTriples()
         for (std::size_t i = 0; i < 4; ++i)
             y[(row + i / 2) * side + column + i % 2] = std::uint8_t(group * 4 + i);
     }
-    compareAllKernels(Subsampling::Yuv420, y, u, v, side, side);
+    compareAllKernels(Subsampling::Yuv420, y, u, v, side, side, false);
 }
 
 // As above with 4:2:2: each (U, V) pair colours 128 pixel pairs.
@@ -494,7 +577,7 @@ void TestYuvConvert::yuv422MatchesReferenceForAllTriples()
         y[2 * k] = std::uint8_t(group * 2);
         y[2 * k + 1] = std::uint8_t(group * 2 + 1);
     }
-    compareAllKernels(Subsampling::Yuv422, y, u, v, side, side);
+    compareAllKernels(Subsampling::Yuv422, y, u, v, side, side, false);
 }
 
 // 4:4:4 at 4096x4096: pixel k has Y = k & 255, U = (k >> 8) & 255 and V = k >> 16.
@@ -507,7 +590,7 @@ void TestYuvConvert::yuv444MatchesReferenceForAllTriples()
         u[k] = std::uint8_t(k >> 8);
         v[k] = std::uint8_t(k >> 16);
     }
-    compareAllKernels(Subsampling::Yuv444, y, u, v, side, side);
+    compareAllKernels(Subsampling::Yuv444, y, u, v, side, side, false);
 }
 
 void TestYuvConvert::kernelsMatchReferenceAtEveryWidth_data()
