@@ -14,10 +14,12 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 using namespace xdriver;
 
@@ -332,6 +334,7 @@ private slots:
     void endsWithoutASignalWhenTheDisplayGoes();
     void namesThatAreNotUtf8Open_data();
     void namesThatAreNotUtf8Open();
+    void refusedFilesAreShownInTheWindow();
 
 private:
     // `home` stands in for $HOME, with no XDG folder pointing elsewhere; a `tracePath`
@@ -351,7 +354,8 @@ private:
     // A clip whose name is the file system's bytes, shown as they read as text.
     Clip makeClip(const QByteArray &name, int width, int height, int frames);
     void checkZoomedWindowStaysOnScreen(const WindowId &main, const WindowId &video);
-    void quitAndCheckExit(const WindowId &main);
+    // `errors` is what standard error must hold by then.
+    void quitAndCheckExit(const WindowId &main, const QString &errors = QString());
 
     TempDir dir;
     // Held for the whole test: a server left without clients resets, and refuses
@@ -788,6 +792,45 @@ void TestEndToEnd::namesThatAreNotUtf8Open()
     quitAndCheckExit(*main);
 }
 
+// Files named with their size that cannot be opened are refused in a message in the window
+// as well as on standard error; the one that can be opened opens, and can be stepped while
+// the message is up.
+void TestEndToEnd::refusedFilesAreShownInTheWindow()
+{
+    const Clip clip = makeClip(QByteArray("good_64x48_yuv420p.yuv"), 64, 48, 12);
+    QVERIFY(!clip.bytes.isEmpty());
+    QVERIFY(QDir().mkpath(QString::fromStdString(dir.filePath("folder_64x48_yuv420p.yuv"))));
+    const std::string pipe = dir.filePath("pipe_64x48_yuv420p.yuv");
+    QVERIFY(::mkfifo(pipe.c_str(), 0600) == 0 || errno == EEXIST);
+
+    QVERIFY(startProgram({ "missing_64x48_yuv420p.yuv", "folder_64x48_yuv420p.yuv",
+        "pipe_64x48_yuv420p.yuv", clip.name }));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main, "the main window did not appear");
+    const auto message = waitForWindow(QStringLiteral("Files not opened"), windowTimeoutMs);
+    QVERIFY2(
+        message, qPrintable(QStringLiteral("no message of refusals; visible: ") + visibleTitles()));
+    const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
+    QVERIFY2(video, "the good file's window did not appear");
+    moveWindow(*video, QPoint(700, 0));
+    QCOMPARE(awaitPicture(*video, clip.picture(0)), QString());
+
+    click(*main, stepForwardButton);
+    QVERIFY2(waitForTitle(*video, clip.title(1), windowTimeoutMs), qPrintable(windowTitle(*video)));
+    QCOMPARE(awaitPicture(*video, clip.picture(1)), QString());
+
+    // Return answers the message's one button.
+    click(*message, QPoint(20, 20));
+    QVERIFY2(waitForFocus(*message, windowTimeoutMs), "the message took no keys");
+    pressKey(QStringLiteral("Return"));
+    QVERIFY2(waitForNoWindow(QStringLiteral("Files not opened"), windowTimeoutMs),
+        "the message did not close");
+    quitAndCheckExit(*main,
+        QStringLiteral("zentavo: missing_64x48_yuv420p.yuv cannot be found.\n"
+                       "zentavo: folder_64x48_yuv420p.yuv is not a regular file.\n"
+                       "zentavo: pipe_64x48_yuv420p.yuv is not a regular file.\n"));
+}
+
 void TestEndToEnd::setUpProgram(const QString &home, const QString &tracePath)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -1102,14 +1145,14 @@ void TestEndToEnd::checkZoomedWindowStaysOnScreen(const WindowId &main, const Wi
     QVERIFY(box.right() < pointer.x() && box.bottom() < pointer.y());
 }
 
-void TestEndToEnd::quitAndCheckExit(const WindowId &main)
+void TestEndToEnd::quitAndCheckExit(const WindowId &main, const QString &errors)
 {
     requestClose(display.get(), main);
     QVERIFY2(program.waitForFinished(windowTimeoutMs),
         "the program did not end after its window closed");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), errors);
     QCOMPARE(visibleWindows(QStringLiteral(".+")), QStringList());
 }
 
