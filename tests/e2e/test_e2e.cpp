@@ -14,8 +14,12 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 using namespace xdriver;
 
@@ -35,6 +39,7 @@ QPoint centreOf(int x, int y, int width, int height)
 }
 const QPoint openButton = centreOf(14, 11, 40, 40);
 const QPoint closeButton = centreOf(14, 188, 40, 40);
+const QPoint videoList = centreOf(69, 10, 211, 231);
 const QPoint goToStartButton = centreOf(286, 10, 41, 21);
 const QPoint playButton = centreOf(414, 10, 40, 21);
 const QPoint stopButton = centreOf(458, 10, 41, 21);
@@ -327,12 +332,18 @@ private slots:
     void writesNothingInAnyFlow();
     void endsWithoutASignalWhenTheDisplayGoes_data();
     void endsWithoutASignalWhenTheDisplayGoes();
+    void namesThatAreNotUtf8Open_data();
+    void namesThatAreNotUtf8Open();
+    void refusedFilesAreShownInTheWindow();
 
 private:
     // `home` stands in for $HOME, with no XDG folder pointing elsewhere; a `tracePath`
     // runs the program under strace, which writes the trace there.
     bool startProgram(const QStringList &arguments = QStringList(), const QString &home = QString(),
         const QString &tracePath = QString());
+    // Arguments as bytes, such as names that are not UTF-8.
+    bool startProgramWithBytes(const QList<QByteArray> &arguments);
+    void setUpProgram(const QString &home, const QString &tracePath);
     bool openThroughTheDialogs(const Clip &clip, const QString &formatKey);
     bool answerTheDialog(const Clip &clip, const QString &formatKey);
     void checkStepping(const WindowId &main, const WindowId &video, const Clip &clip);
@@ -340,8 +351,11 @@ private:
     void checkUViewAndGrid(const WindowId &main, const WindowId &video, const Clip &clip);
     bool startWindowManager();
     Clip makeClip(const QString &name, int width, int height, int frames);
+    // A clip whose name is the file system's bytes, shown as they read as text.
+    Clip makeClip(const QByteArray &name, int width, int height, int frames);
     void checkZoomedWindowStaysOnScreen(const WindowId &main, const WindowId &video);
-    void quitAndCheckExit(const WindowId &main);
+    // `errors` is what standard error must hold by then.
+    void quitAndCheckExit(const WindowId &main, const QString &errors = QString());
 
     TempDir dir;
     // Held for the whole test: a server left without clients resets, and refuses
@@ -682,8 +696,142 @@ void TestEndToEnd::endsWithoutASignalWhenTheDisplayGoes()
     QVERIFY2(program.exitCode() != 0, "a lost display ended the program as a success");
 }
 
-bool TestEndToEnd::startProgram(
-    const QStringList &arguments, const QString &home, const QString &tracePath)
+void TestEndToEnd::namesThatAreNotUtf8Open_data()
+{
+    // The name's bytes; shown with U+FFFD for each byte that is not UTF-8.
+    QTest::addColumn<QByteArray>("name");
+    // Dropped on the main window, else named on the command line.
+    QTest::addColumn<bool>("dropped");
+    // Without size and layout in its name, the file is asked about in the dialog.
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("underOpenbox");
+    QTest::newRow("size and layout in the name, on the command line")
+        << QByteArray("a_\xff\xfe_64x48_yuv420p.yuv") << false << false << false;
+    QTest::newRow("no size in the name, on the command line, through the dialog")
+        << QByteArray("b_\xff\xfe.yuv") << false << true << false;
+    QTest::newRow("dropped from another program")
+        << QByteArray("c_\xff\xfe_64x48_yuv420p.yuv") << true << false << false;
+    // The window manager's frames lie between the root window and the windows that take
+    // drops.
+    QTest::newRow("dropped from another program under openbox, through the dialog")
+        << QByteArray("d_\xff\xfe.yuv") << true << true << true;
+}
+
+// A file is opened by its name's own bytes, whatever they read as: named on the command
+// line, with or without the dialog, or dragged from another program onto the main window.
+void TestEndToEnd::namesThatAreNotUtf8Open()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, dropped);
+    QFETCH(bool, asked);
+    QFETCH(bool, underOpenbox);
+
+    const Clip clip = makeClip(name, 64, 48, 12);
+    QVERIFY(!clip.bytes.isEmpty());
+    if (underOpenbox)
+        QVERIFY2(startWindowManager(), "openbox did not take the screen");
+    QVERIFY(startProgramWithBytes(dropped ? QList<QByteArray>() : QList<QByteArray> { name }));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main, "the main window did not appear");
+    if (underOpenbox)
+        moveWindow(*main, QPoint(0, 0));
+
+    QProcess source;
+    const auto endSource = qScopeGuard([&source] {
+        source.kill();
+        source.waitForFinished();
+    });
+    if (dropped) {
+        // Clear of the main window, at the screen's top left.
+        const QByteArray url = "file://"
+            + QByteArray::fromStdString(dir.filePath(name.toStdString())).toPercentEncoding("/");
+        source.setProcessEnvironment(program.processEnvironment());
+        source.start(QStringLiteral(DRAGSOURCE_EXECUTABLE),
+            { QString::fromLatin1(url), QStringLiteral("900"), QStringLiteral("400") });
+        QVERIFY(source.waitForStarted());
+        const auto from = waitForWindow(QStringLiteral("Drag source"), windowTimeoutMs);
+        QVERIFY2(from,
+            qPrintable(QStringLiteral("the drag source did not appear: ")
+                + QString::fromLocal8Bit(source.readAllStandardError())));
+        pressButton(*from, QPoint(40, 30));
+        movePointerInSteps(display.get(), *main, videoList, 10);
+        // Let go only once the main window has said it takes the file: a drop before that
+        // answer arrives is no drop.
+        QByteArray said;
+        QElapsedTimer clock;
+        clock.start();
+        while (!said.contains("taken\n") && clock.elapsed() < windowTimeoutMs) {
+            source.waitForReadyRead(100);
+            said += source.readAllStandardOutput();
+        }
+        releaseButton();
+        while (!said.contains("copied\n") && !said.contains("ignored\n")
+            && clock.elapsed() < 2 * windowTimeoutMs) {
+            source.waitForReadyRead(100);
+            said += source.readAllStandardOutput();
+        }
+        QVERIFY2(said.endsWith("copied\n"), said.constData());
+    }
+    if (asked)
+        QVERIFY(answerTheDialog(clip, QStringLiteral("Y")));
+
+    const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
+    QVERIFY2(video,
+        qPrintable(QStringLiteral("no window titled \"%1\"; visible: %2; standard error: %3")
+                       .arg(clip.title(0), visibleTitles(),
+                           QString::fromLocal8Bit(program.readAllStandardError()))));
+    // The drop's target asks the source for the file while it takes the drop, as it would a
+    // file manager that stays open; by now it has its answer.
+    source.kill();
+    QVERIFY(waitForNoWindow(QStringLiteral("Drag source"), windowTimeoutMs));
+    moveWindow(*video, QPoint(700, 0));
+    QCOMPARE(awaitPicture(*video, clip.picture(0)), QString());
+    click(*main, stepForwardButton);
+    QVERIFY2(waitForTitle(*video, clip.title(1), windowTimeoutMs), qPrintable(windowTitle(*video)));
+    QCOMPARE(awaitPicture(*video, clip.picture(1)), QString());
+    quitAndCheckExit(*main);
+}
+
+// Files named with their size that cannot be opened are refused in a message in the window
+// as well as on standard error; the one that can be opened opens, and can be stepped while
+// the message is up.
+void TestEndToEnd::refusedFilesAreShownInTheWindow()
+{
+    const Clip clip = makeClip(QByteArray("good_64x48_yuv420p.yuv"), 64, 48, 12);
+    QVERIFY(!clip.bytes.isEmpty());
+    QVERIFY(QDir().mkpath(QString::fromStdString(dir.filePath("folder_64x48_yuv420p.yuv"))));
+    const std::string pipe = dir.filePath("pipe_64x48_yuv420p.yuv");
+    QVERIFY(::mkfifo(pipe.c_str(), 0600) == 0 || errno == EEXIST);
+
+    QVERIFY(startProgram({ "missing_64x48_yuv420p.yuv", "folder_64x48_yuv420p.yuv",
+        "pipe_64x48_yuv420p.yuv", clip.name }));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main, "the main window did not appear");
+    const auto message = waitForWindow(QStringLiteral("Files not opened"), windowTimeoutMs);
+    QVERIFY2(
+        message, qPrintable(QStringLiteral("no message of refusals; visible: ") + visibleTitles()));
+    const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
+    QVERIFY2(video, "the good file's window did not appear");
+    moveWindow(*video, QPoint(700, 0));
+    QCOMPARE(awaitPicture(*video, clip.picture(0)), QString());
+
+    click(*main, stepForwardButton);
+    QVERIFY2(waitForTitle(*video, clip.title(1), windowTimeoutMs), qPrintable(windowTitle(*video)));
+    QCOMPARE(awaitPicture(*video, clip.picture(1)), QString());
+
+    // Return answers the message's one button.
+    click(*message, QPoint(20, 20));
+    QVERIFY2(waitForFocus(*message, windowTimeoutMs), "the message took no keys");
+    pressKey(QStringLiteral("Return"));
+    QVERIFY2(waitForNoWindow(QStringLiteral("Files not opened"), windowTimeoutMs),
+        "the message did not close");
+    quitAndCheckExit(*main,
+        QStringLiteral("zentavo: missing_64x48_yuv420p.yuv cannot be found.\n"
+                       "zentavo: folder_64x48_yuv420p.yuv is not a regular file.\n"
+                       "zentavo: pipe_64x48_yuv420p.yuv is not a regular file.\n"));
+}
+
+void TestEndToEnd::setUpProgram(const QString &home, const QString &tracePath)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -705,6 +853,12 @@ bool TestEndToEnd::startProgram(
     }
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(QString::fromStdString(dir.path()));
+}
+
+bool TestEndToEnd::startProgram(
+    const QStringList &arguments, const QString &home, const QString &tracePath)
+{
+    setUpProgram(home, tracePath);
     if (tracePath.isEmpty()) {
         program.start(QStringLiteral(ZENTAVO_EXECUTABLE), arguments);
     } else {
@@ -713,6 +867,27 @@ bool TestEndToEnd::startProgram(
                 QStringLiteral(ZENTAVO_EXECUTABLE) }
                 + arguments);
     }
+    return program.waitForStarted();
+}
+
+bool TestEndToEnd::startProgramWithBytes(const QList<QByteArray> &arguments)
+{
+    // QProcess hands its arguments over as text, which has no spelling for bytes that are
+    // not UTF-8. The shell's printf writes each argument back from octal escapes, and the
+    // shell then becomes the program.
+    QStringList escaped;
+    for (const QByteArray &argument : arguments) {
+        QString text;
+        for (const char byte : argument)
+            text += QStringLiteral("\\%1").arg(uint(uchar(byte)), 3, 8, QLatin1Char('0'));
+        escaped << text;
+    }
+    setUpProgram(QString(), QString());
+    program.start(QStringLiteral("/bin/sh"),
+        QStringList { "-c",
+            "for a; do set -- \"$@\" \"$(printf \"$a\")\"; shift; done; exec \"$0\" \"$@\"",
+            QStringLiteral(ZENTAVO_EXECUTABLE) }
+            + escaped);
     return program.waitForStarted();
 }
 
@@ -777,6 +952,22 @@ Clip TestEndToEnd::makeClip(const QString &name, int width, int height, int fram
         QFile file(clip.path);
         if (file.open(QIODevice::ReadOnly))
             clip.bytes = file.readAll();
+    }
+    return clip;
+}
+
+Clip TestEndToEnd::makeClip(const QByteArray &name, int width, int height, int frames)
+{
+    Clip clip;
+    clip.name = QFile::decodeName(name);
+    clip.width = width;
+    clip.height = height;
+    clip.frames = frames;
+    const std::string path = dir.filePath(name.toStdString());
+    if (testclips::writeClip(path, YV12, width, height, frames)) {
+        std::ifstream file(path, std::ios::binary);
+        clip.bytes = QByteArray::fromStdString(
+            std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
     }
     return clip;
 }
@@ -954,14 +1145,14 @@ void TestEndToEnd::checkZoomedWindowStaysOnScreen(const WindowId &main, const Wi
     QVERIFY(box.right() < pointer.x() && box.bottom() < pointer.y());
 }
 
-void TestEndToEnd::quitAndCheckExit(const WindowId &main)
+void TestEndToEnd::quitAndCheckExit(const WindowId &main, const QString &errors)
 {
     requestClose(display.get(), main);
     QVERIFY2(program.waitForFinished(windowTimeoutMs),
         "the program did not end after its window closed");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), errors);
     QCOMPARE(visibleWindows(QStringLiteral(".+")), QStringList());
 }
 

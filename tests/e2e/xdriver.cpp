@@ -278,6 +278,29 @@ void movePointer(const WindowId &window, QPoint at)
         QString::number(at.x()), QString::number(at.y()) });
 }
 
+void pressButton(const WindowId &window, QPoint at)
+{
+    xdotool(
+        { QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
+            QString::number(at.y()), QStringLiteral("mousedown"), QStringLiteral("1") });
+}
+
+void movePointerInSteps(Display *display, const WindowId &window, QPoint at, int steps)
+{
+    const QPoint from = pointerPosition(display);
+    const QPoint to = placeOnScreen(display, window).topLeft() + at;
+    for (int step = 1; step <= steps; ++step) {
+        const QPoint next = from + (to - from) * step / steps;
+        xdotool(
+            { QStringLiteral("mousemove"), QString::number(next.x()), QString::number(next.y()) });
+    }
+}
+
+void releaseButton()
+{
+    xdotool({ QStringLiteral("mouseup"), QStringLiteral("1") });
+}
+
 QString escapedForPattern(const QString &text)
 {
     // xdotool matches POSIX extended expressions, where only these characters are special.

@@ -70,6 +70,12 @@ QPoint pointerPosition(_XDisplay *display);
 void moveWindow(const WindowId &window, QPoint to);
 // Moves the pointer to a point of the window, as a user's mouse would.
 void movePointer(const WindowId &window, QPoint at);
+// A drag by hand: the left button held down at a point of one window, the pointer taken
+// to a point of another in even steps, each window on the way seeing it pass, and the
+// button let go.
+void pressButton(const WindowId &window, QPoint at);
+void movePointerInSteps(_XDisplay *display, const WindowId &window, QPoint at, int steps);
+void releaseButton();
 
 QString escapedForPattern(const QString &text);
 

@@ -16,10 +16,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 using namespace apptesting;
 using namespace dialogtesting;
@@ -59,6 +62,11 @@ QList<ImageOpenDialog *> parameterDialogs()
     return dialogs;
 }
 
+QList<QMessageBox *> refusalMessages()
+{
+    return MainWindow::instance().findChildren<QMessageBox *>(QStringLiteral("refusalMessage"));
+}
+
 void fillParametersAndConfirm(const QString &width, const QString &height, int format)
 {
     typeInto("leImageWidth", width);
@@ -85,6 +93,8 @@ private slots:
     void nonAsciiPathTypedInTheChooserOpens();
     void droppedFilesAreAskedAboutInTurn_data();
     void droppedFilesAreAskedAboutInTurn();
+    void refusalsShowInOneMessage_data();
+    void refusalsShowInOneMessage();
 
 private:
     TempDir dir;
@@ -104,6 +114,7 @@ void TestOpenFlow::cleanupTestCase()
 
 void TestOpenFlow::cleanup()
 {
+    qDeleteAll(refusalMessages());
     if (!parameterDialogs().isEmpty())
         ImageOpenDialog::instance().hide();
     closeAllVideos();
@@ -196,8 +207,9 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
     QTest::addColumn<QStringList>("asked");
     QTest::addColumn<QStringList>("listed");
 
-    // "clip:" names a local clip written for the row; anything else is dropped as it is.
-    // Clips are 16 x 8, and so are the dialog's fields when the files are dropped.
+    // "clip:" names a local clip written for the row, its name's bytes percent-escaped;
+    // anything else is dropped as it is. Clips are 16 x 8, and so are the dialog's fields
+    // when the files are dropped.
     QTest::newRow("two local files, both confirmed")
         << QStringList { "clip:a.yuv", "clip:b.yuv" } << true << QStringList { "OK", "OK" }
         << QStringList { "File: a.yuv", "File: b.yuv" } << QStringList { "a.yuv", "b.yuv" };
@@ -232,6 +244,11 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
         << QStringList { "clip:k_16x8_10bit_420.yuv", "clip:l_32x16_10bit_nv12.yuv" } << true
         << QStringList { "OK" } << QStringList { "File: l_32x16_10bit_nv12.yuv" }
         << QStringList { "k_16x8_10bit_420.yuv", "l_32x16_10bit_nv12.yuv" };
+    // As a file manager drops them, escaped in the URL; shown with U+FFFD for each byte.
+    QTest::newRow("names that are not UTF-8 open by their own bytes")
+        << QStringList { "clip:o_%FF%FE_16x8_yuv420p.yuv", "clip:p_%FF%FE.yuv" } << true
+        << QStringList { "OK" } << QStringList { "File: p_\uFFFD\uFFFD.yuv" }
+        << QStringList { "o_\uFFFD\uFFFD_16x8_yuv420p.yuv", "p_\uFFFD\uFFFD.yuv" };
 }
 
 void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
@@ -245,10 +262,12 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     QMimeData data;
     QList<QUrl> urls;
     for (const QString &thing : dropped) {
-        if (thing.startsWith(QLatin1String("clip:")))
-            urls << QUrl::fromLocalFile(QString::fromStdString(
-                writeClip(dir, thing.mid(5).toStdString(), YV12, 16, 8, 3).path));
-        else if (thing.startsWith(QLatin1String("text:")))
+        if (thing.startsWith(QLatin1String("clip:"))) {
+            const QByteArray name = QByteArray::fromPercentEncoding(thing.mid(5).toLatin1());
+            const QByteArray path = QByteArray::fromStdString(
+                writeClip(dir, name.toStdString(), YV12, 16, 8, 3).path);
+            urls << QUrl::fromEncoded("file://" + path.toPercentEncoding("/"));
+        } else if (thing.startsWith(QLatin1String("text:")))
             data.setText(thing.mid(5));
         else
             urls << QUrl(thing);
@@ -296,6 +315,101 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     QStringList names;
     for (int row = 0; row < videoCount(); ++row)
         names << videoList()->item(row)->text();
+    QCOMPARE(names, listed);
+}
+
+void TestOpenFlow::refusalsShowInOneMessage_data()
+{
+    // Files named in one start or drop, then in a second one; "dir:" makes a folder,
+    // "fifo:" a named pipe, "clip:" a 16 x 8 clip of 3 frames, and a bare name is missing.
+    QTest::addColumn<QStringList>("first");
+    QTest::addColumn<QStringList>("second");
+    // Whether the user closes the first message before the second batch.
+    QTest::addColumn<bool>("closedBetween");
+    // The message's text in the end, "%d" the row's folder; empty when none is shown.
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("listed");
+
+    QTest::newRow("missing, folder, pipe and too wide, in the order named; the good one opens")
+        << QStringList { "gone_16x8_yuv420p.yuv", "dir:folder_16x8_yuv420p.yuv",
+               "fifo:pipe_16x8_yuv420p.yuv", "clip:good_16x8_yuv420p.yuv",
+               "clip:wide_20000x16_yuv420p.yuv" }
+        << QStringList() << false
+        << "%d/gone_16x8_yuv420p.yuv cannot be found.\n"
+           "%d/folder_16x8_yuv420p.yuv is not a regular file.\n"
+           "%d/pipe_16x8_yuv420p.yuv is not a regular file.\n"
+           "%d/wide_20000x16_yuv420p.yuv: Width must be at most 16384."
+        << QStringList { "good_16x8_yuv420p.yuv" };
+    QTest::newRow("refused while the message is up, they join it")
+        << QStringList { "gone_16x8_yuv420p.yuv" }
+        << QStringList { "clip:fine_16x8_yuv420p.yuv", "clip:odd_15x8_yuv420p.yuv" } << false
+        << "%d/gone_16x8_yuv420p.yuv cannot be found.\n"
+           "%d/odd_15x8_yuv420p.yuv: Width must be even."
+        << QStringList { "fine_16x8_yuv420p.yuv" };
+    QTest::newRow("refused after the message was closed, they show alone")
+        << QStringList { "gone_16x8_yuv420p.yuv" } << QStringList { "dir:later_16x8_nv12.yuv" }
+        << true << "%d/later_16x8_nv12.yuv is not a regular file." << QStringList();
+    QTest::newRow("every file opens, no message")
+        << QStringList { "clip:x_16x8_yuv420p.yuv", "clip:y_16x8_nv12.yuv" }
+        << QStringList { "clip:z_16x8_gray.yuv" } << false << QString()
+        << QStringList { "x_16x8_yuv420p.yuv", "y_16x8_nv12.yuv", "z_16x8_gray.yuv" };
+}
+
+void TestOpenFlow::refusalsShowInOneMessage()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(bool, closedBetween);
+    QFETCH(QString, message);
+    QFETCH(QStringList, listed);
+
+    // A folder of the row's own, so that no row finds another's files.
+    static int row = 0;
+    const std::string folder = dir.filePath("refused" + std::to_string(++row));
+    QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
+    auto pathsOf = [&folder](const QStringList &files) {
+        std::vector<std::string> paths;
+        for (const QString &file : files) {
+            const QString kind = file.section(QLatin1Char(':'), 0, -2);
+            const std::string path
+                = folder + '/' + file.section(QLatin1Char(':'), -1).toStdString();
+            if (kind == QLatin1String("dir"))
+                ::mkdir(path.c_str(), 0700);
+            else if (kind == QLatin1String("fifo"))
+                ::mkfifo(path.c_str(), 0600);
+            else if (kind == QLatin1String("clip"))
+                testclips::writeClip(path, YV12, 16, 8, 3);
+            paths.push_back(path);
+        }
+        return paths;
+    };
+
+    MainWindow &window = MainWindow::instance();
+    window.openFiles(pathsOf(first));
+    if (closedBetween) {
+        QCOMPARE(refusalMessages().size(), 1);
+        QTest::mouseClick(refusalMessages().front()->button(QMessageBox::Ok), Qt::LeftButton);
+        QTRY_VERIFY(refusalMessages().isEmpty());
+    }
+    window.openFiles(pathsOf(second));
+
+    QVERIFY(!ImageOpenDialog::instance().isVisible());
+    const QList<QMessageBox *> shown = refusalMessages();
+    if (message.isEmpty()) {
+        QCOMPARE(shown.size(), 0);
+    } else {
+        QCOMPARE(shown.size(), 1);
+        QMessageBox *box = shown.front();
+        QCOMPARE(
+            box->text(), message.replace(QStringLiteral("%d"), QString::fromStdString(folder)));
+        QCOMPARE(box->windowTitle(), QStringLiteral("Files not opened"));
+        QVERIFY(box->isVisible());
+        // The videos that did open can be used while it is up.
+        QCOMPARE(box->windowModality(), Qt::NonModal);
+    }
+    QStringList names;
+    for (int i = 0; i < videoCount(); ++i)
+        names << videoList()->item(i)->text();
     QCOMPARE(names, listed);
 }
 
