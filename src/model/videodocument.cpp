@@ -7,11 +7,16 @@
 #include <QThreadPool>
 #include <QtConcurrent>
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <utility>
 
 namespace {
+
+// Frames up to this size (their planes and picture: 8K 4:2:0 at 182 MB) ready their
+// second frame when they open.
+constexpr std::size_t readiedAtOpenBytes = std::size_t { 256 } << 20;
 
 FrameFormat formatOf(const VideoParameters &record)
 {
@@ -59,10 +64,17 @@ VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
     // A new picture reads as zero: black, the colour view of the black frame.
     drawn_ = true;
     keepRunningRoom();
+    // Memory's first use is slow, and on some machines far slower than the frame's own
+    // work: readied now, beside the first frame, the second frame's memory does not hold
+    // up the first tick of Play. A frame too large to play at full rate keeps its memory
+    // to itself until it first plays.
+    if (frameBytes(format()) <= readiedAtOpenBytes)
+        readying_ = QtConcurrent::run(QThreadPool::globalInstance(), [this] { makeReadAheadFrame(); });
 }
 
 VideoDocument::~VideoDocument()
 {
+    readying_.waitForFinished();
     finishReadAhead();
 }
 
@@ -137,13 +149,17 @@ bool VideoDocument::render(Frame &frame, Picture &picture, int view)
 void VideoDocument::readAhead(std::int64_t index, std::int64_t upcoming)
 {
     finishReadAhead();
-    if (index < 0 || index >= frameCount() || !makeReadAheadFrame())
+    if (index < 0 || index >= frameCount() || aheadUnavailable_)
         return;
     aheadIndex_ = index;
     aheadGrid_ = gridStep_;
     aheadView_ = view_;
-    // The worker has the second frame and its picture to itself until finishReadAhead.
+    // The worker has the second frame and its picture to itself until finishReadAhead,
+    // and makes them at the first read ahead, so that Play does not wait while the
+    // memory of every video's second frame is mapped.
     reading_ = QtConcurrent::run(QThreadPool::globalInstance(), [this, index, upcoming] {
+        if (!makeReadAheadFrame())
+            return;
         source_->read(index, *ahead_, upcoming);
         markGrid(format(), ahead_->planes().y, aheadGrid_);
         aheadDrawn_ = render(*ahead_, aheadPicture_, aheadView_);
@@ -154,22 +170,22 @@ void VideoDocument::readAhead(std::int64_t index, std::int64_t upcoming)
 
 bool VideoDocument::makeReadAheadFrame()
 {
-    if (ahead_)
-        return true;
-    if (aheadUnavailable_)
-        return false;
-    try {
-        auto frame = std::make_unique<Frame>(format());
-        Picture picture;
-        picture.allocate(format());
-        keepRunningRoom();
-        ahead_ = std::move(frame);
-        aheadPicture_ = std::move(picture);
-    } catch (const std::bad_alloc &) {
-        // Without room for a second frame the video plays as it is read.
-        aheadUnavailable_ = true;
-    }
-    return ahead_ != nullptr;
+    std::call_once(aheadMade_, [this] {
+        try {
+            auto frame = std::make_unique<Frame>(format());
+            Picture picture;
+            picture.allocate(format());
+            // Written once here, so that the first frame read ahead finds it in use.
+            std::fill(picture.pixels.begin(), picture.pixels.end(), std::uint8_t { 0 });
+            keepRunningRoom();
+            ahead_ = std::move(frame);
+            aheadPicture_ = std::move(picture);
+        } catch (const std::bad_alloc &) {
+            // Without room for a second frame the video plays as it is read.
+            aheadUnavailable_ = true;
+        }
+    });
+    return !aheadUnavailable_;
 }
 
 void VideoDocument::finishReadAhead()
@@ -180,8 +196,9 @@ void VideoDocument::finishReadAhead()
 bool VideoDocument::readAheadHolds(std::int64_t index) const
 {
     // What was read ahead is shown only while it is what a read now would give: the
-    // whole frame, with the grid in force, from the file unchanged since.
-    return ahead_ && aheadIndex_ == index && aheadGrid_ == gridStep_
+    // whole frame, with the grid in force, from the file unchanged since. The frame is
+    // looked at only after a read ahead, whose end hands it to this thread.
+    return aheadIndex_ == index && ahead_ && aheadGrid_ == gridStep_
         && ahead_->result() == LoadResult::Complete && source_->stillHolds(*ahead_);
 }
 

@@ -9,8 +9,10 @@
 #include <QImage>
 #include <QObject>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 // One opened video: its source, the frame on show with its picture in the chosen view,
@@ -107,6 +109,7 @@ private:
     void readCurrent(std::int64_t index);
     // Waits for the worker, if it reads, so that the second frame is the GUI's again.
     void finishReadAhead();
+    // Makes the read-ahead's frame and picture, once; false when they do not fit.
     bool readAheadHolds(std::int64_t index) const;
     void takeReadAhead();
     bool makeReadAheadFrame();
@@ -127,10 +130,14 @@ private:
     bool playing_ = false;
     std::int32_t direction_ = 1;
 
-    // The read-ahead: made at the first one, and never if the memory would not hold it.
+    // The read-ahead's frame and picture: made once, by whichever comes first of the
+    // worker that readies them when the video opens and the first read ahead, and never
+    // if the memory would not hold them.
     std::unique_ptr<Frame> ahead_;
     Picture aheadPicture_;
-    bool aheadUnavailable_ = false;
+    std::once_flag aheadMade_;
+    std::atomic<bool> aheadUnavailable_ { false };
+    QFuture<void> readying_;
     QFuture<void> reading_;
     std::int64_t aheadIndex_ = -1;
     std::int32_t aheadGrid_ = 0;
