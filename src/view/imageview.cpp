@@ -103,7 +103,7 @@ ImageView::ImageView(std::unique_ptr<VideoDocument> document, Player &player, QW
     // reads the pixel under the pointer until the user pans.
     view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     view->setCacheMode(QGraphicsView::CacheBackground);
-    fitToScreen(zoomedWindowSize(zoomFactor_, format.width(), format.height()));
+    fitToScreen(zoomedSize());
 
     connect(document_.get(), &VideoDocument::frameShown, this, &ImageView::frameShown);
     connect(document_.get(), &VideoDocument::pictureChanged, this, [this] {
@@ -179,8 +179,7 @@ void ImageView::setZoomPercent(int percent)
         return;
     ui->gvVideoDisplay->setTransform(QTransform::fromScale(z, z));
     zoomFactor_ = z;
-    const FrameFormat &format = document_->format();
-    fitToScreen(zoomedWindowSize(zoomFactor_, format.width(), format.height()));
+    fitToScreen(zoomedSize());
     scrollToOrigin();
     // Drawn again from memory, as every draw brings the window on screen.
     if (document_->pictureDrawn())
@@ -287,6 +286,11 @@ void ImageView::presentPicture()
         scrollToOrigin();
 }
 
+WindowSize ImageView::zoomedSize() const
+{
+    return zoomedWindowSize(zoomFactor_, document_->format().width(), document_->format().height());
+}
+
 void ImageView::fitToScreen(WindowSize wanted)
 {
     const QScreen *on = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -341,8 +345,7 @@ void ImageView::moveEvent(QMoveEvent *event)
     QMainWindow::moveEvent(event);
     // The window manager tells the frame's size only once it has framed the window.
     if (expectedFrame() != fittedFrame_)
-        fitToScreen(zoomedWindowSize(
-            zoomFactor_, document_->format().width(), document_->format().height()));
+        fitToScreen(zoomedSize());
 }
 
 void ImageView::scrollToOrigin()

@@ -84,6 +84,8 @@ private:
     void frameShown();
     void updateTitle();
     void presentPicture();
+    // The window's size at the zoom in force, before the screen limits it.
+    WindowSize zoomedSize() const;
     // Sizes the window to `wanted`, or to what the screen's available area leaves once
     // the window's frame is counted, and moves a window on screen back inside that area.
     void fitToScreen(WindowSize wanted);
