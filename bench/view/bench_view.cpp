@@ -89,8 +89,10 @@ void BM_ShowFrame(benchmark::State &state)
     const std::chrono::duration<double, std::micro> spent
         = std::chrono::steady_clock::now() - start;
     setFrameRate(state);
-    const std::size_t luma = lumaPlaneSize(view.document().format().width(), view.document().format().height());
-    MemoryFloor floor(std::size_t(frameSize(format, view.document().format().width(), view.document().format().height())),
+    const std::size_t luma
+        = lumaPlaneSize(view.document().format().width(), view.document().format().height());
+    MemoryFloor floor(std::size_t(frameSize(format, view.document().format().width(),
+                          view.document().format().height())),
         { luma, luma, luma, 4 * luma });
     const double floorTime = floor.medianMicroseconds(21);
     state.counters["floor_us"] = floorTime;

@@ -7,9 +7,9 @@
 #include "listwidgetitemext.h"
 #include "openrefusal.h"
 #include "samplelayout.h"
-#include "videofile.h"
 #include "ui_mainwindow.h"
 #include "videodocument.h"
+#include "videofile.h"
 #include "zoompresets.h"
 
 #include <QAbstractButton>
@@ -29,11 +29,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <dirent.h>
-#include <limits>
-#include <sys/stat.h>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -105,9 +105,8 @@ std::vector<std::string> droppedFiles(const QMimeData *data)
     std::vector<std::string> paths;
     for (const QUrl &url : data->urls()) {
         if (url.isLocalFile())
-            paths.push_back(
-                QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
-                    .toStdString());
+            paths.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                                .toStdString());
     }
     return paths;
 }
@@ -261,7 +260,8 @@ void MainWindow::addVideo(const VideoParameters &parameters)
     ui->sliderVideoPos->setMinimum(0);
     ui->sliderVideoPos->setMaximum(lastPosition);
     ui->sliderVideoPos->setTickInterval(lastPosition);
-    ui->sliderVideoPos->setSliderPosition(int(std::min<std::int64_t>(view->currentFrame(), lastPosition)));
+    ui->sliderVideoPos->setSliderPosition(
+        int(std::min<std::int64_t>(view->currentFrame(), lastPosition)));
 
     on_pbGoToStart_clicked();
 }
@@ -271,7 +271,8 @@ void MainWindow::connectWindow(ImageView *view)
     connect(view, &ImageView::clicked, this, [this, view] { selectVideo(view); });
     connect(view, &ImageView::stepKeyPressed, this, &MainWindow::pressStepKey);
     connect(view, &ImageView::playKeyPressed, this, &MainWindow::pressPlayKey);
-    connect(view, &ImageView::zoomKeyPressed, this, [this, view](int steps) { stepZoom(view, steps); });
+    connect(
+        view, &ImageView::zoomKeyPressed, this, [this, view](int steps) { stepZoom(view, steps); });
 }
 
 ImageView *MainWindow::currentVideoWindow() const
@@ -362,8 +363,8 @@ void MainWindow::showRefusals()
     // One message for the files of one start or one drop; more refused while it is up
     // join it.
     if (!refusalMessage) {
-        refusalMessage = new QMessageBox(QMessageBox::Warning, tr("Files not opened"),
-            QString(), QMessageBox::Ok, this);
+        refusalMessage = new QMessageBox(
+            QMessageBox::Warning, tr("Files not opened"), QString(), QMessageBox::Ok, this);
         refusalMessage->setObjectName(QStringLiteral("refusalMessage"));
         refusalMessage->setAttribute(Qt::WA_DeleteOnClose);
         refusalMessage->setModal(false);

@@ -96,7 +96,8 @@ FileStamp stampOfOpenFile(int fd)
     if (::fstat(fd, &status) != 0)
         return {};
     FileStamp stamp = stampFrom(status);
-    stamp.settled = nanoseconds(stamp.modifiedSeconds, stamp.modifiedNanoseconds) + settlingNanoseconds
+    stamp.settled
+        = nanoseconds(stamp.modifiedSeconds, stamp.modifiedNanoseconds) + settlingNanoseconds
         < nanoseconds(now.tv_sec, now.tv_nsec);
     return stamp;
 }
@@ -226,8 +227,8 @@ bool opensForReading(const std::string &path)
     return ScopedFd(openForReading(path)).get() >= 0;
 }
 
-LoadResult readPlanarFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes)
+LoadResult readPlanarFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes)
 {
     FrameFile file(path, format, request);
     const std::size_t chroma = format.chromaSamples();
@@ -238,8 +239,8 @@ LoadResult readPlanarFrame(const std::string &path, const FrameFormat &format, c
     return file.result();
 }
 
-LoadResult readSemiPlanarFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes, std::uint8_t *chunk)
+LoadResult readSemiPlanarFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes, std::uint8_t *chunk)
 {
     FrameFile file(path, format, request);
     const bool swapped = format.layout().vBeforeU;
@@ -253,8 +254,8 @@ LoadResult readSemiPlanarFrame(const std::string &path, const FrameFormat &forma
     return file.result();
 }
 
-LoadResult readPackedFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes, std::uint8_t *chunk)
+LoadResult readPackedFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes, std::uint8_t *chunk)
 {
     FrameFile file(path, format, request);
     const SampleLayout &layout = format.layout();
@@ -269,16 +270,16 @@ LoadResult readPackedFrame(const std::string &path, const FrameFormat &format, c
     return file.result();
 }
 
-LoadResult readLumaFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes)
+LoadResult readLumaFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes)
 {
     FrameFile file(path, format, request);
     file.read(planes.y, format.lumaSamples());
     return file.result();
 }
 
-LoadResult readWordFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes, std::uint8_t *chunk)
+LoadResult readWordFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes, std::uint8_t *chunk)
 {
     FrameFile file(path, format, request);
     const SampleLayout &layout = format.layout();

@@ -62,8 +62,8 @@ struct ReadRequest
 };
 
 // Three planes one after the other, read straight into Y, U and V (V, U for yvu420p).
-LoadResult readPlanarFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes);
+LoadResult readPlanarFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes);
 
 // Bytes of the caller's buffer through which interleaved layouts are read: a few at a
 // time, so that they are split while still in the cache, and no frame allocates.
@@ -71,16 +71,16 @@ constexpr std::size_t readChunkBytes = std::size_t { 128 } << 10;
 
 // A Y plane read straight into Y, then U,V (V,U for nv21) pairs split into U and V
 // through chunk, readChunkBytes long.
-LoadResult readSemiPlanarFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes, std::uint8_t *chunk);
+LoadResult readSemiPlanarFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes, std::uint8_t *chunk);
 
 // Packed pixel pairs split into Y, U and V through chunk, readChunkBytes long.
-LoadResult readPackedFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes, std::uint8_t *chunk);
+LoadResult readPackedFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes, std::uint8_t *chunk);
 
 // The Y plane alone; U and V keep what they hold (128 from the window).
-LoadResult readLumaFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes);
+LoadResult readLumaFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes);
 
 // Any layout in 16-bit words (samplelayout.h: depth above 8): planar, p010's Y then U,V
 // pairs, or Y alone, into words in host order whose low `depth` bits are the samples
@@ -89,8 +89,8 @@ LoadResult readLumaFrame(const std::string &path, const FrameFormat &format, con
 // in place piece by piece, and its pairs split through chunk (readChunkBytes long; null
 // for the others, as readsThroughChunk says). A word cut short by the end of the file
 // takes 0 for its missing high byte.
-LoadResult readWordFrame(const std::string &path, const FrameFormat &format, const ReadRequest &request,
-    const FramePlanes &planes, std::uint8_t *chunk);
+LoadResult readWordFrame(const std::string &path, const FrameFormat &format,
+    const ReadRequest &request, const FramePlanes &planes, std::uint8_t *chunk);
 
 // Whether the format's frames are read through a chunk.
 bool readsThroughChunk(const FrameFormat &format);

@@ -76,8 +76,8 @@ void Player::stop()
 
 bool Player::anyPlaying() const
 {
-    return std::any_of(
-        videos_.begin(), videos_.end(), [](const VideoDocument *video) { return video->isPlaying(); });
+    return std::any_of(videos_.begin(), videos_.end(),
+        [](const VideoDocument *video) { return video->isPlaying(); });
 }
 
 void Player::tickAll()

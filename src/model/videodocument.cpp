@@ -49,7 +49,8 @@ void VideoDocument::Picture::allocate(const FrameFormat &format)
 // a pixmap still shares.
 PictureRows VideoDocument::Picture::rows(const FrameFormat &format)
 {
-    return { pixels.data(), std::ptrdiff_t(format.width()) * std::ptrdiff_t(sizeof(std::uint32_t)) };
+    return { pixels.data(),
+        std::ptrdiff_t(format.width()) * std::ptrdiff_t(sizeof(std::uint32_t)) };
 }
 
 VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
@@ -69,7 +70,8 @@ VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
     // up the first tick of Play. A frame too large to play at full rate keeps its memory
     // to itself until it first plays.
     if (frameBytes(format()) <= readiedAtOpenBytes)
-        readying_ = QtConcurrent::run(QThreadPool::globalInstance(), [this] { makeReadAheadFrame(); });
+        readying_
+            = QtConcurrent::run(QThreadPool::globalInstance(), [this] { makeReadAheadFrame(); });
 }
 
 VideoDocument::~VideoDocument()

@@ -108,7 +108,8 @@ void ImageOpenDialog::on_bbConfirmation_accepted()
         return;
     readSpeedAndScan(record);
     record.format = ui->comboBoxFormat->currentIndex() == 1 ? UYVY : YV12;
-    record.frameCount = ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
+    record.frameCount
+        = ::frameCount(fileSize, ::frameSize(record.format, record.width, record.height));
 
     // Listed before the dialog hides, so that a video too large for the memory at hand
     // leaves it open with the reason.

@@ -58,7 +58,8 @@ QString fromFileName(const std::string &bytes)
 } // namespace
 
 ImageView::ImageView(const VideoParameters &parameters, QWidget *parent)
-    : ImageView(std::make_unique<VideoDocument>(parameters), MainWindow::instance().player(), parent)
+    : ImageView(
+        std::make_unique<VideoDocument>(parameters), MainWindow::instance().player(), parent)
 {
 }
 

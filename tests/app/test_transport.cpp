@@ -32,7 +32,8 @@ void setLoopBoxes(bool normal, bool bounce)
 bool showsClipFrame(const ImageView *view, int frame)
 {
     for (int x : { 0, 7, 15 }) {
-        if (view->document().frame().y()[x] != testclips::clipSample(YV12, 16, 8, frame, testclips::Plane::Y, x, 0))
+        if (view->document().frame().y()[x]
+            != testclips::clipSample(YV12, 16, 8, frame, testclips::Plane::Y, x, 0))
             return false;
     }
     return true;

@@ -371,7 +371,9 @@ void TestVideoList::closeDeletesTheCurrentVideoAndSelectsANeighbour()
     ImageView *neighbour = MainWindow::instance().currentVideoWindow();
     QVERIFY(neighbour == a || neighbour == c);
     QCOMPARE(shownText("labelVideoInfoSize"),
-        QStringLiteral("%1 x %2").arg(neighbour->document().format().width()).arg(neighbour->document().format().height()));
+        QStringLiteral("%1 x %2")
+            .arg(neighbour->document().format().width())
+            .arg(neighbour->document().format().height()));
 }
 
 void TestVideoList::closingTheLastVideoLeavesThePanelAsItWas()

@@ -235,7 +235,8 @@ void TestBadInput::oddNameOpensUnchanged()
     QCOMPARE(view->windowTitle(), titleOf(name, 0, 3));
     click("pbGoToEnd");
     QCOMPARE(view->windowTitle(), titleOf(name, 2, 3));
-    QCOMPARE(view->document().frame().y()[1], testclips::clipSample(YV12, 16, 8, 2, testclips::Plane::Y, 1, 0));
+    QCOMPARE(view->document().frame().y()[1],
+        testclips::clipSample(YV12, 16, 8, 2, testclips::Plane::Y, 1, 0));
 }
 
 // Qt's own chooser reads double quotes in its name field as a list of quoted names, so it

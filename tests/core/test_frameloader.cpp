@@ -2,10 +2,10 @@
 #include "frame.h"
 #include "framebuffers.h"
 #include "frameloader.h"
+#include "rawfilesource.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "testfiles.h"
-#include "rawfilesource.h"
 #include "videoparameters.h"
 #include "yuvconvert.h"
 #include "yuvreference.h"
@@ -481,8 +481,8 @@ void TestFrameLoader::everyLayoutFillsThePlanesItDefines()
     }
     SamplePlane chunk(readChunkBytes, 0x5a);
     const FrameFormat frameFormat = *FrameFormat::make(format, width, height);
-    QCOMPARE(readFrame(path, frameFormat, { 0 }, frame.planes(), chunk.data()),
-        LoadResult::Complete);
+    QCOMPARE(
+        readFrame(path, frameFormat, { 0 }, frame.planes(), chunk.data()), LoadResult::Complete);
     FrameBuffers expected = frame;
     // Each byte, or each word, that arrived goes where its place in the file says; a word
     // cut short takes 0 for its missing high byte.

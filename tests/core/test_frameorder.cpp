@@ -113,8 +113,8 @@ void TestFrameOrder::stepsLandWhereTheButtonsDo_data()
         << 65535 << 0 << int(TransportStep::Back1) << 65534;
     QTest::newRow("> at 65535 of 70000 goes on to 65536")
         << 70000 << 65535 << int(TransportStep::Forward1) << 65536;
-    QTest::newRow(">>| of 100000 frames shows the last") << 100000 << 0
-                                                          << int(TransportStep::ToLast) << 99999;
+    QTest::newRow(">>| of 100000 frames shows the last")
+        << 100000 << 0 << int(TransportStep::ToLast) << 99999;
     QTest::newRow(">> at 99997 of 100000 stops at the last")
         << 100000 << 99997 << int(TransportStep::Forward5) << 99999;
     QTest::newRow("< at 0 of 100000 lands on the last")

@@ -90,9 +90,11 @@ void TestVideoParameters::frameSizeFollowsTheFormat()
     QCOMPARE(made.has_value(), layoutOf(format) && checkFrameSize(format, width, height).ok());
     if (made) {
         QCOMPARE(made->frameBytes(), std::int64_t(bytes));
-        QCOMPARE(made->lumaBytes() + 2 * made->chromaBytes(), std::size_t(bytes)
-            + (format == Gray || format == Gray10le || format == Gray12le
-                    ? 2 * made->chromaBytes() : 0));
+        QCOMPARE(made->lumaBytes() + 2 * made->chromaBytes(),
+            std::size_t(bytes)
+                + (format == Gray || format == Gray10le || format == Gray12le
+                        ? 2 * made->chromaBytes()
+                        : 0));
     }
 }
 

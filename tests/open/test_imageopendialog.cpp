@@ -720,11 +720,12 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
     QApplication::sendEvent(viewport, &move);
     QVERIFY(video->pixelLabel()->isVisible());
     // 12-bit samples show four digits.
-    video->pixelLabel()->setText(QStringLiteral(" X = 16383\n Y = 16383\n\n Y = 4095   R = 255\n U = "
-                                              "4095   G = 255\n V = 4095   B = 255"));
+    video->pixelLabel()->setText(
+        QStringLiteral(" X = 16383\n Y = 16383\n\n Y = 4095   R = 255\n U = "
+                       "4095   G = 255\n V = 4095   B = 255"));
     // The lines open with a blank; the widest one keeps as much room at its end.
-    found << misfits(
-        video->pixelLabel(), video->pixelLabel()->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+    found << misfits(video->pixelLabel(),
+        video->pixelLabel()->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
 
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
     dialog.showForFile(writeClip(dir, "size.yuv", YV12, 16, 8, 1).path);

@@ -164,7 +164,8 @@ void TestOpenFlow::chosenFileIsListedAndShown()
     QCOMPARE(view->currentFrame(), qint64(0));
     QCOMPARE(view->windowTitle(), QStringLiteral("flow.yuv - 0/6"));
     QVERIFY(QTest::qWaitForWindowExposed(view));
-    QCOMPARE(view->document().frame().y()[5], testclips::clipSample(UYVY, 32, 16, 0, testclips::Plane::Y, 5, 0));
+    QCOMPARE(view->document().frame().y()[5],
+        testclips::clipSample(UYVY, 32, 16, 0, testclips::Plane::Y, 5, 0));
     QCOMPARE(shownText("labelVideoInfoFormat"), QStringLiteral("UYVY"));
     QCOMPARE(shownText("leIntervalMax"), QStringLiteral("5"));
 }
@@ -193,8 +194,8 @@ void TestOpenFlow::nonAsciiPathTypedInTheChooserOpens()
     QCOMPARE(videoAt(0)->frameCount(), 4);
     QCOMPARE(videoList()->item(0)->text(), name);
     QCOMPARE(videoAt(0)->windowTitle(), name + QStringLiteral(" - 0/4"));
-    QCOMPARE(
-        videoAt(0)->document().frame().y()[3], testclips::clipSample(YV12, 16, 8, 0, testclips::Plane::Y, 3, 0));
+    QCOMPARE(videoAt(0)->document().frame().y()[3],
+        testclips::clipSample(YV12, 16, 8, 0, testclips::Plane::Y, 3, 0));
 }
 
 void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()

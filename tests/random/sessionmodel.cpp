@@ -206,7 +206,8 @@ void SessionModel::showFrame(VideoState &video, int n)
     // Frame numbers are 16-bit in videos of up to 65536 frames; longer ones take a
     // number below 0 as the last frame. Either way they stop at the last frame.
     const int last = video.clip.frames - 1;
-    int frame = video.clip.frames <= 65536 ? int(static_cast<std::uint16_t>(n)) : (n < 0 ? last : n);
+    int frame
+        = video.clip.frames <= 65536 ? int(static_cast<std::uint16_t>(n)) : (n < 0 ? last : n);
     if (last < 0)
         frame = 0;
     else if (frame > last)

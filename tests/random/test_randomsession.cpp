@@ -626,7 +626,8 @@ void TestRandomSession::moveMouse()
     if (!surelyOn && !surelyOff)
         return;
     const bool shown = video.tooltip && surelyOn;
-    CHECK(view->pixelLabel()->isVisible() == shown, QStringLiteral("readout shown: %1").arg(!shown));
+    CHECK(
+        view->pixelLabel()->isVisible() == shown, QStringLiteral("readout shown: %1").arg(!shown));
     if (!shown)
         return;
     QStringList texts;
@@ -737,7 +738,8 @@ void TestRandomSession::checkVideo(int row)
         at + QStringLiteral("zoom %1").arg(view->zoomFactor()));
     CHECK(view->component() == video.component,
         at + QStringLiteral("component %1").arg(view->component()));
-    CHECK(view->gridStep() == video.gridStep, at + QStringLiteral("gridStep %1").arg(view->gridStep()));
+    CHECK(view->gridStep() == video.gridStep,
+        at + QStringLiteral("gridStep %1").arg(view->gridStep()));
     CHECK(view->tooltipEnabled() == video.tooltip, at + QStringLiteral("tooltip"));
     const QSize size = expectedWindowSize(video, view);
     CHECK(view->minimumSize() == size && view->maximumSize() == size,
@@ -813,8 +815,8 @@ void TestRandomSession::checkFrameContents(int row)
                           .arg(view.document().frame().y()[luma])
                           .arg(wanted));
             const std::size_t chroma = chromaIndexOf(video, x, y);
-            const Rgb rgb
-                = yuvToRgbReference(view.document().frame().y()[luma], view.document().frame().u()[chroma], view.document().frame().v()[chroma]);
+            const Rgb rgb = yuvToRgbReference(view.document().frame().y()[luma],
+                view.document().frame().u()[chroma], view.document().frame().v()[chroma]);
             const QRgb shown = picture.pixel(x, y);
             CHECK(video.component != viewreference::Color
                     || (qRed(shown) == rgb.r && qGreen(shown) == rgb.g && qBlue(shown) == rgb.b),
@@ -822,8 +824,9 @@ void TestRandomSession::checkFrameContents(int row)
             if (y >= chromaRows || x >= clip.width / 2)
                 continue;
             const auto sample = static_cast<std::size_t>(y * (clip.width / 2) + x);
-            for (const auto &[plane, samples] : { std::pair { testclips::Plane::U, &view.document().frame().u() },
-                     std::pair { testclips::Plane::V, &view.document().frame().v() } }) {
+            for (const auto &[plane, samples] :
+                { std::pair { testclips::Plane::U, &view.document().frame().u() },
+                    std::pair { testclips::Plane::V, &view.document().frame().v() } }) {
                 const int chromaWanted = expectedSample(video, plane, x, y);
                 CHECK((*samples)[sample] == chromaWanted,
                     at + QStringLiteral("chroma (%1, %2)").arg(x).arg(y));

@@ -163,18 +163,18 @@ void TestSoak::fourVideosBounceWhileControlsAreUsed()
     playback.assign(std::size(shapes), Playback {});
     for (int row = 0; row < videoCount(); ++row) {
         ImageView *view = videoAt(row);
-        connect(&MainWindow::instance().player(), &Player::ticked, this, [this, row, view](
-                                                                            VideoDocument *ticked) {
-            if (ticked != &view->document())
-                return;
-            Playback &video = playback[static_cast<std::size_t>(row)];
-            const int frame = view->currentFrame();
-            if (video.lastFrame >= 0 && qAbs(frame - video.lastFrame) != 1)
-                ++video.jumps;
-            video.lastFrame = frame;
-            video.framesShown.insert(frame);
-            ++video.ticks;
-        });
+        connect(&MainWindow::instance().player(), &Player::ticked, this,
+            [this, row, view](VideoDocument *ticked) {
+                if (ticked != &view->document())
+                    return;
+                Playback &video = playback[static_cast<std::size_t>(row)];
+                const int frame = view->currentFrame();
+                if (video.lastFrame >= 0 && qAbs(frame - video.lastFrame) != 1)
+                    ++video.jumps;
+                video.lastFrame = frame;
+                video.framesShown.insert(frame);
+                ++video.ticks;
+            });
     }
 
     warningsSeen = 0;

@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <dirent.h>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include "imageview.h"
-#include "mainwindow.h"
 #include "imageviewtesting.h"
+#include "mainwindow.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "testfiles.h"
@@ -44,17 +44,21 @@ bool allSamplesAre(const SamplePlane &plane, std::uint8_t value)
 // byte where its layout puts it; grey's U and V stay 128.
 bool planesHoldClipFrame(const ImageView &view, std::int32_t frame)
 {
-    const auto bytes = std::size_t(frameSize(view.document().format().pixelFormat(), view.document().format().width(), view.document().format().height()));
+    const auto bytes = std::size_t(frameSize(view.document().format().pixelFormat(),
+        view.document().format().width(), view.document().format().height()));
     for (std::size_t at = 0; at < bytes; ++at) {
-        const SampleDestination d = referenceDestination(
-            view.document().format().pixelFormat(), std::size_t(view.document().format().width()), std::size_t(view.document().format().height()), at);
-        const SamplePlane &plane
-            = d.plane == 'Y' ? view.document().frame().y() : (d.plane == 'U' ? view.document().frame().u() : view.document().frame().v());
+        const SampleDestination d = referenceDestination(view.document().format().pixelFormat(),
+            std::size_t(view.document().format().width()),
+            std::size_t(view.document().format().height()), at);
+        const SamplePlane &plane = d.plane == 'Y'
+            ? view.document().frame().y()
+            : (d.plane == 'U' ? view.document().frame().u() : view.document().frame().v());
         if (plane.at(d.index) != testclips::clipByte(frame, std::int64_t(at)))
             return false;
     }
     return view.document().format().pixelFormat() != Gray
-        || (allSamplesAre(view.document().frame().u(), 128) && allSamplesAre(view.document().frame().v(), 128));
+        || (allSamplesAre(view.document().frame().u(), 128)
+            && allSamplesAre(view.document().frame().v(), 128));
 }
 
 // One YV12 frame of the given luma with every U and every V sample alike.

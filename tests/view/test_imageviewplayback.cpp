@@ -162,7 +162,8 @@ void TestImageViewPlayback::emptyVideoStopsAtTheFirstTick()
     QVERIFY(!view.isPlaying());
     QCOMPARE(view.currentFrame(), qint64(0));
     QCOMPARE(view.windowTitle(), QStringLiteral("empty.yuv - 0/0"));
-    QVERIFY(std::all_of(view.document().frame().y().begin(), view.document().frame().y().end(), [](auto s) { return s == 16; }));
+    QVERIFY(std::all_of(view.document().frame().y().begin(), view.document().frame().y().end(),
+        [](auto s) { return s == 16; }));
 }
 
 void TestImageViewPlayback::noLoopStopsAtTheLastFrameWithoutDrawing()
@@ -236,19 +237,24 @@ void TestImageViewPlayback::frameReadAheadIsShownOnlyWhileTheFileHoldsIt_data()
 
     // A frame is read ahead only while the video plays; each row changes something
     // between that read and the tick that shows the frame.
-    QTest::newRow("nothing changed: the frame read ahead is shown")
-        << "none" << "ahead.yuv - 2/4" << 2;
+    QTest::newRow("nothing changed: the frame read ahead is shown") << "none"
+                                                                    << "ahead.yuv - 2/4" << 2;
     // Its bytes replaced under the same size and time, the file says nothing of the change:
     // the frame is shown as it was read ahead, which is how a test can see that it was.
-    QTest::newRow("bytes replaced, the time kept: shown as read ahead")
-        << "same time" << "ahead.yuv - 2/4" << 2;
-    QTest::newRow("bytes rewritten: read again") << "rewritten" << "ahead.yuv - 2/4" << 3;
+    QTest::newRow("bytes replaced, the time kept: shown as read ahead") << "same time"
+                                                                        << "ahead.yuv - 2/4" << 2;
+    QTest::newRow("bytes rewritten: read again") << "rewritten"
+                                                 << "ahead.yuv - 2/4" << 3;
     QTest::newRow("file cut short below the frame: cannot be read, the picture stays")
-        << "truncated" << "ahead.yuv - 2/4 - could not be read" << 1;
+        << "truncated"
+        << "ahead.yuv - 2/4 - could not be read" << 1;
     QTest::newRow("file removed: cannot be read, the picture stays")
-        << "removed" << "ahead.yuv - 2/4 - could not be read" << 1;
-    QTest::newRow("grid changed: read again with the grid") << "grid" << "ahead.yuv - 2/4" << 2;
-    QTest::newRow("view changed: drawn in the new view") << "view" << "ahead.yuv - 2/4" << 2;
+        << "removed"
+        << "ahead.yuv - 2/4 - could not be read" << 1;
+    QTest::newRow("grid changed: read again with the grid") << "grid"
+                                                            << "ahead.yuv - 2/4" << 2;
+    QTest::newRow("view changed: drawn in the new view") << "view"
+                                                         << "ahead.yuv - 2/4" << 2;
 }
 
 void TestImageViewPlayback::frameReadAheadIsShownOnlyWhileTheFileHoldsIt()
