@@ -34,13 +34,6 @@ void Player::setLoop(PlayLoop loop)
     loop_ = loop;
 }
 
-void Player::showEvery(std::int64_t frame)
-{
-    // Indexed, with the count read again on every pass, as each show may change the list.
-    for (std::size_t i = 0; i < videos_.size(); ++i)
-        show(*videos_[i], frame);
-}
-
 void Player::step(TransportStep step)
 {
     stepThrough({ step });
@@ -48,6 +41,7 @@ void Player::step(TransportStep step)
 
 void Player::stepThrough(const std::vector<TransportStep> &steps)
 {
+    // Indexed, with the count read again on every pass, as a show may change the list.
     for (std::size_t i = 0; i < videos_.size(); ++i) {
         VideoDocument &video = *videos_[i];
         std::int64_t frame = video.currentFrame();

@@ -35,8 +35,6 @@ public:
     void setLoop(PlayLoop loop);
     PlayLoop loop() const { return loop_; }
 
-    // Every listed video shows frame `frame`, bounded as a step is.
-    void showEvery(std::int64_t frame);
     // Every listed video takes the step from its own frame.
     void step(TransportStep step);
     // Every listed video takes `steps` in order, and shows only where they lead.
