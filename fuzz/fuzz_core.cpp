@@ -6,6 +6,7 @@
 //   int32 width, int32 height, int32 format, int32 gridStep, uint32 frame,
 //   int32 pointX, int32 pointY (readout point in quarter pixels)
 
+#include "processorfeatures.h"
 #include "cachelineallocator.h"
 #include "frameformat.h"
 #include "frameloader.h"
@@ -358,8 +359,7 @@ std::vector<WideRowKernel> wideKernels(bool ownChroma)
     std::vector<WideRowKernel> kernels { convertWideRowsNone };
 #if defined(ZENTAVO_X86_KERNELS)
     kernels.push_back(ownChroma ? convertWideRows444Sse2 : convertWideRowsSse2);
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
+    if (processorHasAvx2())
         kernels.push_back(ownChroma ? convertWideRows444Avx2 : convertWideRowsAvx2);
 #endif
     return kernels;
@@ -439,8 +439,7 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
     std::vector<RowKernel> kernels { convertRowsNone };
 #if defined(ZENTAVO_X86_KERNELS)
     kernels.push_back(own ? convertRows444Sse2 : convertRowsSse2);
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
+    if (processorHasAvx2())
         kernels.push_back(own ? convertRows444Avx2 : convertRowsAvx2);
 #endif
     const std::size_t padding = static_cast<std::uint32_t>(h.pointY) % 4;
@@ -537,8 +536,7 @@ void checkRenderers(const Header &h, Planes &loaded, const FrameFormat &frame)
     std::vector<GreyRowKernel> greyKernels { nullptr, greyRowNone };
 #if defined(ZENTAVO_X86_KERNELS)
     greyKernels.insert(greyKernels.end(), { greyRowSse2, greyRowSse2Streaming });
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
+    if (processorHasAvx2())
         greyKernels.insert(greyKernels.end(), { greyRowAvx2, greyRowAvx2Streaming });
 #endif
     for (const GreyRowKernel kernel : greyKernels) {

@@ -1,5 +1,7 @@
 #include "deinterleave.h"
 
+#include "processorfeatures.h"
+
 #include <cstring>
 
 #if defined(ZENTAVO_X86_KERNELS)
@@ -9,16 +11,6 @@
 namespace {
 
 #if defined(ZENTAVO_X86_KERNELS)
-bool hasAvx2()
-{
-    // Asked once: one binary runs on every x86-64 processor.
-    static const bool avx2 = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return avx2;
-}
-
 // The low (even) and the high (odd) byte of each word, each pair of registers packed
 // into one: a mask or a shift, then a saturating pack that cannot saturate.
 __m128i evenBytes(__m128i a, __m128i b)
@@ -143,7 +135,7 @@ void splitPairs(
 {
     std::size_t i = 0;
 #if defined(ZENTAVO_X86_KERNELS)
-    if (hasAvx2())
+    if (processorHasAvx2())
         i = splitPairsAvx2(bytes, count, first, second);
     i = splitPairsSse2(bytes, count, first, second, i);
 #endif
@@ -161,7 +153,7 @@ void splitPacked(const std::uint8_t *bytes, std::size_t count, bool lumaFirst, s
 {
     std::size_t i = 0;
 #if defined(ZENTAVO_X86_KERNELS)
-    if (hasAvx2())
+    if (processorHasAvx2())
         i = splitPackedAvx2(bytes, count, lumaFirst, y, first, second);
     i = splitPackedSse2(bytes, count, lumaFirst, y, first, second, i);
 #endif

@@ -2,6 +2,7 @@
 
 #include "streamingstores.h"
 #include "yuvconvert.h"
+#include "processorfeatures.h"
 #include "yuvrowkernel.h"
 
 #if defined(ZENTAVO_X86_KERNELS)
@@ -117,8 +118,7 @@ void fenceStreamingStores()
 GreyRowKernels pickGreyRowKernels()
 {
 #if defined(ZENTAVO_X86_KERNELS)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
+    if (processorHasAvx2())
         return { greyRowAvx2, greyRowAvx2Streaming };
     return { greyRowSse2, greyRowSse2Streaming };
 #else

@@ -2,6 +2,7 @@
 
 #include "samplelayout.h"
 #include "yuvcoefficients.h"
+#include "processorfeatures.h"
 #include "yuvrowkernel.h"
 
 #include <cstddef>
@@ -205,8 +206,7 @@ void convertWideRowScalar444(const std::uint16_t *y, const std::uint16_t *u, con
 RowKernels pickRowKernels()
 {
 #if defined(ZENTAVO_X86_KERNELS)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
+    if (processorHasAvx2())
         return { convertRowsAvx2, convertRows444Avx2 };
     return { convertRowsSse2, convertRows444Sse2 };
 #else
@@ -217,8 +217,7 @@ RowKernels pickRowKernels()
 WideRowKernels pickWideRowKernels()
 {
 #if defined(ZENTAVO_X86_KERNELS)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
+    if (processorHasAvx2())
         return { convertWideRowsAvx2, convertWideRows444Avx2 };
     return { convertWideRowsSse2, convertWideRows444Sse2 };
 #else

@@ -1,3 +1,4 @@
+#include "processorfeatures.h"
 #include "frameformat.h"
 #include "samplelayout.h"
 #include "streamingstores.h"
@@ -100,7 +101,7 @@ std::vector<std::pair<QByteArray, GreyRowKernel>> greyKernels()
 #if defined(ZENTAVO_X86_KERNELS)
     list.emplace_back("sse2", greyRowSse2);
     list.emplace_back("sse2 streaming", greyRowSse2Streaming);
-    if (__builtin_cpu_supports("avx2")) {
+    if (processorHasAvx2()) {
         list.emplace_back("avx2", greyRowAvx2);
         list.emplace_back("avx2 streaming", greyRowAvx2Streaming);
     }

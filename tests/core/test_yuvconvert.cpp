@@ -1,3 +1,4 @@
+#include "processorfeatures.h"
 #include "framebuffers.h"
 #include "samplelayout.h"
 #include "videoparameters.h"
@@ -35,7 +36,7 @@ std::vector<std::pair<QByteArray, RowKernel>> kernels(Subsampling chroma = Subsa
 #if defined(ZENTAVO_X86_KERNELS)
     const bool own = chroma == Subsampling::Yuv444;
     list.emplace_back("sse2", own ? convertRows444Sse2 : convertRowsSse2);
-    if (__builtin_cpu_supports("avx2"))
+    if (processorHasAvx2())
         list.emplace_back("avx2", own ? convertRows444Avx2 : convertRowsAvx2);
 #else
     (void)chroma;
@@ -51,7 +52,7 @@ std::vector<std::pair<QByteArray, WideRowKernel>> wideKernels(Subsampling chroma
 #if defined(ZENTAVO_X86_KERNELS)
     const bool own = chroma == Subsampling::Yuv444 || chroma == Subsampling::None;
     list.emplace_back("sse2", own ? convertWideRows444Sse2 : convertWideRowsSse2);
-    if (__builtin_cpu_supports("avx2"))
+    if (processorHasAvx2())
         list.emplace_back("avx2", own ? convertWideRows444Avx2 : convertWideRowsAvx2);
 #else
     (void)chroma;
