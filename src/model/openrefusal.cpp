@@ -60,8 +60,9 @@ QString memoryText(std::int32_t width, std::int32_t height)
     return tr("Not enough memory for %1 x %2.").arg(width).arg(height);
 }
 
-QString memoryTextInFull(const FrameFormat &format)
+QString memoryTextInFull(const VideoParameters &record)
 {
+    const FrameFormat format = *FrameFormat::make(record.format, record.width, record.height);
     return memoryText(format.width(), format.height()) + QLatin1Char(' ')
         + tr("Its frame takes %1 MB, and the program needs %2 MB more to go on running.")
               .arg(megabytes(VideoDocument::frameBytes(format)), megabytes(runningRoomBytes));

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "frameformat.h"
 #include "videofile.h"
 #include "videoparameters.h"
 
@@ -18,7 +17,8 @@ QString sizeText(SizeCheck check);
 QString fileText(FileProblem problem);
 // "Not enough memory for 16384 x 16384.": short enough for the dialog's one line.
 QString memoryText(std::int32_t width, std::int32_t height);
-// memoryText with how much the frame takes and the room the program keeps beside it.
-QString memoryTextInFull(const FrameFormat &format);
+// memoryText with how much the frame of a video of `record`, whose layout and size are
+// checked, takes and the room the program keeps beside it.
+QString memoryTextInFull(const VideoParameters &record);
 
 } // namespace openrefusal

@@ -116,9 +116,8 @@ void ImageOpenDialog::on_bbConfirmation_accepted()
     try {
         MainWindow::instance().addVideo(record);
     } catch (const std::bad_alloc &) {
-        const FrameFormat format = *FrameFormat::make(record.format, record.width, record.height);
         refuse(openrefusal::memoryText(record.width, record.height),
-            openrefusal::memoryTextInFull(format));
+            openrefusal::memoryTextInFull(record));
         return;
     }
     parameters = record;
