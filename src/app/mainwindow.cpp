@@ -4,6 +4,7 @@
 #include "gridchoices.h"
 #include "imageopendialog.h"
 #include "imageview.h"
+#include "chosenfile.h"
 #include "listwidgetitemext.h"
 #include "openrefusal.h"
 #include "samplelayout.h"
@@ -28,12 +29,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <dirent.h>
 #include <iterator>
 #include <limits>
 #include <memory>
 #include <optional>
-#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -109,51 +108,6 @@ std::vector<std::string> droppedFiles(const QMimeData *data)
                                 .toStdString());
     }
     return paths;
-}
-
-bool exists(const std::string &path)
-{
-    struct stat status;
-    return ::stat(path.c_str(), &status) == 0;
-}
-
-// The one entry of folder `folder` whose name reads as `name`; nothing when none or
-// several do.
-std::optional<std::string> entryReadAs(const std::string &folder, const QString &name)
-{
-    DIR *listing = ::opendir(folder.empty() ? "/" : folder.c_str());
-    if (!listing)
-        return std::nullopt;
-    std::optional<std::string> found;
-    int matches = 0;
-    while (const dirent *entry = ::readdir(listing)) {
-        if (QFile::decodeName(entry->d_name) == name && ++matches == 1)
-            found = entry->d_name;
-    }
-    ::closedir(listing);
-    return matches == 1 ? found : std::nullopt;
-}
-
-// The bytes of the file that the chooser's name stands for. Qt spells names as text, and
-// a name whose bytes are not UTF-8 does not come back from that text; each such part of
-// the path is found again as the one entry of its folder that reads the same.
-std::string chosenFileBytes(const QString &chosen)
-{
-    const std::string spelt = QFile::encodeName(chosen).toStdString();
-    if (exists(spelt) || !chosen.startsWith(QLatin1Char('/')))
-        return spelt;
-    std::string path;
-    for (const QString &part : chosen.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        std::string next = path + '/' + QFile::encodeName(part).toStdString();
-        if (!exists(next)) {
-            const std::optional<std::string> entry = entryReadAs(path, part);
-            if (!entry)
-                return spelt;
-            next = path + '/' + *entry;
-        }
-        path = std::move(next);
-    }
-    return path;
 }
 
 // Qt's file chooser keeps its history and last folder in the user's settings, which every
@@ -350,8 +304,7 @@ QString MainWindow::openStraightAway(const std::string &path, const OpenPlan &pl
     try {
         addVideo(record);
     } catch (const std::bad_alloc &) {
-        const FrameFormat format = *FrameFormat::make(record.format, record.width, record.height);
-        return name + QStringLiteral(": ") + openrefusal::memoryTextInFull(format);
+        return name + QStringLiteral(": ") + openrefusal::memoryTextInFull(record);
     }
     return QString();
 }

@@ -1,4 +1,5 @@
 #include "apptesting.h"
+#include "chosenfile.h"
 #include "dialogtesting.h"
 #include "imageopendialog.h"
 #include "imageview.h"
@@ -22,6 +23,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include <filesystem>
 #include <sys/stat.h>
 
 using namespace apptesting;
@@ -91,6 +93,8 @@ private slots:
     void chosenFileIsListedAndShown();
     void openSlotReturnsWhileTheDialogIsUp();
     void nonAsciiPathTypedInTheChooserOpens();
+    void chosenNameFindsTheFileByItsBytes_data();
+    void chosenNameFindsTheFileByItsBytes();
     void droppedFilesAreAskedAboutInTurn_data();
     void droppedFilesAreAskedAboutInTurn();
     void refusalsShowInOneMessage_data();
@@ -412,6 +416,52 @@ void TestOpenFlow::refusalsShowInOneMessage()
     for (int i = 0; i < videoCount(); ++i)
         names << videoList()->item(i)->text();
     QCOMPARE(names, listed);
+}
+
+// What a desktop's file chooser gives back for a name that is not UTF-8 is its text, with
+// a replacement character for each such byte; Qt's own chooser will not take such a name.
+void TestOpenFlow::chosenNameFindsTheFileByItsBytes_data()
+{
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::addColumn<QByteArray>("alsoOnDisk");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QByteArray>("opened");
+
+    const QString replaced = QStringLiteral("\uFFFD");
+    QTest::newRow("a name that is not UTF-8 is found by its bytes")
+        << QByteArray("c_\xff\xfe.yuv") << QByteArray() << "c_" + replaced + replaced + ".yuv"
+        << QByteArray("c_\xff\xfe.yuv");
+    QTest::newRow("a folder that is not UTF-8 too")
+        << QByteArray("d_\xe9/clip.yuv") << QByteArray() << "d_" + replaced + "/clip.yuv"
+        << QByteArray("d_\xe9/clip.yuv");
+    QTest::newRow("a UTF-8 name as it is spelt")
+        << QByteArray("\xc3\xa9t\xc3\xa9.yuv") << QByteArray() << QStringLiteral("\u00e9t\u00e9.yuv")
+        << QByteArray("\xc3\xa9t\xc3\xa9.yuv");
+    QTest::newRow("two names that read the same: neither, the text as spelt")
+        << QByteArray("e_\xff.yuv") << QByteArray("e_\xfe.yuv") << "e_" + replaced + ".yuv"
+        << ("e_" + replaced + ".yuv").toUtf8();
+}
+
+void TestOpenFlow::chosenNameFindsTheFileByItsBytes()
+{
+    QFETCH(QByteArray, onDisk);
+    QFETCH(QByteArray, alsoOnDisk);
+    QFETCH(QString, chosen);
+    QFETCH(QByteArray, opened);
+    const std::string folder = dir.path() + "/chosen";
+    QCOMPARE(::mkdir(folder.c_str(), 0700), 0);
+    for (const QByteArray &name : { onDisk, alsoOnDisk }) {
+        if (name.isEmpty())
+            continue;
+        const std::string path = folder + '/' + name.toStdString();
+        if (name.contains('/'))
+            QCOMPARE(::mkdir(path.substr(0, path.rfind('/')).c_str(), 0700), 0);
+        QVERIFY(testclips::writeClip(path, YV12, 16, 8, 1));
+    }
+
+    QCOMPARE(chosenFileBytes(QFile::decodeName(QByteArray::fromStdString(folder)) + '/' + chosen),
+        folder + '/' + opened.toStdString());
+    std::filesystem::remove_all(folder);
 }
 
 QTEST_MAIN(TestOpenFlow)
