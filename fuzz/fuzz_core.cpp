@@ -6,11 +6,11 @@
 //   int32 width, int32 height, int32 format, int32 gridStep, uint32 frame,
 //   int32 pointX, int32 pointY (readout point in quarter pixels)
 
-#include "processorfeatures.h"
 #include "cachelineallocator.h"
 #include "frameformat.h"
 #include "frameloader.h"
 #include "pixelreadout.h"
+#include "processorfeatures.h"
 #include "samplelayout.h"
 #include "videoparameters.h"
 #include "viewrenderer.h"

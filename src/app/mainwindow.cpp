@@ -1,10 +1,10 @@
 #include "mainwindow.h"
 
+#include "chosenfile.h"
 #include "frameorder.h"
 #include "gridchoices.h"
 #include "imageopendialog.h"
 #include "imageview.h"
-#include "chosenfile.h"
 #include "listwidgetitemext.h"
 #include "openrefusal.h"
 #include "samplelayout.h"

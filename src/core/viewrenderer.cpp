@@ -1,8 +1,8 @@
 #include "viewrenderer.h"
 
+#include "processorfeatures.h"
 #include "streamingstores.h"
 #include "yuvconvert.h"
-#include "processorfeatures.h"
 #include "yuvrowkernel.h"
 
 #if defined(ZENTAVO_X86_KERNELS)

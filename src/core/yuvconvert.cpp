@@ -1,8 +1,8 @@
 #include "yuvconvert.h"
 
+#include "processorfeatures.h"
 #include "samplelayout.h"
 #include "yuvcoefficients.h"
-#include "processorfeatures.h"
 #include "yuvrowkernel.h"
 
 #include <cstddef>

@@ -1,5 +1,5 @@
-#include "processorfeatures.h"
 #include "frameformat.h"
+#include "processorfeatures.h"
 #include "samplelayout.h"
 #include "streamingstores.h"
 #include "testclips.h"

@@ -1,5 +1,5 @@
-#include "processorfeatures.h"
 #include "framebuffers.h"
+#include "processorfeatures.h"
 #include "samplelayout.h"
 #include "videoparameters.h"
 #include "yuvconvert.h"

@@ -435,8 +435,8 @@ void TestOpenFlow::chosenNameFindsTheFileByItsBytes_data()
         << QByteArray("d_\xe9/clip.yuv") << QByteArray() << "d_" + replaced + "/clip.yuv"
         << QByteArray("d_\xe9/clip.yuv");
     QTest::newRow("a UTF-8 name as it is spelt")
-        << QByteArray("\xc3\xa9t\xc3\xa9.yuv") << QByteArray() << QStringLiteral("\u00e9t\u00e9.yuv")
-        << QByteArray("\xc3\xa9t\xc3\xa9.yuv");
+        << QByteArray("\xc3\xa9t\xc3\xa9.yuv") << QByteArray()
+        << QStringLiteral("\u00e9t\u00e9.yuv") << QByteArray("\xc3\xa9t\xc3\xa9.yuv");
     QTest::newRow("two names that read the same: neither, the text as spelt")
         << QByteArray("e_\xff.yuv") << QByteArray("e_\xfe.yuv") << "e_" + replaced + ".yuv"
         << ("e_" + replaced + ".yuv").toUtf8();
