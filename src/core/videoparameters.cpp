@@ -69,11 +69,15 @@ std::int32_t frameSize(std::int32_t format, std::int32_t width, std::int32_t hei
     // 64-bit so that unchecked sizes cannot overflow; a size that a 32-bit
     // computation could not hold is reported as 0, which no caller divides by.
     const std::int64_t p = std::int64_t { width } * height;
+    // Refused before it is multiplied again: two int32 extremes make a p that
+    // three bytes per pixel would take past 64 bits.
+    if (p > int32Max || p < int32Min)
+        return 0;
     // p + p/2 rather than 3p/2: the 4:2:0 size of an odd p stays what it always was.
     const std::int64_t halves = halfBytesPerPixel(layoutOrYuv420p(format).subsampling);
     const std::int64_t size = (p * (halves / 2) + (halves % 2 != 0 ? p / 2 : 0))
         * static_cast<std::int64_t>(bytesPerSample(format));
-    if (size > int32Max || size < int32Min || p > int32Max || p < int32Min)
+    if (size > int32Max || size < int32Min)
         return 0;
     return static_cast<std::int32_t>(size);
 }

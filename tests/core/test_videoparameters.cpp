@@ -75,6 +75,14 @@ void TestVideoParameters::frameSizeFollowsTheFormat_data()
     QTest::newRow("negative width truncates towards zero") << int(YV12) << -3 << 3 << -13;
     QTest::newRow("size beyond 32 bits gives 0") << int(UYVY) << 40000 << 40000 << 0;
     QTest::newRow("pixel count beyond 32 bits gives 0") << int(YV12) << 100000 << 100000 << 0;
+    QTest::newRow("largest int sizes give 0, not a wrapped size")
+        << int(Yuv444p12le) << std::numeric_limits<int>::max() << std::numeric_limits<int>::max()
+        << 0;
+    QTest::newRow("smallest int sizes give 0")
+        << int(Yuv444p12le) << std::numeric_limits<int>::min() << std::numeric_limits<int>::min()
+        << 0;
+    QTest::newRow("opposite int extremes give 0")
+        << int(Yuv444p) << std::numeric_limits<int>::min() << std::numeric_limits<int>::max() << 0;
 }
 
 void TestVideoParameters::frameSizeFollowsTheFormat()
