@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string>
 #include <sys/mman.h>
@@ -179,7 +180,11 @@ void checkValidation(const Header &h, std::int64_t fileSize)
 
     const std::int32_t size = frameSize(h.format, h.width, h.height);
     const std::int64_t pixels = std::int64_t { h.width } * h.height;
-    const std::int64_t exact = exactFrameBytes(h.format, pixels);
+    // Beyond 32 bits of pixels no frame size holds, and the bytes would pass 64 bits.
+    const bool pixelsFit = pixels >= std::numeric_limits<std::int32_t>::min()
+        && pixels <= std::numeric_limits<std::int32_t>::max();
+    require(pixelsFit || size == 0, "frameSize of more pixels than 32 bits hold is not 0");
+    const std::int64_t exact = pixelsFit ? exactFrameBytes(h.format, pixels) : 0;
     require(size == 0 || size == exact, "frameSize is neither exact nor 0");
     if (checkFrameSize(h.format, h.width, h.height).ok())
         require(size == exact, "frameSize of an accepted size is not exact");
