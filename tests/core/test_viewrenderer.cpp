@@ -1,3 +1,4 @@
+#include "differencekernels.h"
 #include "differencerenderer.h"
 #include "frame.h"
 #include "frameformat.h"
@@ -23,6 +24,7 @@
 using viewreference::View;
 
 Q_DECLARE_METATYPE(GreyRowKernel)
+Q_DECLARE_METATYPE(DifferenceRenderer)
 
 namespace {
 
@@ -153,6 +155,18 @@ struct Picture
 std::ptrdiff_t alignedPadding(std::int32_t width)
 {
     return 64 - std::ptrdiff_t { width } * 4 % 64 + 64;
+}
+
+// renderDifference, and the code of each instruction set that this processor can run.
+std::vector<std::pair<QByteArray, DifferenceRenderer>> differenceRenderers()
+{
+    std::vector<std::pair<QByteArray, DifferenceRenderer>> list
+        = { { "public", renderDifference }, { "baseline", renderDifferenceBaseline } };
+#if defined(ZENTAVO_X86_KERNELS)
+    if (processorHasAvx2())
+        list.emplace_back("avx2", renderDifferenceAvx2);
+#endif
+    return list;
 }
 
 // A number that looks random but is the same on every run, for the difference frames.
@@ -643,6 +657,7 @@ void TestViewRenderer::unknownViewDrawsNothing()
 
 void TestViewRenderer::differenceMatchesAPlainLoop_data()
 {
+    QTest::addColumn<DifferenceRenderer>("renderer");
     QTest::addColumn<int>("view");
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("width");
@@ -655,19 +670,21 @@ void TestViewRenderer::differenceMatchesAPlainLoop_data()
         int width, height;
     } sizes[] = { { 1, 1 }, { 2, 2 }, { 5, 3 }, { 6, 3 }, { 67, 5 }, { 70, 6 } };
     const char *viewNames[] = { "Color", "Y", "U", "V", "R", "G", "B" };
-    for (const SampleLayout &layout : sampleLayouts()) {
-        const char *dialog = layout.format == UYVY ? " (the dialog's UYVY)" : "";
-        for (const auto &size : sizes) {
-            if (!FrameFormat::make(layout.format, size.width, size.height))
-                continue;
-            // -1 and 7 name no view.
-            for (int view = -1; view <= 7; ++view) {
-                const QByteArray viewName = view >= 0 && view < 7
-                    ? QByteArray(viewNames[view]) + " view"
-                    : "view " + QByteArray::number(view);
-                QTest::addRow("difference %s of %dx%d %s%s", viewName.constData(), size.width,
-                    size.height, layout.name, dialog)
-                    << view << int(layout.format) << size.width << size.height;
+    for (const auto &[name, renderer] : differenceRenderers()) {
+        for (const SampleLayout &layout : sampleLayouts()) {
+            const char *dialog = layout.format == UYVY ? " (the dialog's UYVY)" : "";
+            for (const auto &size : sizes) {
+                if (!FrameFormat::make(layout.format, size.width, size.height))
+                    continue;
+                // -1 and 7 name no view.
+                for (int view = -1; view <= 7; ++view) {
+                    const QByteArray viewName = view >= 0 && view < 7
+                        ? QByteArray(viewNames[view]) + " view"
+                        : "view " + QByteArray::number(view);
+                    QTest::addRow("%s: difference %s of %dx%d %s%s", name.constData(),
+                        viewName.constData(), size.width, size.height, layout.name, dialog)
+                        << renderer << view << int(layout.format) << size.width << size.height;
+                }
             }
         }
     }
@@ -677,6 +694,7 @@ void TestViewRenderer::differenceMatchesAPlainLoop_data()
 // none draws nothing.
 void TestViewRenderer::differenceMatchesAPlainLoop()
 {
+    QFETCH(DifferenceRenderer, renderer);
     QFETCH(int, view);
     QFETCH(int, format);
     QFETCH(int, width);
@@ -688,7 +706,7 @@ void TestViewRenderer::differenceMatchesAPlainLoop()
     Picture picture(width, height);
 
     const bool drawn = view >= 0 && view < 7;
-    QCOMPARE(renderDifference(view, a, b, { picture.bytes(), picture.stride }), drawn);
+    QCOMPARE(renderer(view, a, b, { picture.bytes(), picture.stride }), drawn);
 
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
