@@ -1,4 +1,7 @@
 #include "cachelineallocator.h"
+#include "differencekernels.h"
+#include "differencerenderer.h"
+#include "frame.h"
 #include "framebuffers.h"
 #include "frameloader.h"
 #include "memoryfloor.h"
@@ -181,6 +184,68 @@ void viewCases(benchmark::internal::Benchmark *bench)
     bench->Unit(benchmark::kMicrosecond);
 }
 
+// A frame's planes filled with frame `index` of the clip.
+void fillClipFrame(Frame &frame, std::int32_t index)
+{
+    const FrameFormat &format = frame.format();
+    const FramePlanes planes = frame.planes();
+    const auto luma = std::int64_t(format.lumaBytes());
+    const auto chroma = std::int64_t(format.chromaBytes());
+    testclips::fillClipBytes(planes.y, format.lumaBytes(), index, 0);
+    testclips::fillClipBytes(planes.u, format.chromaBytes(), index, luma);
+    testclips::fillClipBytes(planes.v, format.chromaBytes(), index, luma + chroma);
+}
+
+// One difference view of two successive frames of the clip: arguments width, height,
+// layout, view (FrameView), and 1 for the baseline build of the loops instead of the one
+// renderDifference picks. Its floor reads the planes that the view reads in both frames and
+// writes the picture once.
+void BM_RenderDifference(benchmark::State &state)
+{
+    const auto pixelFormat = std::int32_t(state.range(2));
+    const std::optional<FrameFormat> format = FrameFormat::make(
+        pixelFormat, std::int32_t(state.range(0)), std::int32_t(state.range(1)));
+    if (!format) {
+        state.SkipWithError("no such frame format");
+        return;
+    }
+    Frame a(*format);
+    Frame b(*format);
+    fillClipFrame(a, 0);
+    fillClipFrame(b, 1);
+    const int view = int(state.range(3));
+    const std::size_t pictureBytes = format->lumaSamples() * sizeof(std::uint32_t);
+    SamplePlane picture(pictureBytes);
+    mapInNow(picture);
+    const PictureRows rows { picture.data(), std::ptrdiff_t(format->width()) * 4 };
+    const bool baseline = state.range(4) != 0;
+    const DifferenceRenderer render = baseline ? renderDifferenceBaseline : renderDifference;
+    const char *views[] = { "Color", "Y", "U", "V", "R", "G", "B" };
+    state.SetLabel(
+        std::string(format->layout().name) + " " + views[view] + (baseline ? " baseline" : ""));
+    const double own = timedLoop(state, [&] { render(view, a, b, rows); });
+    state.SetItemsProcessed(state.iterations() * std::int64_t(format->lumaSamples()));
+    const std::size_t read = view == int(FrameView::Y)
+        ? format->lumaBytes()
+        : format->lumaBytes() + 2 * format->chromaBytes();
+    MemoryFloor floor(2 * read, { pictureBytes });
+    const double floorTime = floor.medianMicroseconds(referencePasses);
+    state.counters["floor_us"] = floorTime;
+    state.counters["x_floor"] = own / floorTime;
+}
+
+void differenceCases(benchmark::internal::Benchmark *bench)
+{
+    bench->ArgNames({ "w", "h", "format", "view", "baseline" });
+    for (const std::int32_t format : { std::int32_t(YV12), std::int32_t(Yuv420p10le) }) {
+        for (const FrameView view : { FrameView::Color, FrameView::Y }) {
+            for (const int baseline : { 0, 1 })
+                bench->Args({ 3840, 2160, format, int(view), baseline });
+        }
+    }
+    bench->Unit(benchmark::kMicrosecond);
+}
+
 // The Y view through the grey kernel of this processor, through the cache (third argument
 // 0) or around it (1): what the views' trial of the two ways measures (streamingstores.h).
 void BM_GreyViewStores(benchmark::State &state)
@@ -252,6 +317,7 @@ BENCHMARK(BM_LibyuvI420ToRAW)->Apply(frameSizes);
 #endif
 BENCHMARK(BM_ConvertYuv422ToRgb)->Apply(frameSizes);
 BENCHMARK(BM_RenderView)->Apply(viewCases);
+BENCHMARK(BM_RenderDifference)->Apply(differenceCases);
 BENCHMARK(BM_GreyViewStores)
     ->Args({ 1920, 1080, 0 })
     ->Args({ 1920, 1080, 1 })

@@ -1,3 +1,6 @@
+#include "differencekernels.h"
+#include "differencerenderer.h"
+#include "frame.h"
 #include "frameformat.h"
 #include "processorfeatures.h"
 #include "samplelayout.h"
@@ -12,13 +15,16 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <thread>
 #include <vector>
 
 using viewreference::View;
 
 Q_DECLARE_METATYPE(GreyRowKernel)
+Q_DECLARE_METATYPE(DifferenceRenderer)
 
 namespace {
 
@@ -151,6 +157,142 @@ std::ptrdiff_t alignedPadding(std::int32_t width)
     return 64 - std::ptrdiff_t { width } * 4 % 64 + 64;
 }
 
+// renderDifference, and the code of each instruction set that this processor can run.
+std::vector<std::pair<QByteArray, DifferenceRenderer>> differenceRenderers()
+{
+    std::vector<std::pair<QByteArray, DifferenceRenderer>> list
+        = { { "public", renderDifference }, { "baseline", renderDifferenceBaseline } };
+#if defined(ZENTAVO_X86_KERNELS)
+    if (processorHasAvx2())
+        list.emplace_back("avx2", renderDifferenceAvx2);
+#endif
+    return list;
+}
+
+// A number that looks random but is the same on every run, for the difference frames.
+std::uint32_t mixed(std::uint32_t i)
+{
+    i ^= i >> 16;
+    i *= 0x7feb352du;
+    i ^= i >> 15;
+    i *= 0x846ca68bu;
+    i ^= i >> 16;
+    return i;
+}
+
+// Sample i of a plane as stored: a byte at 8 bits, a host-order word beyond.
+void putSample(std::uint8_t *plane, int depth, std::size_t i, std::uint32_t stored)
+{
+    if (depth == 8) {
+        plane[i] = std::uint8_t(stored);
+        return;
+    }
+    const auto word = std::uint16_t(stored);
+    std::memcpy(plane + 2 * i, &word, 2);
+}
+
+// The sample i of a plane means: a byte, or a word's low `depth` bits.
+int sampleOf(const SamplePlane &plane, int depth, std::size_t i)
+{
+    if (depth == 8)
+        return plane[i];
+    std::uint16_t word;
+    std::memcpy(&word, plane.data() + 2 * i, 2);
+    return word % (1 << depth);
+}
+
+// Two frames alike but for sparse differences: about one sample in six, the last column of
+// every other row and every third sample of the last row, each plane in its own samples. The
+// steps run from 1 to the whole range, those past 127 either way clamping in grey. Words
+// carry stray bits above the depth, drawn for each frame apart, which are no difference.
+// The one chroma row of a layout without chroma keeps its 128s.
+void fillDifferingFrames(Frame &a, Frame &b)
+{
+    const SampleLayout &layout = a.format().layout();
+    const int depth = layout.depth;
+    const int top = (1 << depth) - 1;
+    const int width = a.format().width();
+    const int height = a.format().height();
+    // The depth's top bit alone, too: a mask a bit short would miss it.
+    const int half = 1 << (depth - 1);
+    const int steps[] = { 1, -1, 3, -3, 127, -127, 128, -128, 129, -129, half, -half, top, -top };
+    const int chromaColumns
+        = layout.subsampling == Subsampling::Yuv420 || layout.subsampling == Subsampling::Yuv422
+        ? width / 2
+        : width;
+    const int chromaRows = layout.subsampling == Subsampling::Yuv420 ? height / 2 : height;
+    const struct
+    {
+        std::uint8_t *a, *b;
+        int columns, rows;
+    } planes[] = { { a.planes().y, b.planes().y, width, height },
+        { a.planes().u, b.planes().u, chromaColumns, chromaRows },
+        { a.planes().v, b.planes().v, chromaColumns, chromaRows } };
+    const int planeCount = layout.subsampling == Subsampling::None ? 1 : 3;
+    for (int p = 0; p < planeCount; ++p) {
+        const auto &plane = planes[p];
+        for (int row = 0; row < plane.rows; ++row) {
+            for (int column = 0; column < plane.columns; ++column) {
+                const auto i = std::size_t(row) * std::size_t(plane.columns) + std::size_t(column);
+                const std::uint32_t seed = mixed(std::uint32_t(i * 4 + std::size_t(p)));
+                const bool differs = seed % 6 == 0 || (column == plane.columns - 1 && row % 2 == 0)
+                    || (row == plane.rows - 1 && column % 3 == 0);
+                const int step = differs ? steps[mixed(seed) % std::size(steps)] : 0;
+                // Both samples within 0 .. top, `step` apart.
+                const int low = int(mixed(seed + 1) % std::uint32_t(top + 1 - std::abs(step)));
+                const int sampleA = step >= 0 ? low + step : low;
+                const int sampleB = step >= 0 ? low : low - step;
+                const std::uint32_t strayA = depth == 8 ? 0 : mixed(seed + 2) << depth;
+                const std::uint32_t strayB = depth == 8 ? 0 : mixed(seed + 3) << depth;
+                putSample(plane.a, depth, i, std::uint32_t(sampleA) | strayA);
+                putSample(plane.b, depth, i, std::uint32_t(sampleB) | strayB);
+            }
+        }
+    }
+}
+
+// A pixel of a difference view the plain way, from the samples that cover it.
+std::uint32_t differencePixel(int view, const Frame &a, const Frame &b, int x, int y)
+{
+    const SampleLayout &layout = a.format().layout();
+    const int depth = layout.depth;
+    const auto width = std::size_t(a.format().width());
+    const auto column = std::size_t(x);
+    const auto row = std::size_t(y);
+    std::size_t chroma = column;
+    if (layout.subsampling == Subsampling::Yuv420)
+        chroma = row / 2 * (width / 2) + column / 2;
+    else if (layout.subsampling == Subsampling::Yuv422)
+        chroma = row * (width / 2) + column / 2;
+    else if (layout.subsampling == Subsampling::Yuv444)
+        chroma = row * width + column;
+    const std::size_t luma = row * width + column;
+    const int dy = sampleOf(a.y(), depth, luma) - sampleOf(b.y(), depth, luma);
+    const int du = sampleOf(a.u(), depth, chroma) - sampleOf(b.u(), depth, chroma);
+    const int dv = sampleOf(a.v(), depth, chroma) - sampleOf(b.v(), depth, chroma);
+    const auto grey = [](int difference) {
+        const auto level = std::uint32_t(std::clamp(128 + difference, 0, 255));
+        return 0xff000000u | level << 16 | level << 8 | level;
+    };
+    switch (view) {
+    case View::Color:
+        return 0xff000000u | (dy ? 0xff0000u : 0) | (du ? 0xff00u : 0) | (dv ? 0xffu : 0);
+    case View::Y:
+        return grey(dy);
+    case View::U:
+        return grey(du);
+    case View::V:
+        return grey(dv);
+    case View::R:
+        return dy ? 0xffff0000u : 0xff000000u;
+    case View::G:
+        return du ? 0xff00ff00u : 0xff000000u;
+    case View::B:
+        return dv ? 0xff0000ffu : 0xff000000u;
+    }
+    return std::uint32_t(sentinel) * 0x01010101u;
+}
+
 } // namespace
 
 class TestViewRenderer : public QObject
@@ -171,6 +313,8 @@ private slots:
     void chromaOf422CoversTwoByOneBlocks();
     void primariesKeepTheOtherChannelsAtZero();
     void unknownViewDrawsNothing();
+    void differenceMatchesAPlainLoop_data();
+    void differenceMatchesAPlainLoop();
 };
 
 void TestViewRenderer::everyPixelMatchesTheFormula_data()
@@ -509,6 +653,76 @@ void TestViewRenderer::unknownViewDrawsNothing()
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x)
             QCOMPARE(picture.at(x, y), 0xa5a5a5a5u);
+}
+
+void TestViewRenderer::differenceMatchesAPlainLoop_data()
+{
+    QTest::addColumn<DifferenceRenderer>("renderer");
+    QTest::addColumn<int>("view");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+
+    // Odd sizes where the layout allows them, single pixels and chroma samples, and rows long
+    // enough for the vector loops and their tails; 70x6 gives 4:2:0 chroma of 35x3.
+    const struct
+    {
+        int width, height;
+    } sizes[] = { { 1, 1 }, { 2, 2 }, { 5, 3 }, { 6, 3 }, { 67, 5 }, { 70, 6 } };
+    const char *viewNames[] = { "Color", "Y", "U", "V", "R", "G", "B" };
+    for (const auto &[name, renderer] : differenceRenderers()) {
+        for (const SampleLayout &layout : sampleLayouts()) {
+            const char *dialog = layout.format == UYVY ? " (the dialog's UYVY)" : "";
+            for (const auto &size : sizes) {
+                if (!FrameFormat::make(layout.format, size.width, size.height))
+                    continue;
+                // -1 and 7 name no view.
+                for (int view = -1; view <= 7; ++view) {
+                    const QByteArray viewName = view >= 0 && view < 7
+                        ? QByteArray(viewNames[view]) + " view"
+                        : "view " + QByteArray::number(view);
+                    QTest::addRow("%s: difference %s of %dx%d %s%s", name.constData(),
+                        viewName.constData(), size.width, size.height, layout.name, dialog)
+                        << renderer << view << int(layout.format) << size.width << size.height;
+                }
+            }
+        }
+    }
+}
+
+// Every pixel of a difference view, and the bytes after each row untouched; a view that is
+// none draws nothing.
+void TestViewRenderer::differenceMatchesAPlainLoop()
+{
+    QFETCH(DifferenceRenderer, renderer);
+    QFETCH(int, view);
+    QFETCH(int, format);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    const FrameFormat frame = frameFormat(format, width, height);
+    Frame a(frame);
+    Frame b(frame);
+    fillDifferingFrames(a, b);
+    Picture picture(width, height);
+
+    const bool drawn = view >= 0 && view < 7;
+    QCOMPARE(renderer(view, a, b, { picture.bytes(), picture.stride }), drawn);
+
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t expected
+                = drawn ? differencePixel(view, a, b, x, y) : std::uint32_t(sentinel) * 0x01010101u;
+            if (picture.at(x, y) != expected)
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(picture.at(x, y), 8, 16)
+                                     .arg(expected, 8, 16)));
+        }
+        const std::uint8_t *padding = picture.bytes() + picture.stride * y + width * 4;
+        for (int i = 0; i < rowPadding; ++i)
+            QCOMPARE(padding[i], sentinel);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestViewRenderer)
