@@ -1,6 +1,7 @@
 #include "frame.h"
 #include "framecomparison.h"
 #include "psnrreport.h"
+#include "psnrrun.h"
 #include "rawfilesource.h"
 #include "samplelayout.h"
 #include "tempdir.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <random>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -126,6 +128,11 @@ Samples randomFrame(const PlaneSizes &sizes, int depth, std::mt19937 &random)
 }
 
 std::vector<std::uint16_t> &planeAt(Samples &frame, int plane)
+{
+    return plane == 0 ? frame.y : plane == 1 ? frame.u : frame.v;
+}
+
+const std::vector<std::uint16_t> &planeAt(const Samples &frame, int plane)
 {
     return plane == 0 ? frame.y : plane == 1 ? frame.u : frame.v;
 }
@@ -301,6 +308,31 @@ void TestPsnrFfmpeg::figuresAreFfmpegs()
 
     QCOMPARE(stats, ffmpeg.stats);
     QCOMPARE(QByteArray::fromStdString(summary.line()), ffmpeg.summary + '\n');
+
+    // The report on the same files, as the command line asks for it: ffmpeg's lines, then
+    // the sample that frame 1 changed.
+    PsnrRequest request { "zentavo", first, second,
+        { FrameDimensions { size.width(), size.height() }, format } };
+    std::ostringstream out;
+    std::ostringstream err;
+    QCOMPARE(int(runPsnrReport(request, out, err)), int(PsnrDifferent));
+    QCOMPARE(QByteArray::fromStdString(err.str()), QByteArray());
+    const PlaneSizes sizes = planeSizes(layout, size);
+    const std::size_t row = planes == 3 ? sizes.chromaRow : std::size_t(size.width());
+    const std::size_t rows = planes == 3 ? sizes.chromaRows : std::size_t(size.height());
+    const std::size_t changed = (rows / 2) * row + row - 1;
+    const int plane = planes == 3 ? 1 : 0;
+    const QByteArray difference
+        = QStringLiteral("first difference: frame 1 counted from 0, plane %1, x %2, y %3: %4 "
+                         "against %5\n")
+              .arg(QLatin1Char("YU"[plane]))
+              .arg(row - 1)
+              .arg(rows / 2)
+              .arg(planeAt(pairs[1].first, plane)[changed])
+              .arg(planeAt(pairs[1].second, plane)[changed])
+              .toUtf8();
+    QCOMPARE(
+        QByteArray::fromStdString(out.str()), ffmpeg.stats + ffmpeg.summary + '\n' + difference);
 }
 
 QTEST_APPLESS_MAIN(TestPsnrFfmpeg)
