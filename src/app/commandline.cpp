@@ -69,9 +69,8 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
     const QCommandLineOption format({ QStringLiteral("f"), QStringLiteral("format") },
         QStringLiteral("Sample layout of every file, such as yuv420p or nv12."),
         QStringLiteral("NAME"));
-    const QCommandLineOption psnr(QStringLiteral("psnr"),
-        QStringLiteral("Prints the PSNR of two FILEs frame by frame, as ffmpeg does, and where "
-                       "they first differ."));
+    const QCommandLineOption psnr(
+        QStringLiteral("psnr"), QStringLiteral("Compares two FILEs as ffmpeg's psnr filter does."));
     parser.addOption(size);
     parser.addOption(format);
     parser.addOption(psnr);
