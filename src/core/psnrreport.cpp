@@ -44,7 +44,7 @@ int largestSample(std::int32_t depth)
 
 // ffmpeg's largest sample of the weighted average: the planes' largest samples weighted
 // like their errors, rounded to a whole number.
-int averageLargestSample(const int planes, const std::uint64_t *samples, std::int32_t depth)
+int averageLargestSample(int planes, const std::uint64_t *samples, std::int32_t depth)
 {
     std::uint64_t total = 0;
     for (int p = 0; p < planes; ++p)
