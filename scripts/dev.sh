@@ -10,7 +10,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libbenchmark-dev libyuv-dev
-    xvfb xauth xdotool imagemagick openbox fonts-dejavu-core strace dbus-x11
+    xvfb xauth xdotool imagemagick openbox fonts-dejavu-core strace dbus-x11 ffmpeg
     dpkg-dev desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev
     debhelper lintian man-db

@@ -3,8 +3,11 @@
 #include "differencerenderer.h"
 #include "frame.h"
 #include "framebuffers.h"
+#include "framecomparison.h"
 #include "frameloader.h"
 #include "memoryfloor.h"
+#include "processorfeatures.h"
+#include "squarederror.h"
 #include "tempdir.h"
 #include "testclips.h"
 #include "videoparameters.h"
@@ -305,6 +308,56 @@ void BM_LoadYV12Frame(benchmark::State &state)
         = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// Frame `index` of the clip's bytes in each plane of a frame, whatever the depth: words
+// then carry bits above it, which the comparison must mask.
+Frame clipFrameOf(const FrameFormat &format, std::int32_t index)
+{
+    Frame frame(format);
+    const FramePlanes planes = frame.planes();
+    testclips::fillClipBytes(planes.y, format.lumaBytes(), index, 0);
+    testclips::fillClipBytes(planes.u, format.chromaBytes(), index, 1);
+    testclips::fillClipBytes(planes.v, format.chromaBytes(), index, 2);
+    return frame;
+}
+
+// The squared errors of a pair of frames as the report takes them for each frame, and
+// beside them the time that each set of kernels this processor runs takes on the same
+// planes, so that the choice among them stays a measured one.
+void BM_CompareFrames(benchmark::State &state)
+{
+    const FrameFormat format = *FrameFormat::make(
+        std::int32_t(state.range(2)), std::int32_t(state.range(0)), std::int32_t(state.range(1)));
+    const Frame a = clipFrameOf(format, 0);
+    const Frame b = clipFrameOf(format, 1);
+    timedLoop(state, [&a, &b] { benchmark::DoNotOptimize(compareFrames(a, b)); });
+    state.SetBytesProcessed(
+        state.iterations() * 2 * std::int64_t(format.lumaBytes() + 2 * format.chromaBytes()));
+
+    const auto kernelTime = [&](const SquaredErrorKernels &kernels) {
+        const int depth = format.depth();
+        return medianMicroseconds(
+            [&] {
+                for (const SamplePlane *plane : { &a.y(), &a.u(), &a.v() }) {
+                    const SamplePlane &other = plane == &a.y() ? b.y()
+                        : plane == &a.u()                      ? b.u()
+                                                               : b.v();
+                    const std::size_t count = plane->size() / format.bytesPerSample();
+                    benchmark::DoNotOptimize(depth > 8
+                            ? kernels.words(reinterpret_cast<const std::uint16_t *>(plane->data()),
+                                reinterpret_cast<const std::uint16_t *>(other.data()), count, depth)
+                            : kernels.bytes(plane->data(), other.data(), count));
+                }
+            },
+            referencePasses);
+    };
+    state.counters["portable_us"] = kernelTime(portableSquaredErrorKernels());
+#if defined(ZENTAVO_X86_KERNELS)
+    state.counters["sse2_us"] = kernelTime(sse2SquaredErrorKernels());
+    if (processorHasAvx2())
+        state.counters["avx2_us"] = kernelTime(avx2SquaredErrorKernels());
+#endif
+}
+
 void frameSizes(benchmark::internal::Benchmark *bench)
 {
     bench->Args({ 1920, 1080 })->Args({ 3840, 2160 })->Unit(benchmark::kMicrosecond);
@@ -325,6 +378,12 @@ BENCHMARK(BM_GreyViewStores)
     ->Args({ 3840, 2160, 1 })
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadYV12Frame)->Args({ 1920, 1080 })->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CompareFrames)
+    ->Args({ 1920, 1080, YV12 })
+    ->Args({ 1920, 1080, Yuv420p10le })
+    ->Args({ 3840, 2160, YV12 })
+    ->Args({ 3840, 2160, Yuv420p10le })
+    ->Unit(benchmark::kMicrosecond);
 
 // --write-clip=PATH writes the 1080p YV12 clip that the load benchmark reads,
 // so an external decoder can be timed on the same bytes.

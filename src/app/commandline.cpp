@@ -51,6 +51,7 @@ struct Options
     QCommandLineOption version;
     QCommandLineOption size;
     QCommandLineOption format;
+    QCommandLineOption psnr;
 };
 
 // Qt's options are listed by --help-all only, as Qt's own programs do.
@@ -68,8 +69,11 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
     const QCommandLineOption format({ QStringLiteral("f"), QStringLiteral("format") },
         QStringLiteral("Sample layout of every file, such as yuv420p or nv12."),
         QStringLiteral("NAME"));
+    const QCommandLineOption psnr(
+        QStringLiteral("psnr"), QStringLiteral("Compares two FILEs as ffmpeg's psnr filter does."));
     parser.addOption(size);
     parser.addOption(format);
+    parser.addOption(psnr);
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("Files to open, straight away when the frame size is known, else "
                        "asked about in turn. Put -- before a name that begins with -."),
@@ -81,7 +85,7 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    return { help, version, size, format };
+    return { help, version, size, format, psnr };
 }
 
 // Every name -f takes, for the message that refuses another.
@@ -155,6 +159,16 @@ CommandLine::CommandLine(const std::vector<std::string> &arguments)
     for (const QString &file : parser.positionalArguments())
         files_.push_back(toBytes(file));
 
+    if (action_ == Action::Run && parser.isSet(options.psnr)) {
+        // The report says itself which file lacks a size, without a dialog to fall back on.
+        if (files_.size() == 2)
+            action_ = Action::Psnr;
+        else
+            refuse(
+                "--psnr compares two files: give two names, not " + std::to_string(files_.size()));
+        return;
+    }
+
     // Nothing opens when a file would need a dialog that cannot hold the asked layout.
     if (action_ == Action::Run && asked_.format && !dialogOffersLayout(*asked_.format)) {
         for (const std::string &file : files_) {
@@ -165,6 +179,13 @@ CommandLine::CommandLine(const std::vector<std::string> &arguments)
             }
         }
     }
+}
+
+std::array<std::string, 2> CommandLine::compared() const
+{
+    if (files_.size() != 2)
+        return {};
+    return { files_[0], files_[1] };
 }
 
 void CommandLine::readAsked(const QString &size, const QString &format)

@@ -2,6 +2,7 @@
 
 #include "namedparameters.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,8 @@ class QString;
 class CommandLine
 {
 public:
-    enum class Action { Run, Help, Version, Error };
+    // Psnr: --psnr, two files compared with no window.
+    enum class Action { Run, Psnr, Help, Version, Error };
 
     // `arguments` as main receives them, the program first. The version is
     // QCoreApplication::applicationVersion().
@@ -27,6 +29,10 @@ public:
     // stays relative: joined to a deep working folder it could pass the system's limit on
     // a path, which the name alone, opened from that folder, does not.
     const std::vector<std::string> &files() const { return files_; }
+    // For an action on two files (Psnr): the two, in the order given.
+    std::array<std::string, 2> compared() const;
+    // The program's name as it was called, to begin lines on standard error.
+    const std::string &program() const { return program_; }
     // Whether Qt's -style option names a style, which then replaces ours.
     bool styleChosen() const { return styleChosen_; }
     // What -s and -f ask of every file.

@@ -1,6 +1,7 @@
 #include "commandline.h"
 #include "imageopendialog.h"
 #include "mainwindow.h"
+#include "psnrrun.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -8,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -32,8 +34,8 @@ void endOnFatalMessage(QtMsgType type, const QMessageLogContext &context, const 
 int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationVersion(QStringLiteral(ZENTAVO_VERSION));
-    // Read before Qt looks for a display, which --help, --version and a wrong option
-    // do not need.
+    // Read before Qt looks for a display, which --help, --version, --psnr and a wrong
+    // option do not need.
     const CommandLine command(std::vector<std::string>(argv, argv + argc));
     switch (command.action()) {
     case CommandLine::Action::Help:
@@ -43,6 +45,12 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Error:
         std::fputs(command.message().c_str(), stderr);
         return 2;
+    case CommandLine::Action::Psnr: {
+        // A report on standard output: no display, no application object.
+        const auto [first, second] = command.compared();
+        return runPsnrReport(
+            { command.program(), first, second, command.asked() }, std::cout, std::cerr);
+    }
     case CommandLine::Action::Run:
         break;
     }

@@ -39,7 +39,7 @@ struct FrameComparison
 };
 
 // One sample that differs: its plane (0 Y, 1 U, 2 V), its place in that plane, and both
-// values as stored.
+// samples, the low `depth` bits of their words.
 struct SampleDifference
 {
     int plane = 0;

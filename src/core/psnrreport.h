@@ -33,6 +33,8 @@ private:
     std::int32_t depth_;
     int planes_ = 0;
     std::int64_t frames_ = 0;
+    // Samples of each plane of a frame, which weigh the planes in the average.
+    std::uint64_t samples_[maxComparedPlanes] = {};
     // Sums over frames of each plane's MSE and of the frame's average MSE.
     double planeMse_[maxComparedPlanes] = {};
     double averageMse_ = 0;

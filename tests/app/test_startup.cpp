@@ -149,6 +149,14 @@ void TestStartup::commandLineNamesTheFilesAsGiven_data()
         << Bytes { "zentavo", "-f", "P010LE", "-s", "cif", "a.yuv" } << run << Bytes { "a.yuv" }
         << false << "352x288"
         << "p010le";
+    QTest::newRow("--psnr and two files, -f the dialog lacks without a size")
+        << Bytes { "zentavo", "--psnr", "-f", "gray", "a.yuv", "b.yuv" }
+        << int(CommandLine::Action::Psnr) << Bytes { "a.yuv", "b.yuv" } << false << ""
+        << "gray";
+    QTest::newRow("--psnr and three files")
+        << Bytes { "zentavo", "a.yuv", "b.yuv", "--psnr", "c.yuv" }
+        << int(CommandLine::Action::Error) << Bytes { "a.yuv", "b.yuv", "c.yuv" } << false << ""
+        << "";
     QTest::newRow("-f the dialog offers, no size")
         << Bytes { "zentavo", "-f", "yuv422p", "a.yuv" } << run << Bytes { "a.yuv" } << false << ""
         << "yuv422p";
@@ -168,6 +176,8 @@ void TestStartup::commandLineNamesTheFilesAsGiven()
 
     QCOMPARE(int(command.action()), action);
     QCOMPARE(command.files(), files);
+    if (command.action() == CommandLine::Action::Psnr)
+        QCOMPARE(command.compared(), (std::array<std::string, 2> { files[0], files[1] }));
     QCOMPARE(command.styleChosen(), styleChosen);
     const AskedParameters &asked = command.asked();
     QCOMPARE(asked.size ? QStringLiteral("%1x%2").arg(asked.size->width).arg(asked.size->height)

@@ -192,3 +192,27 @@ SampleDestination referenceDestination(
     const std::size_t chroma = format == 10 ? p : (format == 0 || format == 3) ? p / 4 : p / 2;
     return k < chroma ? SampleDestination { first, k } : SampleDestination { second, k - chroma };
 }
+
+std::vector<std::uint8_t> referenceFrameBytes(
+    std::int32_t format, std::size_t width, std::size_t height, const ReferenceSamplePlanes &planes)
+{
+    const ReferenceSamples samples = referenceSamples(format);
+    const bool words = samples.depth > 8;
+    const std::size_t p = width * height;
+    // The twin's bytes per frame, twice as many in words.
+    const std::size_t twinBytes = samples.twin == 10 ? 3 * p
+        : samples.twin == 11                         ? p
+        : (samples.twin == 0 || samples.twin == 3 || samples.twin == 4 || samples.twin == 5)
+        ? p + p / 2
+        : 2 * p;
+    std::vector<std::uint8_t> bytes(words ? 2 * twinBytes : twinBytes);
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        const SampleDestination to = referenceDestination(format, width, height, at);
+        const std::vector<std::uint16_t> &plane = to.plane == 'Y' ? planes.y
+            : to.plane == 'U'                                     ? planes.u
+                                                                  : planes.v;
+        const unsigned word = static_cast<unsigned>(plane.at(to.index) << samples.shift) & 0xffff;
+        bytes[at] = static_cast<std::uint8_t>(words && at % 2 == 1 ? word >> 8 : word);
+    }
+    return bytes;
+}

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // Plain scalar conversions that read like the formula; the fast kernels in
 // yuvconvert.h must match them byte for byte. Same arguments and preconditions.
@@ -64,3 +65,16 @@ struct SampleDestination
 };
 SampleDestination referenceDestination(
     std::int32_t format, std::size_t width, std::size_t height, std::size_t at);
+
+// The Y, U and V samples of one frame, a value or a whole 16-bit word each, placed by plain
+// index: Y row after row, w samples a row; U and V as the window's planes hold them.
+struct ReferenceSamplePlanes
+{
+    std::vector<std::uint16_t> y, u, v;
+};
+
+// One frame of the layout as a file holds it, each byte from referenceDestination: bytes
+// as they are, words low byte first, p010le's shifted to the top of their word (bits
+// shifted past it are lost). Words are written whole, so bits above the depth reach the file.
+std::vector<std::uint8_t> referenceFrameBytes(std::int32_t format, std::size_t width,
+    std::size_t height, const ReferenceSamplePlanes &planes);
