@@ -52,6 +52,7 @@ struct Options
     QCommandLineOption size;
     QCommandLineOption format;
     QCommandLineOption psnr;
+    QCommandLineOption diff;
 };
 
 // Qt's options are listed by --help-all only, as Qt's own programs do.
@@ -73,7 +74,10 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
         QStringLiteral("psnr"), QStringLiteral("Compares two FILEs as ffmpeg's psnr filter does."));
     parser.addOption(size);
     parser.addOption(format);
+    const QCommandLineOption diff(QStringLiteral("diff"),
+        QStringLiteral("Opens two FILEs and a window of their difference."));
     parser.addOption(psnr);
+    parser.addOption(diff);
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("Files to open, straight away when the frame size is known, else "
                        "asked about in turn. Put -- before a name that begins with -."),
@@ -85,7 +89,7 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    return { help, version, size, format, psnr };
+    return { help, version, size, format, psnr, diff };
 }
 
 // Every name -f takes, for the message that refuses another.
@@ -159,6 +163,18 @@ CommandLine::CommandLine(const std::vector<std::string> &arguments)
     for (const QString &file : parser.positionalArguments())
         files_.push_back(toBytes(file));
 
+    if (action_ == Action::Run && parser.isSet(options.psnr) && parser.isSet(options.diff)) {
+        refuse("--psnr and --diff cannot be given together: give one");
+        return;
+    }
+    if (action_ == Action::Run && parser.isSet(options.diff)) {
+        if (files_.size() != 2) {
+            refuse(
+                "--diff compares two files: give two names, not " + std::to_string(files_.size()));
+            return;
+        }
+        differenced_ = true;
+    }
     if (action_ == Action::Run && parser.isSet(options.psnr)) {
         // The report says itself which file lacks a size, without a dialog to fall back on.
         if (files_.size() == 2)

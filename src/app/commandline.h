@@ -29,7 +29,9 @@ public:
     // stays relative: joined to a deep working folder it could pass the system's limit on
     // a path, which the name alone, opened from that folder, does not.
     const std::vector<std::string> &files() const { return files_; }
-    // For an action on two files (Psnr): the two, in the order given.
+    // --diff: the two files open with a window of their difference.
+    bool differenced() const { return differenced_; }
+    // For an action on two files (Psnr, or Run with --diff): the two, in the order given.
     std::array<std::string, 2> compared() const;
     // The program's name as it was called, to begin lines on standard error.
     const std::string &program() const { return program_; }
@@ -49,5 +51,6 @@ private:
     std::string message_;
     std::vector<std::string> files_;
     bool styleChosen_ = false;
+    bool differenced_ = false;
     AskedParameters asked_;
 };

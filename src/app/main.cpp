@@ -73,7 +73,12 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ico/Dozud.ico")));
 
     MainWindow::instance().show();
-    MainWindow::instance().openFiles(command.files(), command.asked());
+    if (command.differenced()) {
+        const auto [first, second] = command.compared();
+        MainWindow::instance().openComparison(first, second, command.asked());
+    } else {
+        MainWindow::instance().openFiles(command.files(), command.asked());
+    }
     const int exitCode = QApplication::exec();
 
     // The dialog was made after the main window, so it goes first.

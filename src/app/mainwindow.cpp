@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "chosenfile.h"
+#include "framecomparison.h"
 #include "frameorder.h"
 #include "gridchoices.h"
 #include "imageopendialog.h"
@@ -14,6 +15,7 @@
 #include "zoompresets.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -192,8 +194,78 @@ template <typename Action> void MainWindow::forEachVideo(Action action)
 void MainWindow::addVideo(const VideoParameters &parameters)
 {
     // A frame too large for the memory at hand throws here, before anything is listed.
-    auto window = std::make_unique<ImageView>(
-        std::make_unique<VideoDocument>(parameters), player_, parentWidget());
+    listWindow(std::make_unique<ImageView>(
+        std::make_unique<VideoDocument>(parameters), player_, parentWidget()));
+}
+
+QString MainWindow::addDifference(VideoDocument &a, VideoDocument &b)
+{
+    const QString name = QFile::decodeName(QByteArray::fromStdString(a.name()))
+        + QStringLiteral(" vs ") + QFile::decodeName(QByteArray::fromStdString(b.name()));
+    const std::string why = whyNotComparable(a.format(), b.format());
+    if (!why.empty())
+        return tr("%1 cannot be compared: %2.").arg(name, QString::fromStdString(why));
+    try {
+        listWindow(std::make_unique<ImageView>(
+            std::make_unique<VideoDocument>(a, b), player_, parentWidget()));
+    } catch (const std::bad_alloc &) {
+        return name + QStringLiteral(": ")
+            + openrefusal::memoryText(a.format().width(), a.format().height());
+    }
+    return QString();
+}
+
+void MainWindow::openComparison(
+    const std::string &a, const std::string &b, const AskedParameters &asked)
+{
+    pendingComparison = PendingComparison { a, b, player_.videos().size() };
+    openFiles({ a, b }, asked);
+}
+
+void MainWindow::openPendingComparison()
+{
+    if (!pendingComparison)
+        return;
+    const PendingComparison comparison = *std::exchange(pendingComparison, std::nullopt);
+    // The first video of each file listed since, in the order given.
+    const std::vector<VideoDocument *> &videos = player_.videos();
+    VideoDocument *first = nullptr;
+    VideoDocument *second = nullptr;
+    for (std::size_t i = std::min(comparison.listedBefore, videos.size()); i < videos.size(); ++i) {
+        if (!first && videos[i]->path() == comparison.a)
+            first = videos[i];
+        else if (first && !second && videos[i]->path() == comparison.b)
+            second = videos[i];
+    }
+    QString problem;
+    if (first && second) {
+        problem = addDifference(*first, *second);
+    } else {
+        const std::string &missing = first ? comparison.b : comparison.a;
+        problem = tr("No difference shown: %1 is not open.")
+                      .arg(QFile::decodeName(QByteArray::fromStdString(missing)));
+    }
+    if (problem.isEmpty())
+        return;
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+        QFile::encodeName(problem).constData());
+    refusals << problem;
+}
+
+void MainWindow::moveToDifference(ImageView *view, int direction)
+{
+    applyPendingKeys();
+    // Frames are read and compared until one differs, which may take a while on a long video.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<std::int64_t> frame
+        = view->document().nextDifference(view->currentFrame(), direction);
+    QApplication::restoreOverrideCursor();
+    if (frame)
+        player_.goTo(*frame);
+}
+
+void MainWindow::listWindow(std::unique_ptr<ImageView> window)
+{
     player_.add(window->document());
     connectWindow(window.get());
     const QString lastFrame = QString::number(window->frameCount() - 1);
@@ -227,6 +299,15 @@ void MainWindow::connectWindow(ImageView *view)
     connect(view, &ImageView::playKeyPressed, this, &MainWindow::pressPlayKey);
     connect(
         view, &ImageView::zoomKeyPressed, this, [this, view](int steps) { stepZoom(view, steps); });
+    connect(view, &ImageView::differenceKeyPressed, this,
+        [this, view](int direction) { moveToDifference(view, direction); });
+    connect(view, &ImageView::compareRequested, this, [this, view](VideoDocument *other) {
+        const QString problem = addDifference(view->document(), *other);
+        if (!problem.isEmpty()) {
+            refusals << problem;
+            showRefusals();
+        }
+    });
 }
 
 ImageView *MainWindow::currentVideoWindow() const
@@ -278,6 +359,7 @@ void MainWindow::openNextFile()
             QFile::encodeName(problem).constData());
         refusals << problem;
     }
+    openPendingComparison();
     showRefusals();
 }
 

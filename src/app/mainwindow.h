@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +54,16 @@ public:
     // listed video. Throws std::bad_alloc, listing nothing, when the video's frame does
     // not fit the memory at hand.
     void addVideo(const VideoParameters &parameters);
+    // Opens a window for the difference of two listed videos and lists it as addVideo
+    // does. Returns the sentence that refuses it (the two cannot be compared, or the
+    // memory would not hold it), or an empty text when it is listed.
+    QString addDifference(VideoDocument &a, VideoDocument &b);
+    // Opens the two files as openFiles does and then, once both are listed, the window of
+    // their difference; a refusal of either is said, as is the comparison's.
+    void openComparison(const std::string &a, const std::string &b, const AskedParameters &asked);
+    // N and Shift+N in a difference window: every listed video shows the next (1) or
+    // previous (-1) frame where the window's two videos differ; nothing when none does.
+    void moveToDifference(ImageView *view, int direction);
     // The window of the list's current entry, or nullptr.
     ImageView *currentVideoWindow() const;
     // The zoom slider position of a preset percentage; 0 for any other.
@@ -123,6 +135,10 @@ private:
     void showComponent(const QRadioButton *button, int view);
     void applyGridControls();
     void openNextFile();
+    // Lists the window and selects it, then shows frame 0 of every listed video.
+    void listWindow(std::unique_ptr<ImageView> window);
+    // The comparison that openComparison asked for, once its files are no longer pending.
+    void openPendingComparison();
     // Shows the refusals gathered since the last, in one message; nothing for none.
     void showRefusals();
     void queueKeys();
@@ -133,6 +149,15 @@ private:
 
     // Files given on the command line or dropped, still to be opened.
     std::deque<std::pair<std::string, OpenPlan>> pendingFiles;
+    // The files of a comparison still being opened, and how many videos were listed
+    // before them.
+    struct PendingComparison
+    {
+        std::string a;
+        std::string b;
+        std::size_t listedBefore = 0;
+    };
+    std::optional<PendingComparison> pendingComparison;
     // Their refusals not yet shown, and the message that shows them.
     QStringList refusals;
     QPointer<QMessageBox> refusalMessage;

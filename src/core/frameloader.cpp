@@ -388,6 +388,23 @@ void markGrid(const FrameFormat &format, std::uint8_t *yPlane, std::int32_t step
             width, height, step);
 }
 
+void markPictureGrid(const FrameFormat &format, PictureRows picture, std::int32_t step)
+{
+    if (step <= 0 || !picture.bits)
+        return;
+    const std::uint32_t grey = rgb32Pixel(gridLuma, gridLuma, gridLuma);
+    const auto width = static_cast<std::size_t>(format.width());
+    for (std::int32_t row = 0; row < format.height(); ++row) {
+        auto *const line = reinterpret_cast<std::uint32_t *>(picture.bits + row * picture.stride);
+        if (row % step == 0) {
+            std::fill_n(line, width, grey);
+            continue;
+        }
+        for (std::size_t column = 0; column < width; column += static_cast<std::size_t>(step))
+            line[column] = grey;
+    }
+}
+
 void fillBlackFrame(const FrameFormat &format, const FramePlanes &planes)
 {
     using namespace yuvcoefficients;

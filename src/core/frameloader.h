@@ -19,6 +19,9 @@ bool opensForReading(const std::string &path);
 // format's depth (200 * 2^(depth - 8)), so that every depth shows the grid in the same
 // grey; nothing when step <= 0.
 void markGrid(const FrameFormat &format, std::uint8_t *yPlane, std::int32_t step);
+// The same grid over a drawn picture, in the grey of 200 that it shows in the Y view: for
+// pictures that no luma plane is drawn from, such as a difference.
+void markPictureGrid(const FrameFormat &format, PictureRows picture, std::int32_t step);
 
 // The planes of a frame not yet read, in the format's depth: Y black (16) and U, V zero
 // chroma (128), which convert to R, G, B 0; a format without chroma keeps its U and V

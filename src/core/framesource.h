@@ -5,6 +5,7 @@
 #include "frameloader.h"
 
 #include <cstdint>
+#include <memory>
 
 // Where a video's frames come from: how many there are, and frame n on request.
 class FrameSource
@@ -35,6 +36,10 @@ public:
     // Whether the file still holds what `frame` was read from, so that a frame read
     // earlier may be shown as if read now.
     virtual bool stillHolds(const Frame &frame) const = 0;
+
+    // Another source of the same file, counted as this one is, for a second reader of
+    // the same frames.
+    virtual std::unique_ptr<FrameSource> copy() const = 0;
 
 private:
     FrameFormat format_;

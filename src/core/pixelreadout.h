@@ -45,6 +45,8 @@ PixelSample samplePixel(const FramePlanes &planes, const FrameFormat &format, Pi
 // pointer's place in the picture.
 constexpr std::int32_t readoutWidth = 100;
 constexpr std::int32_t readoutHeight = 80;
+// A difference's readout holds three values a line: both videos' and their difference.
+constexpr std::int32_t differenceReadoutWidth = 140;
 constexpr std::int32_t readoutOffsetX = 20;
 constexpr std::int32_t readoutOffsetY = 50;
 

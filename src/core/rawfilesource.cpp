@@ -37,3 +37,8 @@ std::int64_t RawFileSource::framesIn(std::int64_t fileSize, const FrameFormat &f
     const std::int64_t bytes = format.frameBytes();
     return bytes > 0 && fileSize > 0 ? fileSize / bytes : 0;
 }
+
+std::unique_ptr<FrameSource> RawFileSource::copy() const
+{
+    return std::make_unique<RawFileSource>(path_, format(), frameCount_);
+}

@@ -18,6 +18,7 @@ public:
     std::int64_t recount() override;
     LoadResult read(std::int64_t n, Frame &frame, std::int64_t upcoming = -1) const override;
     bool stillHolds(const Frame &frame) const override;
+    std::unique_ptr<FrameSource> copy() const override;
 
     // Whole frames of `format` in a file of `fileSize` bytes; a partial last frame
     // does not count.

@@ -51,6 +51,15 @@ void Player::stepThrough(const std::vector<TransportStep> &steps)
     }
 }
 
+void Player::goTo(std::int64_t frame)
+{
+    for (std::size_t i = 0; i < videos_.size(); ++i) {
+        VideoDocument &video = *videos_[i];
+        show(video,
+            std::clamp<std::int64_t>(frame, 0, std::max<std::int64_t>(video.frameCount() - 1, 0)));
+    }
+}
+
 void Player::play()
 {
     for (VideoDocument *video : videos_)

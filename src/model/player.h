@@ -39,6 +39,8 @@ public:
     void step(TransportStep step);
     // Every listed video takes `steps` in order, and shows only where they lead.
     void stepThrough(const std::vector<TransportStep> &steps);
+    // Every listed video shows frame `frame`, or its last frame when it has fewer.
+    void goTo(std::int64_t frame);
 
     // Starts every listed video playing and the clock from now; stops them all.
     void play();

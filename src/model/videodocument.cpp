@@ -1,5 +1,6 @@
 #include "videodocument.h"
 
+#include "differencerenderer.h"
 #include "memoryroom.h"
 #include "rawfilesource.h"
 #include "viewrenderer.h"
@@ -25,6 +26,21 @@ FrameFormat formatOf(const VideoParameters &record)
     if (!format)
         throw std::invalid_argument("no frame format takes this layout and size");
     return *format;
+}
+
+std::string fileNameOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What a pair of reads gave, as one: the worse of the two.
+LoadResult worseRead(LoadResult a, LoadResult b)
+{
+    if (a == LoadResult::Nothing || b == LoadResult::Nothing)
+        return LoadResult::Nothing;
+    return a == LoadResult::Partial || b == LoadResult::Partial ? LoadResult::Partial
+                                                                : LoadResult::Complete;
 }
 
 // Refuses what leaves the program too little room to run: a frame that fits only just
@@ -56,6 +72,7 @@ PictureRows VideoDocument::Picture::rows(const FrameFormat &format)
 VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
     : QObject(parent)
     , path_(record.path)
+    , name_(fileNameOf(record.path))
     , scan_(record.scan)
     , speed_(record.speed)
     , source_(std::make_unique<RawFileSource>(record.path, formatOf(record), record.frameCount))
@@ -74,6 +91,30 @@ VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
             = QtConcurrent::run(QThreadPool::globalInstance(), [this] { makeReadAheadFrame(); });
 }
 
+VideoDocument::VideoDocument(const VideoDocument &a, const VideoDocument &b, QObject *parent)
+    : QObject(parent)
+    , path_(a.path())
+    , name_(a.name() + " vs " + b.name())
+    , scan_(a.scan())
+    , speed_(a.speed())
+{
+    const std::string why = whyNotComparable(a.format(), b.format());
+    if (!why.empty())
+        throw std::invalid_argument(why);
+    source_ = a.source_->copy();
+    compared_ = b.source_->copy();
+    current_ = std::make_unique<Frame>(format());
+    currentCompared_ = std::make_unique<Frame>(compared_->format());
+    currentPicture_.allocate(format());
+    currentComparison_ = compareFrames(*current_, *currentCompared_);
+    drawn_ = true;
+    keepRunningRoom();
+    // Two frames to a slot: ready at open under half the size of one video's.
+    if (frameBytes(format()) <= readiedAtOpenBytes / 2)
+        readying_
+            = QtConcurrent::run(QThreadPool::globalInstance(), [this] { makeReadAheadFrame(); });
+}
+
 VideoDocument::~VideoDocument()
 {
     readying_.waitForFinished();
@@ -87,10 +128,10 @@ std::size_t VideoDocument::frameBytes(const FrameFormat &format)
         + format.lumaSamples() * sizeof(std::uint32_t) + chunk;
 }
 
-std::string VideoDocument::name() const
+std::int64_t VideoDocument::frameCount() const
 {
-    const std::size_t slash = path_.rfind('/');
-    return slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    const std::int64_t count = source_->frameCount();
+    return compared_ ? std::min(count, compared_->frameCount()) : count;
 }
 
 PixelSample VideoDocument::sampleAt(PixelPosition pixel) const
@@ -98,10 +139,37 @@ PixelSample VideoDocument::sampleAt(PixelPosition pixel) const
     return samplePixel(const_cast<Frame &>(*current_).planes(), format(), pixel);
 }
 
+PixelSample VideoDocument::comparedSampleAt(PixelPosition pixel) const
+{
+    if (!currentCompared_)
+        return {};
+    return samplePixel(
+        const_cast<Frame &>(*currentCompared_).planes(), currentCompared_->format(), pixel);
+}
+
+std::optional<std::int64_t> VideoDocument::nextDifference(std::int64_t from, int direction) const
+{
+    if (!compared_ || direction == 0)
+        return std::nullopt;
+    const std::int64_t step = direction > 0 ? 1 : -1;
+    const std::int64_t count = frameCount();
+    // Frames of their own, so that the frame on show and the one read ahead stay as they are.
+    Frame frame(format());
+    Frame compared(compared_->format());
+    for (std::int64_t index = std::clamp<std::int64_t>(from + step, -1, count);
+         index >= 0 && index < count; index += step) {
+        FrameComparison comparison;
+        readPair(index, frame, &compared, comparison, 0, index + step);
+        if (!comparison.identical())
+            return index;
+    }
+    return std::nullopt;
+}
+
 void VideoDocument::setView(int view)
 {
     view_ = view;
-    drawn_ = render(*current_, currentPicture_, view_);
+    drawn_ = render(*current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
     emit pictureChanged();
 }
 
@@ -123,7 +191,7 @@ void VideoDocument::show(std::int64_t index)
     // A file shorter than one frame has no frame 0 to read.
     if (frameCount() <= 0) {
         currentRead_ = LoadResult::Complete;
-        drawn_ = render(*current_, currentPicture_, view_);
+        drawn_ = render(*current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
     } else if (readAheadHolds(index)) {
         takeReadAhead();
     } else {
@@ -136,15 +204,37 @@ void VideoDocument::show(std::int64_t index)
 
 void VideoDocument::readCurrent(std::int64_t index)
 {
-    currentRead_ = source_->read(index, *current_);
-    markGrid(format(), current_->planes().y, gridStep_);
-    drawn_ = render(*current_, currentPicture_, view_);
+    currentRead_
+        = readPair(index, *current_, currentCompared_.get(), currentComparison_, gridStep_);
+    drawn_ = render(*current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
 }
 
-bool VideoDocument::render(Frame &frame, Picture &picture, int view)
+LoadResult VideoDocument::readPair(std::int64_t index, Frame &frame, Frame *compared,
+    FrameComparison &comparison, std::int32_t grid, std::int64_t upcoming) const
 {
+    const LoadResult read = source_->read(index, frame, upcoming);
+    if (!compared_) {
+        markGrid(format(), frame.planes().y, grid);
+        return read;
+    }
+    // The samples are compared as read: a difference's grid is drawn over its picture.
+    const LoadResult comparedRead = compared_->read(index, *compared, upcoming);
+    comparison = compareFrames(frame, *compared);
+    return worseRead(read, comparedRead);
+}
+
+bool VideoDocument::render(
+    Frame &frame, Frame *compared, Picture &picture, int view, std::int32_t grid)
+{
+    const PictureRows rows = picture.rows(format());
+    if (compared) {
+        if (!renderDifference(view, frame, *compared, rows))
+            return false;
+        markPictureGrid(format(), rows, grid);
+        return true;
+    }
     FramePlanes planes = frame.planes();
-    planes.picture = picture.rows(format());
+    planes.picture = rows;
     return renderView(view, format(), planes);
 }
 
@@ -162,9 +252,9 @@ void VideoDocument::readAhead(std::int64_t index, std::int64_t upcoming)
     reading_ = QtConcurrent::run(QThreadPool::globalInstance(), [this, index, upcoming] {
         if (!makeReadAheadFrame())
             return;
-        source_->read(index, *ahead_, upcoming);
-        markGrid(format(), ahead_->planes().y, aheadGrid_);
-        aheadDrawn_ = render(*ahead_, aheadPicture_, aheadView_);
+        aheadRead_ = readPair(
+            index, *ahead_, aheadCompared_.get(), aheadComparison_, aheadGrid_, upcoming);
+        aheadDrawn_ = render(*ahead_, aheadCompared_.get(), aheadPicture_, aheadView_, aheadGrid_);
         QMetaObject::invokeMethod(
             this, [this, index] { emit frameReady(index); }, Qt::QueuedConnection);
     });
@@ -175,12 +265,14 @@ bool VideoDocument::makeReadAheadFrame()
     std::call_once(aheadMade_, [this] {
         try {
             auto frame = std::make_unique<Frame>(format());
+            auto compared = compared_ ? std::make_unique<Frame>(compared_->format()) : nullptr;
             Picture picture;
             picture.allocate(format());
             // Written once here, so that the first frame read ahead finds it in use.
             std::fill(picture.pixels.begin(), picture.pixels.end(), std::uint8_t { 0 });
             keepRunningRoom();
             ahead_ = std::move(frame);
+            aheadCompared_ = std::move(compared);
             aheadPicture_ = std::move(picture);
         } catch (const std::bad_alloc &) {
             // Without room for a second frame the video plays as it is read.
@@ -201,18 +293,23 @@ bool VideoDocument::readAheadHolds(std::int64_t index) const
     // whole frame, with the grid in force, from the file unchanged since. The frame is
     // looked at only after a read ahead, whose end hands it to this thread.
     return aheadIndex_ == index && ahead_ && aheadGrid_ == gridStep_
-        && ahead_->result() == LoadResult::Complete && source_->stillHolds(*ahead_);
+        && aheadRead_ == LoadResult::Complete && source_->stillHolds(*ahead_)
+        && (!compared_ || compared_->stillHolds(*aheadCompared_));
 }
 
 void VideoDocument::takeReadAhead()
 {
     current_->swap(*ahead_);
+    if (compared_) {
+        currentCompared_->swap(*aheadCompared_);
+        currentComparison_ = aheadComparison_;
+    }
     aheadIndex_ = -1;
     currentRead_ = LoadResult::Complete;
     if (aheadDrawn_ && aheadView_ == view_) {
         std::swap(currentPicture_, aheadPicture_);
         drawn_ = true;
     } else {
-        drawn_ = render(*current_, currentPicture_, view_);
+        drawn_ = render(*current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
     }
 }

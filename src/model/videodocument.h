@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame.h"
+#include "framecomparison.h"
 #include "framesource.h"
 #include "pixelreadout.h"
 #include "videoparameters.h"
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 // One opened video: its source, the frame on show with its picture in the chosen view,
@@ -31,20 +33,30 @@ public:
     // for the program to run, and std::invalid_argument for a layout or size that no
     // frame format takes.
     explicit VideoDocument(const VideoParameters &record, QObject *parent = nullptr);
+    // The difference of videos a and b as a video of its own: their frames, read afresh
+    // from the same files, over the shorter one's frames, drawn as renderDifference draws
+    // them. Throws std::invalid_argument when the two cannot be compared, and as above.
+    VideoDocument(const VideoDocument &a, const VideoDocument &b, QObject *parent = nullptr);
     ~VideoDocument() override;
 
     // Memory that the frame on show takes in a video of `format`: its planes and its
     // picture. Playing takes as much again, for the frame read ahead, where it fits.
     static std::size_t frameBytes(const FrameFormat &format);
 
-    // The path's bytes as the file system takes them.
+    // The path's bytes as the file system takes them; a difference's is its first video's.
     const std::string &path() const { return path_; }
-    // The part of the path after its last '/', or the whole path.
-    std::string name() const;
+    // The part of the path after its last '/', or the whole path; "A vs B" for the
+    // difference of A and B, each named so.
+    const std::string &name() const { return name_; }
     std::int32_t scan() const { return scan_; }
     std::int32_t speed() const { return speed_; }
     const FrameFormat &format() const { return source_->format(); }
-    std::int64_t frameCount() const { return source_->frameCount(); }
+    std::int64_t frameCount() const;
+
+    // Whether this is the difference of two videos, and then how the frames on show
+    // compare.
+    bool isDifference() const { return compared_ != nullptr; }
+    const FrameComparison &comparison() const { return currentComparison_; }
 
     // The frame on show, and what reading it gave: Complete also before the first frame
     // and for a video without frames, where nothing is read.
@@ -58,6 +70,13 @@ public:
     bool pictureDrawn() const { return drawn_; }
     // The six values of one pixel of the frame on show, as the readout shows them.
     PixelSample sampleAt(PixelPosition pixel) const;
+    // For a difference, the pixel's values in the second video's frame; sampleAt gives
+    // the first's.
+    PixelSample comparedSampleAt(PixelPosition pixel) const;
+    // For a difference: the nearest frame after `from` (direction 1) or before it (-1)
+    // where the two videos differ, read afresh; nothing when there is none, and for a
+    // video of its own.
+    std::optional<std::int64_t> nextDifference(std::int64_t from, int direction) const;
 
     int view() const { return view_; }
     // Draws the frame on show in `view`, without reading it again.
@@ -105,7 +124,11 @@ private:
 
     // The planes of `frame` with `picture` to draw into; false for a view that draws
     // nothing, which leaves the picture as it was.
-    bool render(Frame &frame, Picture &picture, int view);
+    bool render(Frame &frame, Frame *compared, Picture &picture, int view, std::int32_t grid);
+    // Reads frame `index` into `frame` and, for a difference, into `compared` too, and
+    // compares them; marks the grid into a video's own frame. Gives the worse of the reads.
+    LoadResult readPair(std::int64_t index, Frame &frame, Frame *compared,
+        FrameComparison &comparison, std::int32_t grid, std::int64_t upcoming = -1) const;
     void readCurrent(std::int64_t index);
     // Waits for the worker, if it reads, so that the second frame is the GUI's again.
     void finishReadAhead();
@@ -115,11 +138,16 @@ private:
     bool makeReadAheadFrame();
 
     std::string path_;
+    std::string name_;
     std::int32_t scan_;
     std::int32_t speed_;
     std::unique_ptr<FrameSource> source_;
+    // The difference's second video; null for a video of its own.
+    std::unique_ptr<FrameSource> compared_;
 
     std::unique_ptr<Frame> current_;
+    std::unique_ptr<Frame> currentCompared_;
+    FrameComparison currentComparison_;
     Picture currentPicture_;
     std::int64_t currentIndex_ = 0;
     LoadResult currentRead_ = LoadResult::Complete;
@@ -134,12 +162,15 @@ private:
     // worker that readies them when the video opens and the first read ahead, and never
     // if the memory would not hold them.
     std::unique_ptr<Frame> ahead_;
+    std::unique_ptr<Frame> aheadCompared_;
+    FrameComparison aheadComparison_;
     Picture aheadPicture_;
     std::once_flag aheadMade_;
     std::atomic<bool> aheadUnavailable_ { false };
     QFuture<void> readying_;
     QFuture<void> reading_;
     std::int64_t aheadIndex_ = -1;
+    LoadResult aheadRead_ = LoadResult::Nothing;
     std::int32_t aheadGrid_ = 0;
     int aheadView_ = Color;
     bool aheadDrawn_ = false;

@@ -3,25 +3,31 @@
 #include "mainwindow.h"
 #include "pixelreadout.h"
 #include "player.h"
+#include "psnrreport.h"
 #include "ui_imageview.h"
 #include "videodocument.h"
 #include "zoomgeometry.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFont>
+#include <QFontDatabase>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
 #include <QtMath>
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -83,6 +89,9 @@ ImageView::ImageView(std::unique_ptr<VideoDocument> document, Player &player, QW
     // Six lines of up to " Y = 4095   R = 255" must fit the fixed 100 x 80 box, with room
     // to spare after the last digit, so the readout takes a small condensed font.
     QFont readoutFont;
+    // A difference's readout is a table of three columns, which a fixed pitch keeps aligned.
+    if (document_->isDifference())
+        readoutFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     readoutFont.setPixelSize(10);
     readoutFont.setStretch(QFont::Condensed);
     pixelLabel_->setFont(readoutFont);
@@ -207,6 +216,9 @@ bool ImageView::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Leave:
         pixelLabel_->hide();
         break;
+    case QEvent::ContextMenu:
+        makeContextMenu()->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
     default:
         break;
     }
@@ -218,6 +230,10 @@ bool ImageView::takeKey(const QKeyEvent &key)
     // Shift is how many keyboards type "+"; other modifiers leave the key to Qt.
     if (key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
         return false;
+    if (key.key() == Qt::Key_N && document_->isDifference()) {
+        emit differenceKeyPressed(key.modifiers() & Qt::ShiftModifier ? -1 : 1);
+        return true;
+    }
     switch (key.key()) {
     case Qt::Key_Plus:
         emit zoomKeyPressed(1);
@@ -257,6 +273,10 @@ void ImageView::updateTitle()
         + QString::number(document_->frameCount());
     switch (document_->frameRead()) {
     case LoadResult::Complete:
+        if (document_->isDifference())
+            title += QLatin1String(" - ")
+                + QString::fromStdString(
+                    psnrTitleText(document_->comparison(), document_->format().depth()));
         break;
     case LoadResult::Partial:
         title += tr(" - only partly read");
@@ -366,18 +386,66 @@ void ImageView::showReadout(const QPoint &viewportPos)
         pixelLabel_->hide();
         return;
     }
-    const PixelSample s = document_->sampleAt(*pixel);
+    const bool difference = document_->isDifference();
+    const std::int32_t boxWidth = difference ? differenceReadoutWidth : readoutWidth;
     const QPoint beside = pos() + viewportPos + QPoint(readoutOffsetX, readoutOffsetY);
     const QPoint pointer = ui->gvVideoDisplay->viewport()->mapToGlobal(viewportPos);
     const QRect onScreen = screen() ? screen()->geometry() : QRect(beside, pixelLabel_->size());
     pixelLabel_->setGeometry(
-        readoutStart(beside.x(), pointer.x(), readoutWidth, onScreen.left(), onScreen.right() + 1),
+        readoutStart(beside.x(), pointer.x(), boxWidth, onScreen.left(), onScreen.right() + 1),
         readoutStart(beside.y(), pointer.y(), readoutHeight, onScreen.top(), onScreen.bottom() + 1),
-        readoutWidth, readoutHeight);
+        boxWidth, readoutHeight);
+    const PixelSample s = document_->sampleAt(*pixel);
+    if (difference) {
+        const PixelSample t = document_->comparedSampleAt(*pixel);
+        const auto line = [](char plane, int a, int b) {
+            return QStringLiteral(" %1 %2 %3 %4\n")
+                .arg(QLatin1Char(plane))
+                .arg(a, 5)
+                .arg(b, 5)
+                .arg(a - b, 6);
+        };
+        pixelLabel_->setText(
+            tr(" X = %1  Y = %2\n        A     B    A-B\n").arg(pixel->x).arg(pixel->y)
+            + line('Y', s.y, t.y) + line('U', s.u, t.u) + line('V', s.v, t.v).chopped(1));
+        pixelLabel_->show();
+        return;
+    }
     pixelLabel_->setText(
         tr(" X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
             .arg(QString::number(pixel->x), QString::number(pixel->y), QString::number(s.y),
                 QString::number(s.u), QString::number(s.v), QString::number(s.r),
                 QString::number(s.g), QString::number(s.b)));
     pixelLabel_->show();
+}
+
+std::unique_ptr<QMenu> ImageView::makeContextMenu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    QMenu *compare = menu->addMenu(tr("Compare with"));
+    std::vector<VideoDocument *> others;
+    if (!document_->isDifference()) {
+        for (VideoDocument *other : player_.videos()) {
+            if (other != document_.get() && !other->isDifference()
+                && comparable(document_->format(), other->format()))
+                others.push_back(other);
+        }
+    }
+    const std::vector<VideoDocument *> &listed = player_.videos();
+    for (VideoDocument *other : others) {
+        // Two listed videos of one name, this one among them, are told apart by their paths.
+        const bool nameShared
+            = std::count_if(listed.begin(), listed.end(),
+                  [other](const VideoDocument *video) { return video->name() == other->name(); })
+            > 1;
+        const QString text = fromFileName(nameShared ? other->path() : other->name());
+        // The video may be closed while the menu is open; its entry then does nothing.
+        connect(compare->addAction(text), &QAction::triggered, this, [this, other] {
+            const std::vector<VideoDocument *> &listed = player_.videos();
+            if (std::find(listed.begin(), listed.end(), other) != listed.end())
+                emit compareRequested(other);
+        });
+    }
+    compare->setEnabled(!others.empty());
+    return menu;
 }

@@ -17,6 +17,7 @@ class QGraphicsPixmapItem;
 class QGraphicsScene;
 class QKeyEvent;
 class QLabel;
+class QMenu;
 
 namespace Ui {
 class ImageView;
@@ -64,6 +65,9 @@ public:
     QLabel *pixelLabel() const { return pixelLabel_; }
 
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The right-click menu as it stands now: "Compare with" lists the other listed videos
+    // that this one can be compared with.
+    std::unique_ptr<QMenu> makeContextMenu();
 
 signals:
     // The user pressed a mouse button on the picture.
@@ -73,6 +77,11 @@ signals:
     void playKeyPressed();
     // + or -: the zoom one preset up or down.
     void zoomKeyPressed(int steps);
+    // N or Shift+N in a difference window: every video to the next (1) or previous (-1)
+    // frame where the two differ.
+    void differenceKeyPressed(int direction);
+    // The user chose to compare this video with `other` in the right-click menu.
+    void compareRequested(VideoDocument *other);
 
 protected:
     void moveEvent(QMoveEvent *event) override;

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
+
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -157,6 +159,18 @@ void TestStartup::commandLineNamesTheFilesAsGiven_data()
         << Bytes { "zentavo", "a.yuv", "b.yuv", "--psnr", "c.yuv" }
         << int(CommandLine::Action::Error) << Bytes { "a.yuv", "b.yuv", "c.yuv" } << false << ""
         << "";
+    QTest::newRow("--diff and two files opens them")
+        << Bytes { "zentavo", "--diff", "-s", "cif", "a.yuv", "b.yuv" } << run
+        << Bytes { "a.yuv", "b.yuv" } << false << "352x288"
+        << "";
+    QTest::newRow("--diff and one file")
+        << Bytes { "zentavo", "--diff", "a.yuv" } << int(CommandLine::Action::Error)
+        << Bytes { "a.yuv" } << false << ""
+        << "";
+    QTest::newRow("--diff with --psnr")
+        << Bytes { "zentavo", "--diff", "--psnr", "a.yuv", "b.yuv" }
+        << int(CommandLine::Action::Error) << Bytes { "a.yuv", "b.yuv" } << false << ""
+        << "";
     QTest::newRow("-f the dialog offers, no size")
         << Bytes { "zentavo", "-f", "yuv422p", "a.yuv" } << run << Bytes { "a.yuv" } << false << ""
         << "yuv422p";
@@ -176,7 +190,10 @@ void TestStartup::commandLineNamesTheFilesAsGiven()
 
     QCOMPARE(int(command.action()), action);
     QCOMPARE(command.files(), files);
-    if (command.action() == CommandLine::Action::Psnr)
+    const bool diffAsked
+        = std::find(arguments.begin(), arguments.end(), "--diff") != arguments.end();
+    QCOMPARE(command.differenced(), diffAsked && action == int(CommandLine::Action::Run));
+    if (command.action() == CommandLine::Action::Psnr || command.differenced())
         QCOMPARE(command.compared(), (std::array<std::string, 2> { files[0], files[1] }));
     QCOMPARE(command.styleChosen(), styleChosen);
     const AskedParameters &asked = command.asked();

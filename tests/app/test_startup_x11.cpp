@@ -265,6 +265,7 @@ void TestStartupX11::endsWithoutAWindow_data()
             "  -s, --size <WxH>     Frame size of every file, such as 1920x1080 or cif.\n"
             "  -f, --format <NAME>  Sample layout of every file, such as yuv420p or nv12.\n"
             "  --psnr               Compares two FILEs as ffmpeg's psnr filter does.\n"
+            "  --diff               Opens two FILEs and a window of their difference.\n"
             "\n"
             "Arguments:\n"
             "  FILE                 Files to open, straight away when the frame size is\n"

@@ -5,6 +5,7 @@
 #include "testclips.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGraphicsView>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -91,6 +92,8 @@ private slots:
     void uncheckingBothBoxesStopsAtTheLastFrame();
     void normalTurnsABackwardBounceAround();
     void stepDuringPlaybackMovesTheNextTick();
+    void nMovesEveryVideoToTheNextDifference_data();
+    void nMovesEveryVideoToTheNextDifference();
 
 private:
     TempDir dir;
@@ -463,6 +466,65 @@ void TestTransport::stepDuringPlaybackMovesTheNextTick()
     QCOMPARE(view->currentFrame(), qint64(6));
     tick(*view);
     QCOMPARE(view->currentFrame(), qint64(7));
+}
+
+void TestTransport::nMovesEveryVideoToTheNextDifference_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("backwards");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("shortVideoTo");
+
+    // b differs from a in frames 2 and 5 only (of 7); the short video has 4 frames.
+    QTest::newRow("from 0 to the first difference") << 0 << false << 2 << 2;
+    QTest::newRow("from a difference to the next") << 2 << false << 5 << 3;
+    QTest::newRow("none after the last: nothing moves") << 5 << false << 5 << 3;
+    QTest::newRow("from the end back to 5") << 6 << true << 5 << 3;
+    QTest::newRow("back from 5 to 2") << 5 << true << 2 << 2;
+    QTest::newRow("none before the first: nothing moves") << 2 << true << 2 << 2;
+}
+
+void TestTransport::nMovesEveryVideoToTheNextDifference()
+{
+    QFETCH(int, from);
+    QFETCH(bool, backwards);
+    QFETCH(int, to);
+    QFETCH(int, shortVideoTo);
+
+    const VideoParameters a = writeClip(dir, "a.yuv", YV12, 16, 8, 7);
+    const VideoParameters b = writeClip(dir, "b.yuv", YV12, 16, 8, 7);
+    const std::int64_t frameBytes = 16 * 8 * 3 / 2;
+    {
+        QFile file(QString::fromStdString(b.path));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        // One luma sample of frame 2, the last chroma sample of frame 5.
+        for (const std::int64_t at : { 2 * frameBytes + 37, 6 * frameBytes - 1 }) {
+            QVERIFY(file.seek(at));
+            const char byte = file.peek(1).at(0);
+            QCOMPARE(file.write(QByteArray(1, char(byte ^ 0x40))), qint64(1));
+        }
+    }
+    MainWindow &main = MainWindow::instance();
+    main.addVideo(a);
+    main.addVideo(b);
+    ImageView *shortVideo = addClip(dir, "short.yuv", YV12, 16, 8, 4);
+    QCOMPARE(main.addDifference(videoAt(0)->document(), videoAt(1)->document()), QString());
+    ImageView *difference = videoAt(3);
+    for (int i = 0; i < from; ++i)
+        click("pb1stepFF");
+    QCOMPARE(difference->currentFrame(), qint64(from));
+
+    QTest::keyClick(difference->findChild<QGraphicsView *>(), Qt::Key_N,
+        backwards ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(difference->currentFrame(), qint64(to));
+    QCOMPARE(videoAt(0)->currentFrame(), qint64(to));
+    QCOMPARE(shortVideo->currentFrame(), qint64(shortVideoTo));
+    const bool differs = to == 2 || to == 5;
+    QCOMPARE(difference->windowTitle().endsWith(QStringLiteral(" - identical")), !differs);
+
+    // N is the difference window's own: a video of its own does not take it.
+    QTest::keyClick(videoAt(0)->findChild<QGraphicsView *>(), Qt::Key_N);
+    QCOMPARE(videoAt(0)->currentFrame(), qint64(to));
 }
 
 QTEST_MAIN(TestTransport)

@@ -5,9 +5,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGraphicsView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPointer>
 #include <QRadioButton>
 #include <QSlider>
@@ -85,6 +87,7 @@ private slots:
     void destroyedSlotIsConnectedAndClosesTheCurrentVideo();
     void closingTheMainWindowStopsAndClosesEveryVideo();
     void destructorDeletesEachWindowOnce();
+    void compareWithListsTheVideosThatCanBeCompared();
 
 private:
     TempDir dir;
@@ -548,6 +551,54 @@ void TestVideoList::destructorDeletesEachWindowOnce()
 
     startApplication();
     QCOMPARE(videoCount(), 0);
+}
+
+// The right-click menu offers the listed videos of the same size, subsampling and depth,
+// whatever their storage, and opens their difference as one more listed video.
+void TestVideoList::compareWithListsTheVideosThatCanBeCompared()
+{
+    const auto offered = [](ImageView *view) {
+        QStringList names;
+        const std::unique_ptr<QMenu> menu = view->makeContextMenu();
+        QMenu *compare = menu->actions().value(0)->menu();
+        if (!compare || compare->title() != QStringLiteral("Compare with"))
+            return QStringList { QStringLiteral("no Compare with") };
+        if (!compare->isEnabled())
+            names << QStringLiteral("(disabled)");
+        for (const QAction *action : compare->actions())
+            names << action->text();
+        return names;
+    };
+    ImageView *a = addClip(dir, "a.yuv", YV12, 16, 8, 3);
+    addClip(dir, "b.nv12", Nv12, 16, 8, 4);
+    ImageView *wider = addClip(dir, "wider.yuv", YV12, 32, 8, 3);
+    ImageView *c = addClip(dir, "c.yuv", Planar422, 16, 8, 3);
+    addClip(dir, "d.yuv", Yuv420p10le, 16, 8, 3);
+    QDir(QString::fromStdString(dir.path())).mkdir(QStringLiteral("other"));
+    addClip(dir, "other/a.yuv", Yvu420p, 16, 8, 2);
+
+    QCOMPARE(
+        offered(a), QStringList({ "b.nv12", QString::fromStdString(dir.filePath("other/a.yuv")) }));
+    QCOMPARE(offered(wider), QStringList { "(disabled)" });
+    QCOMPARE(offered(c), QStringList { "(disabled)" });
+
+    const std::unique_ptr<QMenu> menu = a->makeContextMenu();
+    menu->actions().value(0)->menu()->actions().value(0)->trigger();
+    QCOMPARE(videoCount(), 7);
+    ImageView *difference = videoAt(6);
+    QCOMPARE(videoList()->item(6)->text(), QStringLiteral("a.yuv vs b.nv12"));
+    QCOMPARE(difference->frameCount(), qint64(3));
+    QVERIFY2(
+        difference->windowTitle().startsWith(QStringLiteral("a.yuv vs b.nv12 - 0/3 - PSNR Y ")),
+        qPrintable(difference->windowTitle()));
+    // A difference is compared with nothing, and nothing with it.
+    QCOMPARE(offered(difference), QStringList { "(disabled)" });
+    QVERIFY(!offered(a).contains(QStringLiteral("a.yuv vs b.nv12")));
+
+    // It steps with the others, within its own count.
+    click("pbGoToEnd");
+    QCOMPARE(difference->currentFrame(), qint64(2));
+    QCOMPARE(videoAt(1)->currentFrame(), qint64(3));
 }
 
 QTEST_MAIN(TestVideoList)

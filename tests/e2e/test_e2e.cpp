@@ -15,8 +15,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -47,6 +49,7 @@ const QPoint stepForwardButton = centreOf(501, 10, 40, 21);
 const QPoint goToEndButton = centreOf(586, 10, 41, 21);
 // Check boxes and radio buttons answer on their indicator, at the left of their geometry.
 const QPoint colourButton(554 + 3 + 7, 88 + 20 + 8);
+const QPoint yButton(554 + 3 + 7, 88 + 41 + 8);
 const QPoint uButton(554 + 3 + 7, 88 + 57 + 8);
 const QPoint gridBox(555 + 7, 211 + 8);
 const QPoint gridCombo = centreOf(554, 227, 69, 16);
@@ -155,6 +158,22 @@ QString awaitTitleOtherThan(const WindowId &window, const QString &title)
         now = windowTitle(window);
     }
     return now;
+}
+
+// Polls the title until the whole of it matches `pattern`; no match after the timeout.
+QRegularExpressionMatch awaitTitleMatching(const WindowId &window, const QString &pattern)
+{
+    const QRegularExpression whole(QRegularExpression::anchoredPattern(pattern));
+    QElapsedTimer clock;
+    clock.start();
+    QRegularExpressionMatch match;
+    do {
+        match = whole.match(windowTitle(window));
+        if (match.hasMatch())
+            break;
+        QThread::msleep(10);
+    } while (clock.elapsed() < windowTimeoutMs);
+    return match;
 }
 
 // Polls the title until it has not changed for a second (25 play ticks); returns it.
@@ -335,6 +354,7 @@ private slots:
     void namesThatAreNotUtf8Open_data();
     void namesThatAreNotUtf8Open();
     void refusedFilesAreShownInTheWindow();
+    void differenceWindowShowsWhereTwoVideosDiffer();
 
 private:
     // `home` stands in for $HOME, with no XDG folder pointing elsewhere; a `tracePath`
@@ -829,6 +849,77 @@ void TestEndToEnd::refusedFilesAreShownInTheWindow()
         QStringLiteral("zentavo: missing_64x48_yuv420p.yuv cannot be found.\n"
                        "zentavo: folder_64x48_yuv420p.yuv is not a regular file.\n"
                        "zentavo: pipe_64x48_yuv420p.yuv is not a regular file.\n"));
+}
+
+// `--diff` opens both videos and their difference: its title gives PSNR as ffmpeg prints
+// it, its Colour view marks the differing plane, its Y view the signed difference, and N
+// and Shift+N move every video to the next and previous frames that differ.
+void TestEndToEnd::differenceWindowShowsWhereTwoVideosDiffer()
+{
+    // yuv444p at an odd width: a difference in the last column has a pixel of its own.
+    constexpr int width = 33;
+    constexpr int height = 17;
+    constexpr int plane = width * height;
+    QByteArray a(plane * 3 * 4, '\0');
+    for (int i = 0; i < a.size(); ++i)
+        a[i] = char(16 + (i * 7) % 200);
+    // Frame 1 differs in one Y sample of the last column, frame 3 in every U sample; B
+    // has a fifth frame, which is not compared.
+    QByteArray b = a + QByteArray(plane * 3, '\x80');
+    const int lastColumn = 1 * plane * 3 + 5 * width + (width - 1);
+    b[lastColumn] = char(uchar(a[lastColumn]) - 3);
+    for (int i = 0; i < plane; ++i)
+        b[3 * plane * 3 + plane + i] = char(uchar(a[3 * plane * 3 + plane + i]) ^ 1);
+    for (const auto &[name, bytes] : { std::pair { "a.yuv", a }, std::pair { "b.yuv", b } }) {
+        QFile file(QString::fromStdString(dir.filePath(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+
+    QVERIFY(startProgram({ "-s", "33x17", "-f", "yuv444p", "--diff", "a.yuv", "b.yuv" }));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main, "the main window did not appear");
+    const QString base = QStringLiteral("a.yuv vs b.yuv - %1/4 - ");
+    const auto video = waitForWindow(escapedForPattern(base.arg(0)) + ".*", windowTimeoutMs);
+    QVERIFY2(video, qPrintable(QStringLiteral("no difference window among ") + visibleTitles()));
+    QCOMPARE(windowTitle(*video), base.arg(0) + QStringLiteral("identical"));
+
+    QImage colour(width, height, QImage::Format_RGB32);
+    colour.fill(Qt::black);
+    QCOMPARE(awaitPicture(*video, colour), QString());
+
+    click(*video, QPoint(5, 5));
+    QVERIFY2(waitForFocus(*video, windowTimeoutMs), "the difference window took no keys");
+    pressKey(QStringLiteral("Right"));
+    // One difference of 3 among 561 Y samples: 10 log10(255^2 / (9 / 561)).
+    const QString psnr = QStringLiteral("PSNR Y (\\d+\\.\\d\\d) U inf V inf");
+    const QRegularExpressionMatch match
+        = awaitTitleMatching(*video, escapedForPattern(base.arg(1)) + psnr);
+    QVERIFY2(match.hasMatch(), qPrintable(windowTitle(*video)));
+    QVERIFY(qAbs(match.captured(1).toDouble() - 10 * std::log10(255.0 * 255 * plane / 9)) < 0.006);
+    colour.setPixel(width - 1, 5, qRgb(255, 0, 0));
+    QCOMPARE(awaitPicture(*video, colour), QString());
+
+    click(*main, yButton);
+    QImage grey(width, height, QImage::Format_RGB32);
+    grey.fill(qRgb(128, 128, 128));
+    grey.setPixel(width - 1, 5, qRgb(131, 131, 131));
+    QCOMPARE(awaitPicture(*video, grey), QString());
+
+    // N from frame 1 finds frame 3 and takes both videos there; there is none after it.
+    click(*video, QPoint(5, 5));
+    QVERIFY(waitForFocus(*video, windowTimeoutMs));
+    pressKey(QStringLiteral("n"));
+    QVERIFY2(awaitTitleMatching(*video, escapedForPattern(base.arg(3)) + "PSNR Y inf U .* V inf")
+                 .hasMatch(),
+        qPrintable(windowTitle(*video)));
+    const auto videoA = waitForWindow(QStringLiteral("a\\.yuv - 3/4"), windowTimeoutMs);
+    QVERIFY2(videoA, qPrintable(visibleTitles()));
+    pressKey(QStringLiteral("n"));
+    pressKey(QStringLiteral("shift+n"));
+    QVERIFY2(awaitTitleMatching(*video, escapedForPattern(base.arg(1)) + "PSNR Y .*").hasMatch(),
+        qPrintable(windowTitle(*video)));
+    QVERIFY(waitForTitle(*videoA, QStringLiteral("a.yuv - 1/4"), windowTimeoutMs));
+    quitAndCheckExit(*main);
 }
 
 void TestEndToEnd::setUpProgram(const QString &home, const QString &tracePath)

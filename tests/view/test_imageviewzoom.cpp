@@ -3,6 +3,9 @@
 #include "tempdir.h"
 #include "testfiles.h"
 
+#include "player.h"
+
+#include <QFile>
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QLabel>
@@ -52,6 +55,7 @@ private slots:
     void leavingTheViewportHidesTheReadout();
     void switchingTheReadoutOffHidesAtTheNextMove();
     void readoutReadsThePannedPixel();
+    void differenceReadoutGivesBothVideosAndTheirDifference();
 
 private:
     TempDir dir;
@@ -419,6 +423,56 @@ void TestImageViewZoom::readoutReadsThePannedPixel()
 
     const std::size_t chroma = std::size_t((11 / 2) * 176 + 22 / 2);
     QCOMPARE(view.pixelLabel()->text(), readoutText(view, 22, 11, chroma));
+}
+
+// A difference's readout gives both videos' samples and their difference, at their
+// widest for 12 bits, in a box that holds the three columns.
+void TestImageViewZoom::differenceReadoutGivesBothVideosAndTheirDifference()
+{
+    const auto write12Bit
+        = [this](const char *name, std::uint16_t y, std::uint16_t u, std::uint16_t v) {
+              constexpr int width = 9;
+              constexpr int height = 5;
+              QByteArray bytes;
+              for (const std::uint16_t sample : { y, u, v }) {
+                  for (int i = 0; i < width * height; ++i)
+                      bytes.append(char(sample & 0xff)).append(char(sample >> 8));
+              }
+              QFile file(QString::fromStdString(dir.filePath(name)));
+              if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+                  qFatal("%s cannot be written", name);
+              VideoParameters record;
+              record.path = dir.filePath(name);
+              record.format = Yuv444p12le;
+              record.width = width;
+              record.height = height;
+              record.frameCount = 1;
+              return record;
+          };
+    // Words whose bits above 12 differ compare as their low 12 bits.
+    const VideoDocument a(write12Bit("a.yuv", 4095, 0, 0xf800));
+    const VideoDocument b(write12Bit("b.yuv", 0, 4095, 0x0800));
+    Player player;
+    ImageView view(std::make_unique<VideoDocument>(a, b), player);
+    view.showFrame(0);
+    view.setZoomPercent(800);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setTooltipEnabled(true);
+
+    moveMouse(view, QPoint(8 * 8 + 3, 4 * 8 + 3));
+
+    QLabel *label = view.pixelLabel();
+    QVERIFY(label->isVisible());
+    QCOMPARE(label->text(),
+        QStringLiteral(" X = 8  Y = 4\n        A     B    A-B\n"
+                       " Y  4095     0   4095\n U     0  4095  -4095\n V  2048  2048      0"));
+    QCOMPARE(label->size(), QSize(140, 80));
+    const QStringList lines = label->text().split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        QVERIFY2(label->fontMetrics().horizontalAdvance(line) + 2 * 2 < label->width(),
+            qPrintable(line));
+    QVERIFY(label->fontMetrics().lineSpacing() * lines.size() + 2 * 2 <= label->height());
+    QVERIFY(view.windowTitle().endsWith(QStringLiteral(" - PSNR Y 0.00 U 0.00 V inf")));
 }
 
 QTEST_MAIN(TestImageViewZoom)
