@@ -853,7 +853,8 @@ void TestEndToEnd::refusedFilesAreShownInTheWindow()
 
 // `--diff` opens both videos and their difference: its title gives PSNR as ffmpeg prints
 // it, its Colour view marks the differing plane, its Y view the signed difference, and N
-// and Shift+N move every video to the next and previous frames that differ.
+// and Shift+N move every video to the next and previous frames that differ. Nothing is
+// written on the way.
 void TestEndToEnd::differenceWindowShowsWhereTwoVideosDiffer()
 {
     // yuv444p at an odd width: a difference in the last column has a pixel of its own.
@@ -875,7 +876,11 @@ void TestEndToEnd::differenceWindowShowsWhereTwoVideosDiffer()
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
 
-    QVERIFY(startProgram({ "-s", "33x17", "-f", "yuv444p", "--diff", "a.yuv", "b.yuv" }));
+    TempDir home;
+    QVERIFY(home.isValid());
+    const QString tracePath = QString::fromStdString(dir.filePath("difference.trace"));
+    QVERIFY(startProgram({ "-s", "33x17", "-f", "yuv444p", "--diff", "a.yuv", "b.yuv" },
+        QString::fromStdString(home.path()), tracePath));
     const auto main = waitForWindow(mainTitle, windowTimeoutMs);
     QVERIFY2(main, "the main window did not appear");
     const QString base = QStringLiteral("a.yuv vs b.yuv - %1/4 - ");
@@ -920,6 +925,11 @@ void TestEndToEnd::differenceWindowShowsWhereTwoVideosDiffer()
         qPrintable(windowTitle(*video)));
     QVERIFY(waitForTitle(*videoA, QStringLiteral("a.yuv - 1/4"), windowTimeoutMs));
     quitAndCheckExit(*main);
+    // Comparing only reads, as viewing does.
+    QCOMPARE(writesOnDisk(tracePath, QString::fromStdString(dir.path()),
+                 qEnvironmentVariable("XDG_RUNTIME_DIR")),
+        QStringList());
+    QCOMPARE(programsStarted(tracePath), QStringList { QStringLiteral(ZENTAVO_EXECUTABLE) });
 }
 
 void TestEndToEnd::setUpProgram(const QString &home, const QString &tracePath)
