@@ -1,5 +1,6 @@
 // Plays N 3840x2160 videos of one layout together (two yuv420p unless told otherwise) for
-// ten seconds and prints how many frames each window showed per second, and the slowest.
+// ten seconds and prints how many frames each window showed per second, and the slowest;
+// with "diff" after the layout, the difference of the first two videos plays beside them.
 // Meant for a real X server, e.g.
 //   QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1920x1080x24" ./bench_view_playback 3 nv12
 
@@ -73,8 +74,10 @@ int main(int argc, char **argv)
     Q_INIT_RESOURCE(icons);
     const int videos = argc > 1 ? std::atoi(argv[1]) : 2;
     const SampleLayout *layout = layoutNamed(argc > 2 ? argv[2] : "yuv420p");
-    if (videos < 1 || !layout || argc > 3) {
-        std::fprintf(stderr, "usage: %s [VIDEOS [LAYOUT]]\n", argv[0]);
+    // "diff": the difference of the first two videos plays beside them.
+    const bool difference = argc > 3 && std::string(argv[3]) == "diff";
+    if (videos < 1 || !layout || argc > 4 || (argc > 3 && (!difference || videos < 2))) {
+        std::fprintf(stderr, "usage: %s [VIDEOS [LAYOUT [diff]]]\n", argv[0]);
         return 2;
     }
     TempDir dir;
@@ -86,6 +89,14 @@ int main(int argc, char **argv)
         // Read once so that playback finds the file in the page cache.
         testfiles::readWhole(clip.path);
         window.addVideo(clip);
+        views.push_back(window.currentVideoWindow());
+    }
+    if (difference) {
+        const std::vector<VideoDocument *> &listed = window.player().videos();
+        if (!window.addDifference(*listed[0], *listed[1]).isEmpty()) {
+            std::fprintf(stderr, "the difference did not open\n");
+            return 1;
+        }
         views.push_back(window.currentVideoWindow());
     }
 
@@ -108,9 +119,9 @@ int main(int argc, char **argv)
     QApplication::exec();
     const double seconds = double(clock.elapsed()) / 1000.0;
 
-    std::printf("platform %s, %d videos of %dx%d %s played together for %.2f s\n",
+    std::printf("platform %s, %d videos of %dx%d %s played together for %.2f s%s\n",
         qPrintable(QApplication::platformName()), int(views.size()), width, height, layout->name,
-        seconds);
+        seconds, difference ? ", the last the difference of the first two" : "");
     int slowest = counters.front()->shown;
     for (std::size_t i = 0; i < counters.size(); ++i) {
         const FrameCounter &c = *counters[i];
