@@ -157,6 +157,30 @@ std::ptrdiff_t alignedPadding(std::int32_t width)
     return 64 - std::ptrdiff_t { width } * 4 % 64 + 64;
 }
 
+// The first pixel of a picture with rowPadding that is not `expected(x, y)`, or the first
+// padding byte written over; empty when there is none.
+template <typename Expected>
+QString pictureMismatch(Picture &picture, std::int32_t width, std::int32_t height, Expected expected)
+{
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t wanted = expected(x, y);
+            if (picture.at(x, y) != wanted)
+                return QStringLiteral("pixel (%1, %2) is %3, expected %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(picture.at(x, y), 8, 16)
+                    .arg(wanted, 8, 16);
+        }
+        const std::uint8_t *padding = picture.bytes() + picture.stride * y + width * 4;
+        for (int i = 0; i < rowPadding; ++i) {
+            if (padding[i] != sentinel)
+                return QStringLiteral("padding byte %1 of row %2 is written").arg(i).arg(y);
+        }
+    }
+    return QString();
+}
+
 // renderDifference, and the code of each instruction set that this processor can run.
 std::vector<std::pair<QByteArray, DifferenceRenderer>> differenceRenderers()
 {
@@ -397,21 +421,11 @@ void TestViewRenderer::everyPixelMatchesTheFormula()
     QCOMPARE(planes.g, kept.g);
     QCOMPARE(planes.b, kept.b);
 
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t expected
-                = viewreference::pixel(converted, View(view), format, width, x, y);
-            if (picture.at(x, y) != expected)
-                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
-                                     .arg(x)
-                                     .arg(y)
-                                     .arg(picture.at(x, y), 8, 16)
-                                     .arg(expected, 8, 16)));
-        }
-        const std::uint8_t *padding = picture.bytes() + picture.stride * y + width * 4;
-        for (int i = 0; i < rowPadding; ++i)
-            QCOMPARE(padding[i], sentinel);
-    }
+    QCOMPARE(pictureMismatch(picture, width, height,
+                 [&](int x, int y) {
+                     return viewreference::pixel(converted, View(view), format, width, x, y);
+                 }),
+        QString());
 }
 
 void TestViewRenderer::everySampleValueKeepsItsChannel_data()
@@ -708,21 +722,12 @@ void TestViewRenderer::differenceMatchesAPlainLoop()
     const bool drawn = view >= 0 && view < 7;
     QCOMPARE(renderer(view, a, b, { picture.bytes(), picture.stride }), drawn);
 
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t expected
-                = drawn ? differencePixel(view, a, b, x, y) : std::uint32_t(sentinel) * 0x01010101u;
-            if (picture.at(x, y) != expected)
-                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
-                                     .arg(x)
-                                     .arg(y)
-                                     .arg(picture.at(x, y), 8, 16)
-                                     .arg(expected, 8, 16)));
-        }
-        const std::uint8_t *padding = picture.bytes() + picture.stride * y + width * 4;
-        for (int i = 0; i < rowPadding; ++i)
-            QCOMPARE(padding[i], sentinel);
-    }
+    QCOMPARE(pictureMismatch(picture, width, height,
+                 [&](int x, int y) {
+                     return drawn ? differencePixel(view, a, b, x, y)
+                                  : std::uint32_t(sentinel) * 0x01010101u;
+                 }),
+        QString());
 }
 
 QTEST_APPLESS_MAIN(TestViewRenderer)
