@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "samplelayout.h"
+#include "videofile.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -30,7 +31,7 @@ const QtOption qtOptions[] = {
     { "qwindowicon", "icon", "Icon of the first window." },
     { "icon", "icon", "The same as -qwindowicon, on X11." },
     { "style", "style", "Widget style to use in place of Fusion." },
-    { "stylesheet", "file", "Style sheet to apply to the widgets." },
+    { "stylesheet", "file", "Style sheet file to apply to the widgets; a regular file only." },
     { "session", "id", "Session to restore." },
     { "display", "display", "X display to connect to, as DISPLAY." },
     { "name", "name", "Resource name of the windows on X11." },
@@ -44,6 +45,22 @@ const QtOption qtOptions[] = {
 };
 
 const QString styleOption = QStringLiteral("style");
+const QString styleSheetOption = QStringLiteral("stylesheet");
+
+std::string fileProblemText(FileProblem problem)
+{
+    switch (problem) {
+    case FileProblem::Missing:
+        return "cannot be found";
+    case FileProblem::NotRegular:
+        return "is not a regular file";
+    case FileProblem::Unreadable:
+        return "cannot be read";
+    case FileProblem::None:
+        break;
+    }
+    return std::string();
+}
 
 struct Options
 {
@@ -102,6 +119,8 @@ std::string layoutNames()
         names += (names.empty() ? "" : ", ") + std::string(layout.name);
         if (layout.alias)
             names += ", " + std::string(layout.alias);
+        for (const std::string &other : otherLayoutNames(layout.format))
+            names += ", " + other;
     }
     return names;
 }
@@ -158,7 +177,21 @@ CommandLine::CommandLine(const std::vector<std::string> &arguments)
     }
     styleChosen_ = parser.isSet(styleOption);
     if (action_ == Action::Run)
-        readAsked(parser.value(options.size), parser.value(options.format));
+        readAsked(
+            parser.isSet(options.size) ? std::optional(parser.value(options.size)) : std::nullopt,
+            parser.isSet(options.format) ? std::optional(parser.value(options.format))
+                                         : std::nullopt);
+    // Qt reads the style sheet whole while it makes the application: a pipe would hold it
+    // there before any window, and a device such as /dev/zero would never end.
+    for (const QString &sheet : parser.values(styleSheetOption)) {
+        if (action_ != Action::Run)
+            break;
+        const std::string path = toBytes(sheet);
+        const FileProblem problem = checkVideoFile(path).problem;
+        if (problem != FileProblem::None)
+            refuse("-stylesheet '" + path + "' " + fileProblemText(problem)
+                + ": give a style sheet file");
+    }
 
     for (const QString &file : parser.positionalArguments())
         files_.push_back(toBytes(file));
@@ -204,19 +237,20 @@ std::array<std::string, 2> CommandLine::compared() const
     return { files_[0], files_[1] };
 }
 
-void CommandLine::readAsked(const QString &size, const QString &format)
+void CommandLine::readAsked(
+    const std::optional<QString> &size, const std::optional<QString> &format)
 {
-    if (!size.isEmpty()) {
-        asked_.size = frameSizeNamed(toBytes(size));
+    if (size) {
+        asked_.size = frameSizeNamed(toBytes(*size));
         if (!asked_.size) {
-            refuse("'" + toBytes(size)
+            refuse("'" + toBytes(*size)
                 + "' is no frame size: give WxH, such as 1920x1080, or one of " + frameSizeNames());
             return;
         }
     }
-    if (format.isEmpty())
+    if (!format)
         return;
-    const std::string name = toBytes(format);
+    const std::string name = toBytes(*format);
     if (const std::optional<std::string> meanings = ambiguityOfLayoutName(name)) {
         refuse("'" + name + "' is ambiguous: " + *meanings);
     } else if (const SampleLayout *layout = layoutNamed(name)) {

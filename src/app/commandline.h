@@ -3,6 +3,7 @@
 #include "namedparameters.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,8 @@ public:
     const AskedParameters &asked() const { return asked_; }
 
 private:
-    // Sets asked_ from the option values; an empty value is an option not given.
-    void readAsked(const QString &size, const QString &format);
+    // Sets asked_ from the option values; nothing for an option not given.
+    void readAsked(const std::optional<QString> &size, const std::optional<QString> &format);
     // One line on standard error, and status 2.
     void refuse(const std::string &reason);
 

@@ -348,6 +348,10 @@ void MainWindow::openNextFile()
     while (!pendingFiles.empty()) {
         const auto [path, plan] = pendingFiles.front();
         pendingFiles.pop_front();
+        // Here, once for each file, whether it came from the command line or a drop.
+        if (!plan.overruled.empty())
+            std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                plan.overruled.c_str());
         if (!plan.straightAway) {
             dialog.askAboutFile(path, plan);
             return;
@@ -381,6 +385,8 @@ QString MainWindow::openStraightAway(const std::string &path, const OpenPlan &pl
     if (file.problem != FileProblem::None)
         return openrefusal::fileText(file.problem).arg(name);
     ImageOpenDialog::instance().readSpeedAndScan(record);
+    record.speed = plan.rate.value_or(record.speed);
+    record.scan = plan.scan.value_or(record.scan);
     record.frameCount
         = ::frameCount(file.size, ::frameSize(record.format, record.width, record.height));
     try {

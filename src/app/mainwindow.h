@@ -75,7 +75,8 @@ public:
     // were refused; the others are asked about through the dialog that Open shows, the
     // next once the one before is answered. Paths are the file system's bytes.
     void openFiles(const std::vector<std::string> &paths, const AskedParameters &asked = {});
-    // Lists the file with the plan's size and layout and the dialog's speed and scan.
+    // Lists the file with the plan's size, layout, rate and scan, the dialog's speed and
+    // scan standing in for a rate or scan the plan lacks.
     // Returns the sentence that refuses it, naming it by its whole path, or an empty
     // text when the video is listed.
     QString openStraightAway(const std::string &path, const OpenPlan &plan);

@@ -105,16 +105,6 @@ bool namesOtherDeepSamples(std::string_view token)
         || before == "gray";
 }
 
-// The layout a lower-case word names. As in ffmpeg, a deep layout's name without its
-// byte order means the host's, which is little-endian here: "p010", "yuv420p10".
-const SampleLayout *layoutOfWord(std::string_view token)
-{
-    if (const SampleLayout *layout = layoutNamed(token))
-        return layout;
-    const SampleLayout *layout = layoutNamed(std::string(token) + "le");
-    return layout && layout->depth > 8 ? layout : nullptr;
-}
-
 // The chroma that a word "420", "422" or "444" gives; nothing for any other word.
 std::optional<Subsampling> chromaStated(std::string_view token)
 {
@@ -144,6 +134,71 @@ const SampleLayout *likeAtDepth(const SampleLayout &like, std::int32_t depth)
     return nullptr;
 }
 
+// Rates above this in a name are taken for something else, such as a frame count.
+constexpr std::int32_t highestRate = 1000;
+
+// A frame rate stated in digits; nothing outside 1 .. highestRate.
+std::optional<std::int32_t> rateOf(std::string_view digits)
+{
+    // "0001" counts frames or parts, not time.
+    if (startsWith(digits, "0"))
+        return std::nullopt;
+    const std::optional<std::int32_t> rate = positiveNumber(digits);
+    return rate && *rate <= highestRate ? rate : std::nullopt;
+}
+
+// A lower-case word that gives a frame size, and perhaps its scan and rate as broadcast
+// names write them after it: "1080p", "1080p50", "1920x1080p50", "720x576i".
+struct SizeWord
+{
+    FrameDimensions size;
+    std::optional<std::int32_t> scan;
+    std::optional<std::int32_t> rate;
+    bool rateUnreadable = false;
+};
+
+std::optional<SizeWord> sizeWordOf(std::string_view token)
+{
+    if (const std::optional<FrameDimensions> size = frameSizeNamed(token)) {
+        SizeWord word { *size, std::nullopt, std::nullopt, false };
+        if (endsWith(token, "p") && token.find('x') == std::string_view::npos)
+            word.scan = Progressive;
+        return word;
+    }
+    std::size_t digits = 0;
+    while (digits < token.size() && isDigit(token[token.size() - 1 - digits]))
+        ++digits;
+    if (digits + 1 >= token.size())
+        return std::nullopt;
+    const char letter = token[token.size() - 1 - digits];
+    if (letter != 'p' && letter != 'i')
+        return std::nullopt;
+    const std::string_view before = token.substr(0, token.size() - 1 - digits);
+    // The named sizes that a scan letter follows are the "p" ones: 1080p, 1080i50.
+    std::optional<FrameDimensions> size;
+    if (before.find('x') != std::string_view::npos)
+        size = frameSizeNamed(before);
+    else if (allDigits(before))
+        size = frameSizeNamed(std::string(before) + "p");
+    if (!size)
+        return std::nullopt;
+    SizeWord word { *size, letter == 'i' ? Interlaced : Progressive, std::nullopt, false };
+    if (digits > 0) {
+        word.rate = rateOf(token.substr(token.size() - digits));
+        word.rateUnreadable = !word.rate;
+    }
+    return word;
+}
+
+// A lower-case word "50fps": the rate, or nothing for any other word.
+std::optional<std::string_view> rateStated(std::string_view token)
+{
+    if (!endsWith(token, "fps") || token.size() == 3)
+        return std::nullopt;
+    const std::string_view number = token.substr(0, token.size() - 3);
+    return allDigits(number) ? std::optional<std::string_view>(number) : std::nullopt;
+}
+
 template <typename T> void addOnce(std::vector<T> &values, T value)
 {
     if (std::find(values.begin(), values.end(), value) == values.end())
@@ -157,6 +212,8 @@ struct NameHints
     std::vector<const SampleLayout *> layouts;
     std::vector<std::int32_t> depths;
     std::vector<Subsampling> chromas;
+    std::vector<std::int32_t> scans;
+    std::vector<std::int32_t> rates;
     bool unclear = false;
     // What the words say together, once settleLayout has read them.
     std::optional<std::int32_t> format;
@@ -172,12 +229,12 @@ void addDepth(NameHints &hints, std::string_view digits)
 }
 
 // The layout the words give together. A depth takes a layout named in 8 bits to that
-// depth ("10bit" and "yuv422p": yuv422p10le); with a depth above 8 and no layout named,
-// 420, 422 or 444 gives the planar layout (4:2:0 when none does). Words that disagree
-// say nothing.
+// depth ("10bit" and "yuv422p": yuv422p10le). With no layout named, 420, 422 or 444
+// gives the planar layout at the depth, and a depth above 8 alone gives 4:2:0. Words
+// that disagree say nothing.
 void settleLayout(NameHints &hints)
 {
-    if (hints.layouts.size() > 1 || hints.depths.size() > 1)
+    if (hints.layouts.size() > 1 || hints.depths.size() > 1 || hints.chromas.size() > 1)
         hints.unclear = true;
     if (hints.unclear)
         return;
@@ -189,32 +246,28 @@ void settleLayout(NameHints &hints)
             return;
         }
     }
-    const std::int32_t stated = hints.depths.empty() ? 8 : hints.depths.front();
-    const std::int32_t depth = named ? named->depth : stated;
-    // 8-bit names keep to the layouts they name: a bare 420 says nothing there.
-    if (depth == 8) {
-        if (named)
-            hints.format = named->format;
-        return;
-    }
-    if (hints.chromas.size() > 1
-        || (named && !hints.chromas.empty() && hints.chromas.front() != named->subsampling)) {
+    if (named && !hints.chromas.empty() && hints.chromas.front() != named->subsampling) {
         hints.unclear = true;
         return;
     }
-    if (!named) {
+    const std::int32_t depth = hints.depths.empty() ? 8 : hints.depths.front();
+    // "8bit" alone changes nothing: the size's yuv420p is read anyway.
+    if (!named && (depth > 8 || !hints.chromas.empty())) {
         const Subsampling chroma
             = hints.chromas.empty() ? Subsampling::Yuv420 : hints.chromas.front();
+        // Planar 4:2:2 in 8 bits is listed twice; the later, yuv422p's own, is the one.
         for (const SampleLayout &layout : sampleLayouts()) {
             if (layout.storage == Storage::Planar && !layout.vBeforeU
                 && layout.subsampling == chroma && layout.depth == depth)
                 named = &layout;
         }
+        if (!named) {
+            hints.unclear = true;
+            return;
+        }
     }
     if (named)
         hints.format = named->format;
-    else
-        hints.unclear = true;
 }
 
 NameHints hintsOf(std::string_view path)
@@ -234,28 +287,51 @@ NameHints hintsOf(std::string_view path)
             start = i + 1;
         }
     }
+    // The index of the token after the last size word, where a lone number is its rate.
+    std::size_t afterSize = tokens.size();
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const std::string_view token = tokens[i];
-        if (ambiguityOfLayoutName(token))
+        const bool numberBeforeUnit = i + 1 < tokens.size()
+            && (tokens[i + 1] == "bit" || tokens[i + 1] == "bits" || tokens[i + 1] == "fps");
+        if (ambiguityOfLayoutName(token)) {
             hints.unclear = true;
-        else if (const std::optional<FrameDimensions> size = frameSizeNamed(token))
-            addOnce(hints.sizes, *size);
-        else if (const SampleLayout *layout = layoutOfWord(token))
+        } else if (const std::optional<SizeWord> word = sizeWordOf(token)) {
+            addOnce(hints.sizes, word->size);
+            if (word->scan)
+                addOnce(hints.scans, *word->scan);
+            if (word->rate)
+                addOnce(hints.rates, *word->rate);
+            if (word->rateUnreadable)
+                addOnce(hints.rates, 0);
+            afterSize = i + 1;
+        } else if (i == afterSize && !chromaStated(token) && !numberBeforeUnit && rateOf(token)) {
+            addOnce(hints.rates, *rateOf(token));
+        } else if (token == "fps" && i > 0 && allDigits(tokens[i - 1])) {
+            addOnce(hints.rates, rateOf(tokens[i - 1]).value_or(0));
+        } else if (const std::optional<std::string_view> rate = rateStated(token)) {
+            addOnce(hints.rates, rateOf(*rate).value_or(0));
+        } else if (const SampleLayout *layout = layoutNamed(token)) {
             addOnce(hints.layouts, layout);
-        // "10-bit" and "10 bit" as well as "10bit".
-        else if ((token == "bit" || token == "bits") && i > 0 && allDigits(tokens[i - 1]))
+            // "10-bit" and "10 bit" as well as "10bit".
+        } else if ((token == "bit" || token == "bits") && i > 0 && allDigits(tokens[i - 1])) {
             addDepth(hints, tokens[i - 1]);
-        else if (const std::optional<std::string_view> digits = depthStated(token))
+        } else if (const std::optional<std::string_view> digits = depthStated(token)) {
             addDepth(hints, *digits);
-        else if (const std::optional<Subsampling> chroma = chromaStated(token))
+        } else if (const std::optional<Subsampling> chroma = chromaStated(token)) {
             addOnce(hints.chromas, *chroma);
-        else if (namesOtherDeepSamples(token))
+        } else if (namesOtherDeepSamples(token)) {
             hints.unclear = true;
+        }
     }
     if (hints.sizes.size() > 1)
         hints.unclear = true;
     settleLayout(hints);
     return hints;
+}
+
+std::string sizeText(FrameDimensions size)
+{
+    return std::to_string(size.width) + 'x' + std::to_string(size.height);
 }
 
 } // namespace
@@ -304,11 +380,25 @@ OpenPlan planOpen(std::string_view path, const AskedParameters &asked)
     OpenPlan plan;
     plan.size = asked.size ? asked.size : nameSize;
     plan.format = asked.format ? asked.format : nameFormat;
-    // A size from the name alone is confirmed in the dialog, unless the dialog cannot
-    // hold the layout or the name gives that as well.
-    plan.straightAway = asked.size
-        || (nameSize && (nameFormat || (plan.format && !dialogOffersLayout(*plan.format))));
+    plan.straightAway = plan.size.has_value();
     if (!plan.straightAway && plan.format && !dialogOffersLayout(*plan.format))
         plan.format.reset();
+    // Without a size of its own, a number in the name is too weak a sign of a rate.
+    if (nameSize) {
+        if (hints.rates.size() == 1 && hints.rates.front() > 0)
+            plan.rate = hints.rates.front();
+        if (hints.scans.size() == 1)
+            plan.scan = hints.scans.front();
+    }
+
+    std::vector<std::string> overruled;
+    if (asked.size && nameSize && !(*asked.size == *nameSize))
+        overruled.push_back(
+            "-s " + sizeText(*asked.size) + " wins over the name's " + sizeText(*nameSize));
+    if (asked.format && nameFormat && *asked.format != *nameFormat)
+        overruled.push_back(std::string("-f ") + layoutOf(*asked.format)->name
+            + " wins over the name's " + layoutOf(*nameFormat)->name);
+    for (const std::string &part : overruled)
+        plan.overruled += (plan.overruled.empty() ? std::string(path) + ": " : "; ") + part;
     return plan;
 }

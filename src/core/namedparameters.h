@@ -36,20 +36,28 @@ struct AskedParameters
 };
 
 // How one file is opened: straight away with `size` and `format` (yuv420p when no format
-// is known), or through the dialog with what is known put into it (`format` then only
-// when the dialog offers it).
+// is known), or, without a size, through the dialog with what is known put into it
+// (`format` then only when the dialog offers it).
 struct OpenPlan
 {
     bool straightAway = false;
     std::optional<FrameDimensions> size;
     std::optional<std::int32_t> format;
+    // The frame rate and ScanType the name gives beside its size; empty otherwise.
+    std::optional<std::int32_t> rate;
+    std::optional<std::int32_t> scan;
+    // Where -s or -f differs from what the name says: "PATH: -s 640x360 wins over the
+    // name's 1280x720", with "; " before a second such part. Empty when they agree.
+    std::string overruled;
 };
 
-// `path` as given; only its last component counts. A depth ("10bit", "12b", "10-bit")
-// takes the layout the name gives to that depth, or with none the planar one of its
-// "420", "422" or "444" (4:2:0 when it has none); deep names such as "yuv420p10le" and
-// "p010" give their layout. A name that gives two different sizes, layouts, depths or
-// chromas, an ambiguous layout name ("yv12"), a depth or layout of nobody's here ("16bit",
-// "y210", "yuv420p10be"), or a depth that its layout lacks ("nv12" with "10bit") says
-// nothing.
+// `path` as given; only its last component counts. A size word may carry a scan and a
+// rate ("1080p50", "720x576i"); "50fps", or a number right after the size, gives the
+// rate. A depth ("10bit", "12b", "10-bit") takes the layout the name gives to that depth;
+// with no layout named, "420", "422" or "444" gives the planar layout at the name's
+// depth (8 without one), and a depth alone gives 4:2:0. Deep names such as "yuv420p10le"
+// and "p010" give their layout. A name that gives two different sizes, layouts, depths
+// or chromas, an ambiguous layout name ("yv12"), a depth or layout of nobody's here
+// ("16bit", "y210", "yuv420p10be"), or a depth that its layout lacks ("nv12" with
+// "10bit") says nothing; two different rates or scans say nothing of the rate or scan.
 OpenPlan planOpen(std::string_view path, const AskedParameters &asked);

@@ -25,6 +25,8 @@ struct ReportFile
     std::optional<FrameFormat> format;
     std::int64_t frames = 0;
     std::string problem;
+    // Where -s or -f differs from the name (OpenPlan::overruled).
+    std::string overruled;
 };
 
 std::string sizeProblem(SizeCheck check)
@@ -58,14 +60,13 @@ std::string fileProblem(FileProblem problem, const std::string &path)
     return std::string();
 }
 
-// The file as the command line names it: as the window would open it straight away, or,
-// where the window would ask, with the size that its name gives and yuv420p, the
-// dialog's first layout, unless -f says otherwise.
+// The file as the command line names it, read as the window would open it straight away.
 ReportFile resolve(const std::string &path, const AskedParameters &asked)
 {
     ReportFile file;
     file.path = path;
     const OpenPlan plan = planOpen(path, asked);
+    file.overruled = plan.overruled;
     if (!plan.size) {
         file.problem = path + ": no frame size: give -s WxH or put the size in the file's name";
         return file;
@@ -171,6 +172,8 @@ PsnrStatus runPsnrReport(const PsnrRequest &request, std::ostream &out, std::ost
     const ReportFile second = resolve(request.second, request.asked);
     bool trouble = false;
     for (const ReportFile *file : { &first, &second }) {
+        if (!file->overruled.empty())
+            err << request.program << ": " << file->overruled << '\n';
         if (!file->problem.empty()) {
             err << request.program << ": " << file->problem << '\n';
             trouble = true;

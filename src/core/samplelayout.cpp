@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace {
 
@@ -37,6 +38,25 @@ constexpr std::array<SampleLayout, layoutCount> layouts { {
     { Gray12le, "gray12le", nullptr, Subsampling::None, Storage::LumaOnly, false, nullptr, 12, 0 },
     { P010le, "p010le", nullptr, Subsampling::Yuv420, Storage::SemiPlanar, false, nullptr, 10, 6 },
 } };
+
+// FourCCs that name one of the layouts above without doubt, as other tools and file
+// names spell them; the layouts' own aliases are not repeated. YV12 and UYVY are not
+// among them: see ambiguityOfLayoutName.
+struct FourCC
+{
+    const char *name;
+    std::int32_t format;
+};
+constexpr FourCC fourCCs[] = {
+    { "iyuv", YV12 },
+    { "i422", Planar422 },
+    { "yuyv", Yuyv422 },
+    { "yvyu", Yvyu422 },
+    { "i444", Yuv444p },
+    { "grey", Gray },
+    { "y10", Gray10le },
+    { "y12", Gray12le },
+};
 
 // layoutOf and layoutOrYuv420p index the table by PixelFormat value.
 static_assert([] {
@@ -134,15 +154,43 @@ std::size_t chromaRows(std::int32_t format, std::int32_t height)
     return height > 0 ? chromaRowOf(format, height - 1) + 1 : 0;
 }
 
-const SampleLayout *layoutNamed(std::string_view name)
+namespace {
+
+// The first entry of a name wins: yuv422p is Planar422, not the dialog's UYVY.
+const SampleLayout *layoutOfName(std::string_view name)
 {
-    // The first entry of a name wins: yuv422p is Planar422, not the dialog's UYVY.
     for (const SampleLayout &layout : layouts) {
         if (layout.format != UYVY
             && (sameLetters(name, layout.name) || sameLetters(name, layout.alias)))
             return &layout;
     }
+    for (const FourCC &code : fourCCs) {
+        if (sameLetters(name, code.name))
+            return &layouts[static_cast<std::size_t>(code.format)];
+    }
     return nullptr;
+}
+
+} // namespace
+
+const SampleLayout *layoutNamed(std::string_view name)
+{
+    if (const SampleLayout *layout = layoutOfName(name))
+        return layout;
+    // As in ffmpeg, a deep layout's name without its byte order means the host's, which
+    // is little-endian here: "p010", "yuv420p10".
+    const SampleLayout *layout = layoutOfName(std::string(name) + "le");
+    return layout && layout->depth > 8 ? layout : nullptr;
+}
+
+std::vector<std::string> otherLayoutNames(std::int32_t format)
+{
+    std::vector<std::string> names;
+    for (const FourCC &code : fourCCs) {
+        if (code.format == format)
+            names.emplace_back(code.name);
+    }
+    return names;
 }
 
 std::optional<std::string> ambiguityOfLayoutName(std::string_view name)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The sample layouts of raw files, one entry each: the dialog's two and the ones that
 // decoders, cameras and ffmpeg write. Names are ffmpeg's -pix_fmt names, so that a user
@@ -43,8 +44,12 @@ struct SampleLayout
 // The layout of a PixelFormat value; nullptr for a value that names none.
 const SampleLayout *layoutOf(std::int32_t format);
 
-// The layout with this name or alias, in any letter case; nullptr for none.
+// The layout with this name, alias or FourCC ("yuyv", "i444"), in any letter case; a
+// deep layout's name without its "le" as well ("p010", "yuv420p10"); nullptr for none.
 const SampleLayout *layoutNamed(std::string_view name);
+
+// The FourCCs that layoutNamed takes for the format besides its name and alias.
+std::vector<std::string> otherLayoutNames(std::int32_t format);
 
 // For a name that means one layout in the dialog and another elsewhere ("yv12",
 // "uyvy"): both meanings and the names to use instead; nothing for any other name.

@@ -6,24 +6,44 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 class TestStartup : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(icons); }
+    void initTestCase();
     void firstInstanceShowsTheEmptyControlWindow();
     void instanceIsTheSameWindowEveryTime();
     void closingTheWindowEndsTheEventLoop();
     void releaseDestroysTheWindowOnce();
     void commandLineNamesTheFilesAsGiven_data();
     void commandLineNamesTheFilesAsGiven();
+
+private:
+    // A style sheet file and a named pipe for -stylesheet.
+    QTemporaryDir scratch;
 };
+
+void TestStartup::initTestCase()
+{
+    Q_INIT_RESOURCE(icons);
+    QVERIFY(scratch.isValid());
+    QFile sheet(scratch.filePath(QStringLiteral("style.qss")));
+    QVERIFY(sheet.open(QIODevice::WriteOnly));
+    sheet.write("QWidget { }\n");
+    sheet.close();
+    QCOMPARE(::mkfifo(QFile::encodeName(scratch.filePath(QStringLiteral("style.fifo"))).constData(),
+                 0600),
+        0);
+}
 
 void TestStartup::firstInstanceShowsTheEmptyControlWindow()
 {
@@ -87,93 +107,170 @@ void TestStartup::commandLineNamesTheFilesAsGiven_data()
     // What -s and -f asked: "WxH" or empty, a layout name or empty.
     QTest::addColumn<QString>("size");
     QTest::addColumn<QString>("format");
+    // For a refusal: the line on standard error; empty where the message is not looked at.
+    QTest::addColumn<QString>("says");
 
     const int run = int(CommandLine::Action::Run);
+    const std::string sheet = scratch.filePath(QStringLiteral("style.qss")).toStdString();
+    const std::string pipe = scratch.filePath(QStringLiteral("style.fifo")).toStdString();
     QTest::newRow("relative and absolute names")
         << Bytes { "zentavo", "a.yuv", "/data/b.yuv" } << run << Bytes { "a.yuv", "/data/b.yuv" }
         << false << ""
+        << ""
         << "";
     QTest::newRow("a name that is no UTF-8 keeps its bytes")
         << Bytes { "zentavo", "caf\xe9 \xff.yuv" } << run << Bytes { "caf\xe9 \xff.yuv" } << false
+        << ""
         << ""
         << "";
     // Opened from the working folder as they are, however deep that folder is.
     QTest::newRow("dots, folders and doubled slashes are kept")
         << Bytes { "zentavo", "./a.yuv", "../up/b.yuv", "sub//c.yuv", "d/" } << run
         << Bytes { "./a.yuv", "../up/b.yuv", "sub//c.yuv", "d/" } << false << ""
+        << ""
         << "";
     QTest::newRow("-- before a name that begins with -")
         << Bytes { "zentavo", "--", "-x.yuv", "--help" } << run << Bytes { "-x.yuv", "--help" }
         << false << ""
+        << ""
         << "";
     QTest::newRow("Qt's options and their values are no files")
         << Bytes { "zentavo", "-platform", "xcb", "clip.yuv", "-reverse", "-name", "viewer" } << run
         << Bytes { "clip.yuv" } << false << ""
+        << ""
         << "";
     QTest::newRow("-style with its value apart")
         << Bytes { "zentavo", "-style", "windows", "c.yuv" } << run << Bytes { "c.yuv" } << true
         << ""
+        << ""
         << "";
     QTest::newRow("-style=windows")
         << Bytes { "zentavo", "-style=windows" } << run << Bytes {} << true << ""
+        << ""
         << "";
     QTest::newRow("--style windows")
         << Bytes { "zentavo", "--style", "windows" } << run << Bytes {} << true << ""
+        << ""
         << "";
     QTest::newRow("--help wins over an unknown option")
         << Bytes { "zentavo", "--width", "--help" } << int(CommandLine::Action::Help) << Bytes {}
         << false << ""
+        << ""
         << "";
     QTest::newRow("-v") << Bytes { "zentavo", "-v" } << int(CommandLine::Action::Version)
                         << Bytes {} << false << ""
+                        << ""
                         << "";
     QTest::newRow("an option of nobody's")
         << Bytes { "zentavo", "clip.yuv", "-width" } << int(CommandLine::Action::Error)
         << Bytes { "clip.yuv" } << false << ""
+        << ""
         << "";
     QTest::newRow("-s and -f before and after the files")
         << Bytes { "zentavo", "-s", "352x288", "a.yuv", "--format", "nv12", "b.yuv" } << run
         << Bytes { "a.yuv", "b.yuv" } << false << "352x288"
-        << "nv12";
+        << "nv12"
+        << "";
     QTest::newRow("--size=cif, capital X, an alias")
         << Bytes { "zentavo", "--size=cif", "-f", "YUY2", "a.yuv" } << run << Bytes { "a.yuv" }
         << false << "352x288"
-        << "yuyv422";
+        << "yuyv422"
+        << "";
     QTest::newRow("-s 1920X1080 beside Qt's -style")
         << Bytes { "zentavo", "-style", "windows", "-s", "1920X1080" } << run << Bytes {} << true
         << "1920x1080"
+        << ""
         << "";
     QTest::newRow("-f the dialog lacks with the size in the name")
         << Bytes { "zentavo", "-f", "gray", "depth_640x480.raw" } << run
         << Bytes { "depth_640x480.raw" } << false << ""
-        << "gray";
+        << "gray"
+        << "";
     QTest::newRow("-f a deep layout in capitals")
         << Bytes { "zentavo", "-f", "P010LE", "-s", "cif", "a.yuv" } << run << Bytes { "a.yuv" }
         << false << "352x288"
-        << "p010le";
+        << "p010le"
+        << "";
     QTest::newRow("--psnr and two files, -f the dialog lacks without a size")
         << Bytes { "zentavo", "--psnr", "-f", "gray", "a.yuv", "b.yuv" }
         << int(CommandLine::Action::Psnr) << Bytes { "a.yuv", "b.yuv" } << false << ""
-        << "gray";
+        << "gray"
+        << "";
     QTest::newRow("--psnr and three files")
         << Bytes { "zentavo", "a.yuv", "b.yuv", "--psnr", "c.yuv" }
         << int(CommandLine::Action::Error) << Bytes { "a.yuv", "b.yuv", "c.yuv" } << false << ""
+        << ""
         << "";
     QTest::newRow("--diff and two files opens them")
         << Bytes { "zentavo", "--diff", "-s", "cif", "a.yuv", "b.yuv" } << run
         << Bytes { "a.yuv", "b.yuv" } << false << "352x288"
+        << ""
         << "";
     QTest::newRow("--diff and one file")
         << Bytes { "zentavo", "--diff", "a.yuv" } << int(CommandLine::Action::Error)
         << Bytes { "a.yuv" } << false << ""
+        << ""
         << "";
     QTest::newRow("--diff with --psnr")
         << Bytes { "zentavo", "--diff", "--psnr", "a.yuv", "b.yuv" }
         << int(CommandLine::Action::Error) << Bytes { "a.yuv", "b.yuv" } << false << ""
+        << ""
         << "";
     QTest::newRow("-f the dialog offers, no size")
         << Bytes { "zentavo", "-f", "yuv422p", "a.yuv" } << run << Bytes { "a.yuv" } << false << ""
-        << "yuv422p";
+        << "yuv422p"
+        << "";
+    QTest::newRow("-f a FourCC in capitals")
+        << Bytes { "zentavo", "-f", "YUYV", "-s", "cif", "a.yuv" } << run << Bytes { "a.yuv" }
+        << false << "352x288"
+        << "yuyv422"
+        << "";
+    QTest::newRow("-f a deep name without its le, the size in the name")
+        << Bytes { "zentavo", "-f", "yuv420p10", "a_1920x1080.yuv" } << run
+        << Bytes { "a_1920x1080.yuv" } << false << ""
+        << "yuv420p10le"
+        << "";
+    QTest::newRow("-f p010") << Bytes { "zentavo", "-f", "p010", "-s", "cif", "a.yuv" } << run
+                             << Bytes { "a.yuv" } << false << "352x288"
+                             << "p010le"
+                             << "";
+    QTest::newRow("-s with an empty value")
+        << Bytes { "zentavo", "-s", "", "a_352x288.yuv" } << int(CommandLine::Action::Error)
+        << Bytes { "a_352x288.yuv" } << false << ""
+        << ""
+        << "zentavo: '' is no frame size: give WxH, such as 1920x1080, or one of sqcif, qcif, "
+           "cif, 4cif, 720p, 1080p, 2160p\n";
+    QTest::newRow("--format= with an empty value")
+        << Bytes { "zentavo", "--format=", "a_352x288_nv12.yuv" } << int(CommandLine::Action::Error)
+        << Bytes { "a_352x288_nv12.yuv" } << false << ""
+        << ""
+        << "zentavo: '' is no sample layout: give one of yuv420p, i420, iyuv, yuv422p, i422, "
+           "yvu420p, nv12, nv21, yuyv422, yuy2, yuyv, uyvy422, yvyu422, yvyu, nv16, yuv444p, "
+           "i444, gray, y800, grey, yuv420p10le, yuv422p10le, yuv444p10le, yuv420p12le, "
+           "yuv422p12le, yuv444p12le, gray10le, y10, gray12le, y12, p010le\n";
+    // Qt reads the style sheet while it makes the application; none of these is read here.
+    QTest::newRow("-stylesheet a regular file")
+        << Bytes { "zentavo", "-stylesheet", sheet, "a.yuv" } << run << Bytes { "a.yuv" } << false
+        << ""
+        << ""
+        << "";
+    QTest::newRow("-stylesheet a pipe")
+        << Bytes { "zentavo", "-stylesheet", pipe, "a.yuv" } << int(CommandLine::Action::Error)
+        << Bytes { "a.yuv" } << false << ""
+        << ""
+        << QString::fromStdString("zentavo: -stylesheet '" + pipe
+               + "' is not a regular file: give a style sheet file\n");
+    QTest::newRow("--stylesheet=/dev/zero")
+        << Bytes { "zentavo", "--stylesheet=/dev/zero" } << int(CommandLine::Action::Error)
+        << Bytes {} << false << ""
+        << ""
+        << "zentavo: -stylesheet '/dev/zero' is not a regular file: give a style sheet file\n";
+    QTest::newRow("-stylesheet a regular file, then a missing one")
+        << Bytes { "zentavo", "-stylesheet=" + sheet, "-stylesheet", sheet + ".gone" }
+        << int(CommandLine::Action::Error) << Bytes {} << false << ""
+        << ""
+        << QString::fromStdString("zentavo: -stylesheet '" + sheet
+               + ".gone' cannot be found: give a style sheet file\n");
 }
 
 void TestStartup::commandLineNamesTheFilesAsGiven()
@@ -185,8 +282,11 @@ void TestStartup::commandLineNamesTheFilesAsGiven()
     QFETCH(bool, styleChosen);
     QFETCH(QString, size);
     QFETCH(QString, format);
+    QFETCH(QString, says);
 
     const CommandLine command(arguments);
+    if (!says.isEmpty())
+        QCOMPARE(QString::fromStdString(command.message()), says);
 
     QCOMPARE(int(command.action()), action);
     QCOMPARE(command.files(), files);

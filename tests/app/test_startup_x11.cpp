@@ -153,6 +153,8 @@ private:
     void start(QProcess &program, const QStringList &arguments);
 
     DisplayPtr display;
+    // Holds a named pipe for -stylesheet.
+    QTemporaryDir scratch;
 };
 
 // One connection for the whole run: an X server without -noreset regenerates when its
@@ -161,6 +163,10 @@ void TestStartupX11::initTestCase()
 {
     display.reset(XOpenDisplay(nullptr));
     QVERIFY2(display, "no X display: run under xvfb-run");
+    QVERIFY(scratch.isValid());
+    QCOMPARE(::mkfifo(QFile::encodeName(scratch.filePath(QStringLiteral("style.fifo"))).constData(),
+                 0600),
+        0);
 }
 
 void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
@@ -297,10 +303,10 @@ void TestStartupX11::endsWithoutAWindow_data()
                                     << QStringList();
     QTest::newRow("a layout nobody knows")
         << QStringList { "-f", "yuv420p10be", "clip.yuv" } << false << 2 << QString()
-        << "zentavo: 'yuv420p10be' is no sample layout: give one of yuv420p, i420, yuv422p, "
-           "yvu420p, nv12, nv21, yuyv422, yuy2, uyvy422, yvyu422, nv16, yuv444p, gray, y800, "
-           "yuv420p10le, yuv422p10le, yuv444p10le, yuv420p12le, yuv422p12le, yuv444p12le, "
-           "gray10le, gray12le, p010le\n"
+        << "zentavo: 'yuv420p10be' is no sample layout: give one of yuv420p, i420, iyuv, "
+           "yuv422p, i422, yvu420p, nv12, nv21, yuyv422, yuy2, yuyv, uyvy422, yvyu422, yvyu, "
+           "nv16, yuv444p, i444, gray, y800, grey, yuv420p10le, yuv422p10le, yuv444p10le, "
+           "yuv420p12le, yuv422p12le, yuv444p12le, gray10le, y10, gray12le, y12, p010le\n"
         << QStringList();
     QTest::newRow("a size with no height")
         << QStringList { "-s", "352x", "clip.yuv" } << false << 2 << QString()
@@ -315,6 +321,14 @@ void TestStartupX11::endsWithoutAWindow_data()
     QTest::newRow("-s without its value")
         << QStringList { "clip.yuv", "-s" } << false << 2 << QString()
         << QStringLiteral("zentavo: Missing value after '-s'.\n") + usage << QStringList();
+    // Read by Qt, a pipe would hold the program before any window until the wait gives up.
+    const QString pipe = scratch.filePath(QStringLiteral("style.fifo"));
+    QTest::newRow("-stylesheet a pipe")
+        << QStringList { "-stylesheet", pipe, "clip.yuv" } << true << 2 << QString()
+        << QStringLiteral("zentavo: -stylesheet '%1' is not a regular file: give a style sheet "
+                          "file\n")
+               .arg(pipe)
+        << QStringList();
     QTest::newRow("nv12 with no size for the second file")
         << QStringList { "-f", "nv12", "a_352x288.yuv", "b.yuv" } << false << 2 << QString()
         << "zentavo: nv12 needs a frame size: give -s WxH or put the size in the file's name\n"

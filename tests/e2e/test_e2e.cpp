@@ -453,6 +453,8 @@ void TestEndToEnd::openStepPlayViewAndQuit_data()
                                   << false << byName;
     QTest::newRow("yuv444p by name")
         << "e2e_64x48_yuv444p.yuv" << int(Yuv444p) << "" << 64 << 48 << 60 << false << byName;
+    QTest::newRow("yuv444p by its chroma alone")
+        << "e2e_64x48_444.yuv" << int(Yuv444p) << "" << 64 << 48 << 60 << false << byName;
     QTest::newRow("gray with -s sqcif") << "e2e_y800.raw" << int(Gray) << "" << 128 << 96 << 60
                                         << false << QStringList { "-s", "sqcif", "%f" };
     // Deeper layouts: any bytes again, as bits above the depth are ignored.

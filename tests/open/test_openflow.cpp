@@ -211,49 +211,54 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
     // as it comes up.
     QTest::addColumn<QStringList>("asked");
     QTest::addColumn<QStringList>("listed");
+    // Speed in Video Info for each listed video, once selected; empty where not looked at.
+    QTest::addColumn<QStringList>("speeds");
 
     // "clip:" names a local clip written for the row, its name's bytes percent-escaped;
     // anything else is dropped as it is. Clips are 16 x 8, and so are the dialog's fields
     // when the files are dropped.
     QTest::newRow("two local files, both confirmed")
         << QStringList { "clip:a.yuv", "clip:b.yuv" } << true << QStringList { "OK", "OK" }
-        << QStringList { "File: a.yuv", "File: b.yuv" } << QStringList { "a.yuv", "b.yuv" };
+        << QStringList { "File: a.yuv", "File: b.yuv" } << QStringList { "a.yuv", "b.yuv" }
+        << QStringList();
     QTest::newRow("the first cancelled, the second confirmed")
         << QStringList { "clip:a.yuv", "clip:b.yuv" } << true << QStringList { "Cancel", "OK" }
-        << QStringList { "File: a.yuv", "File: b.yuv" } << QStringList { "b.yuv" };
+        << QStringList { "File: a.yuv", "File: b.yuv" } << QStringList { "b.yuv" } << QStringList();
     QTest::newRow("a web address beside a local file")
         << QStringList { "https://example.com/remote.yuv", "clip:local.yuv" } << true
-        << QStringList { "OK" } << QStringList { "File: local.yuv" } << QStringList { "local.yuv" };
-    QTest::newRow("only a web address") << QStringList { "https://example.com/remote.yuv" } << false
-                                        << QStringList() << QStringList() << QStringList();
+        << QStringList { "OK" } << QStringList { "File: local.yuv" } << QStringList { "local.yuv" }
+        << QStringList();
+    QTest::newRow("only a web address")
+        << QStringList { "https://example.com/remote.yuv" } << false << QStringList()
+        << QStringList() << QStringList() << QStringList();
     QTest::newRow("text") << QStringList { "text:/tmp/clip.yuv" } << false << QStringList()
-                          << QStringList() << QStringList();
+                          << QStringList() << QStringList() << QStringList();
     QTest::newRow("size and layout in the name open without a dialog, in the order dropped")
         << QStringList { "clip:c_16x8_i420.yuv", "clip:a.yuv", "clip:d-16X8-yuv420p.yuv" } << true
         << QStringList { "OK" } << QStringList { "File: a.yuv" }
-        << QStringList { "c_16x8_i420.yuv", "a.yuv", "d-16X8-yuv420p.yuv" };
-    QTest::newRow("a size alone in the name is put into the dialog")
-        << QStringList { "clip:e_cif.yuv", "clip:f_32x16_25fps.yuv" } << true
-        << QStringList { "Cancel", "OK" }
-        << QStringList { "File: e_cif.yuv 352x288", "File: f_32x16_25fps.yuv 32x16" }
-        << QStringList { "f_32x16_25fps.yuv" };
+        << QStringList { "c_16x8_i420.yuv", "a.yuv", "d-16X8-yuv420p.yuv" } << QStringList();
+    QTest::newRow("a size alone in the name opens without a dialog, its rate the speed")
+        << QStringList { "clip:e_cif_30.yuv", "clip:f_32x16_25fps.yuv", "clip:g_16x8p50.yuv" }
+        << true << QStringList() << QStringList()
+        << QStringList { "e_cif_30.yuv", "f_32x16_25fps.yuv", "g_16x8p50.yuv" }
+        << QStringList { "30", "25", "50" };
     QTest::newRow("a size the layout cannot have is refused; the next file opens")
         << QStringList { "clip:g_15x8_yuv420p.yuv", "clip:h_16x8_yuv420p.yuv" } << true
-        << QStringList() << QStringList() << QStringList { "h_16x8_yuv420p.yuv" };
+        << QStringList() << QStringList() << QStringList { "h_16x8_yuv420p.yuv" } << QStringList();
     QTest::newRow("a layout the dialog offers is chosen and kept; two layouts say nothing")
         << QStringList { "clip:m_yuv422p.yuv", "clip:n_32x16_yuv422p_nv12.yuv" } << true
         << QStringList { "Cancel", "OK" }
         << QStringList { "File: m_yuv422p.yuv UYVY", "File: n_32x16_yuv422p_nv12.yuv UYVY" }
-        << QStringList { "n_32x16_yuv422p_nv12.yuv" };
+        << QStringList { "n_32x16_yuv422p_nv12.yuv" } << QStringList();
     QTest::newRow("a 10-bit name opens without a dialog; a depth nv12 lacks says nothing")
         << QStringList { "clip:k_16x8_10bit_420.yuv", "clip:l_32x16_10bit_nv12.yuv" } << true
         << QStringList { "OK" } << QStringList { "File: l_32x16_10bit_nv12.yuv" }
-        << QStringList { "k_16x8_10bit_420.yuv", "l_32x16_10bit_nv12.yuv" };
+        << QStringList { "k_16x8_10bit_420.yuv", "l_32x16_10bit_nv12.yuv" } << QStringList();
     // As a file manager drops them, escaped in the URL; shown with U+FFFD for each byte.
     QTest::newRow("names that are not UTF-8 open by their own bytes")
         << QStringList { "clip:o_%FF%FE_16x8_yuv420p.yuv", "clip:p_%FF%FE.yuv" } << true
         << QStringList { "OK" } << QStringList { "File: p_\uFFFD\uFFFD.yuv" }
-        << QStringList { "o_\uFFFD\uFFFD_16x8_yuv420p.yuv", "p_\uFFFD\uFFFD.yuv" };
+        << QStringList { "o_\uFFFD\uFFFD_16x8_yuv420p.yuv", "p_\uFFFD\uFFFD.yuv" } << QStringList();
 }
 
 void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
@@ -263,6 +268,7 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     QFETCH(QStringList, answers);
     QFETCH(QStringList, asked);
     QFETCH(QStringList, listed);
+    QFETCH(QStringList, speeds);
 
     QMimeData data;
     QList<QUrl> urls;
@@ -321,6 +327,10 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     for (int row = 0; row < videoCount(); ++row)
         names << videoList()->item(row)->text();
     QCOMPARE(names, listed);
+    for (int row = 0; row < speeds.size(); ++row) {
+        videoList()->setCurrentRow(row);
+        QCOMPARE(mainWidget<QLabel>("labelVideoInfoSpeed")->text(), speeds[row]);
+    }
 }
 
 void TestOpenFlow::refusalsShowInOneMessage_data()
