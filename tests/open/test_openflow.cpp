@@ -501,9 +501,12 @@ void TestOpenFlow::y4mFilesOpenWithoutTheDialog()
     if (way == QLatin1String("drop")) {
         QMimeData data;
         data.setUrls({ QUrl::fromLocalFile(QString::fromStdString(path)) });
-        QDropEvent drop(mainWidget<QWidget>("lwImageItems")->geometry().center(), Qt::CopyAction,
-            &data, Qt::LeftButton, Qt::NoModifier);
+        const QPoint onList = mainWidget<QWidget>("lwImageItems")->geometry().center();
+        QDragEnterEvent enter(onList, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        QDropEvent drop(onList, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&window, &drop);
+        QVERIFY(drop.isAccepted());
     } else if (way == QLatin1String("open")) {
         ChooserSeen seen;
         typeInChooser(QString::fromStdString(path), &seen);
