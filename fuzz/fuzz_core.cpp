@@ -5,6 +5,8 @@
 // Input: a 28-byte header of little-endian fields, then the bytes of the video file.
 //   int32 width, int32 height, int32 format, int32 gridStep, uint32 frame,
 //   int32 pointX, int32 pointY (readout point in quarter pixels)
+// An input that begins "YUV4MPEG2 " is a y4m file instead: its header is parsed, its
+// FRAME lines walked and its first frames read, checked against a plain walk.
 
 #include "cachelineallocator.h"
 #include "frameformat.h"
@@ -14,6 +16,8 @@
 #include "samplelayout.h"
 #include "videoparameters.h"
 #include "viewrenderer.h"
+#include "y4mfilesource.h"
+#include "y4mheader.h"
 #include "yuvconvert.h"
 #include "yuvreference.h"
 #include "yuvrowkernel.h"
@@ -27,6 +31,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
@@ -611,10 +616,74 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     checkReadout(h, loaded, *frameFormat);
 }
 
+// Where each whole frame's samples start, walked plainly: a line that begins "FRAME",
+// then a space or the line break within the longest line taken, then the frame.
+std::vector<std::int64_t> plainFrameStarts(
+    std::string_view file, std::size_t headerLength, std::int64_t frameBytes)
+{
+    std::vector<std::int64_t> starts;
+    std::size_t at = headerLength;
+    while (at < file.size()) {
+        const std::string_view line = file.substr(at, maxY4mLineBytes);
+        const std::size_t end = line.find('\n');
+        if (end == std::string_view::npos || line.substr(0, 5) != "FRAME"
+            || (end > 5 && line[5] != ' '))
+            break;
+        const std::size_t start = at + end + 1;
+        if (std::int64_t(file.size() - start) < frameBytes)
+            break;
+        starts.push_back(std::int64_t(start));
+        at = start + std::size_t(frameBytes);
+    }
+    return starts;
+}
+
+void checkY4m(const std::uint8_t *data, std::size_t size)
+{
+    const std::string_view file(reinterpret_cast<const char *>(data), size);
+    const Y4mHeaderRead read = parseY4mHeader(file.substr(0, maxY4mLineBytes + 1));
+    require(read.header.has_value() == read.problem.empty(), "a header and a problem, or neither");
+    if (!read.header)
+        return;
+    const Y4mHeader &header = *read.header;
+    require(checkFrameSize(header.format, header.width, header.height).ok(),
+        "a y4m size that the layout refuses");
+    require(header.length > 0 && std::size_t(header.length) <= maxY4mLineBytes
+            && file[std::size_t(header.length) - 1] == '\n'
+            && file.substr(0, std::size_t(header.length) - 1).find('\n') == std::string_view::npos,
+        "the header does not end at its first line break");
+    const MemoryFile video(data, size);
+    int notes = 0;
+    const Y4mFileSource source(video.path(), header, [&notes](const std::string &) { ++notes; });
+    require(notes <= 1, "more than one note on one count");
+    const std::vector<std::int64_t> starts
+        = plainFrameStarts(file, std::size_t(header.length), source.format().frameBytes());
+    require(source.frameCount() == std::int64_t(starts.size()), "wrong y4m frame count");
+    for (std::size_t n = 0; n < starts.size(); ++n)
+        require(source.frameStart(std::int64_t(n)) == starts[n], "wrong y4m frame start");
+    require(source.frameStart(std::int64_t(starts.size())) == -1, "a frame past the count");
+    const FrameFormat &format = source.format();
+    if (std::int64_t { format.width() } * format.height() > maxLoadedPixels)
+        return;
+    Frame frame(format);
+    for (std::size_t n = 0; n < std::min<std::size_t>(starts.size(), 3); ++n) {
+        require(
+            source.read(std::int64_t(n), frame) == LoadResult::Complete, "a y4m frame cut short");
+        require(std::memcmp(frame.y().data(), data + starts[n], format.lumaBytes()) == 0,
+            "wrong y4m luma");
+    }
+    require(source.read(std::int64_t(starts.size()), frame) == LoadResult::Nothing,
+        "a y4m frame read past the count");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    if (startsAsY4m(std::string_view(reinterpret_cast<const char *>(data), size))) {
+        checkY4m(data, size);
+        return 0;
+    }
     if (size < headerSize)
         return 0;
     const Header h = readHeader(data);

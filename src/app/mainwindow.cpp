@@ -12,6 +12,7 @@
 #include "ui_mainwindow.h"
 #include "videodocument.h"
 #include "videofile.h"
+#include "y4mheader.h"
 #include "zoompresets.h"
 
 #include <QAbstractButton>
@@ -35,6 +36,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -120,6 +122,27 @@ void keepToolkitSettingsOffDisk()
 {
     for (const QSettings::Format format : { QSettings::NativeFormat, QSettings::IniFormat })
         QSettings::setPath(format, QSettings::UserScope, QStringLiteral(":/no-settings"));
+}
+
+// A y4m file's header says what the dialog would ask: it is listed as its header says, or
+// refused. Returns the sentence that refuses it, or an empty one.
+QString openY4mFile(MainWindow &window, const std::string &path, const OpenPlan &asked)
+{
+    const QString name = QFile::decodeName(QByteArray::fromStdString(path));
+    VideoParameters record;
+    // A header without a rate takes the form's, as other files opened straight away do.
+    ImageOpenDialog::instance().readSpeedAndScan(record);
+    const std::string problem = fillY4mRecord(path, asked.size, asked.format, record);
+    if (!problem.empty())
+        return name + QStringLiteral(": ") + QString::fromStdString(problem);
+    try {
+        window.addVideo(record);
+    } catch (const std::bad_alloc &) {
+        return name + QStringLiteral(": ") + openrefusal::memoryTextInFull(record);
+    } catch (const std::invalid_argument &changed) {
+        return name + QStringLiteral(": ") + QString::fromUtf8(changed.what());
+    }
+    return QString();
 }
 
 } // namespace
@@ -332,7 +355,10 @@ void MainWindow::openFiles(const std::vector<std::string> &paths, const AskedPar
     if (paths.empty())
         return;
     for (const std::string &path : paths)
-        pendingFiles.emplace_back(path, planOpen(path, asked));
+        // A y4m file opens straight away whatever its name; only -s and -f, to be checked
+        // against its header, count.
+        pendingFiles.emplace_back(path,
+            isY4mFile(path) ? OpenPlan { true, asked.size, asked.format } : planOpen(path, asked));
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
     // Queued: the dialog's own handlers finish with it (Cancel hides it once more) before
     // it is shown for the next file.
@@ -369,6 +395,8 @@ void MainWindow::openNextFile()
 
 QString MainWindow::openStraightAway(const std::string &path, const OpenPlan &plan)
 {
+    if (isY4mFile(path))
+        return openY4mFile(*this, path, plan);
     VideoParameters record;
     record.path = path;
     record.format = plan.format.value_or(YV12);
@@ -538,7 +566,11 @@ void MainWindow::on_pbOpenImage_clicked()
     QPixmapCache::clear();
     if (chosen.isEmpty())
         return;
-    ImageOpenDialog::instance().showForFile(chosenFileBytes(chosen));
+    const std::string file = chosenFileBytes(chosen);
+    if (isY4mFile(file))
+        openFiles({ file });
+    else
+        ImageOpenDialog::instance().showForFile(file);
 }
 
 void MainWindow::on_sliderImageZoom_valueChanged(int)
@@ -718,7 +750,8 @@ void MainWindow::on_lwImageItems_currentRowChanged(int currentRow)
     ui->labelVideoInfoSize->setText(
         QStringLiteral("%1 x %2").arg(video.format().width()).arg(video.format().height()));
     ui->labelVideoInfoFormat->setText(formatName(video.format().pixelFormat()));
-    ui->labelVideoInfoSpeed->setText(QString::number(video.speed()));
+    ui->labelVideoInfoSpeed->setText(
+        QString::fromStdString(speedText(video.speed(), video.speedDivisor())));
 
     QRadioButton *const componentButtons[] = { ui->rbCompColor, ui->rbCompY, ui->rbCompU,
         ui->rbCompV, ui->rbCompR, ui->rbCompG, ui->rbCompB };

@@ -74,9 +74,11 @@ public:
     // with one line on standard error and in one message in the window for all that
     // were refused; the others are asked about through the dialog that Open shows, the
     // next once the one before is answered. Paths are the file system's bytes.
+    // A y4m file opens straight away whatever its name, as its header says.
     void openFiles(const std::vector<std::string> &paths, const AskedParameters &asked = {});
     // Lists the file with the plan's size, layout, rate and scan, the dialog's speed and
-    // scan standing in for a rate or scan the plan lacks.
+    // scan standing in for a rate or scan the plan lacks; a y4m file as its header says,
+    // the plan's size and layout to agree with it.
     // Returns the sentence that refuses it, naming it by its whole path, or an empty
     // text when the video is listed.
     QString openStraightAway(const std::string &path, const OpenPlan &plan);

@@ -62,13 +62,15 @@ std::size_t readAt(int fd, std::uint8_t *dest, std::size_t size, std::int64_t of
 // Playback reads a file front to back: the kernel may read ahead generously, and fetch
 // the next frame while this one is converted and drawn, so that a file larger than the
 // memory plays from disk without stalls.
-void adviseReadAhead(int fd, std::int64_t upcomingFrame, std::int64_t frameBytes)
+void adviseReadAhead(int fd, const ReadRequest &request, std::int64_t frameBytes)
 {
-    if (upcomingFrame < 0)
+    if (request.upcomingFrame < 0)
         return;
+    const std::int64_t offset
+        = request.upcomingOffset >= 0 ? request.upcomingOffset : request.upcomingFrame * frameBytes;
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    ::posix_fadvise(fd, static_cast<off_t>(upcomingFrame * frameBytes),
-        static_cast<off_t>(frameBytes), POSIX_FADV_WILLNEED);
+    ::posix_fadvise(
+        fd, static_cast<off_t>(offset), static_cast<off_t>(frameBytes), POSIX_FADV_WILLNEED);
 }
 
 FileStamp stampFrom(const struct stat &status)
@@ -111,12 +113,12 @@ public:
     FrameFile(const std::string &path, const FrameFormat &format, const ReadRequest &request)
         : file_(openForReading(path))
         , frameBytes_(format.frameBytes())
-        , offset_(request.frameIndex * frameBytes_)
+        , offset_(request.frameOffset >= 0 ? request.frameOffset : request.frameIndex * frameBytes_)
         , ended_(file_.get() < 0)
     {
         if (ended_)
             return;
-        adviseReadAhead(file_.get(), request.upcomingFrame, frameBytes_);
+        adviseReadAhead(file_.get(), request, frameBytes_);
         if (request.stamp)
             *request.stamp = stampOfOpenFile(file_.get());
     }

@@ -53,15 +53,19 @@ FileStamp stampOf(const std::string &path);
 
 // The first stage of a frame's way, and its only I/O, one per way of storing a frame
 // (samplelayout.h): each opens the file, reads frame frameIndex (at frameIndex * frame
-// size) into planes.y, .u and .v, and closes it. Precondition: frameIndex >= 0, planes
-// sized for the format. An upcomingFrame of 0 or more is the frame that playback shows
-// next: the kernel is told to read it ahead. With `stamp`, the opened file's stamp is
-// stored there.
+// size, or at frameOffset) into planes.y, .u and .v, and closes it. Precondition: frameIndex >= 0,
+// planes sized for the format. An upcomingFrame of 0 or more is the frame that playback shows next:
+// the kernel is told to read it ahead. With `stamp`, the opened file's stamp is stored there.
 struct ReadRequest
 {
     std::int64_t frameIndex = 0;
     std::int64_t upcomingFrame = -1;
     FileStamp *stamp = nullptr;
+    // Where the frame's samples start, and the upcoming frame's, in files whose frames
+    // are not one after the other at the frame size (y4m); -1: the frame's index times
+    // the frame size.
+    std::int64_t frameOffset = -1;
+    std::int64_t upcomingOffset = -1;
 };
 
 // Three planes one after the other, read straight into Y, U and V (V, U for yvu420p).

@@ -113,3 +113,17 @@ std::size_t chromaPlaneBytes(std::int32_t format, std::int32_t width, std::int32
 {
     return chromaPlaneSize(format, width, height) * bytesPerSample(format);
 }
+
+std::string speedText(std::int32_t speed, std::int32_t divisor)
+{
+    if (divisor <= 1 || speed < 0)
+        return std::to_string(speed);
+    // Thousandths, rounded half up, in 64 bits: speed * 2000 passes 32.
+    const std::int64_t thousandths
+        = (std::int64_t { speed } * 2000 + divisor) / (2 * std::int64_t { divisor });
+    std::string text = std::to_string(thousandths / 1000);
+    std::string fraction = std::to_string(1000 + thousandths % 1000).substr(1);
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.pop_back();
+    return fraction.empty() ? text : text + "." + fraction;
+}

@@ -32,7 +32,10 @@ enum PixelFormat : std::int32_t {
 
 enum ScanType : std::int32_t { Progressive = 0, Interlaced = 1 };
 
-// Everything needed to read a headerless raw file; the user states all of it.
+// How a file holds its frames: headerless, or y4m, whose header states the parameters.
+enum FileKind : std::int32_t { RawFile = 0, Y4mFile = 1 };
+
+// Everything needed to read a video file; the user states all of it for a raw file.
 struct VideoParameters
 {
     std::string path;
@@ -42,7 +45,15 @@ struct VideoParameters
     std::int32_t height = 0;
     std::int32_t speed = 0;
     std::int32_t frameCount = 0;
+    // The rate is speed frames in speedDivisor seconds: whole for the dialog's speeds,
+    // 30000 in 1001 for a y4m file's F30000:1001.
+    std::int32_t speedDivisor = 1;
+    std::int32_t kind = RawFile;
 };
+
+// The rate as Video Info shows it: a whole speed as it is ("25"), another to three
+// decimals without trailing zeros ("29.97", "23.976").
+std::string speedText(std::int32_t speed, std::int32_t divisor);
 
 // Largest accepted width or height: keeps the largest frame, 4:4:4 in 16-bit words
 // (6 * w * h bytes), inside a signed 32-bit frame size.

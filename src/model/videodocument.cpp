@@ -2,13 +2,15 @@
 
 #include "differencerenderer.h"
 #include "memoryroom.h"
-#include "rawfilesource.h"
+#include "openframesource.h"
 #include "viewrenderer.h"
 
+#include <QCoreApplication>
 #include <QThreadPool>
 #include <QtConcurrent>
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -19,13 +21,10 @@ namespace {
 // second frame when they open.
 constexpr std::size_t readiedAtOpenBytes = std::size_t { 256 } << 20;
 
-FrameFormat formatOf(const VideoParameters &record)
+// A note on a file's frames, such as where a y4m file's count stopped, for the user.
+void noteOnStandardError(const std::string &note)
 {
-    const std::optional<FrameFormat> format
-        = FrameFormat::make(record.format, record.width, record.height);
-    if (!format)
-        throw std::invalid_argument("no frame format takes this layout and size");
-    return *format;
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), note.c_str());
 }
 
 std::string fileNameOf(const std::string &path)
@@ -75,7 +74,8 @@ VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
     , name_(fileNameOf(record.path))
     , scan_(record.scan)
     , speed_(record.speed)
-    , source_(std::make_unique<RawFileSource>(record.path, formatOf(record), record.frameCount))
+    , speedDivisor_(record.speedDivisor)
+    , source_(openFrameSource(record, noteOnStandardError))
 {
     current_ = std::make_unique<Frame>(format());
     currentPicture_.allocate(format());
@@ -97,6 +97,7 @@ VideoDocument::VideoDocument(const VideoDocument &a, const VideoDocument &b, QOb
     , name_(a.name() + " vs " + b.name())
     , scan_(a.scan())
     , speed_(a.speed())
+    , speedDivisor_(a.speedDivisor())
 {
     const std::string why = whyNotComparable(a.format(), b.format());
     if (!why.empty())

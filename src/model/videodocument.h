@@ -28,10 +28,11 @@ public:
     // The views of a frame, numbered as the main window's Component buttons.
     enum View { Color, Y, U, V, R, G, B };
 
-    // A raw file as `record` describes it; the record's frame count is the video's.
-    // Throws std::bad_alloc when the frame does not fit the memory at hand with room left
-    // for the program to run, and std::invalid_argument for a layout or size that no
-    // frame format takes.
+    // A raw file as `record` describes it, the record's frame count the video's; or a
+    // y4m file, counted by its FRAME lines. Throws std::bad_alloc when the frame does not
+    // fit the memory at hand with room left for the program to run, and
+    // std::invalid_argument for a layout or size that no frame format takes or a y4m
+    // header that is refused.
     explicit VideoDocument(const VideoParameters &record, QObject *parent = nullptr);
     // The difference of videos a and b as a video of its own: their frames, read afresh
     // from the same files, over the shorter one's frames, drawn as renderDifference draws
@@ -49,7 +50,9 @@ public:
     // difference of A and B, each named so.
     const std::string &name() const { return name_; }
     std::int32_t scan() const { return scan_; }
+    // The rate: speed() frames in speedDivisor() seconds (videoparameters.h).
     std::int32_t speed() const { return speed_; }
+    std::int32_t speedDivisor() const { return speedDivisor_; }
     const FrameFormat &format() const { return source_->format(); }
     std::int64_t frameCount() const;
 
@@ -141,6 +144,7 @@ private:
     std::string name_;
     std::int32_t scan_;
     std::int32_t speed_;
+    std::int32_t speedDivisor_;
     std::unique_ptr<FrameSource> source_;
     // The difference's second video; null for a video of its own.
     std::unique_ptr<FrameSource> compared_;

@@ -24,6 +24,8 @@ private slots:
     void checkFrameSizeNamesTheWrongField();
     void planeSizesFollowTheLayout_data();
     void planeSizesFollowTheLayout();
+    void speedIsShownAsItsRate_data();
+    void speedIsShownAsItsRate();
 };
 
 void TestVideoParameters::newRecordIsEmpty()
@@ -36,6 +38,8 @@ void TestVideoParameters::newRecordIsEmpty()
     QCOMPARE(record.height, 0);
     QCOMPARE(record.speed, 0);
     QCOMPARE(record.frameCount, 0);
+    QCOMPARE(record.speedDivisor, 1);
+    QCOMPARE(record.kind, int(RawFile));
     QCOMPARE(int(YV12), 0);
     QCOMPARE(int(UYVY), 1);
     QCOMPARE(int(Planar422), 2);
@@ -260,6 +264,34 @@ void TestVideoParameters::planeSizesFollowTheLayout()
     QCOMPARE(qulonglong(lumaPlaneBytes(format, width, height)), luma * qulonglong(sampleBytes));
     QCOMPARE(qulonglong(chromaPlaneBytes(format, width, height)), chroma * qulonglong(sampleBytes));
     QCOMPARE(isPlanar422(format), planar422);
+}
+
+void TestVideoParameters::speedIsShownAsItsRate_data()
+{
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<int>("divisor");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("the dialog's 25") << 25 << 1 << "25";
+    QTest::newRow("the dialog's 0") << 0 << 1 << "0";
+    QTest::newRow("a whole rate over a divisor") << 50 << 2 << "25";
+    QTest::newRow("30000:1001 to two decimals, its third a 0") << 30000 << 1001 << "29.97";
+    QTest::newRow("24000:1001 to three decimals") << 24000 << 1001 << "23.976";
+    QTest::newRow("60000:1001 rounds up") << 60000 << 1001 << "59.94";
+    QTest::newRow("1:3 rounds down") << 1 << 3 << "0.333";
+    QTest::newRow("2:3 rounds up") << 2 << 3 << "0.667";
+    QTest::newRow("a halve") << 25 << 2 << "12.5";
+    QTest::newRow("rounding up to the next whole") << 999999 << 10000 << "100";
+    QTest::newRow("the largest numerator does not overflow")
+        << std::numeric_limits<std::int32_t>::max() << 3 << "715827882.333";
+}
+
+void TestVideoParameters::speedIsShownAsItsRate()
+{
+    QFETCH(int, speed);
+    QFETCH(int, divisor);
+    QFETCH(QString, shown);
+    QCOMPARE(QString::fromStdString(speedText(speed, divisor)), shown);
 }
 
 QTEST_APPLESS_MAIN(TestVideoParameters)

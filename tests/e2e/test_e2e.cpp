@@ -355,6 +355,8 @@ private slots:
     void namesThatAreNotUtf8Open();
     void refusedFilesAreShownInTheWindow();
     void differenceWindowShowsWhereTwoVideosDiffer();
+    void y4mShowsThePictureOfFfmpegsRawFile_data();
+    void y4mShowsThePictureOfFfmpegsRawFile();
 
 private:
     // `home` stands in for $HOME, with no XDG folder pointing elsewhere; a `tracePath`
@@ -932,6 +934,74 @@ void TestEndToEnd::differenceWindowShowsWhereTwoVideosDiffer()
                  qEnvironmentVariable("XDG_RUNTIME_DIR")),
         QStringList());
     QCOMPARE(programsStarted(tracePath), QStringList { QStringLiteral(ZENTAVO_EXECUTABLE) });
+}
+
+void TestEndToEnd::y4mShowsThePictureOfFfmpegsRawFile_data()
+{
+    QTest::addColumn<bool>("throughOpen");
+    QTest::newRow("on the command line, beside a y4m file that is refused") << false;
+    QTest::newRow("chosen with Open, no dialog asking") << true;
+}
+
+void TestEndToEnd::y4mShowsThePictureOfFfmpegsRawFile()
+{
+    QFETCH(bool, throughOpen);
+
+    // ffmpeg writes the y4m file and, from the same frames, the raw file whose picture
+    // the window must show.
+    Clip clip;
+    clip.name = QStringLiteral("e2e clip.y4m");
+    clip.path = QString::fromStdString(dir.filePath(clip.name.toStdString()));
+    clip.width = 64;
+    clip.height = 48;
+    clip.frames = 4;
+    const QString raw = QString::fromStdString(dir.filePath("e2e clip raw.yuv"));
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral(FFMPEG_EXECUTABLE),
+        { "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+            "testsrc2=size=64x48:rate=25", "-frames:v", "4", "-pix_fmt", "yuv420p", "-f",
+            "yuv4mpegpipe", clip.path, "-frames:v", "4", "-pix_fmt", "yuv420p", "-f", "rawvideo",
+            raw });
+    QVERIFY(ffmpeg.waitForFinished(60000));
+    QVERIFY2(ffmpeg.exitCode() == 0, ffmpeg.readAllStandardError().constData());
+    QFile file(raw);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    clip.bytes = file.readAll();
+    QCOMPARE(clip.bytes.size(), referencepicture::frameBytes(YV12, 64, 48) * 4);
+    QFile bad(QString::fromStdString(dir.filePath("e2e bad.y4m")));
+    QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("YUV4MPEG2 W64 H48 C411\n") > 0);
+    bad.close();
+
+    QVERIFY(startProgram(throughOpen ? QStringList() : QStringList { "e2e bad.y4m", clip.name }));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main, "the main window did not appear");
+    if (throughOpen) {
+        click(*main, openButton);
+        const auto chooser = waitForWindow(escapedForPattern(chooserTitle), windowTimeoutMs);
+        QVERIFY2(chooser && waitForFocus(*chooser, windowTimeoutMs), "no file chooser");
+        typeText(clip.path);
+        bool chosen = false;
+        for (int attempt = 0; attempt < 3 && !chosen; ++attempt) {
+            pressKey(QStringLiteral("Return"));
+            chosen = waitForNoWindow(escapedForPattern(chooserTitle), 5000);
+        }
+        QVERIFY2(chosen, "the file chooser did not take the typed path");
+    } else {
+        const auto message = waitForWindow(QStringLiteral("Files not opened"), windowTimeoutMs);
+        QVERIFY2(message, qPrintable(QStringLiteral("no refusal; visible: ") + visibleTitles()));
+    }
+    const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
+    QVERIFY2(video, qPrintable(QStringLiteral("no video window; visible: ") + visibleTitles()));
+    QVERIFY2(visibleWindows(escapedForPattern(dialogTitle)).empty(), "the dialog came up");
+    moveWindow(*video, QPoint(700, 0));
+    QCOMPARE(awaitPicture(*video, clip.picture(0)), QString());
+    checkStepping(*main, *video, clip);
+    if (QTest::currentTestFailed())
+        return;
+    quitAndCheckExit(*main,
+        throughOpen ? QString()
+                    : QStringLiteral("zentavo: e2e bad.y4m: The y4m header's colour space C411 "
+                                     "is not one this program reads.\n"));
 }
 
 void TestEndToEnd::setUpProgram(const QString &home, const QString &tracePath)

@@ -3,6 +3,7 @@
 #include "dialogtesting.h"
 #include "imageopendialog.h"
 #include "imageview.h"
+#include "samplelayout.h"
 #include "tempdir.h"
 #include "testclips.h"
 
@@ -99,6 +100,8 @@ private slots:
     void droppedFilesAreAskedAboutInTurn();
     void refusalsShowInOneMessage_data();
     void refusalsShowInOneMessage();
+    void y4mFilesOpenWithoutTheDialog_data();
+    void y4mFilesOpenWithoutTheDialog();
 
 private:
     TempDir dir;
@@ -426,6 +429,125 @@ void TestOpenFlow::refusalsShowInOneMessage()
     for (int i = 0; i < videoCount(); ++i)
         names << videoList()->item(i)->text();
     QCOMPARE(names, listed);
+}
+
+void TestOpenFlow::y4mFilesOpenWithoutTheDialog_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("header");
+    // "drop", "open" (the Open button and its chooser) or "files" (as the command line
+    // opens them, with the -s and -f of the next two columns).
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("askedSize");
+    QTest::addColumn<QString>("askedFormat");
+    // The message's text, "%f" the file's path; empty when the file opens.
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("speed");
+    QTest::addColumn<int>("scan");
+
+    const QByteArray plain = "YUV4MPEG2 W16 H8 F25:1 Ip A1:1 C420jpeg XYSCSS=420JPEG\n";
+    QTest::newRow("dropped with a raw file's name, its fractional rate shown, interlaced")
+        << "dropped.yuv" << QByteArray("YUV4MPEG2 W16 H8 F30000:1001 It C420jpeg\n") << "drop"
+        << ""
+        << ""
+        << ""
+        << "29.97" << int(Interlaced);
+    QTest::newRow("chosen with Open") << "chosen.y4m" << plain << "open"
+                                      << ""
+                                      << ""
+                                      << ""
+                                      << "25" << int(Progressive);
+    QTest::newRow("a size and layout in the name yield to the header")
+        << "named_32x16_nv12.yuv" << plain << "files"
+        << ""
+        << ""
+        << ""
+        << "25" << int(Progressive);
+    QTest::newRow("-s and -f that agree with the header; F50:2 shows as 25")
+        << "agreed.y4m" << QByteArray("YUV4MPEG2 W16 H8 F50:2 C420mpeg2\n") << "files"
+        << "16x8"
+        << "yuv420p"
+        << ""
+        << "25" << int(Progressive);
+    QTest::newRow("-s that disagrees is refused")
+        << "sized.y4m" << plain << "files"
+        << "32x8"
+        << ""
+        << "%f: -s 32x8 disagrees with its y4m header, which says 16x8."
+        << "" << 0;
+    QTest::newRow("-f that disagrees is refused")
+        << "layout.y4m" << plain << "files"
+        << ""
+        << "nv12"
+        << "%f: -f nv12 disagrees with its y4m header, which says yuv420p."
+        << "" << 0;
+    QTest::newRow("a header without W is refused")
+        << "nowidth.y4m" << QByteArray("YUV4MPEG2 H8 C420jpeg\n") << "files"
+        << ""
+        << ""
+        << "%f: The y4m header gives no width (W)."
+        << "" << 0;
+}
+
+void TestOpenFlow::y4mFilesOpenWithoutTheDialog()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, header);
+    QFETCH(QString, way);
+    QFETCH(QString, askedSize);
+    QFETCH(QString, askedFormat);
+    QFETCH(QString, refusal);
+    QFETCH(QString, speed);
+    QFETCH(int, scan);
+
+    // Two frames of 16 x 8 yuv420p, the second's samples 7 and the first's 9.
+    const std::string path = dir.filePath(name.toStdString());
+    QFile file(QString::fromStdString(path));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(header + "FRAME\n" + QByteArray(192, 9) + "FRAME Ip\n" + QByteArray(192, 7));
+    file.close();
+
+    MainWindow &window = MainWindow::instance();
+    if (way == QLatin1String("drop")) {
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(QString::fromStdString(path)) });
+        const QPoint onList = mainWidget<QWidget>("lwImageItems")->geometry().center();
+        QDragEnterEvent enter(onList, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        QDropEvent drop(onList, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &drop);
+        QVERIFY(drop.isAccepted());
+    } else if (way == QLatin1String("open")) {
+        ChooserSeen seen;
+        typeInChooser(QString::fromStdString(path), &seen);
+        click("pbOpenImage");
+    } else {
+        AskedParameters asked;
+        if (!askedSize.isEmpty())
+            asked.size = frameSizeNamed(askedSize.toStdString());
+        if (!askedFormat.isEmpty())
+            asked.format = layoutNamed(askedFormat.toStdString())->format;
+        window.openFiles({ path }, asked);
+    }
+
+    QVERIFY(!ImageOpenDialog::instance().isVisible());
+    if (!refusal.isEmpty()) {
+        QCOMPARE(videoCount(), 0);
+        QCOMPARE(refusalMessages().size(), 1);
+        QCOMPARE(refusalMessages().front()->text(),
+            refusal.replace(QStringLiteral("%f"), QString::fromStdString(path)));
+        return;
+    }
+    QCOMPARE(refusalMessages().size(), 0);
+    QCOMPARE(videoCount(), 1);
+    ImageView *view = videoAt(0);
+    QCOMPARE(view->windowTitle(), name + QStringLiteral(" - 0/2"));
+    QCOMPARE(view->document().format().width(), 16);
+    QCOMPARE(view->document().format().pixelFormat(), int(YV12));
+    QCOMPARE(view->document().scan(), scan);
+    QCOMPARE(view->document().frame().y()[0], std::uint8_t(9));
+    QCOMPARE(shownText("labelVideoInfoSpeed"), speed);
+    QCOMPARE(shownText("labelVideoInfoSize"), QStringLiteral("16 x 8"));
 }
 
 // What a desktop's file chooser gives back for a name that is not UTF-8 is its text, with
