@@ -6,29 +6,62 @@ set -euo pipefail
 
 cd "$(dirname "$0")/.."
 
-packages=(
-    cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
-    libbenchmark-dev libyuv-dev
+# What `run` builds and starts, the viewer and the sample clip, needs Qt, CMake and a compiler,
+# as the package's Build-Depends do. Qt's tools and GL headers come with qt6-base-dev; they are
+# named because the build calls them directly.
+run_packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev)
+# `test` also builds the tests, benchmarks and sanitizer build, runs them under Xvfb with
+# ffmpeg as the reference, fuzzes with clang, and builds, checks and installs the package.
+test_packages=(
+    "${run_packages[@]}"
+    pkg-config libx11-dev libbenchmark-dev libyuv-dev
     xvfb xauth xdotool imagemagick openbox fonts-dejavu-core strace dbus-x11 ffmpeg
     dpkg-dev desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev
     debhelper lintian man-db
 )
 
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+
+# A freshly booted machine often runs its automatic updates just when this starts: wait for
+# the package lock they hold rather than fail.
+apt_get() {
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+
+# apt-get update takes the package lists' lock without waiting, whatever DPkg::Lock::Timeout
+# says, so it is tried again while another update holds that lock, for as long. Its messages
+# are read in English to tell that case from a real failure.
+update_package_lists() {
+    local errors deadline=$((SECONDS + 600)) status
+    errors=$(mktemp)
+    while true; do
+        status=0
+        "${sudo[@]}" env LC_ALL=C apt-get -o DPkg::Lock::Timeout=600 update 2>"$errors" ||
+            status=$?
+        cat "$errors" >&2
+        if [ "$status" -eq 0 ] || ! grep -q '^E: Could not get lock' "$errors" ||
+            [ "$SECONDS" -ge "$deadline" ]; then
+            rm -f "$errors"
+            return "$status"
+        fi
+        echo "Waiting for the other update to let go of the package lists..."
+        sleep 5
+    done
+}
+
 install_missing() {
     local missing=()
-    for package in "${packages[@]}"; do
+    for package in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$package")
         fi
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
     echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    update_package_lists
+    apt_get install -y --no-install-recommends "${missing[@]}"
 }
 
 jobs=$(nproc)
@@ -61,10 +94,7 @@ check_package() {
     # Any error or warning fails; info and pedantic tags are advice.
     lintian --fail-on error,warning "$deb"
     echo "lintian: $(basename "$deb"): no error, no warning"
-    local sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y --reinstall --no-install-recommends "./$deb"
+    apt_get install -y --reinstall --no-install-recommends "./$deb"
     ZENTAVO_EXECUTABLE=/usr/bin/zentavo XDG_RUNTIME_DIR="$PWD/$dir/xdg-runtime" \
         xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "./$dir/tests/app/test_startup_x11"
     check_desktop_integration "$dir"
@@ -113,7 +143,7 @@ expect() {
 
 case "${1:-}" in
 run)
-    install_missing
+    install_missing "${run_packages[@]}"
     # Only what it starts: the tests and benchmarks are for `test`.
     configure build -DCMAKE_BUILD_TYPE=Release
     cmake --build build -j "$jobs" --target zentavo sample_clip
@@ -121,7 +151,7 @@ run)
     exec ./build/src/zentavo build/samples/testcard-352x288-yuv420p.yuv
     ;;
 test)
-    install_missing
+    install_missing "${test_packages[@]}"
     build build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DZENTAVO_BENCH=ON -DZENTAVO_TOOLS=ON
     run_tests build
     check_package build
