@@ -18,7 +18,7 @@ test_packages=(
     xvfb xauth xdotool imagemagick openbox fonts-dejavu-core strace dbus-x11 ffmpeg
     dpkg-dev desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev
-    debhelper lintian man-db
+    debhelper lintian man-db devscripts
 )
 
 sudo=()
@@ -95,10 +95,54 @@ check_package() {
     lintian --fail-on error,warning "$deb"
     echo "lintian: $(basename "$deb"): no error, no warning"
     apt_get install -y --reinstall --no-install-recommends "./$deb"
+    check_hardening "$dir"
     ZENTAVO_EXECUTABLE=/usr/bin/zentavo XDG_RUNTIME_DIR="$PWD/$dir/xdg-runtime" \
         xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "./$dir/tests/app/test_startup_x11"
     check_desktop_integration "$dir"
     expect "man -w zentavo" /usr/share/man/man1/zentavo.1.gz "$(man -w zentavo)"
+}
+
+# debian/rules adds control-flow and stack-clash protection to dpkg-buildflags' set, which
+# lacks them on Debian 12. Neither can be read off the installed program alone: stack-clash
+# probes show only in functions with large frames, and the linker leaves the control-flow
+# note off every program whose C library start files lack it, as Debian 12's do. So the
+# package build's unstripped copy, the same build ID, is read instead: each C++ unit in it
+# records the options it was compiled with. hardening-check holds the installed program to
+# the rest of the set, and to the note as well where the start files carry it.
+check_hardening() {
+    local dir=$1
+    # As debian/rules adds them: control-flow protection on x86, stack-clash protection where
+    # GCC has it.
+    local flags=() options=()
+    case "$(dpkg-architecture -qDEB_HOST_ARCH_CPU)" in
+    amd64 | i386) flags=(-fcf-protection -fstack-clash-protection) ;;
+    arm64 | ppc64el | s390x) flags=(-fstack-clash-protection) options=(--nocfprotection) ;;
+    *) options=(--nocfprotection) ;;
+    esac
+    local built
+    built=$dir/package/zentavo-$(project_version)/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)/src/zentavo
+    expect "build ID of /usr/bin/zentavo" "$(build_id "$built")" "$(build_id /usr/bin/zentavo)"
+    local units total
+    units=$(readelf --debug-dump=info --dwarf-depth=1 "$built" | grep -o 'GNU C++.*' || true)
+    total=$(grep -c . <<<"$units" || true)
+    if [ "$total" -eq 0 ]; then
+        echo "$built records no C++ unit" >&2
+        exit 1
+    fi
+    for flag in "${flags[@]}"; do
+        expect "units of /usr/bin/zentavo compiled with $flag" "$total of $total" \
+            "$(grep -c -- " $flag\([= ]\|\$\)" <<<"$units" || true) of $total"
+    done
+    if [ ${#options[@]} -eq 0 ] &&
+        ! readelf -n "$(c++ -print-file-name=Scrt1.o)" | grep -q 'x86 feature:.*IBT'; then
+        echo "hardening-check: control-flow note not required: the C library's start files lack it"
+        options+=(--nocfprotection)
+    fi
+    hardening-check "${options[@]}" /usr/bin/zentavo
+}
+
+build_id() {
+    readelf -n "$1" | sed -n 's/^ *Build ID: //p'
 }
 
 # The version is written once, in project().
