@@ -354,11 +354,15 @@ void MainWindow::openFiles(const std::vector<std::string> &paths, const AskedPar
 {
     if (paths.empty())
         return;
-    for (const std::string &path : paths)
+    for (const std::string &path : paths) {
         // A y4m file opens straight away whatever its name; only -s and -f, to be checked
         // against its header, count.
-        pendingFiles.emplace_back(path,
-            isY4mFile(path) ? OpenPlan { true, asked.size, asked.format } : planOpen(path, asked));
+        OpenPlan y4m;
+        y4m.straightAway = true;
+        y4m.size = asked.size;
+        y4m.format = asked.format;
+        pendingFiles.emplace_back(path, isY4mFile(path) ? y4m : planOpen(path, asked));
+    }
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
     // Queued: the dialog's own handlers finish with it (Cancel hides it once more) before
     // it is shown for the next file.
