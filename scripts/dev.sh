@@ -175,6 +175,12 @@ check_desktop_integration() {
         "$(xdg-mime query default video/x-raw-yuv)"
     expect "gio mime" "Default application for “video/x-raw-yuv”: org.zentavo.Zentavo.desktop" \
         "$(gio mime video/x-raw-yuv | head -n 1)"
+    # A y4m file is known by its first bytes as well as by its name.
+    local y4m=$dir/desktop-check.y4m
+    printf 'YUV4MPEG2 W2 H2 F25:1 C420jpeg\nFRAME\n\020\020\020\020\200\200' >"$y4m"
+    expect "xdg-mime query filetype" application/x-yuv4mpeg "$(xdg-mime query filetype "$y4m")"
+    expect "xdg-mime query default" org.zentavo.Zentavo.desktop \
+        "$(xdg-mime query default application/x-yuv4mpeg)"
 }
 
 expect() {
