@@ -2,17 +2,21 @@
 
 #include "frame.h"
 #include "framecomparison.h"
+#include "openframesource.h"
 #include "psnrreport.h"
 #include "rawfilesource.h"
 #include "videofile.h"
 #include "videoparameters.h"
+#include "y4mheader.h"
 
 #include <algorithm>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <ostream>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -24,6 +28,8 @@ struct ReportFile
     std::string path;
     std::optional<FrameFormat> format;
     std::int64_t frames = 0;
+    // Where the frames come from: made once the file is known to open.
+    std::unique_ptr<FrameSource> source;
     std::string problem;
     // Where -s or -f differs from the name (OpenPlan::overruled).
     std::string overruled;
@@ -65,6 +71,24 @@ ReportFile resolve(const std::string &path, const AskedParameters &asked)
 {
     ReportFile file;
     file.path = path;
+    // A y4m file is read as its header says, -s and -f held to it, whatever its name.
+    if (isY4mFile(path)) {
+        VideoParameters record;
+        record.path = path;
+        std::string problem = fillY4mRecord(path, asked.size, asked.format, record);
+        if (problem.empty()) {
+            try {
+                file.source = openFrameSource(record);
+                file.format = file.source->format();
+                file.frames = file.source->frameCount();
+            } catch (const std::invalid_argument &refused) {
+                problem = refused.what();
+            }
+        }
+        if (!problem.empty())
+            file.problem = path + ": " + problem;
+        return file;
+    }
     const OpenPlan plan = planOpen(path, asked);
     file.overruled = plan.overruled;
     if (!plan.size) {
@@ -86,6 +110,7 @@ ReportFile resolve(const std::string &path, const AskedParameters &asked)
     }
     file.format = FrameFormat::make(layout, plan.size->width, plan.size->height);
     file.frames = RawFileSource::framesIn(status.size, *file.format);
+    file.source = std::make_unique<RawFileSource>(path, *file.format, file.frames);
     return file;
 }
 
@@ -96,7 +121,7 @@ ReportFile resolve(const std::string &path, const AskedParameters &asked)
 class SideReader
 {
 public:
-    SideReader(const RawFileSource &source, Frame &frame)
+    SideReader(const FrameSource &source, Frame &frame)
         : source_(source)
         , frame_(frame)
         , worker_([this] { readEach(); })
@@ -150,7 +175,7 @@ private:
         }
     }
 
-    const RawFileSource &source_;
+    const FrameSource &source_;
     Frame &frame_;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -193,8 +218,8 @@ PsnrStatus runPsnrReport(const PsnrRequest &request, std::ostream &out, std::ost
     PsnrSummary summary(depth);
     std::optional<SampleDifference> difference;
     std::int64_t differentFrame = -1;
-    const RawFileSource firstSource(first.path, *first.format, first.frames);
-    const RawFileSource secondSource(second.path, *second.format, second.frames);
+    const FrameSource &firstSource = *first.source;
+    const FrameSource &secondSource = *second.source;
     try {
         Frame a(*first.format);
         Frame b(*second.format);

@@ -21,6 +21,8 @@ struct Clip
     int frames = 0;
     // Bits above the depth set in every word, which the comparison ignores.
     bool garbage = false;
+    // A y4m file of 4:2:0 8-bit frames, its header and FRAME lines before the samples.
+    bool y4m = false;
 };
 
 } // namespace
@@ -55,7 +57,14 @@ bool writeClip(const std::string &path, const Clip &clip, const QList<int> &chan
                                                                          : 0;
     const std::uint16_t above = clip.garbage ? std::uint16_t(0xffff << layout.depth) : 0;
     std::vector<std::uint8_t> bytes;
+    const auto append = [&bytes](const std::string &line) {
+        bytes.insert(bytes.end(), line.begin(), line.end());
+    };
+    if (clip.y4m)
+        append("YUV4MPEG2 W" + std::to_string(w) + " H" + std::to_string(h) + " F25:1 C420jpeg\n");
     for (int frame = 0; frame < clip.frames; ++frame) {
+        if (clip.y4m)
+            append("FRAME\n");
         ReferenceSamplePlanes planes { std::vector<std::uint16_t>(w * h),
             std::vector<std::uint16_t>(chroma), std::vector<std::uint16_t>(chroma) };
         int p = 0;
@@ -161,6 +170,16 @@ void TestPsnrRun::reportSaysHowTheFilesCompare_data()
         << "" << 2 << 0 << ""
         << "zentavo: %1: 63x32 does not fit yuyv422: its width must be even\nzentavo: %2: 63x32 "
            "does not fit yuv420p: its width must be even\n";
+    QTest::newRow("a y4m file against the raw file of its samples, whatever its name")
+        << Clip { "a_32x16_nv12.y4m", "yuv420p", size, 3, false, true }
+        << Clip { "b_64x32.yuv", "yuv420p", size, 3 } << QList<int> {} << ""
+        << "" << 0 << 3 << "identical\n"
+        << "";
+    QTest::newRow("-f that disagrees with a y4m header")
+        << Clip { "a.y4m", "yuv420p", size, 1, false, true }
+        << Clip { "b_64x32.yuv", "yuv420p", size, 1 } << QList<int> {} << ""
+        << "nv12" << 2 << 0 << ""
+        << "zentavo: %1: -f nv12 disagrees with its y4m header, which says yuv420p.\n";
     QTest::newRow("chroma and depth that differ")
         << Clip { "a_64x32_nv16.yuv", "nv16", size, 1 }
         << Clip { "b_64x32_p010le.yuv", "p010le", size, 1 } << QList<int> {} << ""
