@@ -160,7 +160,8 @@ std::ptrdiff_t alignedPadding(std::int32_t width)
 // The first pixel of a picture with rowPadding that is not `expected(x, y)`, or the first
 // padding byte written over; empty when there is none.
 template <typename Expected>
-QString pictureMismatch(Picture &picture, std::int32_t width, std::int32_t height, Expected expected)
+QString pictureMismatch(
+    Picture &picture, std::int32_t width, std::int32_t height, Expected expected)
 {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
