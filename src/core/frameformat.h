@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <optional>
 
-// Which RGB a YUV sample stands for. Every video is BT.601 studio range for now; the
+// Which RGB a YUV sample stands for: the matrix of a standard (BT.2020 non-constant
+// luminance) and the range of its samples, studio (16..235 luma at 8 bits) or full. The
 // format carries the choice so that each stage is handed it rather than assuming it.
-enum class ColourMatrix : std::int32_t { Bt601 = 0 };
-enum class ColourRange : std::int32_t { Limited = 0 };
+enum class ColourMatrix : std::int32_t { Bt601 = 0, Bt709 = 1, Bt2020 = 2 };
+enum class ColourRange : std::int32_t { Limited = 0, Full = 1 };
 
 // How every frame of one video is laid out: its layout, its size, and the sizes that
 // follow from both. Made and checked once, when the video is opened, and handed whole to
@@ -29,6 +30,14 @@ public:
     std::int32_t height() const { return height_; }
     ColourMatrix matrix() const { return matrix_; }
     ColourRange range() const { return range_; }
+    // The same layout and size with another matrix and range.
+    FrameFormat withColour(ColourMatrix matrix, ColourRange range) const
+    {
+        FrameFormat other = *this;
+        other.matrix_ = matrix;
+        other.range_ = range;
+        return other;
+    }
 
     // Significant bits of a sample (8, 10 or 12), and how far above 8 they reach.
     std::int32_t depth() const { return layout_->depth; }

@@ -49,6 +49,10 @@ struct VideoParameters
     // 30000 in 1001 for a y4m file's F30000:1001.
     std::int32_t speedDivisor = 1;
     std::int32_t kind = RawFile;
+    // ColourMatrix and ColourRange (frameformat.h): BT.601 limited unless a name word,
+    // an option or a y4m header says otherwise.
+    std::int32_t matrix = 0;
+    std::int32_t range = 0;
 };
 
 // The rate as Video Info shows it: a whole speed as it is ("25"), another to three
