@@ -1,5 +1,6 @@
 #include "yuvreference.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -86,16 +87,39 @@ ReferenceSamples referenceSamples(std::int32_t format)
     }
 }
 
+ReferenceCoefficients referenceCoefficients(double kr, double kb, bool full)
+{
+    const double kg = 1.0 - kr - kb;
+    const double k = full ? 1.0 : 255.0 / 224.0;
+    const auto times256 = [](double factor) { return static_cast<int>(std::lround(256.0 * factor)); };
+    return { times256(full ? 1.0 : 255.0 / 219.0), times256(2.0 * (1.0 - kr) * k),
+        times256(2.0 * kb * (1.0 - kb) / kg * k), times256(2.0 * kr * (1.0 - kr) / kg * k),
+        times256(2.0 * (1.0 - kb) * k), full };
+}
+
+ReferenceCoefficients referenceCoefficients(int matrix, int range)
+{
+    // Kr and Kb of BT.601, BT.709 and BT.2020 (non-constant luminance).
+    static const double krKb[3][2] = { { 0.299, 0.114 }, { 0.2126, 0.0722 }, { 0.2627, 0.0593 } };
+    return referenceCoefficients(krKb[matrix][0], krKb[matrix][1], range == 1);
+}
+
 Rgb yuvToRgbReference(int y, int u, int v, int depth)
 {
+    return yuvToRgbReference(y, u, v, depth, referenceCoefficients(0, 0));
+}
+
+Rgb yuvToRgbReference(int y, int u, int v, int depth, const ReferenceCoefficients &colour)
+{
     const int s = depth - 8;
-    const int c = y - 16 * (1 << s);
+    const int c = colour.full ? y : y - 16 * (1 << s);
     const int d = u - 128 * (1 << s);
     const int e = v - 128 * (1 << s);
     const int rounding = 1 << (depth - 1);
-    return { clampToByte(shiftDown(298 * c + 409 * e + rounding, depth)),
-        clampToByte(shiftDown(298 * c - 100 * d - 208 * e + rounding, depth)),
-        clampToByte(shiftDown(298 * c + 516 * d + rounding, depth)) };
+    return { clampToByte(shiftDown(colour.luma * c + colour.vToRed * e + rounding, depth)),
+        clampToByte(
+            shiftDown(colour.luma * c - colour.uToGreen * d - colour.vToGreen * e + rounding, depth)),
+        clampToByte(shiftDown(colour.luma * c + colour.uToBlue * d + rounding, depth)) };
 }
 
 void convertYuv420ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
@@ -147,6 +171,13 @@ std::optional<std::size_t> referenceChromaIndex(std::int32_t format, int width, 
 void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height)
 {
+    convertFrameReference(format, y, u, v, r, g, b, width, height, referenceCoefficients(0, 0));
+}
+
+void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
+    const ReferenceCoefficients &colour)
+{
     const int depth = referenceSamples(format).depth;
     const int zero = 128 * (1 << (depth - 8));
     for (int row = 0; row < height; ++row) {
@@ -155,8 +186,8 @@ void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std
             const std::optional<std::size_t> chroma = referenceChromaIndex(format, width, x, row);
             const int luma = sampleAt(y, pixel, depth);
             const Rgb rgb = chroma ? yuvToRgbReference(luma, sampleAt(u, *chroma, depth),
-                                sampleAt(v, *chroma, depth), depth)
-                                   : yuvToRgbReference(luma, zero, zero, depth);
+                                sampleAt(v, *chroma, depth), depth, colour)
+                                   : yuvToRgbReference(luma, zero, zero, depth, colour);
             r[pixel] = rgb.r;
             g[pixel] = rgb.g;
             b[pixel] = rgb.b;

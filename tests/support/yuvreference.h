@@ -27,10 +27,32 @@ struct ReferenceSamples
 };
 ReferenceSamples referenceSamples(std::int32_t format);
 
+// A matrix's and range's factors, times 256 and rounded, computed here from the standard's
+// Kr and Kb rather than copied: with Kg = 1 - Kr - Kb, k = 255/224 for limited range and
+// 1 for full,
+//   luma = 256 * 255/219 (limited) or 256 (full), vToRed = 256 * 2(1 - Kr) * k,
+//   uToGreen = 256 * 2Kb(1 - Kb)/Kg * k, vToGreen = 256 * 2Kr(1 - Kr)/Kg * k,
+//   uToBlue = 256 * 2(1 - Kb) * k.
+// Full range takes C = Y, without black's offset.
+struct ReferenceCoefficients
+{
+    int luma;
+    int vToRed;
+    int uToGreen;
+    int vToGreen;
+    int uToBlue;
+    bool full;
+};
+ReferenceCoefficients referenceCoefficients(double kr, double kb, bool full);
+// By ColourMatrix (0 BT.601, 1 BT.709, 2 BT.2020) and ColourRange (0 limited, 1 full) values.
+ReferenceCoefficients referenceCoefficients(int matrix, int range);
+
 // One pixel, entirely in signed 32-bit arithmetic, of samples of `depth` bits: with
-// s = depth - 8, C = Y - 16 * 2^s, D = U - 128 * 2^s, E = V - 128 * 2^s and
-// R = (298C + 409E + 2^(depth-1)) >> depth, and so on.
+// s = depth - 8, C = Y - 16 * 2^s (Y in full range), D = U - 128 * 2^s, E = V - 128 * 2^s
+// and R = (luma C + vToRed E + 2^(depth-1)) >> depth, and so on. BT.601 limited unless
+// told otherwise: R = (298C + 409E + 2^(depth-1)) >> depth.
 Rgb yuvToRgbReference(int y, int u, int v, int depth = 8);
+Rgb yuvToRgbReference(int y, int u, int v, int depth, const ReferenceCoefficients &colour);
 
 void convertYuv420ToRgbReference(const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
@@ -54,6 +76,9 @@ std::optional<std::size_t> referenceChromaIndex(std::int32_t format, int width, 
 void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
     int height);
+void convertFrameReference(std::int32_t format, const std::uint8_t *y, const std::uint8_t *u,
+    const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
+    int height, const ReferenceCoefficients &colour);
 
 // Where byte `at` of a frame of the layout goes, as the README's table of layouts spells
 // each one: plane 'Y', 'U' or 'V', and the sample's index in the window's plane (for a
