@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "frameorder.h"
 #include "samplelayout.h"
 #include "videofile.h"
 
@@ -70,6 +71,7 @@ struct Options
     QCommandLineOption format;
     QCommandLineOption psnr;
     QCommandLineOption diff;
+    QCommandLineOption frame;
 };
 
 // Qt's options are listed by --help-all only, as Qt's own programs do.
@@ -95,6 +97,9 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
         QStringLiteral("Opens two FILEs and a window of their difference."));
     parser.addOption(psnr);
     parser.addOption(diff);
+    const QCommandLineOption frame(QStringLiteral("frame"),
+        QStringLiteral("Frame every FILE starts at, counted from 0."), QStringLiteral("N"));
+    parser.addOption(frame);
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("Files to open, straight away when the frame size is known, else "
                        "asked about in turn. Put -- before a name that begins with -."),
@@ -106,7 +111,7 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    return { help, version, size, format, psnr, diff };
+    return { help, version, size, format, psnr, diff, frame };
 }
 
 // Every name -f takes, for the message that refuses another.
@@ -181,6 +186,12 @@ CommandLine::CommandLine(const std::vector<std::string> &arguments)
             parser.isSet(options.size) ? std::optional(parser.value(options.size)) : std::nullopt,
             parser.isSet(options.format) ? std::optional(parser.value(options.format))
                                          : std::nullopt);
+    if (action_ == Action::Run && parser.isSet(options.frame)) {
+        const std::string value = toBytes(parser.value(options.frame));
+        startFrame_ = frameNumberFrom(value);
+        if (!startFrame_)
+            refuse("'" + value + "' is no frame number: give a whole number, 0 or more");
+    }
     // Qt reads the style sheet whole while it makes the application: a pipe would hold it
     // there before any window, and a device such as /dev/zero would never end.
     for (const QString &sheet : parser.values(styleSheetOption)) {

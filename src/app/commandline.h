@@ -3,6 +3,7 @@
 #include "namedparameters.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,8 @@ public:
     bool styleChosen() const { return styleChosen_; }
     // What -s and -f ask of every file.
     const AskedParameters &asked() const { return asked_; }
+    // --frame: the frame every video named starts at; nothing when not given.
+    const std::optional<std::int64_t> &startFrame() const { return startFrame_; }
 
 private:
     // Sets asked_ from the option values; nothing for an option not given.
@@ -54,4 +57,5 @@ private:
     bool styleChosen_ = false;
     bool differenced_ = false;
     AskedParameters asked_;
+    std::optional<std::int64_t> startFrame_;
 };

@@ -73,6 +73,8 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ico/Dozud.ico")));
 
     MainWindow::instance().show();
+    if (command.startFrame() && !command.files().empty())
+        MainWindow::instance().startAtFrame(*command.startFrame());
     if (command.differenced()) {
         const auto [first, second] = command.compared();
         MainWindow::instance().openComparison(first, second, command.asked());

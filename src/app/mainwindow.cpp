@@ -394,7 +394,15 @@ void MainWindow::openNextFile()
         refusals << problem;
     }
     openPendingComparison();
+    // Every opening returns the listed videos to frame 0, so the start frame comes last.
+    if (pendingStartFrame)
+        player_.goTo(*std::exchange(pendingStartFrame, std::nullopt));
     showRefusals();
+}
+
+void MainWindow::startAtFrame(std::int64_t frame)
+{
+    pendingStartFrame = frame;
 }
 
 QString MainWindow::openStraightAway(const std::string &path, const OpenPlan &plan)

@@ -76,6 +76,9 @@ public:
     // next once the one before is answered. Paths are the file system's bytes.
     // A y4m file opens straight away whatever its name, as its header says.
     void openFiles(const std::vector<std::string> &paths, const AskedParameters &asked = {});
+    // Once the files being opened are listed or refused, every listed video goes to
+    // `frame`, bounded by its own count, as Player::goTo takes it.
+    void startAtFrame(std::int64_t frame);
     // Lists the file with the plan's size, layout, rate and scan, the dialog's speed and
     // scan standing in for a rate or scan the plan lacks; a y4m file as its header says,
     // the plan's size and layout to agree with it.
@@ -161,6 +164,7 @@ private:
         std::size_t listedBefore = 0;
     };
     std::optional<PendingComparison> pendingComparison;
+    std::optional<std::int64_t> pendingStartFrame;
     // Their refusals not yet shown, and the message that shows them.
     QStringList refusals;
     QPointer<QMessageBox> refusalMessage;

@@ -1,6 +1,7 @@
 #include "frameorder.h"
 
 #include <cstdint>
+#include <limits>
 
 PlayTick nextPlayTick(
     std::int64_t current, std::int64_t frameCount, std::int32_t direction, PlayLoop loop)
@@ -68,4 +69,19 @@ std::int64_t frameAfterStep(std::int64_t current, std::int64_t frameCount, Trans
         break;
     }
     return shownFrameFor(frameCount - 1, frameCount);
+}
+
+std::optional<std::int64_t> frameNumberFrom(std::string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    constexpr std::int64_t largest = std::numeric_limits<std::int64_t>::max();
+    std::int64_t number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        const int digit = c - '0';
+        number = number > (largest - digit) / 10 ? largest : number * 10 + digit;
+    }
+    return number;
 }

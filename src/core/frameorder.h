@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 // Which frame comes next: a play tick's rule, and where the transport's steps land.
 
@@ -37,3 +39,8 @@ enum class TransportStep { ToFirst, Back5, Back1, Forward1, Forward5, ToLast };
 
 // Where `step` takes a video at frame `current`, as its button would.
 std::int64_t frameAfterStep(std::int64_t current, std::int64_t frameCount, TransportStep step);
+
+// The frame number that `text` spells, as the user types one: decimal digits alone, no
+// sign and no spaces; nothing for any other text. A number past the largest 64-bit one
+// gives that, which lies past the end of every video.
+std::optional<std::int64_t> frameNumberFrom(std::string_view text);

@@ -11,7 +11,11 @@ RawFileSource::RawFileSource(std::string path, const FrameFormat &format, std::i
 
 std::int64_t RawFileSource::recount()
 {
-    frameCount_ = framesIn(stampOf(path_).size, format());
+    // A file that cannot be looked at keeps its count, as a y4m file does: its frames then
+    // fail to read, which says what happened, where a count of 0 would not.
+    const FileStamp stamp = stampOf(path_);
+    if (stamp != FileStamp {})
+        frameCount_ = framesIn(stamp.size, format());
     return frameCount_;
 }
 

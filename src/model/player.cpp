@@ -60,6 +60,14 @@ void Player::goTo(std::int64_t frame)
     }
 }
 
+void Player::reload(VideoDocument &video)
+{
+    video.recount();
+    // Bounded here, not by show: a 16-bit count would wrap a frame past it.
+    show(video,
+        std::min(video.currentFrame(), std::max<std::int64_t>(video.frameCount() - 1, 0)));
+}
+
 void Player::play()
 {
     for (VideoDocument *video : videos_)

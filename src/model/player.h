@@ -41,6 +41,9 @@ public:
     void stepThrough(const std::vector<TransportStep> &steps);
     // Every listed video shows frame `frame`, or its last frame when it has fewer.
     void goTo(std::int64_t frame);
+    // The video alone counts its frames again and shows its frame afresh, or its new last
+    // frame when the file no longer holds it.
+    void reload(VideoDocument &video);
 
     // Starts every listed video playing and the clock from now; stops them all.
     void play();

@@ -261,6 +261,16 @@ void VideoDocument::readAhead(std::int64_t index, std::int64_t upcoming)
     });
 }
 
+void VideoDocument::recount()
+{
+    // The worker reads through the source; it is done before the count changes under it.
+    finishReadAhead();
+    aheadIndex_ = -1;
+    source_->recount();
+    if (compared_)
+        compared_->recount();
+}
+
 bool VideoDocument::makeReadAheadFrame()
 {
     std::call_once(aheadMade_, [this] {

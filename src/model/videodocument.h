@@ -104,6 +104,10 @@ public:
     // drawn in the current view, so that show(index) finds it ready. `upcoming` is the
     // frame after it, which the file system is asked to fetch.
     void readAhead(std::int64_t index, std::int64_t upcoming = -1);
+    // Counts the frames of the file (of both files, for a difference) as it is now, and
+    // drops what was read ahead, so that the next show reads its frame afresh. A file that
+    // is gone keeps its count, and its frames then fail to read.
+    void recount();
 
 signals:
     // The frame on show has changed, and with it picture().

@@ -1,5 +1,6 @@
 #include "imageview.h"
 
+#include "gotoframedialog.h"
 #include "mainwindow.h"
 #include "pixelreadout.h"
 #include "player.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QtMath>
@@ -244,6 +246,12 @@ bool ImageView::takeKey(const QKeyEvent &key)
     case Qt::Key_Space:
         emit playKeyPressed();
         return true;
+    case Qt::Key_G:
+        goToFrame();
+        return true;
+    case Qt::Key_F5:
+        reload();
+        return true;
     default:
         break;
     }
@@ -447,5 +455,30 @@ std::unique_ptr<QMenu> ImageView::makeContextMenu()
         });
     }
     compare->setEnabled(!others.empty());
+    connect(menu->addAction(tr("Go to frame…")), &QAction::triggered, this, &ImageView::goToFrame);
+    connect(menu->addAction(tr("Reload")), &QAction::triggered, this, &ImageView::reload);
     return menu;
+}
+
+void ImageView::goToFrame()
+{
+    // The longest listed video sets the range; shorter ones stop at their last frame.
+    std::int64_t frames = document_->frameCount();
+    for (const VideoDocument *video : player_.videos())
+        frames = std::max(frames, video->frameCount());
+    QPointer<GoToFrameDialog> dialog
+        = new GoToFrameDialog(std::max<std::int64_t>(frames - 1, 0), this);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    // The window, and the dialog with it, may have gone while the dialog was up.
+    if (!dialog)
+        return;
+    const std::int64_t frame = dialog->frame();
+    delete dialog;
+    if (accepted)
+        player_.goTo(frame);
+}
+
+void ImageView::reload()
+{
+    player_.reload(*document_);
 }

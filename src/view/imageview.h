@@ -68,6 +68,10 @@ public:
     // The right-click menu as it stands now: "Compare with" lists the other listed videos
     // that this one can be compared with.
     std::unique_ptr<QMenu> makeContextMenu();
+    // G: asks for a frame, which every listed video then shows, bounded by its own count.
+    void goToFrame();
+    // F5: this video counts its frames again and shows its frame read afresh.
+    void reload();
 
 signals:
     // The user pressed a mouse button on the picture.
