@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <limits>
 
 #include <sys/stat.h>
 
@@ -26,6 +27,8 @@ private slots:
     void releaseDestroysTheWindowOnce();
     void commandLineNamesTheFilesAsGiven_data();
     void commandLineNamesTheFilesAsGiven();
+    void frameOptionIsAWholeNumber_data();
+    void frameOptionIsAWholeNumber();
 
 private:
     // A style sheet file and a named pipe for -stylesheet.
@@ -301,6 +304,50 @@ void TestStartup::commandLineNamesTheFilesAsGiven()
                         : QString(),
         size);
     QCOMPARE(asked.format ? QString::fromLatin1(layoutOf(*asked.format)->name) : QString(), format);
+}
+
+void TestStartup::frameOptionIsAWholeNumber_data()
+{
+    using Bytes = std::vector<std::string>;
+    QTest::addColumn<Bytes>("arguments");
+    // The frame asked for; -1 for none.
+    QTest::addColumn<qint64>("frame");
+    // For a refusal, the line on standard error.
+    QTest::addColumn<QString>("says");
+
+    QTest::newRow("not given") << Bytes { "zentavo", "a.yuv" } << qint64(-1) << "";
+    QTest::newRow("--frame 0") << Bytes { "zentavo", "--frame", "0", "a.yuv" } << qint64(0) << "";
+    QTest::newRow("--frame=70000 after the files, beside -s")
+        << Bytes { "zentavo", "-s", "cif", "a.yuv", "b.yuv", "--frame=70000" } << qint64(70000)
+        << "";
+    QTest::newRow("past 64 bits: past every video's end")
+        << Bytes { "zentavo", "--frame", "99999999999999999999", "a.yuv" }
+        << qint64(std::numeric_limits<qint64>::max()) << "";
+    QTest::newRow("negative") << Bytes { "zentavo", "--frame", "-3", "a.yuv" } << qint64(-1)
+                              << "zentavo: '-3' is no frame number: give a whole number, 0 or "
+                                 "more\n";
+    QTest::newRow("text") << Bytes { "zentavo", "--frame", "last", "a.yuv" } << qint64(-1)
+                          << "zentavo: 'last' is no frame number: give a whole number, 0 or "
+                             "more\n";
+    QTest::newRow("a sign") << Bytes { "zentavo", "--frame=+5", "a.yuv" } << qint64(-1)
+                            << "zentavo: '+5' is no frame number: give a whole number, 0 or "
+                               "more\n";
+    QTest::newRow("empty") << Bytes { "zentavo", "--frame=", "a.yuv" } << qint64(-1)
+                           << "zentavo: '' is no frame number: give a whole number, 0 or more\n";
+}
+
+void TestStartup::frameOptionIsAWholeNumber()
+{
+    using Bytes = std::vector<std::string>;
+    QFETCH(Bytes, arguments);
+    QFETCH(qint64, frame);
+    QFETCH(QString, says);
+
+    const CommandLine command(arguments);
+    QCOMPARE(int(command.action()),
+        int(says.isEmpty() ? CommandLine::Action::Run : CommandLine::Action::Error));
+    QCOMPARE(QString::fromStdString(command.message()), says);
+    QCOMPARE(command.startFrame().value_or(-1), frame);
 }
 
 QTEST_MAIN(TestStartup)

@@ -177,22 +177,32 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
     // 16 x 8 yuv420p frames; 0 for the test's own folder and no clip.
     QTest::addColumn<int>("folderDepth");
     QTest::addColumn<QString>("video");
-    QTest::newRow("no arguments") << QStringList() << QString() << 0 << QString();
+    // The frame the video window's title shows.
+    QTest::addColumn<int>("shown");
+    QTest::newRow("no arguments") << QStringList() << QString() << 0 << QString() << 0;
     QTest::newRow("Qt's own options")
-        << QStringList { "-style", "windows", "-name", "viewer" } << QString() << 0 << QString();
+        << QStringList { "-style", "windows", "-name", "viewer" } << QString() << 0 << QString()
+        << 0;
     // Files of a known size that cannot be opened are named on standard error, in turn.
     QTest::newRow("files that cannot be opened as asked")
         << QStringList { "-f", "nv12", "/nonexistent/gone_16x8.yuv", "--",
                "/nonexistent/-odd_15x8.yuv" }
         << "zentavo: /nonexistent/gone_16x8.yuv cannot be found.\n"
            "zentavo: /nonexistent/-odd_15x8.yuv: Width must be even.\n"
-        << 0 << QString();
+        << 0 << QString() << 0;
     QTest::newRow("a folder with -s")
         << QStringList { "-s", "16x8", "/" } << "zentavo: / is not a regular file.\n"
-        << 0 << QString();
+        << 0 << QString() << 0;
     // Joined to the folder, the name would pass PATH_MAX (4096); alone, it opens.
     QTest::newRow("a relative name in a folder 4,100 bytes deep")
-        << QStringList { "clip_16x8_yuv420p.yuv" } << QString() << 4100 << "clip_16x8_yuv420p.yuv";
+        << QStringList { "clip_16x8_yuv420p.yuv" } << QString() << 4100 << "clip_16x8_yuv420p.yuv"
+        << 0;
+    QTest::newRow("--frame 1")
+        << QStringList { "--frame", "1", "clip_16x8_yuv420p.yuv" } << QString() << 1
+        << "clip_16x8_yuv420p.yuv" << 1;
+    QTest::newRow("--frame past the end: the last frame")
+        << QStringList { "clip_16x8_yuv420p.yuv", "--frame=70000" } << QString() << 1
+        << "clip_16x8_yuv420p.yuv" << 2;
 }
 
 void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
@@ -201,6 +211,7 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
     QFETCH(QString, errors);
     QFETCH(int, folderDepth);
     QFETCH(QString, video);
+    QFETCH(int, shown);
 
     // Made before the program, so that they are removed once it has ended.
     QTemporaryDir top;
@@ -228,7 +239,7 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose()
 
     auto window = waitForWindow(display.get(), QStringLiteral("Zentavo v1.1"), 30000);
     QVERIFY2(window, "no window titled \"Zentavo v1.1\" appeared");
-    const QString videoTitle = video + QStringLiteral(" - 0/3");
+    const QString videoTitle = video + QStringLiteral(" - %1/3").arg(shown);
     if (!video.isEmpty() && !waitForWindow(display.get(), videoTitle, 30000)) {
         // Its standard error, read in full, says why.
         program.kill();
@@ -272,6 +283,7 @@ void TestStartupX11::endsWithoutAWindow_data()
             "  -f, --format <NAME>  Sample layout of every file, such as yuv420p or nv12.\n"
             "  --psnr               Compares two FILEs as ffmpeg's psnr filter does.\n"
             "  --diff               Opens two FILEs and a window of their difference.\n"
+            "  --frame <N>          Frame every FILE starts at, counted from 0.\n"
             "\n"
             "Arguments:\n"
             "  FILE                 Files to open, straight away when the frame size is\n"
@@ -317,6 +329,11 @@ void TestStartupX11::endsWithoutAWindow_data()
                                        << "zentavo: '0x288' is no frame size: give WxH, such as "
                                           "1920x1080, or one of sqcif, qcif, cif, 4cif, 720p, "
                                           "1080p, 2160p\n"
+                                       << QStringList();
+    QTest::newRow("--frame with text") << QStringList { "--frame", "ten", "clip.yuv" } << false << 2
+                                       << QString()
+                                       << "zentavo: 'ten' is no frame number: give a whole "
+                                          "number, 0 or more\n"
                                        << QStringList();
     QTest::newRow("-s without its value")
         << QStringList { "clip.yuv", "-s" } << false << 2 << QString()

@@ -7,7 +7,10 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QGraphicsView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -54,8 +57,42 @@ void typeInVideoWindow(ImageView *view, const QString &key)
         : name == "PageUp"               ? Qt::Key_PageUp
         : name == "End"                  ? Qt::Key_End
         : name == "Home"                 ? Qt::Key_Home
+        : name == "G"                    ? Qt::Key_G
+        : name == "F5"                   ? Qt::Key_F5
                                          : Qt::Key_Space;
     QTest::keyClick(view->findChild<QGraphicsView *>(), code, modifiers);
+}
+
+// Triggers the entry of the video window's right-click menu that reads `text`.
+void chooseFromMenu(ImageView *view, const QString &text)
+{
+    const std::unique_ptr<QMenu> menu = view->makeContextMenu();
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text) {
+            action->trigger();
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("no menu entry ") + text));
+}
+
+// Writes `frames` whole frames of 16x8 YV12 whose frame k holds the clip's frame k + first,
+// then `extraBytes` of the frame after; a y4m file has a header, and a FRAME line before each.
+void writeFrames(const std::string &path, int first, int frames, int extraBytes, bool y4m)
+{
+    constexpr int frameBytes = 16 * 8 * 3 / 2;
+    QFile file(QString::fromStdString(path));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (y4m)
+        file.write("YUV4MPEG2 W16 H8 F25:1 C420jpeg\n");
+    QByteArray bytes(frameBytes, 0);
+    for (int k = 0; k <= frames; ++k) {
+        testclips::fillClipBytes(
+            reinterpret_cast<std::uint8_t *>(bytes.data()), frameBytes, first + k, 0);
+        if (y4m)
+            file.write("FRAME\n");
+        file.write(bytes.constData(), k < frames ? frameBytes : extraBytes);
+    }
 }
 
 } // namespace
@@ -94,6 +131,10 @@ private slots:
     void stepDuringPlaybackMovesTheNextTick();
     void nMovesEveryVideoToTheNextDifference_data();
     void nMovesEveryVideoToTheNextDifference();
+    void gShowsTheFrameAskedForInEveryVideo_data();
+    void gShowsTheFrameAskedForInEveryVideo();
+    void f5ReadsTheVideoAgainAsItsFileNowIs_data();
+    void f5ReadsTheVideoAgainAsItsFileNowIs();
 
 private:
     TempDir dir;
@@ -525,6 +566,172 @@ void TestTransport::nMovesEveryVideoToTheNextDifference()
     // N is the difference window's own: a video of its own does not take it.
     QTest::keyClick(videoAt(0)->findChild<QGraphicsView *>(), Qt::Key_N);
     QCOMPARE(videoAt(0)->currentFrame(), qint64(to));
+}
+
+void TestTransport::gShowsTheFrameAskedForInEveryVideo_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("escape");
+    // The dialog's message once the frame is refused; empty where it closes.
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<int>("shortShown");
+    QTest::addColumn<int>("longShown");
+
+    // The short video has 10 frames, the long one 100,000; they start at frames 2 and 3.
+    QTest::newRow("frame 5") << false << "5" << false << "" << 5 << 5;
+    QTest::newRow("past the short video's end, from the menu") << true << "40" << false << "" << 9
+                                                               << 40;
+    QTest::newRow("above 65,535") << false << "70000" << false << "" << 9 << 70000;
+    QTest::newRow("the last frame, spaces round it") << false << " 99999 " << false << "" << 9
+                                                     << 99999;
+    QTest::newRow("frame 0") << false << "0" << false << "" << 0 << 0;
+    QTest::newRow("text") << false << "7a" << false << "Enter a whole number from 0 to 99999."
+                          << 2 << 3;
+    QTest::newRow("nothing") << false << "" << false << "Enter a whole number from 0 to 99999."
+                             << 2 << 3;
+    QTest::newRow("a negative number")
+        << false << "-1" << false << "Enter a whole number from 0 to 99999." << 2 << 3;
+    QTest::newRow("one past the last frame")
+        << false << "100000" << false << "There is no frame 100000: the last is 99999." << 2 << 3;
+    QTest::newRow("a number past 64 bits")
+        << true << "99999999999999999999" << false
+        << "There is no frame 99999999999999999999: the last is 99999." << 2 << 3;
+    QTest::newRow("Escape") << false << "5" << true << "" << 2 << 3;
+}
+
+void TestTransport::gShowsTheFrameAskedForInEveryVideo()
+{
+    QFETCH(bool, fromMenu);
+    QFETCH(QString, typed);
+    QFETCH(bool, escape);
+    QFETCH(QString, refusal);
+    QFETCH(int, shortShown);
+    QFETCH(int, longShown);
+
+    ImageView *shortVideo = addClip(dir, "short.yuv", YV12, 16, 8, 10);
+    // 100,000 frames, all but frame 70,000 left as a hole in the file.
+    VideoParameters record = writeClip(dir, "long.yuv", YV12, 16, 8, 1);
+    {
+        constexpr int frameBytes = 16 * 8 * 3 / 2;
+        QFile file(QString::fromStdString(record.path));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(qint64(100000) * frameBytes));
+        QByteArray bytes(frameBytes, 0);
+        testclips::fillClipBytes(
+            reinterpret_cast<std::uint8_t *>(bytes.data()), frameBytes, 70000, 0);
+        QVERIFY(file.seek(qint64(70000) * frameBytes));
+        QCOMPARE(file.write(bytes), qint64(frameBytes));
+    }
+    record.frameCount = 100000;
+    MainWindow::instance().addVideo(record);
+    ImageView *longVideo = videoAt(1);
+    shortVideo->showFrame(2);
+    longVideo->showFrame(3);
+
+    QString range;
+    QString message;
+    bool stayedOpen = false;
+    whenDialogOpens("GoToFrameDialog", [&](QWidget *dialog) {
+        range = dialog->findChild<QLabel *>(QStringLiteral("labelRange"))->text();
+        auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("leFrame"));
+        QTest::keyClicks(field, typed);
+        QTest::keyClick(field, escape ? Qt::Key_Escape : Qt::Key_Return);
+        stayedOpen = dialog->isVisible();
+        message = dialog->findChild<QLabel *>(QStringLiteral("labelMessage"))->text();
+        if (stayedOpen)
+            QTest::keyClick(field, Qt::Key_Escape);
+    });
+    if (fromMenu)
+        chooseFromMenu(shortVideo, QStringLiteral("Go to frame…"));
+    else
+        typeInVideoWindow(shortVideo, QStringLiteral("G"));
+
+    QCOMPARE(range, QStringLiteral("Frame, from 0 to 99999:"));
+    QCOMPARE(stayedOpen, !refusal.isEmpty());
+    QCOMPARE(message, refusal);
+    QCOMPARE(shortVideo->currentFrame(), qint64(shortShown));
+    QCOMPARE(longVideo->currentFrame(), qint64(longShown));
+    QCOMPARE(longVideo->windowTitle(), QStringLiteral("long.yuv - %1/100000").arg(longShown));
+    QVERIFY(showsClipFrame(shortVideo, shortShown));
+    if (longShown == 70000)
+        QVERIFY(showsClipFrame(longVideo, 70000));
+}
+
+void TestTransport::f5ReadsTheVideoAgainAsItsFileNowIs_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("y4m");
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<bool>("playing");
+    QTest::addColumn<QString>("title");
+    // The clip's frame that the frame on show holds after the reload; -1: not looked at.
+    QTest::addColumn<int>("holds");
+
+    // A video of 10 frames at frame 4. Grown, a raw file holds the clip's frames 1 to 13
+    // and half of 14, so that frame 4 now holds the clip's frame 5; a y4m file grows at its
+    // end.
+    QTest::newRow("grown by 3 frames and a half")
+        << "grow" << false << false << false << "clip.yuv - 4/13" << 5;
+    QTest::newRow("grown, from the menu, with the next frame read ahead")
+        << "grow" << false << true << true << "clip.yuv - 4/13" << 5;
+    QTest::newRow("shrunk to 3 frames: the last one")
+        << "shrink" << false << false << false << "clip.yuv - 2/3" << 2;
+    QTest::newRow("deleted: the window stays and says so")
+        << "delete" << false << false << false << "clip.yuv - 4/10 - could not be read" << 4;
+    QTest::newRow("y4m grown by 3 FRAMEs and a half")
+        << "grow" << true << false << false << "clip.y4m - 4/13" << 4;
+}
+
+void TestTransport::f5ReadsTheVideoAgainAsItsFileNowIs()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, y4m);
+    QFETCH(bool, fromMenu);
+    QFETCH(bool, playing);
+    QFETCH(QString, title);
+    QFETCH(int, holds);
+
+    ImageView *other = addClip(dir, "other.yuv", YV12, 16, 8, 10);
+    const std::string path = dir.filePath(y4m ? "clip.y4m" : "clip.yuv");
+    writeFrames(path, 0, 10, 0, y4m);
+    AskedParameters asked;
+    asked.size = FrameDimensions { 16, 8 };
+    MainWindow::instance().openFiles({ path }, asked);
+    QCOMPARE(videoCount(), 2);
+    ImageView *view = videoAt(1);
+    other->showFrame(6);
+    view->showFrame(4);
+    QCOMPARE(view->frameCount(), qint64(10));
+    if (playing) {
+        imageviewtesting::startPlaying(*view);
+        // Reads frame 5 ahead, which the reload must not show as it was.
+        view->showFrame(4);
+    }
+    QSignalSpy otherTitles(other, &QWidget::windowTitleChanged);
+
+    if (change == "grow")
+        writeFrames(path, y4m ? 0 : 1, 13, 96, y4m);
+    else if (change == "shrink")
+        writeFrames(path, 0, 3, 0, y4m);
+    else
+        QVERIFY(QFile::remove(QString::fromStdString(path)));
+    if (fromMenu)
+        chooseFromMenu(view, QStringLiteral("Reload"));
+    else
+        typeInVideoWindow(view, QStringLiteral("F5"));
+
+    QCOMPARE(view->windowTitle(), title);
+    QVERIFY(view->isVisible());
+    QVERIFY(showsClipFrame(view, holds));
+    if (playing) {
+        tick(*view);
+        QCOMPARE(view->currentFrame(), qint64(5));
+        QVERIFY(showsClipFrame(view, 6));
+    }
+    QCOMPARE(otherTitles.count(), 0);
+    QCOMPARE(other->currentFrame(), qint64(6));
+    QCOMPARE(other->frameCount(), qint64(10));
 }
 
 QTEST_MAIN(TestTransport)

@@ -144,6 +144,21 @@ void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer)
     poll->start(10);
 }
 
+void whenDialogOpens(const char *objectName, std::function<void(QWidget *dialog)> answer)
+{
+    auto *poll = new QTimer(qApp);
+    const QString name = QString::fromLatin1(objectName);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, name, answer] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog->objectName() != name)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        answer(dialog);
+    });
+    poll->start(10);
+}
+
 bool typeIntoChooser(QWidget *chooser, const QString &path)
 {
     auto *dialog = qobject_cast<QFileDialog *>(chooser);

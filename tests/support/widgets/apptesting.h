@@ -62,6 +62,9 @@ void invokeSlot(const char *slot);
 // Runs `answer` on the first QFileDialog that becomes the active modal widget.
 void whenFileChooserOpens(std::function<void(QWidget *chooser)> answer);
 
+// Runs `answer` on the first dialog named `objectName` that becomes the active modal widget.
+void whenDialogOpens(const char *objectName, std::function<void(QWidget *dialog)> answer);
+
 // Types `path` into the file chooser's name field and presses Return; true when the chooser
 // took it and closed. A chooser that did not take it is cancelled, leaving nothing open.
 bool typeIntoChooser(QWidget *chooser, const QString &path);
