@@ -357,6 +357,7 @@ private slots:
     void differenceWindowShowsWhereTwoVideosDiffer();
     void y4mShowsThePictureOfFfmpegsRawFile_data();
     void y4mShowsThePictureOfFfmpegsRawFile();
+    void goesToFrame70000AndReloadsTheGrownFile();
 
 private:
     // `home` stands in for $HOME, with no XDG folder pointing elsewhere; a `tracePath`
@@ -1002,6 +1003,82 @@ void TestEndToEnd::y4mShowsThePictureOfFfmpegsRawFile()
         throughOpen ? QString()
                     : QStringLiteral("zentavo: e2e bad.y4m: The y4m header's colour space C411 "
                                      "is not one this program reads.\n"));
+}
+
+// G and the dialog, typed, reach frame 70,000 of a 100,000-frame file; F5 after the file
+// grew by 3 frames and a half counts 3 more and reads the frame on show again. Under
+// strace, going and reloading write nothing.
+void TestEndToEnd::goesToFrame70000AndReloadsTheGrownFile()
+{
+    TempDir home;
+    QVERIFY(home.isValid());
+    const QString tracePath = QString::fromStdString(dir.filePath("goto.trace"));
+    const int frameBytes = int(referencepicture::frameBytes(YV12, 16, 16));
+    // All but the frames written are a hole in the file: 38 MB that take no room.
+    Clip clip;
+    clip.name = QStringLiteral("sparse_16x16_yuv420p.yuv");
+    clip.width = 16;
+    clip.height = 16;
+    clip.frames = 100000;
+    const auto writeFrame = [&](qint64 at, int pattern, int bytes) {
+        QFile file(QString::fromStdString(dir.filePath(clip.name.toStdString())));
+        QByteArray frame(frameBytes, 0);
+        testclips::fillClipBytes(
+            reinterpret_cast<std::uint8_t *>(frame.data()), std::size_t(frameBytes), pattern, 0);
+        return file.open(QIODevice::ReadWrite) && file.resize(std::max(file.size(), at * frameBytes))
+            && file.seek(at * frameBytes) && file.write(frame.constData(), bytes) == bytes;
+    };
+    // The picture of one frame of `pattern`, as the reference draws frame 0 of its bytes.
+    const auto pictureOf = [&](int pattern) {
+        QByteArray frame(frameBytes, 0);
+        testclips::fillClipBytes(
+            reinterpret_cast<std::uint8_t *>(frame.data()), std::size_t(frameBytes), pattern, 0);
+        return referencepicture::colour(frame, YV12, 16, 16, 0, 0);
+    };
+    QVERIFY(writeFrame(100000, 0, 0) && writeFrame(70000, 70000, frameBytes));
+
+    QVERIFY(startProgram({ clip.name }, QString::fromStdString(home.path()), tracePath));
+    const auto main = waitForWindow(mainTitle, windowTimeoutMs);
+    QVERIFY2(main, "the main window did not appear");
+    const auto video = waitForWindow(escapedForPattern(clip.title(0)), windowTimeoutMs);
+    QVERIFY2(video, qPrintable(QStringLiteral("no video window; visible: ") + visibleTitles()));
+    moveWindow(*video, QPoint(700, 0));
+    click(*video, QPoint(5, 5));
+    QVERIFY2(waitForFocus(*video, windowTimeoutMs), "the video window took no keys");
+
+    pressKey(QStringLiteral("g"));
+    const auto dialog = waitForWindow(QStringLiteral("Go to frame"), windowTimeoutMs);
+    QVERIFY2(dialog && waitForFocus(*dialog, windowTimeoutMs), "the dialog did not open");
+    typeText(QStringLiteral("70000"));
+    pressKey(QStringLiteral("Return"));
+    QVERIFY2(waitForTitle(*video, clip.title(70000), windowTimeoutMs),
+        qPrintable(windowTitle(*video)));
+    QVERIFY(waitForNoWindow(QStringLiteral("Go to frame"), windowTimeoutMs));
+    QCOMPARE(awaitPicture(*video, pictureOf(70000)), QString());
+
+    // Frame 70,000 changes too, so that only a fresh read shows it.
+    QVERIFY(writeFrame(70000, 4, frameBytes) && writeFrame(100000, 5, frameBytes)
+        && writeFrame(100001, 6, frameBytes) && writeFrame(100002, 7, frameBytes)
+        && writeFrame(100003, 8, frameBytes / 2));
+    // Without a window manager the closed dialog hands the focus back to no one.
+    click(*video, QPoint(5, 5));
+    QVERIFY2(waitForFocus(*video, windowTimeoutMs), "the video window took no keys");
+    pressKey(QStringLiteral("F5"));
+    clip.frames = 100003;
+    QVERIFY2(waitForTitle(*video, clip.title(70000), windowTimeoutMs),
+        qPrintable(windowTitle(*video)));
+    QCOMPARE(awaitPicture(*video, pictureOf(4)), QString());
+    pressKey(QStringLiteral("End"));
+    QVERIFY2(waitForTitle(*video, clip.title(100002), windowTimeoutMs),
+        qPrintable(windowTitle(*video)));
+    QCOMPARE(awaitPicture(*video, pictureOf(7)), QString());
+
+    quitAndCheckExit(*main);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(writesOnDisk(tracePath, QString::fromStdString(dir.path()),
+                 qEnvironmentVariable("XDG_RUNTIME_DIR")),
+        QStringList());
 }
 
 void TestEndToEnd::setUpProgram(const QString &home, const QString &tracePath)
