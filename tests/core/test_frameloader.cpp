@@ -609,6 +609,10 @@ void TestFrameLoader::rawSourceCountsAgainAndTellsAChangedFile()
     QVERIFY(testfiles::removeFile(path));
     QCOMPARE(source.read(0, frame), LoadResult::Nothing);
     QCOMPARE(frame.y()[0], std::uint8_t(7));
+    // A file gone keeps its count, so that its frames fail to read rather than vanish.
+    QCOMPARE(source.recount(), std::int64_t(5));
+    // Back, shorter than a frame: no frames.
+    QVERIFY(testfiles::makeSparseFile(path, 96));
     QCOMPARE(source.recount(), std::int64_t(0));
 }
 
