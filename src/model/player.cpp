@@ -64,8 +64,7 @@ void Player::reload(VideoDocument &video)
 {
     video.recount();
     // Bounded here, not by show: a 16-bit count would wrap a frame past it.
-    show(video,
-        std::min(video.currentFrame(), std::max<std::int64_t>(video.frameCount() - 1, 0)));
+    show(video, std::min(video.currentFrame(), std::max<std::int64_t>(video.frameCount() - 1, 0)));
 }
 
 void Player::play()

@@ -27,7 +27,8 @@ void GoToFrameDialog::accept()
         ui->labelMessage->setText(tr("Enter a whole number from 0 to %1.").arg(lastFrame_));
     } else if (*frame > lastFrame_) {
         // As typed: a number past 64 bits is read as the largest one.
-        ui->labelMessage->setText(tr("There is no frame %1: the last is %2.").arg(text).arg(lastFrame_));
+        ui->labelMessage->setText(
+            tr("There is no frame %1: the last is %2.").arg(text).arg(lastFrame_));
     } else {
         frame_ = *frame;
         QDialog::accept();

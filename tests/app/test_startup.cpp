@@ -317,9 +317,8 @@ void TestStartup::frameOptionIsAWholeNumber_data()
 
     QTest::newRow("not given") << Bytes { "zentavo", "a.yuv" } << qint64(-1) << "";
     QTest::newRow("--frame 0") << Bytes { "zentavo", "--frame", "0", "a.yuv" } << qint64(0) << "";
-    QTest::newRow("--frame=70000 after the files, beside -s")
-        << Bytes { "zentavo", "-s", "cif", "a.yuv", "b.yuv", "--frame=70000" } << qint64(70000)
-        << "";
+    QTest::newRow("--frame=70000 after the files, beside -s") << Bytes { "zentavo", "-s", "cif",
+        "a.yuv", "b.yuv", "--frame=70000" } << qint64(70000) << "";
     QTest::newRow("past 64 bits: past every video's end")
         << Bytes { "zentavo", "--frame", "99999999999999999999", "a.yuv" }
         << qint64(std::numeric_limits<qint64>::max()) << "";

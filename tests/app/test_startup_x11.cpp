@@ -180,9 +180,8 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
     // The frame the video window's title shows.
     QTest::addColumn<int>("shown");
     QTest::newRow("no arguments") << QStringList() << QString() << 0 << QString() << 0;
-    QTest::newRow("Qt's own options")
-        << QStringList { "-style", "windows", "-name", "viewer" } << QString() << 0 << QString()
-        << 0;
+    QTest::newRow("Qt's own options") << QStringList { "-style", "windows", "-name", "viewer" }
+                                      << QString() << 0 << QString() << 0;
     // Files of a known size that cannot be opened are named on standard error, in turn.
     QTest::newRow("files that cannot be opened as asked")
         << QStringList { "-f", "nv12", "/nonexistent/gone_16x8.yuv", "--",
@@ -197,9 +196,8 @@ void TestStartupX11::showsTheWindowAndExitsCleanlyOnClose_data()
     QTest::newRow("a relative name in a folder 4,100 bytes deep")
         << QStringList { "clip_16x8_yuv420p.yuv" } << QString() << 4100 << "clip_16x8_yuv420p.yuv"
         << 0;
-    QTest::newRow("--frame 1")
-        << QStringList { "--frame", "1", "clip_16x8_yuv420p.yuv" } << QString() << 1
-        << "clip_16x8_yuv420p.yuv" << 1;
+    QTest::newRow("--frame 1") << QStringList { "--frame", "1", "clip_16x8_yuv420p.yuv" }
+                               << QString() << 1 << "clip_16x8_yuv420p.yuv" << 1;
     QTest::newRow("--frame past the end: the last frame")
         << QStringList { "clip_16x8_yuv420p.yuv", "--frame=70000" } << QString() << 1
         << "clip_16x8_yuv420p.yuv" << 2;
@@ -330,11 +328,11 @@ void TestStartupX11::endsWithoutAWindow_data()
                                           "1920x1080, or one of sqcif, qcif, cif, 4cif, 720p, "
                                           "1080p, 2160p\n"
                                        << QStringList();
-    QTest::newRow("--frame with text") << QStringList { "--frame", "ten", "clip.yuv" } << false << 2
-                                       << QString()
-                                       << "zentavo: 'ten' is no frame number: give a whole "
-                                          "number, 0 or more\n"
-                                       << QStringList();
+    QTest::newRow("--frame with text")
+        << QStringList { "--frame", "ten", "clip.yuv" } << false << 2 << QString()
+        << "zentavo: 'ten' is no frame number: give a whole "
+           "number, 0 or more\n"
+        << QStringList();
     QTest::newRow("-s without its value")
         << QStringList { "clip.yuv", "-s" } << false << 2 << QString()
         << QStringLiteral("zentavo: Missing value after '-s'.\n") + usage << QStringList();

@@ -580,16 +580,16 @@ void TestTransport::gShowsTheFrameAskedForInEveryVideo_data()
 
     // The short video has 10 frames, the long one 100,000; they start at frames 2 and 3.
     QTest::newRow("frame 5") << false << "5" << false << "" << 5 << 5;
-    QTest::newRow("past the short video's end, from the menu") << true << "40" << false << "" << 9
-                                                               << 40;
+    QTest::newRow("past the short video's end, from the menu")
+        << true << "40" << false << "" << 9 << 40;
     QTest::newRow("above 65,535") << false << "70000" << false << "" << 9 << 70000;
-    QTest::newRow("the last frame, spaces round it") << false << " 99999 " << false << "" << 9
-                                                     << 99999;
+    QTest::newRow("the last frame, spaces round it")
+        << false << " 99999 " << false << "" << 9 << 99999;
     QTest::newRow("frame 0") << false << "0" << false << "" << 0 << 0;
-    QTest::newRow("text") << false << "7a" << false << "Enter a whole number from 0 to 99999."
-                          << 2 << 3;
-    QTest::newRow("nothing") << false << "" << false << "Enter a whole number from 0 to 99999."
-                             << 2 << 3;
+    QTest::newRow("text") << false << "7a" << false << "Enter a whole number from 0 to 99999." << 2
+                          << 3;
+    QTest::newRow("nothing") << false << "" << false << "Enter a whole number from 0 to 99999." << 2
+                             << 3;
     QTest::newRow("a negative number")
         << false << "-1" << false << "Enter a whole number from 0 to 99999." << 2 << 3;
     QTest::newRow("one past the last frame")

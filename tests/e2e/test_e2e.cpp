@@ -1025,8 +1025,9 @@ void TestEndToEnd::goesToFrame70000AndReloadsTheGrownFile()
         QByteArray frame(frameBytes, 0);
         testclips::fillClipBytes(
             reinterpret_cast<std::uint8_t *>(frame.data()), std::size_t(frameBytes), pattern, 0);
-        return file.open(QIODevice::ReadWrite) && file.resize(std::max(file.size(), at * frameBytes))
-            && file.seek(at * frameBytes) && file.write(frame.constData(), bytes) == bytes;
+        return file.open(QIODevice::ReadWrite)
+            && file.resize(std::max(file.size(), at * frameBytes)) && file.seek(at * frameBytes)
+            && file.write(frame.constData(), bytes) == bytes;
     };
     // The picture of one frame of `pattern`, as the reference draws frame 0 of its bytes.
     const auto pictureOf = [&](int pattern) {
@@ -1051,8 +1052,8 @@ void TestEndToEnd::goesToFrame70000AndReloadsTheGrownFile()
     QVERIFY2(dialog && waitForFocus(*dialog, windowTimeoutMs), "the dialog did not open");
     typeText(QStringLiteral("70000"));
     pressKey(QStringLiteral("Return"));
-    QVERIFY2(waitForTitle(*video, clip.title(70000), windowTimeoutMs),
-        qPrintable(windowTitle(*video)));
+    QVERIFY2(
+        waitForTitle(*video, clip.title(70000), windowTimeoutMs), qPrintable(windowTitle(*video)));
     QVERIFY(waitForNoWindow(QStringLiteral("Go to frame"), windowTimeoutMs));
     QCOMPARE(awaitPicture(*video, pictureOf(70000)), QString());
 
@@ -1065,12 +1066,12 @@ void TestEndToEnd::goesToFrame70000AndReloadsTheGrownFile()
     QVERIFY2(waitForFocus(*video, windowTimeoutMs), "the video window took no keys");
     pressKey(QStringLiteral("F5"));
     clip.frames = 100003;
-    QVERIFY2(waitForTitle(*video, clip.title(70000), windowTimeoutMs),
-        qPrintable(windowTitle(*video)));
+    QVERIFY2(
+        waitForTitle(*video, clip.title(70000), windowTimeoutMs), qPrintable(windowTitle(*video)));
     QCOMPARE(awaitPicture(*video, pictureOf(4)), QString());
     pressKey(QStringLiteral("End"));
-    QVERIFY2(waitForTitle(*video, clip.title(100002), windowTimeoutMs),
-        qPrintable(windowTitle(*video)));
+    QVERIFY2(
+        waitForTitle(*video, clip.title(100002), windowTimeoutMs), qPrintable(windowTitle(*video)));
     QCOMPARE(awaitPicture(*video, pictureOf(7)), QString());
 
     quitAndCheckExit(*main);
