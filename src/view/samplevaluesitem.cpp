@@ -1,0 +1,140 @@
+#include "samplevaluesitem.h"
+
+#include "samplevalues.h"
+#include "videodocument.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QStyleOptionGraphicsItem>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Digits less than 6 pixels high no longer read as digits (4095 in 4 pixels reads as a
+// blot); at 16 a cell holds them at ease.
+constexpr int shortestDigits = 6;
+constexpr int smallestFontPixels = 5;
+constexpr int largestFontPixels = 16;
+// Clear pixels between the text and the cell's edges, and between lines.
+constexpr int cellMargin = 1;
+constexpr int lineGap = 1;
+
+// The ink of a line of digits: how far it rises above the baseline, and how high it is.
+QRect digitInk(const QFontMetrics &metrics)
+{
+    return metrics.tightBoundingRect(QStringLiteral("0123456789"));
+}
+
+int decimalDigits(unsigned value)
+{
+    int digits = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++digits;
+    }
+    return digits;
+}
+
+} // namespace
+
+SampleValuesItem::SampleValuesItem(const VideoDocument &document)
+    : document_(document)
+{
+    setFlag(ItemUsesExtendedStyleOption);
+    // Above the picture, which the scene holds at 0.
+    setZValue(1);
+}
+
+QRectF SampleValuesItem::boundingRect() const
+{
+    return QRectF(0, 0, document_.format().width(), document_.format().height());
+}
+
+std::optional<QFont> SampleValuesItem::fontFor(int width, int height, int lines, int digits)
+{
+    const QString widest(digits, QLatin1Char('0'));
+    for (int pixels = largestFontPixels; pixels >= smallestFontPixels; --pixels) {
+        // The condensed face often fits a size larger; the plain one reads better at equal size.
+        for (const int stretch : { int(QFont::Unstretched), int(QFont::Condensed) }) {
+            QFont font;
+            font.setPixelSize(pixels);
+            font.setStretch(stretch);
+            // Crisp pixels of one colour: grey edges would blur digits this small.
+            font.setStyleStrategy(QFont::NoAntialias);
+            const QFontMetrics metrics(font);
+            if (digitInk(metrics).height() < shortestDigits)
+                continue;
+            // Digits share one advance, so zeros are as wide as any value of as many digits.
+            const int needWidth = metrics.horizontalAdvance(widest) + 2 * cellMargin;
+            const int needHeight
+                = lines * digitInk(metrics).height() + (lines - 1) * lineGap + 2 * cellMargin;
+            if (needWidth <= width && needHeight <= height)
+                return font;
+        }
+    }
+    return std::nullopt;
+}
+
+void SampleValuesItem::paint(
+    QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget * /*widget*/)
+{
+    const FrameFormat &format = document_.format();
+    const int view = document_.view();
+    const int allLines = valueLines(format, view);
+    if (allLines == 0 || !document_.pictureDrawn())
+        return;
+    const QTransform toScreen = painter->worldTransform();
+    const QRectF area = option->exposedRect.intersected(boundingRect());
+    const int left = int(std::floor(area.left()));
+    const int top = int(std::floor(area.top()));
+    const int right = std::min(int(std::ceil(area.right())), format.width());
+    const int bottom = std::min(int(std::ceil(area.bottom())), format.height());
+    const int digits = decimalDigits(widestValue(format, view));
+    const QImage &picture = document_.picture();
+
+    painter->save();
+    painter->setWorldTransform(QTransform());
+    std::optional<QFont> font;
+    QSize fontCell;
+    int lines = allLines;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            const ValueCell cell = document_.valueCellAt({ x, y });
+            // A cell of several pixels is written once, from its first pixel on show.
+            if ((cell.x != x && x != left) || (cell.y != y && y != top))
+                continue;
+            const QRect box = toScreen.mapRect(QRectF(cell.x, cell.y, cell.width, cell.height))
+                                  .toAlignedRect();
+            if (box.size() != fontCell) {
+                fontCell = box.size();
+                // The colour view's Y, U and V need three lines; where they do not fit, its Y
+                // alone is written.
+                lines = allLines;
+                font = fontFor(box.width(), box.height(), lines, digits);
+                if (!font && lines > 1) {
+                    lines = 1;
+                    font = fontFor(box.width(), box.height(), lines, digits);
+                }
+                if (font)
+                    painter->setFont(*font);
+            }
+            if (!font)
+                continue;
+            const QFontMetrics metrics(*font);
+            const QRect ink = digitInk(metrics);
+            painter->setPen(darkTextOver(picture.pixel(cell.x, cell.y)) ? Qt::black : Qt::white);
+            const int textHeight = lines * ink.height() + (lines - 1) * lineGap;
+            int lineTop = box.top() + (box.height() - textHeight) / 2;
+            for (int line = 0; line < lines; ++line) {
+                const QString text = QString::number(cell.values[std::size_t(line)]);
+                const QRect textInk = metrics.tightBoundingRect(text);
+                painter->drawText(box.left() + (box.width() - textInk.width()) / 2 - textInk.left(),
+                    lineTop - ink.top(), text);
+                lineTop += ink.height() + lineGap;
+            }
+        }
+    }
+    painter->restore();
+}

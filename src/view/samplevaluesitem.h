@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QFont>
+#include <QGraphicsItem>
+
+#include <optional>
+
+class VideoDocument;
+
+// The values of the frame on show, written over the picture, each centred in the pixels
+// of its sample (samplevalues.h), in black or white as reads better over them. Text is
+// drawn at the screen's own resolution, not scaled with the picture.
+class SampleValuesItem : public QGraphicsItem
+{
+public:
+    explicit SampleValuesItem(const VideoDocument &document);
+
+    QRectF boundingRect() const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
+        QWidget *widget = nullptr) override;
+
+    // The largest font in which `lines` lines of `digits` digits fit a cell of `width` x
+    // `height` screen pixels, a pixel clear of each edge; nothing when none is legible.
+    static std::optional<QFont> fontFor(int width, int height, int lines, int digits);
+
+private:
+    const VideoDocument &document_;
+};
