@@ -52,8 +52,8 @@ std::int32_t valueLines(const FrameFormat &format, int view)
 
 std::uint16_t widestValue(const FrameFormat &format, int view)
 {
-    const bool primary = view == int(FrameView::R) || view == int(FrameView::G)
-        || view == int(FrameView::B);
+    const bool primary
+        = view == int(FrameView::R) || view == int(FrameView::G) || view == int(FrameView::B);
     return static_cast<std::uint16_t>(primary ? 255 : (1u << format.depth()) - 1);
 }
 

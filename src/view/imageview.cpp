@@ -481,8 +481,9 @@ std::unique_ptr<QMenu> ImageView::makeContextMenu()
         });
     }
     compare->setEnabled(!others.empty());
-    menu->addAction(tr("Copy picture"), this, &ImageView::copyPicture)->setObjectName("copyPicture");
-    QAction *values = menu->addAction(tr("Show values"), this, &ImageView::setValuesShown);
+    menu->addAction(tr("&Copy picture"), this, &ImageView::copyPicture)
+        ->setObjectName("copyPicture");
+    QAction *values = menu->addAction(tr("Show &values"), this, &ImageView::setValuesShown);
     values->setObjectName("showValues");
     values->setCheckable(true);
     values->setChecked(valuesShown_);

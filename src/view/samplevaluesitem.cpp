@@ -97,6 +97,7 @@ void SampleValuesItem::paint(
     painter->save();
     painter->setWorldTransform(QTransform());
     std::optional<QFont> font;
+    std::optional<QFontMetrics> metrics;
     QSize fontCell;
     int lines = allLines;
     for (int y = top; y < bottom; ++y) {
@@ -105,8 +106,8 @@ void SampleValuesItem::paint(
             // A cell of several pixels is written once, from its first pixel on show.
             if ((cell.x != x && x != left) || (cell.y != y && y != top))
                 continue;
-            const QRect box = toScreen.mapRect(QRectF(cell.x, cell.y, cell.width, cell.height))
-                                  .toAlignedRect();
+            const QRect box
+                = toScreen.mapRect(QRectF(cell.x, cell.y, cell.width, cell.height)).toAlignedRect();
             if (box.size() != fontCell) {
                 fontCell = box.size();
                 // The colour view's Y, U and V need three lines; where they do not fit, its Y
@@ -117,19 +118,20 @@ void SampleValuesItem::paint(
                     lines = 1;
                     font = fontFor(box.width(), box.height(), lines, digits);
                 }
-                if (font)
+                if (font) {
                     painter->setFont(*font);
+                    metrics.emplace(*font);
+                }
             }
             if (!font)
                 continue;
-            const QFontMetrics metrics(*font);
-            const QRect ink = digitInk(metrics);
+            const QRect ink = digitInk(*metrics);
             painter->setPen(darkTextOver(picture.pixel(cell.x, cell.y)) ? Qt::black : Qt::white);
             const int textHeight = lines * ink.height() + (lines - 1) * lineGap;
             int lineTop = box.top() + (box.height() - textHeight) / 2;
             for (int line = 0; line < lines; ++line) {
                 const QString text = QString::number(cell.values[std::size_t(line)]);
-                const QRect textInk = metrics.tightBoundingRect(text);
+                const QRect textInk = metrics->tightBoundingRect(text);
                 painter->drawText(box.left() + (box.width() - textInk.width()) / 2 - textInk.left(),
                     lineTop - ink.top(), text);
                 lineTop += ink.height() + lineGap;

@@ -1,8 +1,8 @@
 #include "frameformat.h"
 #include "pixelreadout.h"
 #include "samplevalues.h"
-#include "viewrenderer.h"
 #include "videoparameters.h"
+#include "viewrenderer.h"
 #include "yuvreference.h"
 
 #include <QtTest>
@@ -295,8 +295,7 @@ void TestPixelReadout::valueCellHoldsTheViewsSamples_data()
     QTest::newRow("4:2:0 V view: (5, 3) in the block at (4, 2), sample 5")
         << int(YV12) << V << QPoint(5, 3) << QRect(4, 2, 2, 2) << QList<int> { 205 } << 255;
     QTest::newRow("4:2:2 U view: (1, 3) in the 2x1 block at (0, 3), sample 9")
-        << int(Planar422) << U << QPoint(1, 3) << QRect(0, 3, 2, 1) << QList<int> { 109 }
-        << 255;
+        << int(Planar422) << U << QPoint(1, 3) << QRect(0, 3, 2, 1) << QList<int> { 109 } << 255;
     QTest::newRow("4:4:4 V view: (5, 3) alone, sample 23")
         << int(Yuv444p) << V << QPoint(5, 3) << QRect(5, 3, 1, 1) << QList<int> { 223 } << 255;
     QTest::newRow("4:2:0 Y view: (3, 1) alone, sample 9")
@@ -310,14 +309,14 @@ void TestPixelReadout::valueCellHoldsTheViewsSamples_data()
     QTest::newRow("yuv420p10le Y view: up to 1023")
         << int(Yuv420p10le) << Y << QPoint(0, 0) << QRect(0, 0, 1, 1) << QList<int> { 4000 % 1024 }
         << 1023;
-    QTest::newRow("gray colour view: Y alone") << int(Gray) << Colour << QPoint(4, 2)
-                                               << QRect(4, 2, 1, 1) << QList<int> { 16 } << 255;
+    QTest::newRow("gray colour view: Y alone")
+        << int(Gray) << Colour << QPoint(4, 2) << QRect(4, 2, 1, 1) << QList<int> { 16 } << 255;
     QTest::newRow("gray U view: no chroma, no value")
         << int(Gray) << U << QPoint(4, 2) << QRect(4, 2, 1, 1) << QList<int>() << 255;
-    QTest::newRow("R view of 12-bit: 0 to 255") << int(Yuv444p12le) << R << QPoint(0, 0)
-                                                << QRect(0, 0, 1, 1) << QList<int> { 255 } << 255;
-    QTest::newRow("a view past B: nothing") << int(YV12) << 7 << QPoint(0, 0) << QRect(0, 0, 1, 1)
-                                            << QList<int>() << 255;
+    QTest::newRow("R view of 12-bit: 0 to 255")
+        << int(Yuv444p12le) << R << QPoint(0, 0) << QRect(0, 0, 1, 1) << QList<int> { 255 } << 255;
+    QTest::newRow("a view past B: nothing")
+        << int(YV12) << 7 << QPoint(0, 0) << QRect(0, 0, 1, 1) << QList<int>() << 255;
 }
 
 void TestPixelReadout::valueCellHoldsTheViewsSamples()
@@ -331,8 +330,8 @@ void TestPixelReadout::valueCellHoldsTheViewsSamples()
     const FrameFormat frame = frameFormat(format, 6, 4);
     const std::size_t bytes = frame.bytesPerSample();
     const bool deep = frame.depth() > 8;
-    std::vector<std::uint8_t> y(frame.lumaBytes()), u(std::max<std::size_t>(frame.chromaBytes(), 24)),
-        v(u.size());
+    std::vector<std::uint8_t> y(frame.lumaBytes()),
+        u(std::max<std::size_t>(frame.chromaBytes(), 24)), v(u.size());
     for (std::size_t i = 0; i < frame.lumaSamples(); ++i)
         setSample(y, bytes, i, deep ? int(0xf000 | (4000 - i)) : int(i));
     for (std::size_t j = 0; j < u.size() / bytes; ++j) {

@@ -479,6 +479,12 @@ void TestImageViewZoom::differenceReadoutGivesBothVideosAndTheirDifference()
             qPrintable(line));
     QVERIFY(label->fontMetrics().lineSpacing() * lines.size() + 2 * 2 <= label->height());
     QVERIFY(view.windowTitle().endsWith(QStringLiteral(" - PSNR Y 0.00 U 0.00 V inf")));
+
+    // A difference has no samples of its own to write.
+    const std::unique_ptr<QMenu> menu = view.makeContextMenu();
+    QVERIFY(!menu->findChild<QAction *>(QStringLiteral("showValues"))->isEnabled());
+    view.setValuesShown(true);
+    QVERIFY(!view.valuesShown());
 }
 
 void TestImageViewZoom::copyKeepsTheCopiedPicture_data()
@@ -490,8 +496,8 @@ void TestImageViewZoom::copyKeepsTheCopiedPicture_data()
     QTest::addColumn<bool>("valuesShown");
     QTest::newRow("Ctrl+C, colour at 1600 % with values: the picture at 100 %")
         << int(ImageView::Color) << 0 << 1600 << true << true;
-    QTest::newRow("menu, Y view with the 8x8 grid") << int(ImageView::Y) << 8 << 100 << false
-                                                    << false;
+    QTest::newRow("menu, Y view with the 8x8 grid")
+        << int(ImageView::Y) << 8 << 100 << false << false;
     QTest::newRow("Ctrl+C, U view at 50 %") << int(ImageView::U) << 0 << 50 << true << false;
 }
 
@@ -527,6 +533,7 @@ void TestImageViewZoom::copyKeepsTheCopiedPicture()
     QCOMPARE(copied.size(), QSize(32, 16));
     QCOMPARE(firstWrongPixel(*view, copied, viewreference::View(component)), -1);
 
+    // Frame 2 differs from frame 1: a copy that followed the window's pixels would show it.
     view->showFrame(2);
     QCOMPARE(firstWrongPixel(*view, copied, viewreference::View(component)) == -1, false);
     view.reset();
@@ -548,7 +555,8 @@ void TestImageViewZoom::valuesAreWrittenInsideTheirCells_data()
     QTest::addColumn<QRgb>("text");
     const QRgb black = qRgb(0, 0, 0);
     const QRgb white = qRgb(255, 255, 255);
-    // The widest texts: four digits, and the colour view's three lines of them.
+    // The widest texts: four digits, from 1600 %, and the colour view's three lines of them,
+    // which need 3200 %.
     QTest::newRow("Y view of yuv444p12le at 1600 %: 4095 fits, black on white")
         << int(Yuv444p12le) << int(ImageView::Y) << 1600 << 4095 << 2048 << 2048 << QSize(16, 16)
         << 1 << black;
@@ -573,9 +581,8 @@ void TestImageViewZoom::valuesAreWrittenInsideTheirCells_data()
     QTest::newRow("R view of yuv420p: R = 0, white on black")
         << int(YV12) << int(ImageView::R) << 1600 << 16 << 128 << 128 << QSize(16, 16) << 1
         << white;
-    QTest::newRow("Y view of gray10le at 3200 %")
-        << int(Gray10le) << int(ImageView::Y) << 3200 << 1023 << 0 << 0 << QSize(32, 32) << 1
-        << black;
+    QTest::newRow("Y view of gray10le at 3200 %") << int(Gray10le) << int(ImageView::Y) << 3200
+                                                  << 1023 << 0 << 0 << QSize(32, 32) << 1 << black;
     QTest::newRow("U view of gray: no chroma, nothing written")
         << int(Gray) << int(ImageView::U) << 1600 << 200 << 0 << 0 << QSize() << 0 << black;
     QTest::newRow("Y view at 800 %: nothing written")
@@ -635,10 +642,8 @@ void TestImageViewZoom::valuesAreWrittenInsideTheirCells()
 
     const QImage picture = view.document().picture();
     const int scale = zoom / 100;
-    const QImage screen = graphicsView(view)->viewport()->grab().toImage().convertToFormat(
-        QImage::Format_RGB32);
-    if (qEnvironmentVariableIsSet("ZENTAVO_SAVE_VALUES"))
-        screen.save(QStringLiteral("/tmp/cv-values-%1.png").arg(QTest::currentDataTag()).left(60) + ".png");
+    const QImage screen
+        = graphicsView(view)->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     QVERIFY(screen.width() >= width * scale && screen.height() >= height * scale);
     const auto under = [&picture, scale](int x, int y) {
         return picture.pixel(x / scale, y / scale) | 0xff000000u;
@@ -663,8 +668,8 @@ void TestImageViewZoom::valuesAreWrittenInsideTheirCells()
                     if (shown == under(sx, sy))
                         continue;
                     QVERIFY2(!edge && shown == text,
-                        qPrintable(QStringLiteral("(%1, %2) shows %3").arg(sx).arg(sy).arg(
-                            shown, 8, 16)));
+                        qPrintable(
+                            QStringLiteral("(%1, %2) shows %3").arg(sx).arg(sy).arg(shown, 8, 16)));
                     ++written;
                 }
                 bands += !inBand && written > before;
@@ -672,17 +677,18 @@ void TestImageViewZoom::valuesAreWrittenInsideTheirCells()
             }
             QCOMPARE(bands, lines);
             // Each line's digits take a few pixels at least.
-            QVERIFY2(written >= 8, qPrintable(QStringLiteral("cell at (%1, %2): %3 pixels written")
-                                                  .arg(left)
-                                                  .arg(top)
-                                                  .arg(written)));
+            QVERIFY2(written >= 8,
+                qPrintable(QStringLiteral("cell at (%1, %2): %3 pixels written")
+                               .arg(left)
+                               .arg(top)
+                               .arg(written)));
         }
     }
 
     // Off again, the picture shows as it is.
     view.setValuesShown(false);
-    const QImage clean = graphicsView(view)->viewport()->grab().toImage().convertToFormat(
-        QImage::Format_RGB32);
+    const QImage clean
+        = graphicsView(view)->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     for (int sy = 0; sy < height * scale; ++sy)
         for (int sx = 0; sx < width * scale; ++sx)
             QCOMPARE(clean.pixel(sx, sy), under(sx, sy));
