@@ -77,6 +77,23 @@ std::optional<QFont> SampleValuesItem::fontFor(int width, int height, int lines,
     return std::nullopt;
 }
 
+const QStaticText &SampleValuesItem::textOf(std::uint16_t value, const QFont &font)
+{
+    if (font != textsFont_) {
+        texts_.clear();
+        textsFont_ = font;
+    }
+    if (texts_.size() <= value)
+        texts_.resize(std::size_t(value) + 1);
+    QStaticText &text = texts_[value];
+    if (text.text().isEmpty()) {
+        text.setText(QString::number(value));
+        text.setTextFormat(Qt::PlainText);
+        text.prepare(QTransform(), font);
+    }
+    return text;
+}
+
 void SampleValuesItem::paint(
     QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget * /*widget*/)
 {
@@ -86,7 +103,13 @@ void SampleValuesItem::paint(
     if (allLines == 0 || !document_.pictureDrawn())
         return;
     const QTransform toScreen = painter->worldTransform();
-    const QRectF area = option->exposedRect.intersected(boundingRect());
+    // Only the pixels on the device: however large the frame, the work is bounded by the
+    // screen.
+    QRectF area = option->exposedRect.intersected(boundingRect())
+                      .intersected(toScreen.inverted().mapRect(
+                          QRectF(0, 0, painter->device()->width(), painter->device()->height())));
+    if (painter->hasClipping())
+        area = area.intersected(painter->clipBoundingRect());
     const int left = int(std::floor(area.left()));
     const int top = int(std::floor(area.top()));
     const int right = std::min(int(std::ceil(area.right())), format.width());
@@ -97,9 +120,11 @@ void SampleValuesItem::paint(
     painter->save();
     painter->setWorldTransform(QTransform());
     std::optional<QFont> font;
-    std::optional<QFontMetrics> metrics;
+    QRect ink;
+    int ascent = 0;
     QSize fontCell;
     int lines = allLines;
+    std::optional<bool> darkPen;
     for (int y = top; y < bottom; ++y) {
         for (int x = left; x < right; ++x) {
             const ValueCell cell = document_.valueCellAt({ x, y });
@@ -120,20 +145,26 @@ void SampleValuesItem::paint(
                 }
                 if (font) {
                     painter->setFont(*font);
-                    metrics.emplace(*font);
+                    const QFontMetrics metrics(*font);
+                    ink = digitInk(metrics);
+                    ascent = metrics.ascent();
                 }
             }
             if (!font)
                 continue;
-            const QRect ink = digitInk(*metrics);
-            painter->setPen(darkTextOver(picture.pixel(cell.x, cell.y)) ? Qt::black : Qt::white);
+            const bool dark = darkTextOver(picture.pixel(cell.x, cell.y));
+            if (darkPen != dark) {
+                painter->setPen(dark ? Qt::black : Qt::white);
+                darkPen = dark;
+            }
             const int textHeight = lines * ink.height() + (lines - 1) * lineGap;
             int lineTop = box.top() + (box.height() - textHeight) / 2;
             for (int line = 0; line < lines; ++line) {
-                const QString text = QString::number(cell.values[std::size_t(line)]);
-                const QRect textInk = metrics->tightBoundingRect(text);
-                painter->drawText(box.left() + (box.width() - textInk.width()) / 2 - textInk.left(),
-                    lineTop - ink.top(), text);
+                const QStaticText &text = textOf(cell.values[std::size_t(line)], *font);
+                // Centred by its advance, which holds the digits' ink; placed by the top of
+                // its line, the ink's top being the ascent less the ink's rise.
+                painter->drawStaticText(box.left() + (box.width() - int(text.size().width())) / 2,
+                    lineTop - ink.top() - ascent, text);
                 lineTop += ink.height() + lineGap;
             }
         }

@@ -2,8 +2,10 @@
 
 #include <QFont>
 #include <QGraphicsItem>
+#include <QStaticText>
 
 #include <optional>
+#include <vector>
 
 class VideoDocument;
 
@@ -24,5 +26,11 @@ public:
     static std::optional<QFont> fontFor(int width, int height, int lines, int digits);
 
 private:
+    // The text of `value`, laid out once for `font`: a screenful of cells is redrawn at
+    // every frame while the video plays.
+    const QStaticText &textOf(std::uint16_t value, const QFont &font);
+
     const VideoDocument &document_;
+    std::vector<QStaticText> texts_;
+    QFont textsFont_;
 };
