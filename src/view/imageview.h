@@ -109,7 +109,7 @@ private:
     QMargins expectedFrame() const;
     void scrollToOrigin();
     void showReadout(const QPoint &viewportPos);
-    // The keys that step, play and zoom; false for any other, which the view then gets.
+    // The keys that step, play, zoom and copy; false for any other, which the view then gets.
     bool takeKey(const QKeyEvent &key);
     void updateValues();
 

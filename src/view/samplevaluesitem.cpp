@@ -41,6 +41,7 @@ int decimalDigits(unsigned value)
 
 SampleValuesItem::SampleValuesItem(const VideoDocument &document)
     : document_(document)
+    , frame_(0, 0, document.format().width(), document.format().height())
 {
     setFlag(ItemUsesExtendedStyleOption);
     // Above the picture, which the scene holds at 0.
@@ -49,7 +50,7 @@ SampleValuesItem::SampleValuesItem(const VideoDocument &document)
 
 QRectF SampleValuesItem::boundingRect() const
 {
-    return QRectF(0, 0, document_.format().width(), document_.format().height());
+    return frame_;
 }
 
 std::optional<QFont> SampleValuesItem::fontFor(int width, int height, int lines, int digits)
@@ -64,12 +65,12 @@ std::optional<QFont> SampleValuesItem::fontFor(int width, int height, int lines,
             // Crisp pixels of one colour: grey edges would blur digits this small.
             font.setStyleStrategy(QFont::NoAntialias);
             const QFontMetrics metrics(font);
-            if (digitInk(metrics).height() < shortestDigits)
+            const int digitHeight = digitInk(metrics).height();
+            if (digitHeight < shortestDigits)
                 continue;
             // Digits share one advance, so zeros are as wide as any value of as many digits.
             const int needWidth = metrics.horizontalAdvance(widest) + 2 * cellMargin;
-            const int needHeight
-                = lines * digitInk(metrics).height() + (lines - 1) * lineGap + 2 * cellMargin;
+            const int needHeight = lines * digitHeight + (lines - 1) * lineGap + 2 * cellMargin;
             if (needWidth <= width && needHeight <= height)
                 return font;
         }

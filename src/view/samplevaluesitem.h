@@ -31,6 +31,9 @@ private:
     const QStaticText &textOf(std::uint16_t value, const QFont &font);
 
     const VideoDocument &document_;
+    // The frame's pixels, which the item covers; kept, as the scene may ask for them while
+    // the window and its document are taken down.
+    QRectF frame_;
     std::vector<QStaticText> texts_;
     QFont textsFont_;
 };
