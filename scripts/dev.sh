@@ -15,7 +15,7 @@ run_packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev)
 test_packages=(
     "${run_packages[@]}"
     pkg-config libx11-dev libbenchmark-dev libyuv-dev
-    xvfb xauth xdotool imagemagick openbox fonts-dejavu-core strace dbus-x11 ffmpeg
+    xvfb xauth xdotool xclip imagemagick openbox fonts-dejavu-core strace dbus-x11 ffmpeg
     dpkg-dev desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
     clang libclang-rt-14-dev
     debhelper lintian man-db devscripts

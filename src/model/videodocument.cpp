@@ -148,6 +148,11 @@ PixelSample VideoDocument::comparedSampleAt(PixelPosition pixel) const
         const_cast<Frame &>(*currentCompared_).planes(), currentCompared_->format(), pixel);
 }
 
+ValueCell VideoDocument::valueCellAt(PixelPosition pixel) const
+{
+    return ::valueCellAt(const_cast<Frame &>(*current_).planes(), format(), view_, pixel);
+}
+
 std::optional<std::int64_t> VideoDocument::nextDifference(std::int64_t from, int direction) const
 {
     if (!compared_ || direction == 0)

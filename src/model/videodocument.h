@@ -4,6 +4,7 @@
 #include "framecomparison.h"
 #include "framesource.h"
 #include "pixelreadout.h"
+#include "samplevalues.h"
 #include "videoparameters.h"
 
 #include <QFuture>
@@ -76,6 +77,8 @@ public:
     // For a difference, the pixel's values in the second video's frame; sampleAt gives
     // the first's.
     PixelSample comparedSampleAt(PixelPosition pixel) const;
+    // The cell of the current view that holds the pixel, with the values written over it.
+    ValueCell valueCellAt(PixelPosition pixel) const;
     // For a difference: the nearest frame after `from` (direction 1) or before it (-1)
     // where the two videos differ, read afresh; nothing when there is none, and for a
     // video of its own.

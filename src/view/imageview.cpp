@@ -5,11 +5,14 @@
 #include "pixelreadout.h"
 #include "player.h"
 #include "psnrreport.h"
+#include "samplevalues.h"
+#include "samplevaluesitem.h"
 #include "ui_imageview.h"
 #include "videodocument.h"
 #include "zoomgeometry.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFont>
@@ -191,6 +194,7 @@ void ImageView::setZoomPercent(int percent)
         return;
     ui->gvVideoDisplay->setTransform(QTransform::fromScale(z, z));
     zoomFactor_ = z;
+    updateValues();
     fitToScreen(zoomedSize());
     scrollToOrigin();
     // Drawn again from memory, as every draw brings the window on screen.
@@ -229,6 +233,10 @@ bool ImageView::eventFilter(QObject *watched, QEvent *event)
 
 bool ImageView::takeKey(const QKeyEvent &key)
 {
+    if (key.matches(QKeySequence::Copy)) {
+        copyPicture();
+        return true;
+    }
     // Shift is how many keyboards type "+"; other modifiers leave the key to Qt.
     if (key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
         return false;
@@ -259,6 +267,32 @@ bool ImageView::takeKey(const QKeyEvent &key)
     if (step)
         emit stepKeyPressed(*step);
     return step.has_value();
+}
+
+void ImageView::setValuesShown(bool shown)
+{
+    valuesShown_ = shown && !document_->isDifference();
+    updateValues();
+}
+
+void ImageView::updateValues()
+{
+    // Compared as whole percent, as the zoom is set.
+    const bool wanted = valuesShown_ && qRound(zoomFactor_ * 100) >= valuesZoomPercent;
+    if (wanted && !valuesItem_) {
+        valuesItem_ = new SampleValuesItem(*document_);
+        scene_->addItem(valuesItem_);
+    } else if (!wanted && valuesItem_) {
+        delete valuesItem_;
+        valuesItem_ = nullptr;
+    }
+}
+
+void ImageView::copyPicture()
+{
+    // copy() takes the pixels into memory of the image's own; the picture's are rewritten
+    // at the next frame.
+    QGuiApplication::clipboard()->setImage(document_->picture().copy());
 }
 
 void ImageView::playTimerTimeout()
@@ -457,6 +491,13 @@ std::unique_ptr<QMenu> ImageView::makeContextMenu()
     compare->setEnabled(!others.empty());
     connect(menu->addAction(tr("Go to frame…")), &QAction::triggered, this, &ImageView::goToFrame);
     connect(menu->addAction(tr("Reload")), &QAction::triggered, this, &ImageView::reload);
+    menu->addAction(tr("&Copy picture"), this, &ImageView::copyPicture)
+        ->setObjectName("copyPicture");
+    QAction *values = menu->addAction(tr("Show &values"), this, &ImageView::setValuesShown);
+    values->setObjectName("showValues");
+    values->setCheckable(true);
+    values->setChecked(valuesShown_);
+    values->setEnabled(!document_->isDifference());
     return menu;
 }
 

@@ -18,6 +18,7 @@ class QGraphicsScene;
 class QKeyEvent;
 class QLabel;
 class QMenu;
+class SampleValuesItem;
 
 namespace Ui {
 class ImageView;
@@ -63,6 +64,13 @@ public:
     bool tooltipEnabled() const { return tooltipEnabled_; }
     void setTooltipEnabled(bool enabled) { tooltipEnabled_ = enabled; }
     QLabel *pixelLabel() const { return pixelLabel_; }
+    // Whether the samples' values are written over the pixels once the zoom is
+    // valuesZoomPercent or more (samplevalues.h); never in a difference window.
+    bool valuesShown() const { return valuesShown_; }
+    void setValuesShown(bool shown);
+    // Puts the picture on show, as drawn in the current view at 100 %, on the clipboard:
+    // a copy of its own, which later frames and the window's end leave as it is.
+    void copyPicture();
 
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The right-click menu as it stands now: "Compare with" lists the other listed videos
@@ -105,8 +113,9 @@ private:
     QMargins expectedFrame() const;
     void scrollToOrigin();
     void showReadout(const QPoint &viewportPos);
-    // The keys that step, play and zoom; false for any other, which the view then gets.
+    // The keys that step, play, zoom and copy; false for any other, which the view then gets.
     bool takeKey(const QKeyEvent &key);
+    void updateValues();
 
     std::unique_ptr<VideoDocument> document_;
     Player &player_;
@@ -117,6 +126,9 @@ private:
     bool tooltipEnabled_ = false;
     // The scene's one item, made at the first draw and given each new picture.
     QGraphicsPixmapItem *pictureItem_ = nullptr;
+    bool valuesShown_ = false;
+    // Made while values are shown, so that the scene holds the picture alone otherwise.
+    SampleValuesItem *valuesItem_ = nullptr;
     // The frame that the last fitToScreen counted; the window manager may report another.
     QMargins fittedFrame_;
 };

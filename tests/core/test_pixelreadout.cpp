@@ -1,6 +1,8 @@
 #include "frameformat.h"
 #include "pixelreadout.h"
+#include "samplevalues.h"
 #include "videoparameters.h"
+#include "viewrenderer.h"
 #include "yuvreference.h"
 
 #include <QtTest>
@@ -47,6 +49,10 @@ private slots:
     void readoutConvertsAsTheConversion();
     void readoutTurnsAtTheScreensFarEdge_data();
     void readoutTurnsAtTheScreensFarEdge();
+    void valueCellHoldsTheViewsSamples_data();
+    void valueCellHoldsTheViewsSamples();
+    void valueTextContrastsWithThePixel_data();
+    void valueTextContrastsWithThePixel();
 };
 
 void TestPixelReadout::pointMapsToThePixelContainingIt_data()
@@ -266,6 +272,103 @@ void TestPixelReadout::readoutTurnsAtTheScreensFarEdge()
     QFETCH(int, end);
     QFETCH(int, start);
     QCOMPARE(readoutStart(preferred, pointer, length, begin, end), start);
+}
+
+void TestPixelReadout::valueCellHoldsTheViewsSamples_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("view");
+    QTest::addColumn<QPoint>("pixel");
+    // The pixels that the values are written over, and the values, top to bottom.
+    QTest::addColumn<QRect>("cell");
+    QTest::addColumn<QList<int>>("values");
+    QTest::addColumn<int>("widest");
+    constexpr int Colour = int(FrameView::Color);
+    constexpr int Y = int(FrameView::Y);
+    constexpr int U = int(FrameView::U);
+    constexpr int V = int(FrameView::V);
+    constexpr int R = int(FrameView::R);
+    // 6x4 frames: Y sample i holds i, U sample j holds 100 + j and V 200 + j; at 12 bits,
+    // 4000 - i, 3000 + j and 2000 + j, with stray bits above the depth.
+    QTest::newRow("4:2:0 U view: (3, 1) in the 2x2 block at (2, 0), sample 1")
+        << int(YV12) << U << QPoint(3, 1) << QRect(2, 0, 2, 2) << QList<int> { 101 } << 255;
+    QTest::newRow("4:2:0 V view: (5, 3) in the block at (4, 2), sample 5")
+        << int(YV12) << V << QPoint(5, 3) << QRect(4, 2, 2, 2) << QList<int> { 205 } << 255;
+    QTest::newRow("4:2:2 U view: (1, 3) in the 2x1 block at (0, 3), sample 9")
+        << int(Planar422) << U << QPoint(1, 3) << QRect(0, 3, 2, 1) << QList<int> { 109 } << 255;
+    QTest::newRow("4:4:4 V view: (5, 3) alone, sample 23")
+        << int(Yuv444p) << V << QPoint(5, 3) << QRect(5, 3, 1, 1) << QList<int> { 223 } << 255;
+    QTest::newRow("4:2:0 Y view: (3, 1) alone, sample 9")
+        << int(YV12) << Y << QPoint(3, 1) << QRect(3, 1, 1, 1) << QList<int> { 9 } << 255;
+    QTest::newRow("4:2:0 colour view: Y, U and V of (3, 1)")
+        << int(YV12) << Colour << QPoint(3, 1) << QRect(3, 1, 1, 1) << QList<int> { 9, 101, 201 }
+        << 255;
+    QTest::newRow("yuv444p12le colour view: as stored, the bits above 12 ignored")
+        << int(Yuv444p12le) << Colour << QPoint(5, 3) << QRect(5, 3, 1, 1)
+        << QList<int> { 4000 - 23, 3023, 2023 } << 4095;
+    QTest::newRow("yuv420p10le Y view: up to 1023")
+        << int(Yuv420p10le) << Y << QPoint(0, 0) << QRect(0, 0, 1, 1) << QList<int> { 4000 % 1024 }
+        << 1023;
+    QTest::newRow("gray colour view: Y alone")
+        << int(Gray) << Colour << QPoint(4, 2) << QRect(4, 2, 1, 1) << QList<int> { 16 } << 255;
+    QTest::newRow("gray U view: no chroma, no value")
+        << int(Gray) << U << QPoint(4, 2) << QRect(4, 2, 1, 1) << QList<int>() << 255;
+    QTest::newRow("R view of 12-bit: 0 to 255")
+        << int(Yuv444p12le) << R << QPoint(0, 0) << QRect(0, 0, 1, 1) << QList<int> { 255 } << 255;
+    QTest::newRow("a view past B: nothing")
+        << int(YV12) << 7 << QPoint(0, 0) << QRect(0, 0, 1, 1) << QList<int>() << 255;
+}
+
+void TestPixelReadout::valueCellHoldsTheViewsSamples()
+{
+    QFETCH(int, format);
+    QFETCH(int, view);
+    QFETCH(QPoint, pixel);
+    QFETCH(QRect, cell);
+    QFETCH(QList<int>, values);
+    QFETCH(int, widest);
+    const FrameFormat frame = frameFormat(format, 6, 4);
+    const std::size_t bytes = frame.bytesPerSample();
+    const bool deep = frame.depth() > 8;
+    std::vector<std::uint8_t> y(frame.lumaBytes()),
+        u(std::max<std::size_t>(frame.chromaBytes(), 24)), v(u.size());
+    for (std::size_t i = 0; i < frame.lumaSamples(); ++i)
+        setSample(y, bytes, i, deep ? int(0xf000 | (4000 - i)) : int(i));
+    for (std::size_t j = 0; j < u.size() / bytes; ++j) {
+        setSample(u, bytes, j, deep ? int(0xf000 | (3000 + j)) : int(100 + j));
+        setSample(v, bytes, j, deep ? int(0x1000 | (2000 + j)) : int(200 + j));
+    }
+    const FramePlanes planes { y.data(), u.data(), v.data(), nullptr, nullptr, nullptr };
+
+    const ValueCell got = valueCellAt(planes, frame, view, { pixel.x(), pixel.y() });
+    QCOMPARE(QRect(got.x, got.y, got.width, got.height), cell);
+    QList<int> written;
+    for (int line = 0; line < got.count; ++line)
+        written << got.values[std::size_t(line)];
+    QCOMPARE(written, values);
+    QCOMPARE(valueLines(frame, view), values.size());
+    QCOMPARE(int(widestValue(frame, view)), widest);
+}
+
+void TestPixelReadout::valueTextContrastsWithThePixel_data()
+{
+    QTest::addColumn<uint>("pixel");
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("white: black text") << 0xffffffffu << true;
+    QTest::newRow("black: white text") << 0xff000000u << false;
+    QTest::newRow("grey 128: black") << 0xff808080u << true;
+    QTest::newRow("grey 127: white") << 0xff7f7f7fu << false;
+    QTest::newRow("green, luma 150: black") << 0xff00ff00u << true;
+    QTest::newRow("red, luma 76: white") << 0xffff0000u << false;
+    QTest::newRow("yellow, luma 226: black") << 0xffffff00u << true;
+    QTest::newRow("blue, luma 29: white") << 0xff0000ffu << false;
+}
+
+void TestPixelReadout::valueTextContrastsWithThePixel()
+{
+    QFETCH(uint, pixel);
+    QFETCH(bool, dark);
+    QCOMPARE(darkTextOver(pixel), dark);
 }
 
 QTEST_APPLESS_MAIN(TestPixelReadout)

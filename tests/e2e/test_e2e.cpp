@@ -66,12 +66,14 @@ const QPoint widthField = tabPage + QPoint(12, 20) + centreOf(60, 64, 81, 20);
 // The graphics view's frame: picture pixel (0, 0) lands on window pixel (1, 1).
 const QPoint pictureOrigin(1, 1);
 
-// Compares the picture inside a grabbed window with the reference; empty when equal.
-QString pictureMismatch(const QImage &window, const QImage &reference)
+// Compares the picture inside a grabbed window, from `origin` on, with the reference;
+// empty when equal.
+QString pictureMismatch(
+    const QImage &window, const QImage &reference, QPoint origin = pictureOrigin)
 {
     if (window.isNull())
         return QStringLiteral("no picture of the window could be taken");
-    const QRect wanted(pictureOrigin, reference.size());
+    const QRect wanted(origin, reference.size());
     if (!window.rect().contains(wanted))
         return QStringLiteral("window of %1x%2 is too small")
             .arg(window.width())
@@ -80,7 +82,7 @@ QString pictureMismatch(const QImage &window, const QImage &reference)
     QString first;
     for (int y = 0; y < reference.height(); ++y) {
         for (int x = 0; x < reference.width(); ++x) {
-            const QRgb shown = window.pixel(pictureOrigin + QPoint(x, y));
+            const QRgb shown = window.pixel(origin + QPoint(x, y));
             const QRgb expected = reference.pixel(x, y);
             if (qRed(shown) == qRed(expected) && qGreen(shown) == qGreen(expected)
                 && qBlue(shown) == qBlue(expected))
@@ -115,6 +117,81 @@ QString awaitPicture(const WindowId &window, const QImage &reference)
         QThread::msleep(50);
     } while (clock.elapsed() < pictureTimeoutMs);
     return mismatch;
+}
+
+// The image on the clipboard, as another program reads it, compared with the reference;
+// polled, as the program takes the key when it gets to it.
+QString clipboardMismatch(const QImage &reference)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QString mismatch;
+    do {
+        QProcess xclip;
+        xclip.start(QStringLiteral(XCLIP_EXECUTABLE),
+            { "-selection", "clipboard", "-t", "image/png", "-o" });
+        QImage image;
+        if (xclip.waitForFinished(windowTimeoutMs) && xclip.exitCode() == 0)
+            image.loadFromData(xclip.readAllStandardOutput(), "PNG");
+        if (image.isNull())
+            mismatch = QStringLiteral("the clipboard holds no PNG image");
+        else if (image.size() != reference.size())
+            mismatch = QStringLiteral("the clipboard's image is %1x%2")
+                           .arg(image.width())
+                           .arg(image.height());
+        else
+            mismatch = pictureMismatch(image, reference, QPoint(0, 0));
+        if (mismatch.isEmpty())
+            return mismatch;
+        QThread::msleep(50);
+    } while (clock.elapsed() < pictureTimeoutMs);
+    return mismatch;
+}
+
+// Checks a grabbed window at `scale` times the reference with values written over it: in
+// each cell of `cell` screen pixels, some pixels in black or white, whichever contrasts
+// with the reference pixel by its luma, none on the cell's edges, and the rest the
+// picture. Empty when so.
+QString valuesMismatch(const QImage &window, const QImage &reference, int scale, QSize cell)
+{
+    if (window.isNull())
+        return QStringLiteral("no picture of the window could be taken");
+    if (!window.rect().contains(QRect(pictureOrigin, reference.size() * scale)))
+        return QStringLiteral("window of %1x%2 is too small")
+            .arg(window.width())
+            .arg(window.height());
+    for (int top = 0; top < reference.height() * scale; top += cell.height()) {
+        for (int left = 0; left < reference.width() * scale; left += cell.width()) {
+            const QRgb under = reference.pixel(left / scale, top / scale) & 0xffffffu;
+            const bool dark
+                = 299 * qRed(under) + 587 * qGreen(under) + 114 * qBlue(under) >= 1000 * 128;
+            const QRgb text = dark ? 0x000000u : 0xffffffu;
+            int written = 0;
+            for (int y = top; y < top + cell.height(); ++y) {
+                for (int x = left; x < left + cell.width(); ++x) {
+                    const QRgb shown = window.pixel(pictureOrigin + QPoint(x, y)) & 0xffffffu;
+                    if (shown == under)
+                        continue;
+                    const bool edge = x == left || y == top || x == left + cell.width() - 1
+                        || y == top + cell.height() - 1;
+                    if (edge || shown != text)
+                        return QStringLiteral("(%1, %2) of the cell at (%3, %4) shows %5")
+                            .arg(x - left)
+                            .arg(y - top)
+                            .arg(left)
+                            .arg(top)
+                            .arg(shown, 6, 16, QLatin1Char('0'));
+                    ++written;
+                }
+            }
+            if (written < 8)
+                return QStringLiteral("the cell at (%1, %2) has %3 pixels written")
+                    .arg(left)
+                    .arg(top)
+                    .arg(written);
+        }
+    }
+    return QString();
 }
 
 // What the screen shows, for a failure's message.
@@ -608,6 +685,11 @@ void TestEndToEnd::writesNothingInAnyFlow()
     QVERIFY2(named, "the named file's window did not appear");
     // Without a window manager a new window opens over the controls; the user moves it.
     moveWindow(*named, QPoint(700, 0));
+    // A copy goes to the clipboard, not to a file.
+    click(*named, QPoint(5, 5));
+    QVERIFY2(waitForFocus(*named, windowTimeoutMs), "the video window took no keys");
+    pressKey(QStringLiteral("ctrl+c"));
+    QCOMPARE(clipboardMismatch(first.picture(0)), QString());
 
     click(*main, openButton);
     const auto chooser = waitForWindow(escapedForPattern(chooserTitle), windowTimeoutMs);
@@ -914,6 +996,11 @@ void TestEndToEnd::differenceWindowShowsWhereTwoVideosDiffer()
     grey.fill(qRgb(128, 128, 128));
     grey.setPixel(width - 1, 5, qRgb(131, 131, 131));
     QCOMPARE(awaitPicture(*video, grey), QString());
+    // A difference window copies its difference.
+    click(*video, QPoint(5, 5));
+    QVERIFY(waitForFocus(*video, windowTimeoutMs));
+    pressKey(QStringLiteral("ctrl+c"));
+    QCOMPARE(clipboardMismatch(grey), QString());
 
     // N from frame 1 finds frame 3 and takes both videos there; there is none after it.
     click(*video, QPoint(5, 5));
@@ -1188,6 +1275,41 @@ void TestEndToEnd::filesOnTheCommandLineSteppedByKeys()
     const QString stopped = awaitSteadyTitle(*firstVideo);
     QThread::msleep(200);
     QCOMPARE(windowTitle(*firstVideo), stopped);
+
+    // Ctrl+C copies the picture on show, which another program reads while this one runs.
+    const int frame = frameInTitle(awaitSteadyTitle(*secondVideo));
+    pressKey(QStringLiteral("ctrl+c"));
+    QCOMPARE(clipboardMismatch(second.picture(frame)), QString());
+
+    // Five presets up is 1600 %, where "Show values" in the right-click menu writes each
+    // pixel's Y in a cell of 16 x 16; unticked again, the picture is as before.
+    for (int step = 0; step < 5; ++step)
+        pressKey(QStringLiteral("plus"));
+    const QImage zoomed = second.picture(frame).scaled(second.width * 16, second.height * 16);
+    QCOMPARE(awaitPicture(*secondVideo, zoomed), QString());
+    const auto toggleValues = [&secondVideo] {
+        const QStringList before = visibleWindows(QStringLiteral(".*"));
+        click(*secondVideo, QPoint(40, 40), 3);
+        const auto menu = waitForNewWindow(before, windowTimeoutMs);
+        pressKey(QStringLiteral("v"));
+        return menu.has_value();
+    };
+    QVERIFY2(toggleValues(), "the right-click menu did not open");
+    QElapsedTimer clock;
+    clock.start();
+    QImage shown;
+    QString mismatch;
+    do {
+        QThread::msleep(50);
+        shown = grab(*secondVideo);
+        mismatch = valuesMismatch(shown, second.picture(frame), 16, QSize(16, 16));
+    } while (!mismatch.isEmpty() && clock.elapsed() < pictureTimeoutMs);
+    const QString screenshot = QDir::temp().filePath(QStringLiteral("zentavo-e2e-values.png"));
+    if (shown.save(screenshot))
+        qInfo("values at 1600 %%: %s", qPrintable(screenshot));
+    QCOMPARE(mismatch, QString());
+    QVERIFY2(toggleValues(), "the right-click menu did not open");
+    QCOMPARE(awaitPicture(*secondVideo, zoomed), QString());
     quitAndCheckExit(*main);
 }
 

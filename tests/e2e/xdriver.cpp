@@ -137,12 +137,12 @@ bool waitForFocus(const WindowId &window, int timeoutMs)
     return false;
 }
 
-void click(const WindowId &window, QPoint at)
+void click(const WindowId &window, QPoint at, int button)
 {
     // No --sync: it waits for a motion that never comes when the pointer is already there.
     xdotool(
         { QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
-            QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1") });
+            QString::number(at.y()), QStringLiteral("click"), QString::number(button) });
 }
 
 void typeText(const QString &text)

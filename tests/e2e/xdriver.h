@@ -44,7 +44,8 @@ bool waitForTitle(const WindowId &window, const QString &title, int timeoutMs);
 // Polls until the window has the keyboard focus: keys sent before that go elsewhere.
 bool waitForFocus(const WindowId &window, int timeoutMs);
 
-void click(const WindowId &window, QPoint at);
+// Button 1 is the left one, 3 the right one.
+void click(const WindowId &window, QPoint at, int button = 1);
 void typeText(const QString &text);
 // Key names as xdotool knows them: "Return", "Tab", "ctrl+a".
 void pressKey(const QString &key);

@@ -5,10 +5,12 @@
 
 #include "player.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
 #include <QtTest>
@@ -56,6 +58,10 @@ private slots:
     void switchingTheReadoutOffHidesAtTheNextMove();
     void readoutReadsThePannedPixel();
     void differenceReadoutGivesBothVideosAndTheirDifference();
+    void copyKeepsTheCopiedPicture_data();
+    void copyKeepsTheCopiedPicture();
+    void valuesAreWrittenInsideTheirCells_data();
+    void valuesAreWrittenInsideTheirCells();
 
 private:
     TempDir dir;
@@ -473,6 +479,219 @@ void TestImageViewZoom::differenceReadoutGivesBothVideosAndTheirDifference()
             qPrintable(line));
     QVERIFY(label->fontMetrics().lineSpacing() * lines.size() + 2 * 2 <= label->height());
     QVERIFY(view.windowTitle().endsWith(QStringLiteral(" - PSNR Y 0.00 U 0.00 V inf")));
+
+    // A difference has no samples of its own to write.
+    const std::unique_ptr<QMenu> menu = view.makeContextMenu();
+    QVERIFY(!menu->findChild<QAction *>(QStringLiteral("showValues"))->isEnabled());
+    view.setValuesShown(true);
+    QVERIFY(!view.valuesShown());
+}
+
+void TestImageViewZoom::copyKeepsTheCopiedPicture_data()
+{
+    QTest::addColumn<int>("component");
+    QTest::addColumn<int>("grid");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<bool>("byKey");
+    QTest::addColumn<bool>("valuesShown");
+    QTest::newRow("Ctrl+C, colour at 1600 % with values: the picture at 100 %")
+        << int(ImageView::Color) << 0 << 1600 << true << true;
+    QTest::newRow("menu, Y view with the 8x8 grid")
+        << int(ImageView::Y) << 8 << 100 << false << false;
+    QTest::newRow("Ctrl+C, U view at 50 %") << int(ImageView::U) << 0 << 50 << true << false;
+}
+
+// The clipboard keeps the view as copied, however the window goes on: another frame
+// drawn into the same pixels, then the window closed.
+void TestImageViewZoom::copyKeepsTheCopiedPicture()
+{
+    QFETCH(int, component);
+    QFETCH(int, grid);
+    QFETCH(int, zoom);
+    QFETCH(bool, byKey);
+    QFETCH(bool, valuesShown);
+    const VideoParameters parameters = writeClip(dir, "copy.yuv", YV12, 32, 16, 3);
+    auto view = std::make_unique<ImageView>(parameters);
+    view->setComponentView(component);
+    view->setGridStep(grid);
+    view->showFrame(1);
+    view->setZoomPercent(zoom);
+    view->setValuesShown(valuesShown);
+    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    QGuiApplication::clipboard()->clear();
+
+    if (byKey) {
+        QTest::keyClick(graphicsView(*view), Qt::Key_C, Qt::ControlModifier);
+    } else {
+        const std::unique_ptr<QMenu> menu = view->makeContextMenu();
+        auto *copy = menu->findChild<QAction *>(QStringLiteral("copyPicture"));
+        QVERIFY(copy);
+        copy->trigger();
+    }
+    const QImage copied
+        = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(copied.size(), QSize(32, 16));
+    QCOMPARE(firstWrongPixel(*view, copied, viewreference::View(component)), -1);
+
+    // Frame 2 differs from frame 1: a copy that followed the window's pixels would show it.
+    view->showFrame(2);
+    QCOMPARE(firstWrongPixel(*view, copied, viewreference::View(component)) == -1, false);
+    view.reset();
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), copied);
+}
+
+void TestImageViewZoom::valuesAreWrittenInsideTheirCells_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("component");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<int>("u");
+    QTest::addColumn<int>("v");
+    // Screen pixels of one value's cell; empty where nothing is written.
+    QTest::addColumn<QSize>("cell");
+    // Lines of digits in each cell, one above the other.
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QRgb>("text");
+    const QRgb black = qRgb(0, 0, 0);
+    const QRgb white = qRgb(255, 255, 255);
+    // The widest texts: four digits, from 1600 %, and the colour view's three lines of them,
+    // which need 3200 %.
+    QTest::newRow("Y view of yuv444p12le at 1600 %: 4095 fits, black on white")
+        << int(Yuv444p12le) << int(ImageView::Y) << 1600 << 4095 << 2048 << 2048 << QSize(16, 16)
+        << 1 << black;
+    QTest::newRow("colour view of yuv444p12le at 1600 %: Y alone, 4095 fits")
+        << int(Yuv444p12le) << int(ImageView::Color) << 1600 << 4095 << 4095 << 4095
+        << QSize(16, 16) << 1 << black;
+    QTest::newRow("colour view of yuv444p12le at 3200 %: 4095 over 4095 over 4095 fits")
+        << int(Yuv444p12le) << int(ImageView::Color) << 3200 << 4095 << 4095 << 4095
+        << QSize(32, 32) << 3 << black;
+    QTest::newRow("colour view of yuv420p10le at 3200 %: Y, U and V of each pixel")
+        << int(Yuv420p10le) << int(ImageView::Color) << 3200 << 64 << 512 << 512 << QSize(32, 32)
+        << 3 << white;
+    QTest::newRow("colour view of gray at 3200 %: Y alone")
+        << int(Gray) << int(ImageView::Color) << 3200 << 235 << 0 << 0 << QSize(32, 32) << 1
+        << black;
+    QTest::newRow("U view of yuv420p: once a 2x2 block, white on grey 16")
+        << int(YV12) << int(ImageView::U) << 1600 << 128 << 16 << 128 << QSize(32, 32) << 1
+        << white;
+    QTest::newRow("V view of yuv422p: once a 2x1 block, black on grey 240")
+        << int(Planar422) << int(ImageView::V) << 1600 << 128 << 128 << 240 << QSize(32, 16) << 1
+        << black;
+    QTest::newRow("R view of yuv420p: R = 0, white on black")
+        << int(YV12) << int(ImageView::R) << 1600 << 16 << 128 << 128 << QSize(16, 16) << 1
+        << white;
+    QTest::newRow("Y view of gray10le at 3200 %") << int(Gray10le) << int(ImageView::Y) << 3200
+                                                  << 1023 << 0 << 0 << QSize(32, 32) << 1 << black;
+    QTest::newRow("U view of gray: no chroma, nothing written")
+        << int(Gray) << int(ImageView::U) << 1600 << 200 << 0 << 0 << QSize() << 0 << black;
+    QTest::newRow("Y view at 800 %: nothing written")
+        << int(YV12) << int(ImageView::Y) << 800 << 100 << 128 << 128 << QSize() << 0 << black;
+}
+
+// Each value is written inside its cell, in the colour that contrasts with the picture
+// under it, a pixel clear of the cell's edges; elsewhere the picture shows as it is.
+void TestImageViewZoom::valuesAreWrittenInsideTheirCells()
+{
+    QFETCH(int, format);
+    QFETCH(int, component);
+    QFETCH(int, zoom);
+    QFETCH(int, y);
+    QFETCH(int, u);
+    QFETCH(int, v);
+    QFETCH(QSize, cell);
+    QFETCH(int, lines);
+    QFETCH(QRgb, text);
+    constexpr int width = 4;
+    constexpr int height = 2;
+    const std::optional<FrameFormat> layout = FrameFormat::make(format, width, height);
+    QVERIFY(layout);
+    QByteArray bytes;
+    const auto planeOf = [&bytes, &layout](int sample, std::size_t samples) {
+        for (std::size_t i = 0; i < samples; ++i) {
+            bytes.append(char(sample & 0xff));
+            if (layout->bytesPerSample() == 2)
+                bytes.append(char(sample >> 8));
+        }
+    };
+    planeOf(y, layout->lumaSamples());
+    if (layout->layout().subsampling != Subsampling::None) {
+        planeOf(u, layout->chromaSamples());
+        planeOf(v, layout->chromaSamples());
+    }
+    QFile file(QString::fromStdString(dir.filePath("values.yuv")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    VideoParameters parameters;
+    parameters.path = dir.filePath("values.yuv");
+    parameters.format = format;
+    parameters.width = width;
+    parameters.height = height;
+    parameters.frameCount = 1;
+    ImageView view(parameters);
+    view.setComponentView(component);
+    view.showFrame(0);
+    view.setZoomPercent(zoom);
+    QVERIFY(!view.valuesShown());
+    const std::unique_ptr<QMenu> menu = view.makeContextMenu();
+    auto *values = menu->findChild<QAction *>(QStringLiteral("showValues"));
+    QVERIFY(values && values->isCheckable() && !values->isChecked());
+    values->trigger();
+    QVERIFY(view.valuesShown());
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    const QImage picture = view.document().picture();
+    const int scale = zoom / 100;
+    const QImage screen
+        = graphicsView(view)->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(screen.width() >= width * scale && screen.height() >= height * scale);
+    const auto under = [&picture, scale](int x, int y) {
+        return picture.pixel(x / scale, y / scale) | 0xff000000u;
+    };
+    if (cell.isEmpty()) {
+        for (int sy = 0; sy < height * scale; ++sy)
+            for (int sx = 0; sx < width * scale; ++sx)
+                QCOMPARE(screen.pixel(sx, sy), under(sx, sy));
+        return;
+    }
+    for (int top = 0; top < height * scale; top += cell.height()) {
+        for (int left = 0; left < width * scale; left += cell.width()) {
+            int written = 0;
+            int bands = 0;
+            bool inBand = false;
+            for (int sy = top; sy < top + cell.height(); ++sy) {
+                const int before = written;
+                for (int sx = left; sx < left + cell.width(); ++sx) {
+                    const QRgb shown = screen.pixel(sx, sy);
+                    const bool edge = sx == left || sy == top || sx == left + cell.width() - 1
+                        || sy == top + cell.height() - 1;
+                    if (shown == under(sx, sy))
+                        continue;
+                    QVERIFY2(!edge && shown == text,
+                        qPrintable(
+                            QStringLiteral("(%1, %2) shows %3").arg(sx).arg(sy).arg(shown, 8, 16)));
+                    ++written;
+                }
+                bands += !inBand && written > before;
+                inBand = written > before;
+            }
+            QCOMPARE(bands, lines);
+            // Each line's digits take a few pixels at least.
+            QVERIFY2(written >= 8,
+                qPrintable(QStringLiteral("cell at (%1, %2): %3 pixels written")
+                               .arg(left)
+                               .arg(top)
+                               .arg(written)));
+        }
+    }
+
+    // Off again, the picture shows as it is.
+    view.setValuesShown(false);
+    const QImage clean
+        = graphicsView(view)->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int sy = 0; sy < height * scale; ++sy)
+        for (int sx = 0; sx < width * scale; ++sx)
+            QCOMPARE(clean.pixel(sx, sy), under(sx, sy));
 }
 
 QTEST_MAIN(TestImageViewZoom)
