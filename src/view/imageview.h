@@ -66,7 +66,8 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The right-click menu as it stands now: "Compare with" lists the other listed videos
-    // that this one can be compared with.
+    // that this one can be compared with; "Matrix" and "Range" choose the colour that the
+    // video is drawn in, and are greyed in a difference window.
     std::unique_ptr<QMenu> makeContextMenu();
 
 signals:
@@ -82,6 +83,9 @@ signals:
     void differenceKeyPressed(int direction);
     // The user chose to compare this video with `other` in the right-click menu.
     void compareRequested(VideoDocument *other);
+    // The user chose another matrix or range in the right-click menu, and the picture
+    // shows it.
+    void colourChosen();
 
 protected:
     void moveEvent(QMoveEvent *event) override;
