@@ -775,7 +775,8 @@ void MainWindow::on_lwImageItems_currentRowChanged(int currentRow)
 void MainWindow::showVideoInfo(const VideoDocument &video)
 {
     const FrameFormat &format = video.format();
-    ui->labelVideoInfoSize->setText(QStringLiteral("%1 x %2").arg(format.width()).arg(format.height()));
+    ui->labelVideoInfoSize->setText(
+        QStringLiteral("%1 x %2").arg(format.width()).arg(format.height()));
     ui->labelVideoInfoFormat->setText(formatName(format.pixelFormat()));
     ui->labelVideoInfoSpeed->setText(
         QString::fromStdString(speedText(video.speed(), video.speedDivisor())));

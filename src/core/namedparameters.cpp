@@ -515,11 +515,11 @@ OpenPlan planOpen(std::string_view path, const AskedParameters &asked)
         overruled.push_back(std::string("-f ") + layoutOf(*asked.format)->name
             + " wins over the name's " + layoutOf(*nameFormat)->name);
     if (asked.matrix && nameMatrix && *asked.matrix != *nameMatrix)
-        overruled.push_back("-m " + matrixWord(*asked.matrix) + " wins over the name's "
-            + matrixWord(*nameMatrix));
+        overruled.push_back(
+            "-m " + matrixWord(*asked.matrix) + " wins over the name's " + matrixWord(*nameMatrix));
     if (asked.range && nameRange && *asked.range != *nameRange)
-        overruled.push_back("-r " + rangeWord(*asked.range) + " wins over the name's "
-            + rangeWord(*nameRange));
+        overruled.push_back(
+            "-r " + rangeWord(*asked.range) + " wins over the name's " + rangeWord(*nameRange));
     for (const std::string &part : overruled)
         plan.overruled += (plan.overruled.empty() ? std::string(path) + ": " : "; ") + part;
     return plan;

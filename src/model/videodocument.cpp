@@ -201,7 +201,8 @@ void VideoDocument::show(std::int64_t index)
     // A file shorter than one frame has no frame 0 to read.
     if (frameCount() <= 0) {
         currentRead_ = LoadResult::Complete;
-        drawn_ = render(format_, *current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
+        drawn_
+            = render(format_, *current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
     } else if (readAheadHolds(index)) {
         takeReadAhead();
     } else {
@@ -267,8 +268,8 @@ void VideoDocument::readAhead(std::int64_t index, std::int64_t upcoming)
             return;
         aheadRead_ = readPair(
             index, *ahead_, aheadCompared_.get(), aheadComparison_, aheadGrid_, upcoming);
-        aheadDrawn_ = render(
-            colour, *ahead_, aheadCompared_.get(), aheadPicture_, aheadView_, aheadGrid_);
+        aheadDrawn_
+            = render(colour, *ahead_, aheadCompared_.get(), aheadPicture_, aheadView_, aheadGrid_);
         QMetaObject::invokeMethod(
             this, [this, index] { emit frameReady(index); }, Qt::QueuedConnection);
     });
@@ -326,6 +327,7 @@ void VideoDocument::takeReadAhead()
         std::swap(currentPicture_, aheadPicture_);
         drawn_ = true;
     } else {
-        drawn_ = render(format_, *current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
+        drawn_
+            = render(format_, *current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
     }
 }

@@ -458,7 +458,8 @@ std::unique_ptr<QMenu> ImageView::makeContextMenu()
     };
     QMenu *matrices = menu->addMenu(tr("Matrix"));
     auto *matrixGroup = new QActionGroup(matrices);
-    for (const ColourMatrix matrix : { ColourMatrix::Bt601, ColourMatrix::Bt709, ColourMatrix::Bt2020 }) {
+    for (const ColourMatrix matrix :
+        { ColourMatrix::Bt601, ColourMatrix::Bt709, ColourMatrix::Bt2020 }) {
         QAction *entry = matrices->addAction(QString::fromStdString(colourMatrixText(matrix)));
         entry->setCheckable(true);
         entry->setChecked(format.matrix() == matrix);

@@ -315,11 +315,11 @@ void TestStartupX11::endsWithoutAWindow_data()
         << "zentavo: 'bt470' is no colour matrix: give one of bt601, 601, bt709, 709, bt2020, "
            "2020\n"
         << QStringList();
-    QTest::newRow("an empty range") << QStringList { "--range=", "clip.yuv" } << false << 2
-                                    << QString()
-                                    << "zentavo: '' is no sample range: give one of limited, tv, "
-                                       "videorange, full, pc, fullrange\n"
-                                    << QStringList();
+    QTest::newRow("an empty range")
+        << QStringList { "--range=", "clip.yuv" } << false << 2 << QString()
+        << "zentavo: '' is no sample range: give one of limited, tv, "
+           "videorange, full, pc, fullrange\n"
+        << QStringList();
     QTest::newRow("a size with no height")
         << QStringList { "-s", "352x", "clip.yuv" } << false << 2 << QString()
         << "zentavo: '352x' is no frame size: give WxH, such as 1920x1080, or one of sqcif, "

@@ -238,8 +238,7 @@ void TestNamedParameters::colourComesFromTheOptionsOrTheName_data()
     row("videorange", "a_1920x1080_videorange.yuv", "", "", "- limited");
     row("tv", "a_1920x1080_tv_709.yuv", "", "", "BT.709 limited");
     row("no size still gives the colour", "capture_709_pc.yuv", "", "", "BT.709 full");
-    row("two matrices say nothing of the matrix", "a_1920x1080_601_709_full.yuv", "", "",
-        "- full");
+    row("two matrices say nothing of the matrix", "a_1920x1080_601_709_full.yuv", "", "", "- full");
     row("two ranges say nothing of the range", "a_1920x1080_tv_pc_709.yuv", "", "", "BT.709 -");
     row("words inside other words", "fullhd_bt7090_tvshow_2020x.yuv", "", "", "- -");
     row("a name that says nothing says no colour", "a_320x240_to_640x480_709.yuv", "", "", "- -");

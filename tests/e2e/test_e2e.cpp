@@ -480,8 +480,8 @@ void TestEndToEnd::openStepPlayViewAndQuit_data()
     QTest::newRow("BT.601 limited with -m and -r")
         << "e2e colour.yuv" << int(YV12) << "" << 64 << 48 << 30 << false
         << QStringList { "-s", "64x48", "-m", "bt601", "-r", "limited", "%f" } << 0;
-    QTest::newRow("BT.709 by name") << "e2e_64x48_bt709.yuv" << int(YV12) << "" << 64 << 48 << 30
-                                    << false << byName << 10;
+    QTest::newRow("BT.709 by name")
+        << "e2e_64x48_bt709.yuv" << int(YV12) << "" << 64 << 48 << 30 << false << byName << 10;
     QTest::newRow("BT.2020 with --matrix")
         << "e2e 2020.yuv" << int(Yuv444p) << "" << 64 << 48 << 30 << false
         << QStringList { "-s", "64x48", "-f", "yuv444p", "--matrix", "bt2020", "%f" } << 20;

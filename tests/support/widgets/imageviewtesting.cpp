@@ -141,7 +141,8 @@ QString readoutText(const ImageView &view, int x, int y, std::size_t chroma)
     const FrameFormat &format = formatOf(view);
     const char *const matrices[] = { "BT.601", "BT.709", "BT.2020" };
     const QString colour = QLatin1String(matrices[int(format.matrix())])
-        + (format.range() == ColourRange::Full ? QLatin1String(" full") : QLatin1String(" limited"));
+        + (format.range() == ColourRange::Full ? QLatin1String(" full")
+                                               : QLatin1String(" limited"));
     return QStringLiteral(
         " X = %1\n Y = %2\n %9\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
         .arg(x)
