@@ -450,13 +450,18 @@ std::unique_ptr<QMenu> ImageView::makeContextMenu()
         });
     }
     compare->setEnabled(!others.empty());
+    addColourMenus(*menu);
+    return menu;
+}
 
+void ImageView::addColourMenus(QMenu &menu)
+{
     const FrameFormat &format = document_->format();
     const auto choose = [this](ColourMatrix matrix, ColourRange range) {
         document_->setColour(matrix, range);
         emit colourChosen();
     };
-    QMenu *matrices = menu->addMenu(tr("Matrix"));
+    QMenu *matrices = menu.addMenu(tr("Matrix"));
     auto *matrixGroup = new QActionGroup(matrices);
     for (const ColourMatrix matrix :
         { ColourMatrix::Bt601, ColourMatrix::Bt709, ColourMatrix::Bt2020 }) {
@@ -467,7 +472,7 @@ std::unique_ptr<QMenu> ImageView::makeContextMenu()
         connect(entry, &QAction::triggered, this,
             [this, choose, matrix] { choose(matrix, document_->format().range()); });
     }
-    QMenu *ranges = menu->addMenu(tr("Range"));
+    QMenu *ranges = menu.addMenu(tr("Range"));
     auto *rangeGroup = new QActionGroup(ranges);
     for (const auto &[range, text] : { std::pair(ColourRange::Limited, tr("Limited")),
              std::pair(ColourRange::Full, tr("Full")) }) {
@@ -481,5 +486,4 @@ std::unique_ptr<QMenu> ImageView::makeContextMenu()
     // A difference shows which samples differ, in no colour of its videos'.
     matrices->setEnabled(!document_->isDifference());
     ranges->setEnabled(!document_->isDifference());
-    return menu;
 }

@@ -105,6 +105,8 @@ private:
     QMargins expectedFrame() const;
     void scrollToOrigin();
     void showReadout(const QPoint &viewportPos);
+    // The right-click menu's Matrix and Range, which set the document's colour.
+    void addColourMenus(QMenu &menu);
     // The keys that step, play and zoom; false for any other, which the view then gets.
     bool takeKey(const QKeyEvent &key);
 
