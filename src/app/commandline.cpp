@@ -69,6 +69,8 @@ struct Options
     QCommandLineOption version;
     QCommandLineOption size;
     QCommandLineOption format;
+    QCommandLineOption matrix;
+    QCommandLineOption range;
     QCommandLineOption psnr;
     QCommandLineOption diff;
     QCommandLineOption frame;
@@ -89,10 +91,17 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
     const QCommandLineOption format({ QStringLiteral("f"), QStringLiteral("format") },
         QStringLiteral("Sample layout of every file, such as yuv420p or nv12."),
         QStringLiteral("NAME"));
+    const QCommandLineOption matrix({ QStringLiteral("m"), QStringLiteral("matrix") },
+        QStringLiteral("Colour matrix of every file: bt601, bt709 or bt2020."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption range({ QStringLiteral("r"), QStringLiteral("range") },
+        QStringLiteral("Sample range of every file: limited or full."), QStringLiteral("NAME"));
     const QCommandLineOption psnr(
         QStringLiteral("psnr"), QStringLiteral("Compares two FILEs as ffmpeg's psnr filter does."));
     parser.addOption(size);
     parser.addOption(format);
+    parser.addOption(matrix);
+    parser.addOption(range);
     const QCommandLineOption diff(QStringLiteral("diff"),
         QStringLiteral("Opens two FILEs and a window of their difference."));
     parser.addOption(psnr);
@@ -111,7 +120,7 @@ Options addOptions(QCommandLineParser &parser, bool listQtOptions)
             option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    return { help, version, size, format, psnr, diff, frame };
+    return { help, version, size, format, matrix, range, psnr, diff, frame };
 }
 
 // Every name -f takes, for the message that refuses another.
@@ -181,11 +190,12 @@ CommandLine::CommandLine(const std::vector<std::string> &arguments)
             + usage + QLatin1Char('\n'));
     }
     styleChosen_ = parser.isSet(styleOption);
+    const auto valueOf = [&parser](const QCommandLineOption &option) {
+        return parser.isSet(option) ? std::optional(parser.value(option)) : std::nullopt;
+    };
     if (action_ == Action::Run)
-        readAsked(
-            parser.isSet(options.size) ? std::optional(parser.value(options.size)) : std::nullopt,
-            parser.isSet(options.format) ? std::optional(parser.value(options.format))
-                                         : std::nullopt);
+        readAsked(valueOf(options.size), valueOf(options.format), valueOf(options.matrix),
+            valueOf(options.range));
     if (action_ == Action::Run && parser.isSet(options.frame)) {
         const std::string value = toBytes(parser.value(options.frame));
         startFrame_ = frameNumberFrom(value);
@@ -248,9 +258,26 @@ std::array<std::string, 2> CommandLine::compared() const
     return { files_[0], files_[1] };
 }
 
-void CommandLine::readAsked(
-    const std::optional<QString> &size, const std::optional<QString> &format)
+void CommandLine::readAsked(const std::optional<QString> &size,
+    const std::optional<QString> &format, const std::optional<QString> &matrix,
+    const std::optional<QString> &range)
 {
+    if (matrix) {
+        asked_.matrix = colourMatrixNamed(toBytes(*matrix));
+        if (!asked_.matrix) {
+            refuse("'" + toBytes(*matrix) + "' is no colour matrix: give one of "
+                + colourMatrixNames());
+            return;
+        }
+    }
+    if (range) {
+        asked_.range = colourRangeNamed(toBytes(*range));
+        if (!asked_.range) {
+            refuse(
+                "'" + toBytes(*range) + "' is no sample range: give one of " + colourRangeNames());
+            return;
+        }
+    }
     if (size) {
         asked_.size = frameSizeNamed(toBytes(*size));
         if (!asked_.size) {

@@ -39,14 +39,15 @@ public:
     const std::string &program() const { return program_; }
     // Whether Qt's -style option names a style, which then replaces ours.
     bool styleChosen() const { return styleChosen_; }
-    // What -s and -f ask of every file.
+    // What -s, -f, -m and -r ask of every file.
     const AskedParameters &asked() const { return asked_; }
     // --frame: the frame every video named starts at; nothing when not given.
     const std::optional<std::int64_t> &startFrame() const { return startFrame_; }
 
 private:
     // Sets asked_ from the option values; nothing for an option not given.
-    void readAsked(const std::optional<QString> &size, const std::optional<QString> &format);
+    void readAsked(const std::optional<QString> &size, const std::optional<QString> &format,
+        const std::optional<QString> &matrix, const std::optional<QString> &range);
     // One line on standard error, and status 2.
     void refuse(const std::string &reason);
 

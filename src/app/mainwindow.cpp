@@ -94,9 +94,10 @@ void condenseCrampedTexts(Ui::MainWindow *ui)
     narrow.setStretch(QFont::Condensed);
     for (QLabel *label : { ui->label_17, ui->label_18, ui->label_19, ui->label_20 })
         label->setFont(narrow);
-    // The three values alike, though only the size needs the smaller letters.
+    // The values alike, though only the size and the colour need the smaller letters.
     narrow.setPointSize(7);
-    for (QLabel *value : { ui->labelVideoInfoSize, ui->labelVideoInfoFormat, ui->labelVideoInfoSpeed })
+    for (QLabel *value : { ui->labelVideoInfoSize, ui->labelVideoInfoFormat,
+             ui->labelVideoInfoSpeed, ui->labelVideoInfoColour })
         value->setFont(narrow);
 }
 
@@ -135,6 +136,10 @@ QString openY4mFile(MainWindow &window, const std::string &path, const OpenPlan 
     const std::string problem = fillY4mRecord(path, asked.size, asked.format, record);
     if (!problem.empty())
         return name + QStringLiteral(": ") + QString::fromStdString(problem);
+    if (asked.matrix)
+        record.matrix = std::int32_t(*asked.matrix);
+    if (asked.range)
+        record.range = std::int32_t(*asked.range);
     try {
         window.addVideo(record);
     } catch (const std::bad_alloc &) {
@@ -324,6 +329,10 @@ void MainWindow::connectWindow(ImageView *view)
         view, &ImageView::zoomKeyPressed, this, [this, view](int steps) { stepZoom(view, steps); });
     connect(view, &ImageView::differenceKeyPressed, this,
         [this, view](int direction) { moveToDifference(view, direction); });
+    connect(view, &ImageView::colourChosen, this, [this, view] {
+        if (view == currentVideoWindow())
+            showVideoInfo(view->document());
+    });
     connect(view, &ImageView::compareRequested, this, [this, view](VideoDocument *other) {
         const QString problem = addDifference(view->document(), *other);
         if (!problem.isEmpty()) {
@@ -355,12 +364,14 @@ void MainWindow::openFiles(const std::vector<std::string> &paths, const AskedPar
     if (paths.empty())
         return;
     for (const std::string &path : paths) {
-        // A y4m file opens straight away whatever its name; only -s and -f, to be checked
-        // against its header, count.
+        // A y4m file opens straight away whatever its name; only the options count: -s and
+        // -f, to be checked against its header, and -m and -r, which win over it.
         OpenPlan y4m;
         y4m.straightAway = true;
         y4m.size = asked.size;
         y4m.format = asked.format;
+        y4m.matrix = asked.matrix;
+        y4m.range = asked.range;
         pendingFiles.emplace_back(path, isY4mFile(path) ? y4m : planOpen(path, asked));
     }
     ImageOpenDialog &dialog = ImageOpenDialog::instance();
@@ -427,6 +438,8 @@ QString MainWindow::openStraightAway(const std::string &path, const OpenPlan &pl
     ImageOpenDialog::instance().readSpeedAndScan(record);
     record.speed = plan.rate.value_or(record.speed);
     record.scan = plan.scan.value_or(record.scan);
+    record.matrix = std::int32_t(plan.matrix.value_or(ColourMatrix::Bt601));
+    record.range = std::int32_t(plan.range.value_or(ColourRange::Limited));
     record.frameCount
         = ::frameCount(file.size, ::frameSize(record.format, record.width, record.height));
     try {
@@ -758,18 +771,27 @@ void MainWindow::on_lwImageItems_currentRowChanged(int currentRow)
     ui->sliderImageZoom->setValue(position);
     ui->lineEditImageZoom->setText(QString::number(percent));
 
-    const VideoDocument &video = view->document();
-    ui->labelVideoInfoSize->setText(
-        QStringLiteral("%1 x %2").arg(video.format().width()).arg(video.format().height()));
-    ui->labelVideoInfoFormat->setText(formatName(video.format().pixelFormat()));
-    ui->labelVideoInfoSpeed->setText(
-        QString::fromStdString(speedText(video.speed(), video.speedDivisor())));
+    showVideoInfo(view->document());
 
     QRadioButton *const componentButtons[] = { ui->rbCompColor, ui->rbCompY, ui->rbCompU,
         ui->rbCompV, ui->rbCompR, ui->rbCompG, ui->rbCompB };
     const int component = view->component();
     if (component >= 0 && component < int(std::size(componentButtons)))
         componentButtons[component]->setChecked(true);
+}
+
+void MainWindow::showVideoInfo(const VideoDocument &video)
+{
+    const FrameFormat &format = video.format();
+    ui->labelVideoInfoSize->setText(
+        QStringLiteral("%1 x %2").arg(format.width()).arg(format.height()));
+    ui->labelVideoInfoFormat->setText(formatName(format.pixelFormat()));
+    ui->labelVideoInfoSpeed->setText(
+        QString::fromStdString(speedText(video.speed(), video.speedDivisor())));
+    // A difference is drawn in no colour of its videos'.
+    ui->labelVideoInfoColour->setText(video.isDifference()
+            ? QString()
+            : QString::fromStdString(colourText(format.matrix(), format.range())));
 }
 
 void MainWindow::on_checkBoxToolTip_clicked()

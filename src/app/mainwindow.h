@@ -139,6 +139,8 @@ private:
     void connectWindow(ImageView *view);
     template <typename Action> void forEachVideo(Action action);
     void showComponent(const QRadioButton *button, int view);
+    // Size, layout, rate and colour of the selected video under "Video Info".
+    void showVideoInfo(const VideoDocument &video);
     void applyGridControls();
     void openNextFile();
     // Lists the window and selects it, then shows frame 0 of every listed video.

@@ -28,6 +28,32 @@ constexpr NamedSize namedSizes[] = {
     { "2160p", { 3840, 2160 } },
 };
 
+struct NamedMatrix
+{
+    // The option's name; the word without its "bt" is taken as well.
+    const char *name;
+    const char *shown;
+    ColourMatrix matrix;
+};
+
+constexpr NamedMatrix namedMatrices[] = {
+    { "bt601", "BT.601", ColourMatrix::Bt601 },
+    { "bt709", "BT.709", ColourMatrix::Bt709 },
+    { "bt2020", "BT.2020", ColourMatrix::Bt2020 },
+};
+
+// ffmpeg calls the ranges tv and pc.
+struct NamedRange
+{
+    const char *names[3];
+    ColourRange range;
+};
+
+constexpr NamedRange namedRanges[] = {
+    { { "limited", "tv", "videorange" }, ColourRange::Limited },
+    { { "full", "pc", "fullrange" }, ColourRange::Full },
+};
+
 std::string lowered(std::string_view text)
 {
     std::string result(text);
@@ -214,6 +240,8 @@ struct NameHints
     std::vector<Subsampling> chromas;
     std::vector<std::int32_t> scans;
     std::vector<std::int32_t> rates;
+    std::vector<ColourMatrix> matrices;
+    std::vector<ColourRange> ranges;
     bool unclear = false;
     // What the words say together, once settleLayout has read them.
     std::optional<std::int32_t> format;
@@ -295,6 +323,12 @@ NameHints hintsOf(std::string_view path)
             && (tokens[i + 1] == "bit" || tokens[i + 1] == "bits" || tokens[i + 1] == "fps");
         if (ambiguityOfLayoutName(token)) {
             hints.unclear = true;
+            // Before the rate: "709" right after the size names the matrix.
+        } else if (const std::optional<ColourMatrix> matrix = colourMatrixNamed(token);
+                   matrix && !numberBeforeUnit) {
+            addOnce(hints.matrices, *matrix);
+        } else if (const std::optional<ColourRange> range = colourRangeNamed(token)) {
+            addOnce(hints.ranges, *range);
         } else if (const std::optional<SizeWord> word = sizeWordOf(token)) {
             addOnce(hints.sizes, word->size);
             if (word->scan)
@@ -334,6 +368,25 @@ std::string sizeText(FrameDimensions size)
     return std::to_string(size.width) + 'x' + std::to_string(size.height);
 }
 
+// The option's words for a matrix and a range, for messages.
+std::string matrixWord(ColourMatrix matrix)
+{
+    for (const NamedMatrix &named : namedMatrices) {
+        if (named.matrix == matrix)
+            return named.name;
+    }
+    return {};
+}
+
+std::string rangeWord(ColourRange range)
+{
+    for (const NamedRange &named : namedRanges) {
+        if (named.range == range)
+            return named.names[0];
+    }
+    return {};
+}
+
 } // namespace
 
 std::optional<FrameDimensions> frameSizeNamed(std::string_view text)
@@ -361,6 +414,60 @@ std::string frameSizeNames()
     return names;
 }
 
+std::optional<ColourMatrix> colourMatrixNamed(std::string_view text)
+{
+    const std::string word = lowered(text);
+    for (const NamedMatrix &named : namedMatrices) {
+        if (word == named.name || word == named.name + 2)
+            return named.matrix;
+    }
+    return std::nullopt;
+}
+
+std::optional<ColourRange> colourRangeNamed(std::string_view text)
+{
+    const std::string word = lowered(text);
+    for (const NamedRange &named : namedRanges) {
+        for (const char *name : named.names) {
+            if (word == name)
+                return named.range;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string colourMatrixNames()
+{
+    std::string names;
+    for (const NamedMatrix &named : namedMatrices)
+        names += (names.empty() ? "" : ", ") + std::string(named.name) + ", " + (named.name + 2);
+    return names;
+}
+
+std::string colourRangeNames()
+{
+    std::string names;
+    for (const NamedRange &named : namedRanges) {
+        for (const char *name : named.names)
+            names += (names.empty() ? "" : ", ") + std::string(name);
+    }
+    return names;
+}
+
+std::string colourMatrixText(ColourMatrix matrix)
+{
+    for (const NamedMatrix &named : namedMatrices) {
+        if (named.matrix == matrix)
+            return named.shown;
+    }
+    return {};
+}
+
+std::string colourText(ColourMatrix matrix, ColourRange range)
+{
+    return colourMatrixText(matrix) + (range == ColourRange::Full ? " full" : " limited");
+}
+
 bool dialogOffersLayout(std::int32_t format)
 {
     return format == YV12 || format == UYVY || format == Planar422;
@@ -377,7 +484,16 @@ OpenPlan planOpen(std::string_view path, const AskedParameters &asked)
         nameFormat = hints.format;
     }
 
+    std::optional<ColourMatrix> nameMatrix;
+    std::optional<ColourRange> nameRange;
+    if (!hints.unclear && hints.matrices.size() == 1)
+        nameMatrix = hints.matrices.front();
+    if (!hints.unclear && hints.ranges.size() == 1)
+        nameRange = hints.ranges.front();
+
     OpenPlan plan;
+    plan.matrix = asked.matrix ? asked.matrix : nameMatrix;
+    plan.range = asked.range ? asked.range : nameRange;
     plan.size = asked.size ? asked.size : nameSize;
     plan.format = asked.format ? asked.format : nameFormat;
     plan.straightAway = plan.size.has_value();
@@ -398,6 +514,12 @@ OpenPlan planOpen(std::string_view path, const AskedParameters &asked)
     if (asked.format && nameFormat && *asked.format != *nameFormat)
         overruled.push_back(std::string("-f ") + layoutOf(*asked.format)->name
             + " wins over the name's " + layoutOf(*nameFormat)->name);
+    if (asked.matrix && nameMatrix && *asked.matrix != *nameMatrix)
+        overruled.push_back(
+            "-m " + matrixWord(*asked.matrix) + " wins over the name's " + matrixWord(*nameMatrix));
+    if (asked.range && nameRange && *asked.range != *nameRange)
+        overruled.push_back(
+            "-r " + rangeWord(*asked.range) + " wins over the name's " + rangeWord(*nameRange));
     for (const std::string &part : overruled)
         plan.overruled += (plan.overruled.empty() ? std::string(path) + ": " : "; ") + part;
     return plan;

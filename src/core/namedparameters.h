@@ -1,12 +1,14 @@
 #pragma once
 
+#include "frameformat.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-// What a file's name and the -s and -f options say about how to read the file: its frame
-// size and its layout. The name fills in what the options leave open.
+// What a file's name and the -s, -f, -m and -r options say about how to read the file: its
+// frame size, its layout and its colour. The name fills in what the options leave open.
 
 struct FrameDimensions
 {
@@ -25,14 +27,29 @@ std::optional<FrameDimensions> frameSizeNamed(std::string_view text);
 // The names of the named sizes, for messages: "sqcif, qcif, ...".
 std::string frameSizeNames();
 
+// The matrix a word names: "bt601" or "601", "bt709" or "709", "bt2020" or "2020"; the
+// range: "limited", "tv" or "videorange", "full", "pc" or "fullrange". Any letter case;
+// nothing for any other word.
+std::optional<ColourMatrix> colourMatrixNamed(std::string_view text);
+std::optional<ColourRange> colourRangeNamed(std::string_view text);
+// The words of each, for messages: "bt601, 601, bt709, ...".
+std::string colourMatrixNames();
+std::string colourRangeNames();
+// The choice as the windows show it: "BT.709 limited", "BT.601 full"; the matrix alone:
+// "BT.709".
+std::string colourText(ColourMatrix matrix, ColourRange range);
+std::string colourMatrixText(ColourMatrix matrix);
+
 // True for the PixelFormat values that the dialog's format list can hold.
 bool dialogOffersLayout(std::int32_t format);
 
-// What -s and -f asked for; empty for an option not given.
+// What -s, -f, -m and -r asked for; empty for an option not given.
 struct AskedParameters
 {
     std::optional<FrameDimensions> size;
     std::optional<std::int32_t> format;
+    std::optional<ColourMatrix> matrix;
+    std::optional<ColourRange> range;
 };
 
 // How one file is opened: straight away with `size` and `format` (yuv420p when no format
@@ -46,6 +63,9 @@ struct OpenPlan
     // The frame rate and ScanType the name gives beside its size; empty otherwise.
     std::optional<std::int32_t> rate;
     std::optional<std::int32_t> scan;
+    // The colour that the options or the name give; empty for BT.601 limited by default.
+    std::optional<ColourMatrix> matrix;
+    std::optional<ColourRange> range;
     // Where -s or -f differs from what the name says: "PATH: -s 640x360 wins over the
     // name's 1280x720", with "; " before a second such part. Empty when they agree.
     std::string overruled;

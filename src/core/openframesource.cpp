@@ -14,8 +14,8 @@ std::unique_ptr<FrameSource> openFrameSource(
             throw std::invalid_argument(read.problem);
         return std::make_unique<Y4mFileSource>(record.path, *read.header, note);
     }
-    const std::optional<FrameFormat> format
-        = FrameFormat::make(record.format, record.width, record.height);
+    const std::optional<FrameFormat> format = FrameFormat::make(record.format, record.width,
+        record.height, ColourMatrix(record.matrix), ColourRange(record.range));
     if (!format)
         throw std::invalid_argument("no frame format takes this layout and size");
     return std::make_unique<RawFileSource>(record.path, *format, record.frameCount);

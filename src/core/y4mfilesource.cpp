@@ -14,8 +14,10 @@ namespace {
 
 FrameFormat formatOf(const Y4mHeader &header)
 {
+    // Without XCOLORRANGE the samples are taken as limited, as for a raw file.
     const std::optional<FrameFormat> format
-        = FrameFormat::make(header.format, header.width, header.height);
+        = FrameFormat::make(header.format, header.width, header.height, ColourMatrix::Bt601,
+            header.range == Y4mRange::Full ? ColourRange::Full : ColourRange::Limited);
     if (!format)
         throw std::invalid_argument("no frame format takes this layout and size");
     return *format;

@@ -243,6 +243,9 @@ std::string fillY4mRecord(const std::string &path, const std::optional<FrameDime
     record.height = header.height;
     record.format = header.format;
     record.scan = header.scan;
+    if (header.range != Y4mRange::Unstated)
+        record.range = std::int32_t(
+            header.range == Y4mRange::Full ? ColourRange::Full : ColourRange::Limited);
     if (header.rateDenominator > 0) {
         record.speed = header.rateNumerator;
         record.speedDivisor = header.rateDenominator;

@@ -12,7 +12,7 @@
 // A y4m (YUV4MPEG2) file states in its first line what a raw file's user states: the
 // size, the layout, the rate and the scan. Frames follow, each after a FRAME line.
 
-// The colour range an XCOLORRANGE tag states; kept for the stages that will take it.
+// The colour range an XCOLORRANGE tag states.
 enum class Y4mRange { Unstated, Full, Limited };
 
 struct Y4mHeader
@@ -59,7 +59,7 @@ bool isY4mFile(const std::string &path);
 Y4mHeaderRead readY4mHeader(const std::string &path);
 
 // The record of the y4m file at `path` from its header: size, layout, scan, and the rate
-// where the header states one (else the record's speed stays). `askedSize` and
+// and range where the header states them (else the record's stay). `askedSize` and
 // `askedFormat` are what -s and -f said, which must agree with the header. Returns why
 // the file cannot open, as one sentence; empty when the record is filled.
 std::string fillY4mRecord(const std::string &path, const std::optional<FrameDimensions> &askedSize,

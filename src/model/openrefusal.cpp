@@ -62,7 +62,8 @@ QString memoryText(std::int32_t width, std::int32_t height)
 
 QString memoryTextInFull(const VideoParameters &record)
 {
-    const FrameFormat format = *FrameFormat::make(record.format, record.width, record.height);
+    const FrameFormat format = *FrameFormat::make(record.format, record.width, record.height,
+        ColourMatrix(record.matrix), ColourRange(record.range));
     return memoryText(format.width(), format.height()) + QLatin1Char(' ')
         + tr("Its frame takes %1 MB, and the program needs %2 MB more to go on running.")
               .arg(megabytes(VideoDocument::frameBytes(format)), megabytes(runningRoomBytes));

@@ -76,8 +76,9 @@ VideoDocument::VideoDocument(const VideoParameters &record, QObject *parent)
     , speed_(record.speed)
     , speedDivisor_(record.speedDivisor)
     , source_(openFrameSource(record, noteOnStandardError))
+    , format_(source_->format().withColour(ColourMatrix(record.matrix), ColourRange(record.range)))
 {
-    current_ = std::make_unique<Frame>(format());
+    current_ = std::make_unique<Frame>(source_->format());
     currentPicture_.allocate(format());
     // A new picture reads as zero: black, the colour view of the black frame.
     drawn_ = true;
@@ -98,13 +99,14 @@ VideoDocument::VideoDocument(const VideoDocument &a, const VideoDocument &b, QOb
     , scan_(a.scan())
     , speed_(a.speed())
     , speedDivisor_(a.speedDivisor())
+    , format_(a.format())
 {
     const std::string why = whyNotComparable(a.format(), b.format());
     if (!why.empty())
         throw std::invalid_argument(why);
     source_ = a.source_->copy();
     compared_ = b.source_->copy();
-    current_ = std::make_unique<Frame>(format());
+    current_ = std::make_unique<Frame>(source_->format());
     currentCompared_ = std::make_unique<Frame>(compared_->format());
     currentPicture_.allocate(format());
     currentComparison_ = compareFrames(*current_, *currentCompared_);
@@ -160,7 +162,7 @@ std::optional<std::int64_t> VideoDocument::nextDifference(std::int64_t from, int
     const std::int64_t step = direction > 0 ? 1 : -1;
     const std::int64_t count = frameCount();
     // Frames of their own, so that the frame on show and the one read ahead stay as they are.
-    Frame frame(format());
+    Frame frame(source_->format());
     Frame compared(compared_->format());
     for (std::int64_t index = std::clamp<std::int64_t>(from + step, -1, count);
          index >= 0 && index < count; index += step) {
@@ -175,7 +177,7 @@ std::optional<std::int64_t> VideoDocument::nextDifference(std::int64_t from, int
 void VideoDocument::setView(int view)
 {
     view_ = view;
-    drawn_ = render(*current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
+    drawn_ = render(format_, *current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
     emit pictureChanged();
 }
 
@@ -183,6 +185,13 @@ void VideoDocument::setGridStep(std::int32_t step)
 {
     gridStep_ = step;
     show(currentIndex_);
+}
+
+void VideoDocument::setColour(ColourMatrix matrix, ColourRange range)
+{
+    finishReadAhead();
+    format_ = format_.withColour(matrix, range);
+    setView(view_);
 }
 
 void VideoDocument::setPlaying(bool playing)
@@ -197,7 +206,8 @@ void VideoDocument::show(std::int64_t index)
     // A file shorter than one frame has no frame 0 to read.
     if (frameCount() <= 0) {
         currentRead_ = LoadResult::Complete;
-        drawn_ = render(*current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
+        drawn_
+            = render(format_, *current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
     } else if (readAheadHolds(index)) {
         takeReadAhead();
     } else {
@@ -212,7 +222,7 @@ void VideoDocument::readCurrent(std::int64_t index)
 {
     currentRead_
         = readPair(index, *current_, currentCompared_.get(), currentComparison_, gridStep_);
-    drawn_ = render(*current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
+    drawn_ = render(format_, *current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
 }
 
 LoadResult VideoDocument::readPair(std::int64_t index, Frame &frame, Frame *compared,
@@ -220,7 +230,7 @@ LoadResult VideoDocument::readPair(std::int64_t index, Frame &frame, Frame *comp
 {
     const LoadResult read = source_->read(index, frame, upcoming);
     if (!compared_) {
-        markGrid(format(), frame.planes().y, grid);
+        markGrid(source_->format(), frame.planes().y, grid);
         return read;
     }
     // The samples are compared as read: a difference's grid is drawn over its picture.
@@ -229,19 +239,19 @@ LoadResult VideoDocument::readPair(std::int64_t index, Frame &frame, Frame *comp
     return worseRead(read, comparedRead);
 }
 
-bool VideoDocument::render(
-    Frame &frame, Frame *compared, Picture &picture, int view, std::int32_t grid)
+bool VideoDocument::render(const FrameFormat &colour, Frame &frame, Frame *compared,
+    Picture &picture, int view, std::int32_t grid)
 {
-    const PictureRows rows = picture.rows(format());
+    const PictureRows rows = picture.rows(colour);
     if (compared) {
         if (!renderDifference(view, frame, *compared, rows))
             return false;
-        markPictureGrid(format(), rows, grid);
+        markPictureGrid(colour, rows, grid);
         return true;
     }
     FramePlanes planes = frame.planes();
     planes.picture = rows;
-    return renderView(view, format(), planes);
+    return renderView(view, colour, planes);
 }
 
 void VideoDocument::readAhead(std::int64_t index, std::int64_t upcoming)
@@ -252,15 +262,19 @@ void VideoDocument::readAhead(std::int64_t index, std::int64_t upcoming)
     aheadIndex_ = index;
     aheadGrid_ = gridStep_;
     aheadView_ = view_;
+    aheadMatrix_ = format_.matrix();
+    aheadRange_ = format_.range();
+    const FrameFormat colour = format_;
     // The worker has the second frame and its picture to itself until finishReadAhead,
     // and makes them at the first read ahead, so that Play does not wait while the
     // memory of every video's second frame is mapped.
-    reading_ = QtConcurrent::run(QThreadPool::globalInstance(), [this, index, upcoming] {
+    reading_ = QtConcurrent::run(QThreadPool::globalInstance(), [this, index, upcoming, colour] {
         if (!makeReadAheadFrame())
             return;
         aheadRead_ = readPair(
             index, *ahead_, aheadCompared_.get(), aheadComparison_, aheadGrid_, upcoming);
-        aheadDrawn_ = render(*ahead_, aheadCompared_.get(), aheadPicture_, aheadView_, aheadGrid_);
+        aheadDrawn_
+            = render(colour, *ahead_, aheadCompared_.get(), aheadPicture_, aheadView_, aheadGrid_);
         QMetaObject::invokeMethod(
             this, [this, index] { emit frameReady(index); }, Qt::QueuedConnection);
     });
@@ -280,10 +294,11 @@ bool VideoDocument::makeReadAheadFrame()
 {
     std::call_once(aheadMade_, [this] {
         try {
-            auto frame = std::make_unique<Frame>(format());
+            // The source's format: format_ may change on the GUI thread meanwhile.
+            auto frame = std::make_unique<Frame>(source_->format());
             auto compared = compared_ ? std::make_unique<Frame>(compared_->format()) : nullptr;
             Picture picture;
-            picture.allocate(format());
+            picture.allocate(source_->format());
             // Written once here, so that the first frame read ahead finds it in use.
             std::fill(picture.pixels.begin(), picture.pixels.end(), std::uint8_t { 0 });
             keepRunningRoom();
@@ -322,10 +337,12 @@ void VideoDocument::takeReadAhead()
     }
     aheadIndex_ = -1;
     currentRead_ = LoadResult::Complete;
-    if (aheadDrawn_ && aheadView_ == view_) {
+    if (aheadDrawn_ && aheadView_ == view_ && aheadMatrix_ == format_.matrix()
+        && aheadRange_ == format_.range()) {
         std::swap(currentPicture_, aheadPicture_);
         drawn_ = true;
     } else {
-        drawn_ = render(*current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
+        drawn_
+            = render(format_, *current_, currentCompared_.get(), currentPicture_, view_, gridStep_);
     }
 }

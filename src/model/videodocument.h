@@ -54,7 +54,8 @@ public:
     // The rate: speed() frames in speedDivisor() seconds (videoparameters.h).
     std::int32_t speed() const { return speed_; }
     std::int32_t speedDivisor() const { return speedDivisor_; }
-    const FrameFormat &format() const { return source_->format(); }
+    // The video's layout and size with the colour it is drawn in (setColour).
+    const FrameFormat &format() const { return format_; }
     std::int64_t frameCount() const;
 
     // Whether this is the difference of two videos, and then how the frames on show
@@ -91,6 +92,10 @@ public:
     // Marks a grid every `step` pixels into the luma (none for 0 or less) and reads the
     // frame on show again, since the grid is marked as a frame is read.
     void setGridStep(std::int32_t step);
+    // Draws the frame on show again with another matrix and range, without reading it; a
+    // frame read ahead in the old colour is drawn again when it is shown. A difference's
+    // picture takes no colour.
+    void setColour(ColourMatrix matrix, ColourRange range);
 
     // Playback's state of this video, which the player keeps here.
     bool isPlaying() const { return playing_; }
@@ -134,7 +139,8 @@ private:
 
     // The planes of `frame` with `picture` to draw into; false for a view that draws
     // nothing, which leaves the picture as it was.
-    bool render(Frame &frame, Frame *compared, Picture &picture, int view, std::int32_t grid);
+    bool render(const FrameFormat &colour, Frame &frame, Frame *compared, Picture &picture,
+        int view, std::int32_t grid);
     // Reads frame `index` into `frame` and, for a difference, into `compared` too, and
     // compares them; marks the grid into a video's own frame. Gives the worse of the reads.
     LoadResult readPair(std::int64_t index, Frame &frame, Frame *compared,
@@ -155,6 +161,9 @@ private:
     std::unique_ptr<FrameSource> source_;
     // The difference's second video; null for a video of its own.
     std::unique_ptr<FrameSource> compared_;
+    // The source's format with the chosen colour. Changed only on the GUI thread while
+    // nothing is read ahead; a read ahead takes a copy when it starts.
+    FrameFormat format_;
 
     std::unique_ptr<Frame> current_;
     std::unique_ptr<Frame> currentCompared_;
@@ -184,5 +193,7 @@ private:
     LoadResult aheadRead_ = LoadResult::Nothing;
     std::int32_t aheadGrid_ = 0;
     int aheadView_ = Color;
+    ColourMatrix aheadMatrix_ = ColourMatrix::Bt601;
+    ColourRange aheadRange_ = ColourRange::Limited;
     bool aheadDrawn_ = false;
 };

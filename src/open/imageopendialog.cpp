@@ -69,6 +69,9 @@ ImageOpenDialog::~ImageOpenDialog()
 void ImageOpenDialog::showForFile(const std::string &path)
 {
     parameters.path = path;
+    // The dialog does not ask for the colour: BT.601 limited unless the file's plan says.
+    parameters.matrix = std::int32_t(ColourMatrix::Bt601);
+    parameters.range = std::int32_t(ColourRange::Limited);
     clearMessage();
     // The fields keep the last answer, but not its undo history: the one dialog serves the
     // whole session, and every opening's typing would pile up there.
@@ -87,6 +90,8 @@ void ImageOpenDialog::askAboutFile(const std::string &path, const OpenPlan &plan
     if (plan.format && dialogOffersLayout(*plan.format))
         ui->comboBoxFormat->setCurrentIndex(formatIndex(*plan.format));
     showForFile(path);
+    parameters.matrix = std::int32_t(plan.matrix.value_or(ColourMatrix::Bt601));
+    parameters.range = std::int32_t(plan.range.value_or(ColourRange::Limited));
     showWithName(
         tr("File: %1"), QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName());
 }

@@ -2,6 +2,7 @@
 
 #include "gotoframedialog.h"
 #include "mainwindow.h"
+#include "namedparameters.h"
 #include "pixelreadout.h"
 #include "player.h"
 #include "psnrreport.h"
@@ -11,6 +12,7 @@
 #include "videodocument.h"
 #include "zoomgeometry.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -454,10 +456,11 @@ void ImageView::showReadout(const QPoint &viewportPos)
         return;
     }
     pixelLabel_->setText(
-        tr(" X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
+        tr(" X = %1\n Y = %2\n %9\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
             .arg(QString::number(pixel->x), QString::number(pixel->y), QString::number(s.y),
                 QString::number(s.u), QString::number(s.v), QString::number(s.r),
-                QString::number(s.g), QString::number(s.b)));
+                QString::number(s.g), QString::number(s.b),
+                QString::fromStdString(colourText(format.matrix(), format.range()))));
     pixelLabel_->show();
 }
 
@@ -498,7 +501,42 @@ std::unique_ptr<QMenu> ImageView::makeContextMenu()
     values->setCheckable(true);
     values->setChecked(valuesShown_);
     values->setEnabled(!document_->isDifference());
+    addColourMenus(*menu);
     return menu;
+}
+
+void ImageView::addColourMenus(QMenu &menu)
+{
+    const FrameFormat &format = document_->format();
+    const auto choose = [this](ColourMatrix matrix, ColourRange range) {
+        document_->setColour(matrix, range);
+        emit colourChosen();
+    };
+    QMenu *matrices = menu.addMenu(tr("Matrix"));
+    auto *matrixGroup = new QActionGroup(matrices);
+    for (const ColourMatrix matrix :
+        { ColourMatrix::Bt601, ColourMatrix::Bt709, ColourMatrix::Bt2020 }) {
+        QAction *entry = matrices->addAction(QString::fromStdString(colourMatrixText(matrix)));
+        entry->setCheckable(true);
+        entry->setChecked(format.matrix() == matrix);
+        matrixGroup->addAction(entry);
+        connect(entry, &QAction::triggered, this,
+            [this, choose, matrix] { choose(matrix, document_->format().range()); });
+    }
+    QMenu *ranges = menu.addMenu(tr("Range"));
+    auto *rangeGroup = new QActionGroup(ranges);
+    for (const auto &[range, text] : { std::pair(ColourRange::Limited, tr("Limited")),
+             std::pair(ColourRange::Full, tr("Full")) }) {
+        QAction *entry = ranges->addAction(text);
+        entry->setCheckable(true);
+        entry->setChecked(format.range() == range);
+        rangeGroup->addAction(entry);
+        connect(entry, &QAction::triggered, this,
+            [this, choose, range = range] { choose(document_->format().matrix(), range); });
+    }
+    // A difference shows which samples differ, in no colour of its videos'.
+    matrices->setEnabled(!document_->isDifference());
+    ranges->setEnabled(!document_->isDifference());
 }
 
 void ImageView::goToFrame()

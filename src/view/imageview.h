@@ -74,7 +74,8 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The right-click menu as it stands now: "Compare with" lists the other listed videos
-    // that this one can be compared with.
+    // that this one can be compared with; "Matrix" and "Range" choose the colour that the
+    // video is drawn in, and are greyed in a difference window.
     std::unique_ptr<QMenu> makeContextMenu();
     // G: asks for a frame, which every listed video then shows, bounded by its own count.
     void goToFrame();
@@ -94,6 +95,9 @@ signals:
     void differenceKeyPressed(int direction);
     // The user chose to compare this video with `other` in the right-click menu.
     void compareRequested(VideoDocument *other);
+    // The user chose another matrix or range in the right-click menu, and the picture
+    // shows it.
+    void colourChosen();
 
 protected:
     void moveEvent(QMoveEvent *event) override;
@@ -113,6 +117,8 @@ private:
     QMargins expectedFrame() const;
     void scrollToOrigin();
     void showReadout(const QPoint &viewportPos);
+    // The right-click menu's Matrix and Range, which set the document's colour.
+    void addColourMenus(QMenu &menu);
     // The keys that step, play, zoom and copy; false for any other, which the view then gets.
     bool takeKey(const QKeyEvent &key);
     void updateValues();

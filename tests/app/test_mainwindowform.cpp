@@ -89,6 +89,7 @@ const FormRow formRows[] = {
     {"labelVideoInfoSize", "QLabel", "groupBox_5", {56, 16, 61, 16}, ""},
     {"labelVideoInfoFormat", "QLabel", "groupBox_5", {56, 30, 46, 13}, ""},
     {"labelVideoInfoSpeed", "QLabel", "groupBox_5", {55, 43, 46, 13}, ""},
+    {"labelVideoInfoColour", "QLabel", "groupBox_5", {66, 1, 62, 12}, ""},
     {"comboBoxGrid", "QComboBox", "centralWidget", {554, 227, 69, 16}, nullptr},
     {"checkBoxToolTip", "QCheckBox", "centralWidget", {555, 190, 71, 16}, "Tooltip"},
     {"label_11", "QLabel", "centralWidget", {19, 50, 41, 16}, "Open"},
@@ -233,7 +234,7 @@ void TestMainWindowForm::widgetsAreCreatedInTableOrder()
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
             created << w->objectName();
     }
-    QCOMPARE(created.size(), 69);
+    QCOMPARE(created.size(), 70);
     QCOMPARE(created, expected);
 }
 

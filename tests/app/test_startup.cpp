@@ -29,6 +29,8 @@ private slots:
     void commandLineNamesTheFilesAsGiven();
     void frameOptionIsAWholeNumber_data();
     void frameOptionIsAWholeNumber();
+    void commandLineAsksForTheColour_data();
+    void commandLineAsksForTheColour();
 
 private:
     // A style sheet file and a named pipe for -stylesheet.
@@ -274,6 +276,40 @@ void TestStartup::commandLineNamesTheFilesAsGiven_data()
         << ""
         << QString::fromStdString("zentavo: -stylesheet '" + sheet
                + ".gone' cannot be found: give a style sheet file\n");
+}
+
+void TestStartup::commandLineAsksForTheColour_data()
+{
+    using Bytes = std::vector<std::string>;
+    QTest::addColumn<Bytes>("arguments");
+    // As Video Info shows it, each part "-" where no option gives it.
+    QTest::addColumn<QString>("colour");
+
+    QTest::newRow("neither") << Bytes { "zentavo", "-s", "cif", "a.yuv" } << "- -";
+    QTest::newRow("-m bt709 -r full")
+        << Bytes { "zentavo", "-m", "bt709", "-r", "full", "a.yuv" } << "BT.709 full";
+    QTest::newRow("--matrix=2020 after the file")
+        << Bytes { "zentavo", "a.yuv", "--matrix=2020" } << "BT.2020 -";
+    QTest::newRow("--range TV in capitals")
+        << Bytes { "zentavo", "--range", "TV", "a.yuv" } << "- limited";
+}
+
+void TestStartup::commandLineAsksForTheColour()
+{
+    using Bytes = std::vector<std::string>;
+    QFETCH(Bytes, arguments);
+    QFETCH(QString, colour);
+
+    const CommandLine command(arguments);
+    QCOMPARE(command.action(), CommandLine::Action::Run);
+    const AskedParameters &asked = command.asked();
+    const QStringList parts
+        = QString::fromStdString(colourText(asked.matrix.value_or(ColourMatrix::Bt601),
+                                     asked.range.value_or(ColourRange::Limited)))
+              .split(QLatin1Char(' '));
+    QCOMPARE((asked.matrix ? parts[0] : QStringLiteral("-")) + QLatin1Char(' ')
+            + (asked.range ? parts[1] : QStringLiteral("-")),
+        colour);
 }
 
 void TestStartup::commandLineNamesTheFilesAsGiven()

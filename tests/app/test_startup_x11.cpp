@@ -279,6 +279,8 @@ void TestStartupX11::endsWithoutAWindow_data()
             "  -v, --version        Displays version information.\n"
             "  -s, --size <WxH>     Frame size of every file, such as 1920x1080 or cif.\n"
             "  -f, --format <NAME>  Sample layout of every file, such as yuv420p or nv12.\n"
+            "  -m, --matrix <NAME>  Colour matrix of every file: bt601, bt709 or bt2020.\n"
+            "  -r, --range <NAME>   Sample range of every file: limited or full.\n"
             "  --psnr               Compares two FILEs as ffmpeg's psnr filter does.\n"
             "  --diff               Opens two FILEs and a window of their difference.\n"
             "  --frame <N>          Frame every FILE starts at, counted from 0.\n"
@@ -317,6 +319,16 @@ void TestStartupX11::endsWithoutAWindow_data()
            "yuv422p, i422, yvu420p, nv12, nv21, yuyv422, yuy2, yuyv, uyvy422, yvyu422, yvyu, "
            "nv16, yuv444p, i444, gray, y800, grey, yuv420p10le, yuv422p10le, yuv444p10le, "
            "yuv420p12le, yuv422p12le, yuv444p12le, gray10le, y10, gray12le, y12, p010le\n"
+        << QStringList();
+    QTest::newRow("a matrix nobody knows")
+        << QStringList { "-s", "cif", "-m", "bt470", "clip.yuv" } << false << 2 << QString()
+        << "zentavo: 'bt470' is no colour matrix: give one of bt601, 601, bt709, 709, bt2020, "
+           "2020\n"
+        << QStringList();
+    QTest::newRow("an empty range")
+        << QStringList { "--range=", "clip.yuv" } << false << 2 << QString()
+        << "zentavo: '' is no sample range: give one of limited, tv, "
+           "videorange, full, pc, fullrange\n"
         << QStringList();
     QTest::newRow("a size with no height")
         << QStringList { "-s", "352x", "clip.yuv" } << false << 2 << QString()

@@ -88,6 +88,7 @@ private slots:
     void closingTheMainWindowStopsAndClosesEveryVideo();
     void destructorDeletesEachWindowOnce();
     void compareWithListsTheVideosThatCanBeCompared();
+    void colourChosenInTheMenuIsShownAndDrawn();
 
 private:
     TempDir dir;
@@ -599,6 +600,60 @@ void TestVideoList::compareWithListsTheVideosThatCanBeCompared()
     click("pbGoToEnd");
     QCOMPARE(difference->currentFrame(), qint64(2));
     QCOMPARE(videoAt(1)->currentFrame(), qint64(3));
+}
+
+void TestVideoList::colourChosenInTheMenuIsShownAndDrawn()
+{
+    // Clicks an entry of the menu's Matrix or Range; its entries checked before the click,
+    // "(disabled)" for a greyed submenu.
+    const auto choose = [](ImageView *view, const QString &title, const QString &entry) {
+        QStringList checked;
+        const std::unique_ptr<QMenu> menu = view->makeContextMenu();
+        for (QMenu *submenu : menu->findChildren<QMenu *>()) {
+            if (submenu->title() != title)
+                continue;
+            if (!submenu->isEnabled())
+                return QStringList { QStringLiteral("(disabled)") };
+            for (QAction *action : submenu->actions()) {
+                if (action->isChecked())
+                    checked << action->text();
+            }
+            for (QAction *action : submenu->actions()) {
+                if (action->text() == entry)
+                    action->trigger();
+            }
+        }
+        return checked;
+    };
+    ImageView *view = addClip(dir, "colour.yuv", YV12, 64, 32, 1);
+    addClip(dir, "other.yuv", YV12, 64, 32, 1);
+    selectRow(0);
+    QCOMPARE(shownText("labelVideoInfoColour"), QStringLiteral("BT.601 limited"));
+    const QImage bt601 = imageviewtesting::shownPicture(*view);
+
+    QCOMPARE(choose(view, "Matrix", "BT.709"), QStringList { "BT.601" });
+    QCOMPARE(shownText("labelVideoInfoColour"), QStringLiteral("BT.709 limited"));
+    QCOMPARE(choose(view, "Matrix", ""), QStringList { "BT.709" });
+    QVERIFY(imageviewtesting::shownPicture(*view) != bt601);
+    QCOMPARE(imageviewtesting::firstWrongPixel(
+                 *view, imageviewtesting::shownPicture(*view), viewreference::Color),
+        -1);
+
+    QCOMPARE(choose(view, "Range", "Full"), QStringList { "Limited" });
+    QCOMPARE(shownText("labelVideoInfoColour"), QStringLiteral("BT.709 full"));
+    QCOMPARE(imageviewtesting::firstWrongPixel(
+                 *view, imageviewtesting::shownPicture(*view), viewreference::Color),
+        -1);
+    // The other video keeps its own.
+    QCOMPARE(videoAt(1)->document().format().matrix(), ColourMatrix::Bt601);
+
+    // A difference is drawn in no video's colour.
+    emit view->compareRequested(&videoAt(1)->document());
+    QCOMPARE(videoCount(), 3);
+    QCOMPARE(choose(videoAt(2), "Matrix", "BT.2020"), QStringList { "(disabled)" });
+    QCOMPARE(choose(videoAt(2), "Range", "Full"), QStringList { "(disabled)" });
+    selectRow(2);
+    QCOMPARE(shownText("labelVideoInfoColour"), QString());
 }
 
 QTEST_MAIN(TestVideoList)

@@ -278,6 +278,11 @@ void TestFrameComparison::comparableFormats()
     const FrameFormat b = frameFormat(formatB, sizeB.width(), sizeB.height());
     QCOMPARE(QString::fromStdString(whyNotComparable(a, b)), why);
     QCOMPARE(comparable(a, b), why.isEmpty());
+    // Samples compare as stored, whatever colour either video is drawn in.
+    const FrameFormat coloured = b.withColour(ColourMatrix::Bt2020, ColourRange::Full);
+    QCOMPARE(QString::fromStdString(whyNotComparable(a, coloured)), why);
+    QCOMPARE(comparable(coloured, a.withColour(ColourMatrix::Bt709, ColourRange::Limited)),
+        why.isEmpty());
 }
 
 void TestFrameComparison::firstDifferenceIsTheFirstMaskedSample_data()

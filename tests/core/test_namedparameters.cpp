@@ -11,6 +11,8 @@ class TestNamedParameters : public QObject
 private slots:
     void fileNameFillsInWhatTheOptionsLeaveOpen_data();
     void fileNameFillsInWhatTheOptionsLeaveOpen();
+    void colourComesFromTheOptionsOrTheName_data();
+    void colourComesFromTheOptionsOrTheName();
 };
 
 void TestNamedParameters::fileNameFillsInWhatTheOptionsLeaveOpen_data()
@@ -206,6 +208,72 @@ void TestNamedParameters::fileNameFillsInWhatTheOptionsLeaveOpen()
     if (plan.scan)
         rateAndScanFound += *plan.scan == Interlaced ? QLatin1Char('i') : QLatin1Char('p');
     QCOMPARE(rateAndScanFound, rateAndScan);
+    QCOMPARE(QString::fromStdString(plan.overruled), overruled);
+}
+
+void TestNamedParameters::colourComesFromTheOptionsOrTheName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("matrixOption");
+    QTest::addColumn<QString>("rangeOption");
+    // As the windows show it, each part "-" where the plan leaves it to the default.
+    QTest::addColumn<QString>("colour");
+    // The rate the name gives, 0 for none, where a colour number sits after the size.
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<QString>("overruled");
+
+    const auto row = [](const char *why, const char *path, const char *matrix, const char *range,
+                         const char *colour, int rate = 0, const char *overruled = "") {
+        QTest::newRow(why) << path << matrix << range << colour << rate << overruled;
+    };
+    row("bt601", "a_352x288_bt601.yuv", "", "", "BT.601 -");
+    row("709 right after the size is no rate", "a_1920x1080_709.yuv", "", "", "BT.709 -");
+    row("BT2020 in capitals, 10-bit", "HDR_3840x2160_BT2020_10bit.yuv", "", "", "BT.2020 -");
+    row("2020 beside a rate", "a_1920x1080_50_2020.yuv", "", "", "BT.2020 -", 50);
+    row("601 before fps is a rate", "a_1920x1080_601_fps.yuv", "", "", "- -", 601);
+    row("full", "a_1920x1080_full.yuv", "", "", "- full");
+    row("fullrange and bt709", "a_1920x1080_bt709_fullrange.yuv", "", "", "BT.709 full");
+    row("pc", "screen.pc.yuv", "", "", "- full");
+    row("limited", "a_1920x1080_limited.yuv", "", "", "- limited");
+    row("videorange", "a_1920x1080_videorange.yuv", "", "", "- limited");
+    row("tv", "a_1920x1080_tv_709.yuv", "", "", "BT.709 limited");
+    row("no size still gives the colour", "capture_709_pc.yuv", "", "", "BT.709 full");
+    row("two matrices say nothing of the matrix", "a_1920x1080_601_709_full.yuv", "", "", "- full");
+    row("two ranges say nothing of the range", "a_1920x1080_tv_pc_709.yuv", "", "", "BT.709 -");
+    row("words inside other words", "fullhd_bt7090_tvshow_2020x.yuv", "", "", "- -");
+    row("a name that says nothing says no colour", "a_320x240_to_640x480_709.yuv", "", "", "- -");
+    row("the options alone", "recording.yuv", "BT709", "pc", "BT.709 full");
+    row("options that agree with the name", "a_1920x1080_709_full.yuv", "bt709", "full",
+        "BT.709 full");
+    row("the options win over the name", "/d/a_1920x1080_709_tv.yuv", "2020", "full",
+        "BT.2020 full", 0,
+        "/d/a_1920x1080_709_tv.yuv: -m bt2020 wins over the name's bt709; -r full wins over "
+        "the name's limited");
+}
+
+void TestNamedParameters::colourComesFromTheOptionsOrTheName()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, matrixOption);
+    QFETCH(QString, rangeOption);
+    QFETCH(QString, colour);
+    QFETCH(int, rate);
+    QFETCH(QString, overruled);
+
+    AskedParameters asked;
+    if (!matrixOption.isEmpty())
+        asked.matrix = colourMatrixNamed(matrixOption.toStdString()).value();
+    if (!rangeOption.isEmpty())
+        asked.range = colourRangeNamed(rangeOption.toStdString()).value();
+    const OpenPlan plan = planOpen(path.toStdString(), asked);
+
+    const QString shown = QString::fromStdString(colourText(
+        plan.matrix.value_or(ColourMatrix::Bt601), plan.range.value_or(ColourRange::Limited)));
+    const QStringList parts = shown.split(QLatin1Char(' '));
+    QCOMPARE((plan.matrix ? parts[0] : QStringLiteral("-")) + QLatin1Char(' ')
+            + (plan.range ? parts[1] : QStringLiteral("-")),
+        colour);
+    QCOMPARE(plan.rate.value_or(0), rate);
     QCOMPARE(QString::fromStdString(plan.overruled), overruled);
 }
 

@@ -105,9 +105,11 @@ qsizetype frameBytes(std::int32_t format, int width, int height)
     }
 }
 
-QImage colour(
-    const QByteArray &file, std::int32_t format, int width, int height, int frame, int gridStep)
+QImage colour(const QByteArray &file, std::int32_t format, int width, int height, int frame,
+    int gridStep, int matrix, int range)
 {
+    const bool bt601Limited = matrix == 0 && range == 0;
+    const ReferenceCoefficients factors = referenceCoefficients(matrix, range);
     const qsizetype start = frame * frameBytes(format, width, height);
     const ReferenceSamples words = referenceSamples(format);
     const int s = words.depth - 8;
@@ -125,7 +127,12 @@ QImage colour(
             const int luminance = onGrid ? 200 << s : sample(at.y);
             const int u = at.u < 0 ? 128 << s : sample(at.u);
             const int v = at.v < 0 ? 128 << s : sample(at.v);
-            picture.setPixel(x, y, convert(luminance, u, v, words.depth));
+            if (bt601Limited) {
+                picture.setPixel(x, y, convert(luminance, u, v, words.depth));
+            } else {
+                const Rgb rgb = yuvToRgbReference(luminance, u, v, words.depth, factors);
+                picture.setPixel(x, y, qRgb(rgb.r, rgb.g, rgb.b));
+            }
         }
     }
     return picture;

@@ -399,6 +399,9 @@ struct Clip
     int width = 0;
     int height = 0;
     int frames = 0;
+    // ColourMatrix and ColourRange values.
+    int matrix = 0;
+    int range = 0;
     QByteArray bytes;
 
     QString title(int frame) const
@@ -407,7 +410,8 @@ struct Clip
     }
     QImage picture(int frame, int gridStep = 0) const
     {
-        return referencepicture::colour(bytes, format, width, height, frame, gridStep);
+        return referencepicture::colour(
+            bytes, format, width, height, frame, gridStep, matrix, range);
     }
 };
 
@@ -498,56 +502,76 @@ void TestEndToEnd::openStepPlayViewAndQuit_data()
     QTest::addColumn<bool>("underOpenbox");
     // Empty: opened through Open and the dialog; else the command line, "%f" the file.
     QTest::addColumn<QStringList>("arguments");
+    // The matrix and range the picture is drawn in, as ColourMatrix * 10 + ColourRange.
+    QTest::addColumn<int>("colour");
 
     const QStringList byName { "%f" };
     QTest::newRow("YV12 64x48, 150 frames")
-        << "e2e 420.yuv" << int(YV12) << "Y" << 64 << 48 << 150 << false << QStringList();
+        << "e2e 420.yuv" << int(YV12) << "Y" << 64 << 48 << 150 << false << QStringList() << 0;
     QTest::newRow("UYVY 96x32, 150 frames")
-        << "e2e 422.yuv" << int(UYVY) << "U" << 96 << 32 << 150 << false << QStringList();
+        << "e2e 422.yuv" << int(UYVY) << "U" << 96 << 32 << 150 << false << QStringList() << 0;
     // At 200 % this one is larger than the 1920 x 1200 screen both ways.
     QTest::newRow("YV12 960x600 under openbox, 100 frames")
-        << "e2e framed.yuv" << int(YV12) << "Y" << 960 << 600 << 100 << true << QStringList();
+        << "e2e framed.yuv" << int(YV12) << "Y" << 960 << 600 << 100 << true << QStringList() << 0;
     // Every other layout from the command line; any bytes are a picture in every layout.
     // Without a window manager the video window opens over the main window's top left
     // corner: these stay clear of the transport buttons.
     QTest::newRow("yuv420p by name")
-        << "e2e_64x48_yuv420p.yuv" << int(YV12) << "" << 64 << 48 << 60 << false << byName;
+        << "e2e_64x48_yuv420p.yuv" << int(YV12) << "" << 64 << 48 << 60 << false << byName << 0;
     QTest::newRow("yuv422p with -s and -f")
         << "e2e yuv422p.yuv" << int(Planar422) << "" << 96 << 32 << 60 << false
-        << QStringList { "-s", "96x32", "-f", "yuv422p", "%f" };
+        << QStringList { "-s", "96x32", "-f", "yuv422p", "%f" } << 0;
     QTest::newRow("yvu420p by name")
-        << "e2e-64x48-yvu420p.yuv" << int(Yvu420p) << "" << 64 << 48 << 60 << false << byName;
+        << "e2e-64x48-yvu420p.yuv" << int(Yvu420p) << "" << 64 << 48 << 60 << false << byName << 0;
     QTest::newRow("nv12 by name") << "e2e_96x32_nv12.yuv" << int(Nv12) << "" << 96 << 32 << 60
-                                  << false << byName;
+                                  << false << byName << 0;
     QTest::newRow("nv21 with -f, the size by name")
         << "e2e_64x48.yuv" << int(Nv21) << "" << 64 << 48 << 60 << false
-        << QStringList { "-f", "nv21", "%f" };
+        << QStringList { "-f", "nv21", "%f" } << 0;
     QTest::newRow("yuyv422 by its alias")
-        << "e2e.64x48.yuy2" << int(Yuyv422) << "" << 64 << 48 << 60 << false << byName;
+        << "e2e.64x48.yuy2" << int(Yuyv422) << "" << 64 << 48 << 60 << false << byName << 0;
     QTest::newRow("uyvy422 with --size and --format")
         << "e2e uyvy422.yuv" << int(Uyvy422) << "" << 96 << 32 << 60 << false
-        << QStringList { "--size", "96x32", "--format", "uyvy422", "--", "%f" };
+        << QStringList { "--size", "96x32", "--format", "uyvy422", "--", "%f" } << 0;
     QTest::newRow("yvyu422 by name")
-        << "e2e_64x48_yvyu422.yuv" << int(Yvyu422) << "" << 64 << 48 << 60 << false << byName;
+        << "e2e_64x48_yvyu422.yuv" << int(Yvyu422) << "" << 64 << 48 << 60 << false << byName << 0;
     QTest::newRow("nv16 by name") << "e2e_96x32_nv16.yuv" << int(Nv16) << "" << 96 << 32 << 60
-                                  << false << byName;
+                                  << false << byName << 0;
     QTest::newRow("yuv444p by name")
-        << "e2e_64x48_yuv444p.yuv" << int(Yuv444p) << "" << 64 << 48 << 60 << false << byName;
+        << "e2e_64x48_yuv444p.yuv" << int(Yuv444p) << "" << 64 << 48 << 60 << false << byName << 0;
     QTest::newRow("yuv444p by its chroma alone")
-        << "e2e_64x48_444.yuv" << int(Yuv444p) << "" << 64 << 48 << 60 << false << byName;
+        << "e2e_64x48_444.yuv" << int(Yuv444p) << "" << 64 << 48 << 60 << false << byName << 0;
     QTest::newRow("gray with -s sqcif") << "e2e_y800.raw" << int(Gray) << "" << 128 << 96 << 60
-                                        << false << QStringList { "-s", "sqcif", "%f" };
+                                        << false << QStringList { "-s", "sqcif", "%f" } << 0;
     // Deeper layouts: any bytes again, as bits above the depth are ignored.
     QTest::newRow("yuv420p10le by its depth alone")
         << "Kimono1_64x48_24_10bit.yuv" << int(Yuv420p10le) << "" << 64 << 48 << 30 << false
-        << byName;
+        << byName << 0;
     QTest::newRow("yuv422p12le with -f")
         << "e2e 12.yuv" << int(Yuv422p12le) << "" << 96 << 32 << 30 << false
-        << QStringList { "-s", "96x32", "-f", "yuv422p12le", "%f" };
+        << QStringList { "-s", "96x32", "-f", "yuv422p12le", "%f" } << 0;
     QTest::newRow("p010le by name")
-        << "e2e_64x48_p010.yuv" << int(P010le) << "" << 64 << 48 << 30 << false << byName;
+        << "e2e_64x48_p010.yuv" << int(P010le) << "" << 64 << 48 << 30 << false << byName << 0;
     QTest::newRow("gray12le with -f") << "e2e_96x32_gray12.raw" << int(Gray12le) << "" << 96 << 32
-                                      << 30 << false << QStringList { "-f", "gray12le", "%f" };
+                                      << 30 << false << QStringList { "-f", "gray12le", "%f" } << 0;
+    // Each matrix and range, from the options, the name's words and a y4m header.
+    QTest::newRow("BT.601 limited with -m and -r")
+        << "e2e colour.yuv" << int(YV12) << "" << 64 << 48 << 30 << false
+        << QStringList { "-s", "64x48", "-m", "bt601", "-r", "limited", "%f" } << 0;
+    QTest::newRow("BT.709 by name")
+        << "e2e_64x48_bt709.yuv" << int(YV12) << "" << 64 << 48 << 30 << false << byName << 10;
+    QTest::newRow("BT.2020 with --matrix")
+        << "e2e 2020.yuv" << int(Yuv444p) << "" << 64 << 48 << 30 << false
+        << QStringList { "-s", "64x48", "-f", "yuv444p", "--matrix", "bt2020", "%f" } << 20;
+    QTest::newRow("BT.601 full with -r, the matrix by name")
+        << "e2e_64x48_601.yuv" << int(YV12) << "" << 64 << 48 << 30 << false
+        << QStringList { "-r", "full", "%f" } << 1;
+    QTest::newRow("BT.709 full by name, 10 bits")
+        << "e2e_64x48_709_pc_10bit.yuv" << int(Yuv420p10le) << "" << 64 << 48 << 30 << false
+        << byName << 11;
+    QTest::newRow("BT.2020 full from a y4m header and -m")
+        << "e2e colour.y4m" << int(YV12) << "" << 64 << 48 << 30 << false
+        << QStringList { "-m", "2020", "%f" } << 21;
 }
 
 void TestEndToEnd::openStepPlayViewAndQuit()
@@ -560,9 +584,12 @@ void TestEndToEnd::openStepPlayViewAndQuit()
     QFETCH(int, frames);
     QFETCH(bool, underOpenbox);
     QFETCH(QStringList, arguments);
+    QFETCH(int, colour);
 
     Clip clip;
     clip.name = name;
+    clip.matrix = colour / 10;
+    clip.range = colour % 10;
     clip.path = QString::fromStdString(dir.filePath(name.toStdString()));
     clip.format = format;
     clip.width = width;
@@ -577,11 +604,27 @@ void TestEndToEnd::openStepPlayViewAndQuit()
         for (qsizetype i = 0; i < bytes.size(); ++i)
             bytes[i] = char((i * 2654435761u) >> 13);
         QFile out(clip.path);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        if (name.endsWith(QLatin1String(".y4m"))) {
+            const qsizetype frameBytes = referencepicture::frameBytes(format, width, height);
+            QVERIFY(out.write(QStringLiteral("YUV4MPEG2 W%1 H%2 F25:1 C420jpeg XCOLORRANGE=FULL\n")
+                                  .arg(width)
+                                  .arg(height)
+                                  .toLatin1())
+                > 0);
+            for (int frame = 0; frame < frames; ++frame)
+                QVERIFY(out.write("FRAME\n") == 6
+                    && out.write(bytes.mid(frame * frameBytes, frameBytes)) == frameBytes);
+        } else {
+            QVERIFY(out.write(bytes) == bytes.size());
+        }
+        clip.bytes = bytes;
     }
-    QFile file(clip.path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    clip.bytes = file.readAll();
+    if (clip.bytes.isEmpty()) {
+        QFile file(clip.path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        clip.bytes = file.readAll();
+    }
 
     if (underOpenbox)
         QVERIFY2(startWindowManager(), "openbox did not take the screen");

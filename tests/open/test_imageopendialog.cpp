@@ -696,6 +696,7 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
     QStringList found;
     ImageView *video = addClip(dir, "fit.yuv", YV12, 64, 32, 1);
     mainWidget<QLabel>("labelVideoInfoSize")->setText(QStringLiteral("16384 x 16384"));
+    mainWidget<QLabel>("labelVideoInfoColour")->setText(QStringLiteral("BT.2020 limited"));
     found << misfitsIn(&MainWindow::instance());
     // Video Info names each layout: the dialog's two as the dialog does, the others by
     // their ffmpeg names.
@@ -721,7 +722,7 @@ void TestImageOpenDialog::everyTextFitsItsWidget()
     QVERIFY(video->pixelLabel()->isVisible());
     // 12-bit samples show four digits.
     video->pixelLabel()->setText(
-        QStringLiteral(" X = 16383\n Y = 16383\n\n Y = 4095   R = 255\n U = "
+        QStringLiteral(" X = 16383\n Y = 16383\n BT.2020 limited\n Y = 4095   R = 255\n U = "
                        "4095   G = 255\n V = 4095   B = 255"));
     // The lines open with a blank; the widest one keeps as much room at its end.
     found << misfits(video->pixelLabel(),

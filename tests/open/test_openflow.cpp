@@ -214,7 +214,8 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
     // as it comes up.
     QTest::addColumn<QStringList>("asked");
     QTest::addColumn<QStringList>("listed");
-    // Speed in Video Info for each listed video, once selected; empty where not looked at.
+    // Speed and colour in Video Info for each listed video, once selected; empty where not
+    // looked at.
     QTest::addColumn<QStringList>("speeds");
 
     // "clip:" names a local clip written for the row, its name's bytes percent-escaped;
@@ -244,7 +245,7 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
         << QStringList { "clip:e_cif_30.yuv", "clip:f_32x16_25fps.yuv", "clip:g_16x8p50.yuv" }
         << true << QStringList() << QStringList()
         << QStringList { "e_cif_30.yuv", "f_32x16_25fps.yuv", "g_16x8p50.yuv" }
-        << QStringList { "30", "25", "50" };
+        << QStringList { "30 BT.601 limited", "25 BT.601 limited", "50 BT.601 limited" };
     QTest::newRow("a size the layout cannot have is refused; the next file opens")
         << QStringList { "clip:g_15x8_yuv420p.yuv", "clip:h_16x8_yuv420p.yuv" } << true
         << QStringList() << QStringList() << QStringList { "h_16x8_yuv420p.yuv" } << QStringList();
@@ -257,6 +258,11 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn_data()
         << QStringList { "clip:k_16x8_10bit_420.yuv", "clip:l_32x16_10bit_nv12.yuv" } << true
         << QStringList { "OK" } << QStringList { "File: l_32x16_10bit_nv12.yuv" }
         << QStringList { "k_16x8_10bit_420.yuv", "l_32x16_10bit_nv12.yuv" } << QStringList();
+    QTest::newRow("colour words reach the file asked about, and no further")
+        << QStringList { "clip:q_bt709_pc.yuv", "clip:t.yuv", "clip:s_16x8_2020.yuv" } << true
+        << QStringList { "OK", "OK" } << QStringList { "File: q_bt709_pc.yuv", "File: t.yuv" }
+        << QStringList { "q_bt709_pc.yuv", "t.yuv", "s_16x8_2020.yuv" }
+        << QStringList { "25 BT.709 full", "25 BT.601 limited", "25 BT.2020 limited" };
     // As a file manager drops them, escaped in the URL; shown with U+FFFD for each byte.
     QTest::newRow("names that are not UTF-8 open by their own bytes")
         << QStringList { "clip:o_%FF%FE_16x8_yuv420p.yuv", "clip:p_%FF%FE.yuv" } << true
@@ -332,7 +338,9 @@ void TestOpenFlow::droppedFilesAreAskedAboutInTurn()
     QCOMPARE(names, listed);
     for (int row = 0; row < speeds.size(); ++row) {
         videoList()->setCurrentRow(row);
-        QCOMPARE(mainWidget<QLabel>("labelVideoInfoSpeed")->text(), speeds[row]);
+        QCOMPARE(mainWidget<QLabel>("labelVideoInfoSpeed")->text() + QLatin1Char(' ')
+                + mainWidget<QLabel>("labelVideoInfoColour")->text(),
+            speeds[row]);
     }
 }
 
@@ -444,6 +452,9 @@ void TestOpenFlow::y4mFilesOpenWithoutTheDialog_data()
     QTest::addColumn<QString>("refusal");
     QTest::addColumn<QString>("speed");
     QTest::addColumn<int>("scan");
+    // -r for "files"; the matrix and range that Video Info shows.
+    QTest::addColumn<QString>("askedRange");
+    QTest::addColumn<QString>("colour");
 
     const QByteArray plain = "YUV4MPEG2 W16 H8 F25:1 Ip A1:1 C420jpeg XYSCSS=420JPEG\n";
     QTest::newRow("dropped with a raw file's name, its fractional rate shown, interlaced")
@@ -451,42 +462,63 @@ void TestOpenFlow::y4mFilesOpenWithoutTheDialog_data()
         << ""
         << ""
         << ""
-        << "29.97" << int(Interlaced);
+        << "29.97" << int(Interlaced) << ""
+        << "BT.601 limited";
     QTest::newRow("chosen with Open") << "chosen.y4m" << plain << "open"
                                       << ""
                                       << ""
                                       << ""
-                                      << "25" << int(Progressive);
+                                      << "25" << int(Progressive) << ""
+                                      << "BT.601 limited";
     QTest::newRow("a size and layout in the name yield to the header")
         << "named_32x16_nv12.yuv" << plain << "files"
         << ""
         << ""
         << ""
-        << "25" << int(Progressive);
+        << "25" << int(Progressive) << ""
+        << "BT.601 limited";
     QTest::newRow("-s and -f that agree with the header; F50:2 shows as 25")
         << "agreed.y4m" << QByteArray("YUV4MPEG2 W16 H8 F50:2 C420mpeg2\n") << "files"
         << "16x8"
         << "yuv420p"
         << ""
-        << "25" << int(Progressive);
+        << "25" << int(Progressive) << ""
+        << "BT.601 limited";
     QTest::newRow("-s that disagrees is refused")
         << "sized.y4m" << plain << "files"
         << "32x8"
         << ""
         << "%f: -s 32x8 disagrees with its y4m header, which says 16x8."
-        << "" << 0;
+        << "" << 0 << ""
+        << "";
     QTest::newRow("-f that disagrees is refused")
         << "layout.y4m" << plain << "files"
         << ""
         << "nv12"
         << "%f: -f nv12 disagrees with its y4m header, which says yuv420p."
-        << "" << 0;
+        << "" << 0 << ""
+        << "";
     QTest::newRow("a header without W is refused")
         << "nowidth.y4m" << QByteArray("YUV4MPEG2 H8 C420jpeg\n") << "files"
         << ""
         << ""
         << "%f: The y4m header gives no width (W)."
-        << "" << 0;
+        << "" << 0 << ""
+        << "";
+    // Only the options count beside a header: the name's words do not.
+    const QByteArray full = "YUV4MPEG2 W16 H8 F25:1 C420jpeg XCOLORRANGE=FULL\n";
+    QTest::newRow("XCOLORRANGE=FULL gives full range") << "full_bt709.y4m" << full << "files"
+                                                       << ""
+                                                       << ""
+                                                       << ""
+                                                       << "25" << int(Progressive) << ""
+                                                       << "BT.601 full";
+    QTest::newRow("-r wins over XCOLORRANGE") << "limited.y4m" << full << "files"
+                                              << ""
+                                              << ""
+                                              << ""
+                                              << "25" << int(Progressive) << "tv"
+                                              << "BT.601 limited";
 }
 
 void TestOpenFlow::y4mFilesOpenWithoutTheDialog()
@@ -499,6 +531,8 @@ void TestOpenFlow::y4mFilesOpenWithoutTheDialog()
     QFETCH(QString, refusal);
     QFETCH(QString, speed);
     QFETCH(int, scan);
+    QFETCH(QString, askedRange);
+    QFETCH(QString, colour);
 
     // Two frames of 16 x 8 yuv420p, the second's samples 7 and the first's 9.
     const std::string path = dir.filePath(name.toStdString());
@@ -527,6 +561,8 @@ void TestOpenFlow::y4mFilesOpenWithoutTheDialog()
             asked.size = frameSizeNamed(askedSize.toStdString());
         if (!askedFormat.isEmpty())
             asked.format = layoutNamed(askedFormat.toStdString())->format;
+        if (!askedRange.isEmpty())
+            asked.range = colourRangeNamed(askedRange.toStdString());
         window.openFiles({ path }, asked);
     }
 
@@ -548,6 +584,7 @@ void TestOpenFlow::y4mFilesOpenWithoutTheDialog()
     QCOMPARE(view->document().frame().y()[0], std::uint8_t(9));
     QCOMPARE(shownText("labelVideoInfoSpeed"), speed);
     QCOMPARE(shownText("labelVideoInfoSize"), QStringLiteral("16 x 8"));
+    QCOMPARE(shownText("labelVideoInfoColour"), colour);
 }
 
 // What a desktop's file chooser gives back for a name that is not UTF-8 is its text, with

@@ -255,6 +255,8 @@ void TestImageViewPlayback::frameReadAheadIsShownOnlyWhileTheFileHoldsIt_data()
                                                             << "ahead.yuv - 2/4" << 2;
     QTest::newRow("view changed: drawn in the new view") << "view"
                                                          << "ahead.yuv - 2/4" << 2;
+    QTest::newRow("colour changed: drawn in the new colour") << "colour"
+                                                             << "ahead.yuv - 2/4" << 2;
 }
 
 void TestImageViewPlayback::frameReadAheadIsShownOnlyWhileTheFileHoldsIt()
@@ -290,6 +292,8 @@ void TestImageViewPlayback::frameReadAheadIsShownOnlyWhileTheFileHoldsIt()
         view.setGridStep(8);
     } else if (change == "view") {
         view.setComponentView(ImageView::Y);
+    } else if (change == "colour") {
+        view.document().setColour(ColourMatrix::Bt709, ColourRange::Full);
     }
     // The grid reads frame 1 again; its luma then holds the grid's marks.
     const QImage before = shownPicture(view);

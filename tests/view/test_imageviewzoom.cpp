@@ -323,7 +323,7 @@ void TestImageViewZoom::readoutShowsTheGridLine()
     moveMouse(view, QPoint(16, 5));
 
     QVERIFY(view.pixelLabel()->text().startsWith(
-        QStringLiteral(" X = 16\n Y = 5\n\n Y = %1   R = ").arg(luma)));
+        QStringLiteral(" X = 16\n Y = 5\n BT.601 limited\n Y = %1   R = ").arg(luma)));
 }
 
 void TestImageViewZoom::readoutTakesTheConversionsChroma_data()

@@ -79,12 +79,14 @@ qint64 shownPixmapKey(ImageView &view)
 viewreference::Planes planesOf(const ImageView &view)
 {
     const Frame &frame = view.document().frame();
-    const FrameFormat &format = frame.format();
+    // The video's colour: the frame keeps the format it was read in.
+    const FrameFormat &format = formatOf(view);
     viewreference::Planes planes { frame.y(), frame.u(), frame.v(), {}, {}, {} };
     for (SamplePlane *plane : { &planes.r, &planes.g, &planes.b })
         plane->resize(format.lumaSamples());
     convertFrameReference(format.pixelFormat(), planes.y.data(), planes.u.data(), planes.v.data(),
-        planes.r.data(), planes.g.data(), planes.b.data(), format.width(), format.height());
+        planes.r.data(), planes.g.data(), planes.b.data(), format.width(), format.height(),
+        referenceCoefficients(int(format.matrix()), int(format.range())));
     return planes;
 }
 
@@ -136,8 +138,13 @@ QString readoutText(const ImageView &view, int x, int y, std::size_t chroma)
         return depth > 8 ? unsigned(plane[2 * at] | plane[2 * at + 1] << 8) & ((1u << depth) - 1)
                          : unsigned(plane[at]);
     };
+    const FrameFormat &format = formatOf(view);
+    const char *const matrices[] = { "BT.601", "BT.709", "BT.2020" };
+    const QString colour = QLatin1String(matrices[int(format.matrix())])
+        + (format.range() == ColourRange::Full ? QLatin1String(" full")
+                                               : QLatin1String(" limited"));
     return QStringLiteral(
-        " X = %1\n Y = %2\n\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
+        " X = %1\n Y = %2\n %9\n Y = %3   R = %6\n U = %4   G = %7\n V = %5   B = %8")
         .arg(x)
         .arg(y)
         .arg(sample(planes.y, i))
@@ -145,7 +152,8 @@ QString readoutText(const ImageView &view, int x, int y, std::size_t chroma)
         .arg(sample(planes.v, chroma))
         .arg(planes.r[i])
         .arg(planes.g[i])
-        .arg(planes.b[i]);
+        .arg(planes.b[i])
+        .arg(colour);
 }
 
 } // namespace imageviewtesting
