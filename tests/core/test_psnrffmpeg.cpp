@@ -312,7 +312,7 @@ void TestPsnrFfmpeg::figuresAreFfmpegs()
     // The report on the same files, as the command line asks for it: ffmpeg's lines, then
     // the sample that frame 1 changed.
     PsnrRequest request { "zentavo", first, second,
-        { FrameDimensions { size.width(), size.height() }, format } };
+        { FrameDimensions { size.width(), size.height() }, format, {}, {} } };
     std::ostringstream out;
     std::ostringstream err;
     QCOMPARE(int(runPsnrReport(request, out, err)), int(PsnrDifferent));
