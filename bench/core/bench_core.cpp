@@ -182,8 +182,8 @@ void BM_RenderView(benchmark::State &state)
     const auto format = std::int32_t(state.range(2));
     FrameBuffers frame = clipFrame(format, int(state.range(0)), int(state.range(1)));
     const std::int64_t colour = state.range(5);
-    const std::optional<FrameFormat> frameFormat = FrameFormat::make(
-        format, frame.width, frame.height, matrixOf(colour), rangeOf(colour));
+    const std::optional<FrameFormat> frameFormat
+        = FrameFormat::make(format, frame.width, frame.height, matrixOf(colour), rangeOf(colour));
     if (!frameFormat) {
         state.SkipWithError("no such frame format");
         return;

@@ -89,9 +89,9 @@ struct EightBitFactors
 constexpr EightBitFactors eightBitFactors(const YuvCoefficients &c)
 {
     const int lumaFraction = c.luma - 256;
-    return { lumaFraction, c.black, rounding - lumaFraction * c.black,
-        c.redFromV - 256 * redWhole, -c.greenFromU - 256 * greenWholeU,
-        -c.greenFromV - 256 * greenWholeV, c.blueFromU - 256 * blueWhole };
+    return { lumaFraction, c.black, rounding - lumaFraction * c.black, c.redFromV - 256 * redWhole,
+        -c.greenFromU - 256 * greenWholeU, -c.greenFromV - 256 * greenWholeV,
+        c.blueFromU - 256 * blueWhole };
 }
 
 // The largest and the smallest of l Y + a D + b E + o over the samples' ranges.
@@ -237,8 +237,7 @@ inline ChromaTerms<Ops> chromaTerms(
     using Reg = typename Ops::Reg;
     const Reg d = Ops::sub(u, f.chromaZero);
     const Reg e = Ops::sub(v, f.chromaZero);
-    return { { Ops::sub(Ops::add(e, e), f.black),
-                 Ops::add(Ops::mul(e, f.redFraction), f.offset) },
+    return { { Ops::sub(Ops::add(e, e), f.black), Ops::add(Ops::mul(e, f.redFraction), f.offset) },
         { Ops::sub(f.negativeBlack, e),
             Ops::add(
                 Ops::add(Ops::mul(d, f.greenFractionU), Ops::mul(e, f.greenFractionV)), f.offset) },

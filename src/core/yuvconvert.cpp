@@ -428,16 +428,15 @@ void convertWideToRgbWith(WideRowKernel kernel, Subsampling chroma, int depth,
     std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
     PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertWide(kernel, chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height,
-        colour);
+    convertWide(
+        kernel, chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height, colour);
 }
 
 void convertWideToRgb(Subsampling chroma, int depth, const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
     int height, PictureRows picture, PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertWideBest(
-        chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height, colour);
+    convertWideBest(chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height, colour);
 }
 
 void convertYuv420ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
@@ -468,24 +467,24 @@ void convertYuv420ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std:
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
     PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertYuv420ToRgbWith(bestRowKernels().halvedChroma, y, u, v, r, g, b, width, height, picture,
-        channels, colour);
+    convertYuv420ToRgbWith(
+        bestRowKernels().halvedChroma, y, u, v, r, g, b, width, height, picture, channels, colour);
 }
 
 void convertYuv422ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
     PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertYuv422ToRgbWith(bestRowKernels().halvedChroma, y, u, v, r, g, b, width, height, picture,
-        channels, colour);
+    convertYuv422ToRgbWith(
+        bestRowKernels().halvedChroma, y, u, v, r, g, b, width, height, picture, channels, colour);
 }
 
 void convertYuv444ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
     PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertYuv444ToRgbWith(bestRowKernels().ownChroma, y, u, v, r, g, b, width, height, picture,
-        channels, colour);
+    convertYuv444ToRgbWith(
+        bestRowKernels().ownChroma, y, u, v, r, g, b, width, height, picture, channels, colour);
 }
 
 void convertFrame(const FrameFormat &format, const FramePlanes &planes, PictureChannels channels)
@@ -502,8 +501,8 @@ void convertFrame(const FrameFormat &format, const FramePlanes &planes, PictureC
         const auto words = [](const std::uint8_t *plane) {
             return reinterpret_cast<const std::uint16_t *>(plane);
         };
-        convertWideBest(chroma, format.depth(), words(p.y), words(p.u), words(p.v), to, width,
-            height, colour);
+        convertWideBest(
+            chroma, format.depth(), words(p.y), words(p.u), words(p.v), to, width, height, colour);
         return;
     }
     switch (chroma) {

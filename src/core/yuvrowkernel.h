@@ -27,9 +27,9 @@ struct RowTargets
 // the largest multiple of its vector width, and returns that pixel count. The 4:4:4
 // kernels (convertRows444*) take a chroma row of width samples, one per pixel, and one
 // luma row.
-using RowKernel = std::size_t (*)(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows,
-    const YuvCoefficients &colour);
+using RowKernel
+    = std::size_t (*)(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+        const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour);
 
 // One instruction set's kernels: for chroma halved across, and for a chroma sample per
 // pixel. All store through the cache: streaming stores around it were as fast or slower

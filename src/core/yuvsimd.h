@@ -53,8 +53,7 @@ inline ChromaRegs<Ops> ownChromaRegs(
     const typename Ops::Reg us = Ops::loadLuma(u);
     const typename Ops::Reg vs = Ops::loadLuma(v);
     const ChromaTerms<Ops> first = chromaTerms<Ops>(Ops::lumaFirst(us), Ops::lumaFirst(vs), f);
-    const ChromaTerms<Ops> second
-        = chromaTerms<Ops>(Ops::lumaSecond(us), Ops::lumaSecond(vs), f);
+    const ChromaTerms<Ops> second = chromaTerms<Ops>(Ops::lumaSecond(us), Ops::lumaSecond(vs), f);
     return { { first.r, second.r }, { first.g, second.g }, { first.b, second.b } };
 }
 
@@ -100,12 +99,12 @@ inline void convertPixels(const std::uint8_t *y, const RowTargets &out, std::siz
     const Reg second = Ops::lumaSecond(luma);
     const Reg firstFraction = Ops::mul(first, lumaFactor);
     const Reg secondFraction = Ops::mul(second, lumaFactor);
-    const Reg red = Ops::joinBytes(channel<Ops>(first, firstFraction, c.r[0]),
-        channel<Ops>(second, secondFraction, c.r[1]));
-    const Reg green = Ops::joinBytes(channel<Ops>(first, firstFraction, c.g[0]),
-        channel<Ops>(second, secondFraction, c.g[1]));
-    const Reg blue = Ops::joinBytes(channel<Ops>(first, firstFraction, c.b[0]),
-        channel<Ops>(second, secondFraction, c.b[1]));
+    const Reg red = Ops::joinBytes(
+        channel<Ops>(first, firstFraction, c.r[0]), channel<Ops>(second, secondFraction, c.r[1]));
+    const Reg green = Ops::joinBytes(
+        channel<Ops>(first, firstFraction, c.g[0]), channel<Ops>(second, secondFraction, c.g[1]));
+    const Reg blue = Ops::joinBytes(
+        channel<Ops>(first, firstFraction, c.b[0]), channel<Ops>(second, secondFraction, c.b[1]));
     storeChannels<Ops, Planes, Picture>(out, at, picture, keep, red, green, blue);
 }
 

@@ -183,8 +183,8 @@ QString firstDifference(const Plane &actual, const Plane &expected, const char *
 // compare with.
 QString firstChange(const Plane &actual, std::uint8_t sentinel, const char *name)
 {
-    const auto changed = std::find_if(actual.begin(), actual.end(),
-        [sentinel](std::uint8_t byte) { return byte != sentinel; });
+    const auto changed = std::find_if(
+        actual.begin(), actual.end(), [sentinel](std::uint8_t byte) { return byte != sentinel; });
     if (changed == actual.end())
         return {};
     return QStringLiteral("%1[%2] is %3, expected %4")
@@ -298,19 +298,19 @@ struct Comparison
 void compareAllKernels(Subsampling chroma, const Plane &y, const Plane &u, const Plane &v,
     int width, int height, bool primaryRuns = true, Comparison with = {})
 {
-    Outputs computed = with.expected ? Outputs(0, 0) : referenceOutputs(chroma, y, u, v, width, height);
+    Outputs computed
+        = with.expected ? Outputs(0, 0) : referenceOutputs(chroma, y, u, v, width, height);
     Outputs &expected = with.expected ? *with.expected : computed;
     Outputs own = with.actual ? Outputs(0, 0) : Outputs(y.size(), 0);
     Outputs &actual = with.actual ? *with.actual : own;
     for (const auto &[name, kernel] : kernels(chroma)) {
         const RowKernel k = kernel;
-        const Conversion convert
-            = [&, k](Outputs &out, bool planes, PictureRows picture, PictureChannels keep) {
-                  convertWith(k, chroma, y.data(), u.data(), v.data(),
-                      planes ? out.r.data() : nullptr, planes ? out.g.data() : nullptr,
-                      planes ? out.b.data() : nullptr, width, height, picture, keep, with.matrix,
-                      with.range);
-              };
+        const Conversion convert = [&, k](Outputs &out, bool planes, PictureRows picture,
+                                       PictureChannels keep) {
+            convertWith(k, chroma, y.data(), u.data(), v.data(), planes ? out.r.data() : nullptr,
+                planes ? out.g.data() : nullptr, planes ? out.b.data() : nullptr, width, height,
+                picture, keep, with.matrix, with.range);
+        };
         const QString difference
             = differenceFromReference(convert, actual, width, expected, true, primaryRuns);
         QVERIFY2(difference.isEmpty(), qPrintable(QLatin1String(name) + ": " + difference));
@@ -342,8 +342,9 @@ void convertWideWith(WideRowKernel kernel, WideFrame &frame, Outputs &out, bool 
             yuvCoefficients(frame.matrix, frame.range));
         return;
     }
-    const std::optional<FrameFormat> format = FrameFormat::make(wideFormat(frame.chroma, frame.depth),
-        frame.width, frame.height, frame.matrix, frame.range);
+    const std::optional<FrameFormat> format
+        = FrameFormat::make(wideFormat(frame.chroma, frame.depth), frame.width, frame.height,
+            frame.matrix, frame.range);
     QVERIFY(format);
     convertFrame(
         *format, { bytesOf(frame.y), bytesOf(frame.u), bytesOf(frame.v), r, g, b, picture }, keep);
@@ -360,8 +361,8 @@ Outputs wideReferenceOutputs(WideFrame &frame)
 }
 
 // Every wide kernel against one expected result, the reference's unless given.
-void compareAllWideKernels(WideFrame &frame, bool sentinelRuns = true, Outputs *given = nullptr,
-    Outputs *reused = nullptr)
+void compareAllWideKernels(
+    WideFrame &frame, bool sentinelRuns = true, Outputs *given = nullptr, Outputs *reused = nullptr)
 {
     Outputs computed = given ? Outputs(0, 0) : wideReferenceOutputs(frame);
     Outputs &expected = given ? *given : computed;
@@ -493,8 +494,8 @@ const AllTriples &allTriples()
 {
     static const AllTriples triples = [] {
         const std::size_t w = AllTriples::side;
-        AllTriples t { Plane(w * w), Plane(w * w), Plane(w * w), Plane(w * w / 2),
-            Plane(w * w / 2), Plane(w * w / 4), Plane(w * w / 4) };
+        AllTriples t { Plane(w * w), Plane(w * w), Plane(w * w), Plane(w * w / 2), Plane(w * w / 2),
+            Plane(w * w / 4), Plane(w * w / 4) };
         for (std::size_t row = 0; row < w; ++row) {
             for (std::size_t x = 0; x < w; ++x) {
                 const std::size_t pair = x / 128 + 32 * (row / 2);
@@ -619,8 +620,8 @@ void TestYuvConvert::onePixelMatchesReference_data()
     // The other rows of the table on coarser grids: the kernels' tests see every triple.
     for (int colour = 1; colour < 6; ++colour) {
         for (const auto &[depth, grid] : { std::pair { 8, 64 }, { 10, 16 }, { 12, 8 } })
-            QTest::addRow("%s, %d-bit, every Y against a chroma grid", colourRows[colour].name,
-                depth)
+            QTest::addRow(
+                "%s, %d-bit, every Y against a chroma grid", colourRows[colour].name, depth)
                 << colour << depth << grid;
     }
 }
@@ -762,8 +763,8 @@ void TestYuvConvert::wideKernelsMatchReference_data()
         // chroma or not.
         for (int colour = 1; colour < 6; ++colour) {
             const bool own = (colour + depth / 2) % 2 != 0;
-            QTest::addRow("%d-bit %s, random, %s", depth, own ? "4:4:4" : "4:2:0",
-                colourRows[colour].name)
+            QTest::addRow(
+                "%d-bit %s, random, %s", depth, own ? "4:4:4" : "4:2:0", colourRows[colour].name)
                 << depth << (own ? Subsampling::Yuv444 : Subsampling::Yuv420) << 0 << colour;
         }
     }
@@ -822,8 +823,7 @@ void TestYuvConvert::formulaIsWithinOneOfTheStandard_data()
     QTest::addColumn<double>("kb");
     const double standards[3][2] = { { 0.299, 0.114 }, { 0.2126, 0.0722 }, { 0.2627, 0.0593 } };
     for (int i = 0; i < 6; ++i)
-        QTest::newRow(colourRows[i].name)
-            << i << standards[i / 2][0] << standards[i / 2][1];
+        QTest::newRow(colourRows[i].name) << i << standards[i / 2][0] << standards[i / 2][1];
 }
 
 // Wherever the exact conversion from Kr and Kb lies inside 0..255, the fixed-point formula
