@@ -180,9 +180,14 @@ QString firstDifference(const Plane &actual, const Plane &expected, const char *
 }
 
 // The first byte of a plane that is not the sentinel, without a second plane of 16M to
-// compare with.
+// compare with: all bytes are the first when the plane equals itself one byte on, which
+// memcmp tells fast even under the sanitizers.
 QString firstChange(const Plane &actual, std::uint8_t sentinel, const char *name)
 {
+    if (actual.empty()
+        || (actual[0] == sentinel
+            && std::memcmp(actual.data(), actual.data() + 1, actual.size() - 1) == 0))
+        return {};
     const auto changed = std::find_if(
         actual.begin(), actual.end(), [sentinel](std::uint8_t byte) { return byte != sentinel; });
     if (changed == actual.end())
