@@ -46,6 +46,32 @@ FrameBuffers clipFrame(std::int32_t format, int width, int height)
     return frame;
 }
 
+// A colour argument: 0 BT.601 limited, 1 BT.601 full, 2 BT.709 limited, and so on.
+ColourMatrix matrixOf(std::int64_t colour)
+{
+    return ColourMatrix(colour / 2);
+}
+ColourRange rangeOf(std::int64_t colour)
+{
+    return ColourRange(colour % 2);
+}
+std::string colourName(std::int64_t colour)
+{
+    const char *matrices[] = { "BT.601", "BT.709", "BT.2020" };
+    return std::string(matrices[colour / 2]) + (colour % 2 ? " full" : " limited");
+}
+
+// The colour of argument `index`, named in the case's label.
+const YuvCoefficients &colourArgument(benchmark::State &state, int index)
+{
+    const std::int64_t colour = state.range(index);
+    state.SetLabel(colourName(colour));
+    return yuvCoefficients(matrixOf(colour), rangeOf(colour));
+}
+
+// Every matrix and range, for the cases that compare them.
+constexpr int colours = 6;
+
 void setPixelRate(benchmark::State &state, const FrameBuffers &frame)
 {
     state.SetItemsProcessed(state.iterations() * std::int64_t(frame.width) * frame.height);
@@ -91,9 +117,10 @@ void libyuvI420ToRaw(const FrameBuffers &frame, std::vector<std::uint8_t> &raw)
 void BM_ConvertYuv420ToRgb(benchmark::State &state)
 {
     FrameBuffers frame = clipFrame(YV12, int(state.range(0)), int(state.range(1)));
-    const double own = timedLoop(state, [&frame] {
+    const YuvCoefficients &colour = colourArgument(state, 2);
+    const double own = timedLoop(state, [&frame, &colour] {
         convertYuv420ToRgb(frame.y.data(), frame.u.data(), frame.v.data(), frame.r.data(),
-            frame.g.data(), frame.b.data(), frame.width, frame.height);
+            frame.g.data(), frame.b.data(), frame.width, frame.height, {}, {}, colour);
     });
     setPixelRate(state, frame);
     reportFloor(state, frame, own);
@@ -122,9 +149,10 @@ void BM_ConvertYuv420p10leToRgb(benchmark::State &state)
     const WordPlane u = widened(eightBit.u);
     const WordPlane v = widened(eightBit.v);
     SamplePlane r(y.size()), g(y.size()), b(y.size());
+    const YuvCoefficients &colour = colourArgument(state, 2);
     const double own = timedLoop(state, [&] {
         convertWideToRgb(Subsampling::Yuv420, 10, y.data(), u.data(), v.data(), r.data(), g.data(),
-            b.data(), eightBit.width, eightBit.height);
+            b.data(), eightBit.width, eightBit.height, {}, {}, colour);
     });
     state.SetItemsProcessed(state.iterations() * std::int64_t(eightBit.width) * eightBit.height);
     const std::size_t luma = y.size();
@@ -145,15 +173,17 @@ void BM_ConvertYuv422ToRgb(benchmark::State &state)
 }
 
 // One view of a frame drawn into a picture as the window draws it: arguments width,
-// height, layout, view (FrameView) and whether R, G and B planes are given too. Without
+// height, layout, view (FrameView), whether R, G and B planes are given too, and the
+// colour (colourArgument). Without
 // them the colour and primary views are one pass into the picture, and the Y, U and V
 // views convert nothing.
 void BM_RenderView(benchmark::State &state)
 {
     const auto format = std::int32_t(state.range(2));
     FrameBuffers frame = clipFrame(format, int(state.range(0)), int(state.range(1)));
+    const std::int64_t colour = state.range(5);
     const std::optional<FrameFormat> frameFormat
-        = FrameFormat::make(format, frame.width, frame.height);
+        = FrameFormat::make(format, frame.width, frame.height, matrixOf(colour), rangeOf(colour));
     if (!frameFormat) {
         state.SkipWithError("no such frame format");
         return;
@@ -168,22 +198,25 @@ void BM_RenderView(benchmark::State &state)
     planes.picture = { picture.data(), std::ptrdiff_t(frame.width) * 4 };
     const char *views[] = { "Color", "Y", "U", "V", "R", "G", "B" };
     state.SetLabel(std::string(layoutOrYuv420p(format).name) + " " + views[view]
-        + (withPlanes ? " with R, G, B planes" : ""));
+        + (withPlanes ? " with R, G, B planes" : "") + ", " + colourName(colour));
     timedLoop(state, [&] { renderView(view, *frameFormat, planes); });
     setPixelRate(state, frame);
 }
 
 void viewCases(benchmark::internal::Benchmark *bench)
 {
-    bench->ArgNames({ "w", "h", "format", "view", "planes" });
+    bench->ArgNames({ "w", "h", "format", "view", "planes", "colour" });
     for (const auto &[width, height] : { std::pair { 1920, 1080 }, std::pair { 3840, 2160 } }) {
         for (const std::int32_t format : { std::int32_t(YV12), std::int32_t(Yuv420p10le) }) {
             for (const FrameView view : { FrameView::Color, FrameView::Y, FrameView::R }) {
                 for (const int planes : { 0, 1 })
-                    bench->Args({ width, height, format, int(view), planes });
+                    bench->Args({ width, height, format, int(view), planes, 0 });
             }
         }
     }
+    // The colour picture by every other matrix and range, beside BT.601 limited's above.
+    for (int colour = 1; colour < colours; ++colour)
+        bench->Args({ 3840, 2160, YV12, int(FrameView::Color), 0, colour });
     bench->Unit(benchmark::kMicrosecond);
 }
 
@@ -363,8 +396,17 @@ void frameSizes(benchmark::internal::Benchmark *bench)
     bench->Args({ 1920, 1080 })->Args({ 3840, 2160 })->Unit(benchmark::kMicrosecond);
 }
 
-BENCHMARK(BM_ConvertYuv420ToRgb)->Apply(frameSizes);
-BENCHMARK(BM_ConvertYuv420p10leToRgb)->Apply(frameSizes);
+// Both sizes in BT.601 limited, and 3840 x 2160 in every other matrix and range.
+void frameSizesAndColours(benchmark::internal::Benchmark *bench)
+{
+    bench->ArgNames({ "w", "h", "colour" })->Args({ 1920, 1080, 0 });
+    for (int colour = 0; colour < colours; ++colour)
+        bench->Args({ 3840, 2160, colour });
+    bench->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(BM_ConvertYuv420ToRgb)->Apply(frameSizesAndColours);
+BENCHMARK(BM_ConvertYuv420p10leToRgb)->Apply(frameSizesAndColours);
 #ifdef ZENTAVO_HAVE_LIBYUV
 BENCHMARK(BM_LibyuvI420ToRAW)->Apply(frameSizes);
 #endif

@@ -409,9 +409,9 @@ void markPictureGrid(const FrameFormat &format, PictureRows picture, std::int32_
 
 void fillBlackFrame(const FrameFormat &format, const FramePlanes &planes)
 {
-    using namespace yuvcoefficients;
     const std::size_t chroma = format.chromaSamples();
-    fillPlane(format, planes.y, format.lumaSamples(), lumaBlack);
-    fillPlane(format, planes.u, chroma, chromaZero);
-    fillPlane(format, planes.v, chroma, chromaZero);
+    fillPlane(format, planes.y, format.lumaSamples(),
+        static_cast<unsigned>(yuvCoefficients(format.matrix(), format.range()).black));
+    fillPlane(format, planes.u, chroma, yuvcoefficients::chromaZero);
+    fillPlane(format, planes.v, chroma, yuvcoefficients::chromaZero);
 }

@@ -23,9 +23,9 @@ void markGrid(const FrameFormat &format, std::uint8_t *yPlane, std::int32_t step
 // pictures that no luma plane is drawn from, such as a difference.
 void markPictureGrid(const FrameFormat &format, PictureRows picture, std::int32_t step);
 
-// The planes of a frame not yet read, in the format's depth: Y black (16) and U, V zero
-// chroma (128), which convert to R, G, B 0; a format without chroma keeps its U and V
-// row for good.
+// The planes of a frame not yet read, in the format's depth: Y black in its range (16
+// limited, 0 full) and U, V zero chroma (128), which convert to R, G, B 0; a format
+// without chroma keeps its U and V row for good.
 void fillBlackFrame(const FrameFormat &format, const FramePlanes &planes);
 
 // What identifies the file that a frame was read from, as it was then: a frame read

@@ -43,7 +43,8 @@ PixelSample samplePixel(const FramePlanes &planes, const FrameFormat &format, Pi
     const std::uint16_t y = sampleAt(planes.y, format, luma);
     const std::uint16_t u = sampleAt(planes.u, format, chroma);
     const std::uint16_t v = sampleAt(planes.v, format, chroma);
-    const PixelColour colour = convertYuvPixel(y, u, v, format.depth());
+    const PixelColour colour = convertYuvPixel(
+        y, u, v, format.depth(), yuvCoefficients(format.matrix(), format.range()));
     return { y, u, v, colour.r, colour.g, colour.b };
 }
 

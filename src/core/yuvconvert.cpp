@@ -26,6 +26,7 @@ struct Lane16
 
 using Lane = Lane16::Reg;
 using PairTerms = ChromaTerms<Lane16>;
+using PairFactors = LaneFactors<Lane16>;
 
 std::uint8_t clampToByte(int value)
 {
@@ -33,18 +34,18 @@ std::uint8_t clampToByte(int value)
 }
 
 // One 8-bit pixel from the terms of its chroma pair.
-PixelColour eightBitPixel(int y, const PairTerms &t)
+PixelColour eightBitPixel(int y, const PairTerms &t, const PairFactors &f)
 {
     const Lane luma = static_cast<Lane>(y);
-    const Lane luma42 = Lane16::mul(luma, yuvcoefficients::lumaFraction);
-    return { clampToByte(channel<Lane16>(luma, luma42, t.r)),
-        clampToByte(channel<Lane16>(luma, luma42, t.g)),
-        clampToByte(channel<Lane16>(luma, luma42, t.b)) };
+    const Lane fraction = Lane16::mul(luma, f.lumaFraction);
+    return { clampToByte(channel<Lane16>(luma, fraction, t.r)),
+        clampToByte(channel<Lane16>(luma, fraction, t.g)),
+        clampToByte(channel<Lane16>(luma, fraction, t.b)) };
 }
 
-PairTerms eightBitTerms(int u, int v)
+PairTerms eightBitTerms(int u, int v, const PairFactors &f)
 {
-    return chromaTerms<Lane16>(static_cast<Lane>(u), static_cast<Lane>(v));
+    return chromaTerms<Lane16>(static_cast<Lane>(u), static_cast<Lane>(v), f);
 }
 
 // Samples of more than 8 bits, one pixel at a time in 32-bit terms at 12 bits, the
@@ -54,13 +55,20 @@ struct WideTerms
     int r, g, b;
 };
 
-WideTerms wideTerms(int u, int v, int depth)
+// A row's factors at one depth: scaled to it, the offsets as they are.
+yuvcoefficients::WideFactors scaledFactors(const YuvCoefficients &colour, int depth)
 {
-    using namespace yuvcoefficients;
-    const int scale = wideScale(depth);
-    return { redFromV * scale * v + wideRedOffset,
-        greenFromU * scale * u + greenFromV * scale * v + wideGreenOffset,
-        blueFromU * scale * u + wideBlueOffset };
+    yuvcoefficients::WideFactors f = yuvcoefficients::wideFactors(colour);
+    const int scale = yuvcoefficients::wideScale(depth);
+    for (int *factor : { &f.luma, &f.redFromV, &f.greenFromU, &f.greenFromV, &f.blueFromU })
+        *factor *= scale;
+    return f;
+}
+
+WideTerms wideTerms(int u, int v, const yuvcoefficients::WideFactors &f)
+{
+    return { f.redFromV * v + f.redOffset, f.greenFromU * u + f.greenFromV * v + f.greenOffset,
+        f.blueFromU * u + f.blueOffset };
 }
 
 std::uint8_t wideChannel(int luma, int term)
@@ -68,10 +76,10 @@ std::uint8_t wideChannel(int luma, int term)
     return clampToByte((luma + term) >> yuvcoefficients::wideShift);
 }
 
-// One pixel of `depth` bits from the terms of its chroma.
-PixelColour widePixel(int y, const WideTerms &t, int depth)
+// One pixel from the terms of its chroma, with the factors of its depth.
+PixelColour widePixel(int y, const WideTerms &t, const yuvcoefficients::WideFactors &f)
 {
-    const int luma = yuvcoefficients::lumaFactor * yuvcoefficients::wideScale(depth) * y;
+    const int luma = f.luma * y;
     return { wideChannel(luma, t.r), wideChannel(luma, t.g), wideChannel(luma, t.b) };
 }
 
@@ -117,89 +125,100 @@ template <class Loop> void withTargets(const RowTargets &out, Loop loop)
 // Same contract as a RowKernel, from pixel `from` (even) to the end of the rows.
 template <bool Planes, bool Picture>
 void convertRowsScalarTo(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from)
+    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from,
+    const PairFactors &f)
 {
     for (std::size_t x = from; x < width; x += 2) {
-        const PairTerms t = eightBitTerms(u[x / 2], v[x / 2]);
+        const PairTerms t = eightBitTerms(u[x / 2], v[x / 2], f);
         for (std::size_t row = 0; row < rows; ++row) {
             const std::size_t at = row * width + x;
             const std::size_t pixel = row * out.pictureStride + x;
-            storePixel<Planes, Picture>(out, at, pixel, eightBitPixel(y[at], t));
-            storePixel<Planes, Picture>(out, at + 1, pixel + 1, eightBitPixel(y[at + 1], t));
+            storePixel<Planes, Picture>(out, at, pixel, eightBitPixel(y[at], t, f));
+            storePixel<Planes, Picture>(out, at + 1, pixel + 1, eightBitPixel(y[at + 1], t, f));
         }
     }
 }
 
 void convertRowsScalar(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from)
+    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from,
+    const YuvCoefficients &colour)
 {
+    const PairFactors f = laneFactors<Lane16>(colour);
     withTargets(out, [&](auto planes, auto picture) {
         convertRowsScalarTo<decltype(planes)::value, decltype(picture)::value>(
-            y, u, v, out, width, rows, from);
+            y, u, v, out, width, rows, from, f);
     });
 }
 
 // 4:4:4: as convertRowsScalar with one luma row, each pixel with its own chroma sample.
 template <bool Planes, bool Picture>
 void convertRowScalar444To(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t from)
+    const RowTargets &out, std::size_t width, std::size_t from, const PairFactors &f)
 {
     for (std::size_t x = from; x < width; ++x)
-        storePixel<Planes, Picture>(out, x, x, eightBitPixel(y[x], eightBitTerms(u[x], v[x])));
+        storePixel<Planes, Picture>(
+            out, x, x, eightBitPixel(y[x], eightBitTerms(u[x], v[x], f), f));
 }
 
 void convertRowScalar444(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t from)
+    const RowTargets &out, std::size_t width, std::size_t from, const YuvCoefficients &colour)
 {
+    const PairFactors f = laneFactors<Lane16>(colour);
     withTargets(out, [&](auto planes, auto picture) {
         convertRowScalar444To<decltype(planes)::value, decltype(picture)::value>(
-            y, u, v, out, width, from);
+            y, u, v, out, width, from, f);
     });
 }
 
 // As convertRowsScalar.
 template <bool Planes, bool Picture>
 void convertWideRowsScalarTo(const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from, int depth)
+    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from, int depth,
+    const yuvcoefficients::WideFactors &f)
 {
     for (std::size_t x = from; x < width; x += 2) {
-        const WideTerms t = wideTerms(wordAt(u, x / 2, depth), wordAt(v, x / 2, depth), depth);
+        const WideTerms t = wideTerms(wordAt(u, x / 2, depth), wordAt(v, x / 2, depth), f);
         for (std::size_t row = 0; row < rows; ++row) {
             const std::size_t at = row * width + x;
             const std::size_t pixel = row * out.pictureStride + x;
-            storePixel<Planes, Picture>(out, at, pixel, widePixel(wordAt(y, at, depth), t, depth));
+            storePixel<Planes, Picture>(out, at, pixel, widePixel(wordAt(y, at, depth), t, f));
             storePixel<Planes, Picture>(
-                out, at + 1, pixel + 1, widePixel(wordAt(y, at + 1, depth), t, depth));
+                out, at + 1, pixel + 1, widePixel(wordAt(y, at + 1, depth), t, f));
         }
     }
 }
 
 void convertWideRowsScalar(const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from, int depth)
+    const RowTargets &out, std::size_t width, std::size_t rows, std::size_t from, int depth,
+    const YuvCoefficients &colour)
 {
+    const yuvcoefficients::WideFactors f = scaledFactors(colour, depth);
     withTargets(out, [&](auto planes, auto picture) {
         convertWideRowsScalarTo<decltype(planes)::value, decltype(picture)::value>(
-            y, u, v, out, width, rows, from, depth);
+            y, u, v, out, width, rows, from, depth, f);
     });
 }
 
 // As convertRowScalar444.
 template <bool Planes, bool Picture>
 void convertWideRowScalar444To(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t from, int depth)
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t from, int depth,
+    const yuvcoefficients::WideFactors &f)
 {
     for (std::size_t x = from; x < width; ++x) {
-        const WideTerms t = wideTerms(wordAt(u, x, depth), wordAt(v, x, depth), depth);
-        storePixel<Planes, Picture>(out, x, x, widePixel(wordAt(y, x, depth), t, depth));
+        const WideTerms t = wideTerms(wordAt(u, x, depth), wordAt(v, x, depth), f);
+        storePixel<Planes, Picture>(out, x, x, widePixel(wordAt(y, x, depth), t, f));
     }
 }
 
 void convertWideRowScalar444(const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v,
-    const RowTargets &out, std::size_t width, std::size_t from, int depth)
+    const RowTargets &out, std::size_t width, std::size_t from, int depth,
+    const YuvCoefficients &colour)
 {
+    const yuvcoefficients::WideFactors f = scaledFactors(colour, depth);
     withTargets(out, [&](auto planes, auto picture) {
         convertWideRowScalar444To<decltype(planes)::value, decltype(picture)::value>(
-            y, u, v, out, width, from, depth);
+            y, u, v, out, width, from, depth, f);
     });
 }
 
@@ -281,43 +300,49 @@ void convertOwnChromaRows(Pass pass, std::size_t chromaStep, const Sample *y, co
     }
 }
 
-auto halvedPass(RowKernel kernel, int width)
+// The passes keep the colour by reference: the table's rows, and the callers' arguments,
+// outlive the frame.
+auto halvedPass(RowKernel kernel, int width, const YuvCoefficients &colour)
 {
     const std::size_t w = static_cast<std::size_t>(width);
-    return [kernel, w](const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    return [kernel, w, &colour](const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
                const RowTargets &out, std::size_t rows) {
-        const std::size_t done = kernel(y, u, v, out, w, rows);
-        convertRowsScalar(y, u, v, out, w, rows, done);
+        const std::size_t done = kernel(y, u, v, out, w, rows, colour);
+        if (done < w)
+            convertRowsScalar(y, u, v, out, w, rows, done, colour);
     };
 }
 
-auto ownChromaPass(RowKernel kernel, int width)
+auto ownChromaPass(RowKernel kernel, int width, const YuvCoefficients &colour)
 {
     const std::size_t w = static_cast<std::size_t>(width);
-    return [kernel, w](const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+    return [kernel, w, &colour](const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
                const RowTargets &out, std::size_t rows) {
-        const std::size_t done = kernel(y, u, v, out, w, rows);
-        convertRowScalar444(y, u, v, out, w, done);
+        const std::size_t done = kernel(y, u, v, out, w, rows, colour);
+        if (done < w)
+            convertRowScalar444(y, u, v, out, w, done, colour);
     };
 }
 
-auto wideHalvedPass(WideRowKernel kernel, int width, int depth)
+auto wideHalvedPass(WideRowKernel kernel, int width, int depth, const YuvCoefficients &colour)
 {
     const std::size_t w = static_cast<std::size_t>(width);
-    return [kernel, w, depth](const std::uint16_t *y, const std::uint16_t *u,
+    return [kernel, w, depth, &colour](const std::uint16_t *y, const std::uint16_t *u,
                const std::uint16_t *v, const RowTargets &out, std::size_t rows) {
-        const std::size_t done = kernel(y, u, v, out, w, rows, depth);
-        convertWideRowsScalar(y, u, v, out, w, rows, done, depth);
+        const std::size_t done = kernel(y, u, v, out, w, rows, depth, colour);
+        if (done < w)
+            convertWideRowsScalar(y, u, v, out, w, rows, done, depth, colour);
     };
 }
 
-auto wideOwnChromaPass(WideRowKernel kernel, int width, int depth)
+auto wideOwnChromaPass(WideRowKernel kernel, int width, int depth, const YuvCoefficients &colour)
 {
     const std::size_t w = static_cast<std::size_t>(width);
-    return [kernel, w, depth](const std::uint16_t *y, const std::uint16_t *u,
+    return [kernel, w, depth, &colour](const std::uint16_t *y, const std::uint16_t *u,
                const std::uint16_t *v, const RowTargets &out, std::size_t rows) {
-        const std::size_t done = kernel(y, u, v, out, w, rows, depth);
-        convertWideRowScalar444(y, u, v, out, w, done, depth);
+        const std::size_t done = kernel(y, u, v, out, w, rows, depth, colour);
+        if (done < w)
+            convertWideRowScalar444(y, u, v, out, w, done, depth, colour);
     };
 }
 
@@ -327,17 +352,18 @@ bool ownsChroma(Subsampling chroma)
 }
 
 void convertWide(WideRowKernel kernel, Subsampling chroma, int depth, const std::uint16_t *y,
-    const std::uint16_t *u, const std::uint16_t *v, const FrameTargets &to, int width, int height)
+    const std::uint16_t *u, const std::uint16_t *v, const FrameTargets &to, int width, int height,
+    const YuvCoefficients &colour)
 {
     switch (chroma) {
     case Subsampling::Yuv420:
     case Subsampling::Yuv422:
-        convertRows(wideHalvedPass(kernel, width, depth), chroma == Subsampling::Yuv420 ? 2 : 1, y,
-            u, v, to, width, height);
+        convertRows(wideHalvedPass(kernel, width, depth, colour),
+            chroma == Subsampling::Yuv420 ? 2 : 1, y, u, v, to, width, height);
         return;
     case Subsampling::Yuv444:
     case Subsampling::None:
-        convertOwnChromaRows(wideOwnChromaPass(kernel, width, depth),
+        convertOwnChromaRows(wideOwnChromaPass(kernel, width, depth, colour),
             chroma == Subsampling::None ? 0 : static_cast<std::size_t>(width), y, u, v, to, width,
             height);
         return;
@@ -345,11 +371,12 @@ void convertWide(WideRowKernel kernel, Subsampling chroma, int depth, const std:
 }
 
 void convertWideBest(Subsampling chroma, int depth, const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const FrameTargets &to, int width, int height)
+    const std::uint16_t *v, const FrameTargets &to, int width, int height,
+    const YuvCoefficients &colour)
 {
     const WideRowKernels kernels = bestWideRowKernels();
     convertWide(ownsChroma(chroma) ? kernels.ownChroma : kernels.halvedChroma, chroma, depth, y, u,
-        v, to, width, height);
+        v, to, width, height, colour);
 }
 
 } // namespace
@@ -361,11 +388,14 @@ std::size_t chromaRowFor(const FrameFormat &format, std::int32_t line)
     return static_cast<std::size_t>(line) / lines;
 }
 
-PixelColour convertYuvPixel(int y, int u, int v, int depth)
+PixelColour convertYuvPixel(int y, int u, int v, int depth, const YuvCoefficients &colour)
 {
-    if (depth == 8)
-        return eightBitPixel(y, eightBitTerms(u, v));
-    return widePixel(y, wideTerms(u, v, depth), depth);
+    if (depth == 8) {
+        const PairFactors f = laneFactors<Lane16>(colour);
+        return eightBitPixel(y, eightBitTerms(u, v, f), f);
+    }
+    const yuvcoefficients::WideFactors f = scaledFactors(colour, depth);
+    return widePixel(y, wideTerms(u, v, f), f);
 }
 
 RowKernels bestRowKernels()
@@ -376,7 +406,7 @@ RowKernels bestRowKernels()
 }
 
 std::size_t convertRowsNone(const std::uint8_t *, const std::uint8_t *, const std::uint8_t *,
-    const RowTargets &, std::size_t, std::size_t)
+    const RowTargets &, std::size_t, std::size_t, const YuvCoefficients &)
 {
     return 0;
 }
@@ -388,7 +418,7 @@ WideRowKernels bestWideRowKernels()
 }
 
 std::size_t convertWideRowsNone(const std::uint16_t *, const std::uint16_t *, const std::uint16_t *,
-    const RowTargets &, std::size_t, std::size_t, int)
+    const RowTargets &, std::size_t, std::size_t, int, const YuvCoefficients &)
 {
     return 0;
 }
@@ -396,65 +426,65 @@ std::size_t convertWideRowsNone(const std::uint16_t *, const std::uint16_t *, co
 void convertWideToRgbWith(WideRowKernel kernel, Subsampling chroma, int depth,
     const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v, std::uint8_t *r,
     std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
-    PictureChannels channels)
+    PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertWide(kernel, chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height);
+    convertWide(
+        kernel, chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height, colour);
 }
 
 void convertWideToRgb(Subsampling chroma, int depth, const std::uint16_t *y, const std::uint16_t *u,
     const std::uint16_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width,
-    int height, PictureRows picture, PictureChannels channels)
+    int height, PictureRows picture, PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertWideBest(chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height);
+    convertWideBest(chroma, depth, y, u, v, { r, g, b, picture, channels }, width, height, colour);
 }
 
 void convertYuv420ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture, PictureChannels channels)
+    PictureRows picture, PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertRows(
-        halvedPass(kernel, width), 2, y, u, v, { r, g, b, picture, channels }, width, height);
+    convertRows(halvedPass(kernel, width, colour), 2, y, u, v, { r, g, b, picture, channels },
+        width, height);
 }
 
 void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture, PictureChannels channels)
+    PictureRows picture, PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertRows(
-        halvedPass(kernel, width), 1, y, u, v, { r, g, b, picture, channels }, width, height);
+    convertRows(halvedPass(kernel, width, colour), 1, y, u, v, { r, g, b, picture, channels },
+        width, height);
 }
 
 void convertYuv444ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture, PictureChannels channels)
+    PictureRows picture, PictureChannels channels, const YuvCoefficients &colour)
 {
-    convertOwnChromaRows(ownChromaPass(kernel, width), static_cast<std::size_t>(width), y, u, v,
-        { r, g, b, picture, channels }, width, height);
+    convertOwnChromaRows(ownChromaPass(kernel, width, colour), static_cast<std::size_t>(width), y,
+        u, v, { r, g, b, picture, channels }, width, height);
 }
 
 void convertYuv420ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
-    PictureChannels channels)
+    PictureChannels channels, const YuvCoefficients &colour)
 {
-    const FrameTargets to { r, g, b, picture, channels };
-    convertRows(halvedPass(bestRowKernels().halvedChroma, width), 2, y, u, v, to, width, height);
+    convertYuv420ToRgbWith(
+        bestRowKernels().halvedChroma, y, u, v, r, g, b, width, height, picture, channels, colour);
 }
 
 void convertYuv422ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
-    PictureChannels channels)
+    PictureChannels channels, const YuvCoefficients &colour)
 {
-    const FrameTargets to { r, g, b, picture, channels };
-    convertRows(halvedPass(bestRowKernels().halvedChroma, width), 1, y, u, v, to, width, height);
+    convertYuv422ToRgbWith(
+        bestRowKernels().halvedChroma, y, u, v, r, g, b, width, height, picture, channels, colour);
 }
 
 void convertYuv444ToRgb(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
     std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture,
-    PictureChannels channels)
+    PictureChannels channels, const YuvCoefficients &colour)
 {
-    const FrameTargets to { r, g, b, picture, channels };
-    convertOwnChromaRows(ownChromaPass(bestRowKernels().ownChroma, width),
-        static_cast<std::size_t>(width), y, u, v, to, width, height);
+    convertYuv444ToRgbWith(
+        bestRowKernels().ownChroma, y, u, v, r, g, b, width, height, picture, channels, colour);
 }
 
 void convertFrame(const FrameFormat &format, const FramePlanes &planes, PictureChannels channels)
@@ -466,24 +496,25 @@ void convertFrame(const FrameFormat &format, const FramePlanes &planes, PictureC
     const int width = format.width();
     const int height = format.height();
     const Subsampling chroma = format.layout().subsampling;
+    const YuvCoefficients &colour = yuvCoefficients(format.matrix(), format.range());
     if (format.depth() > 8) {
         const auto words = [](const std::uint8_t *plane) {
             return reinterpret_cast<const std::uint16_t *>(plane);
         };
         convertWideBest(
-            chroma, format.depth(), words(p.y), words(p.u), words(p.v), to, width, height);
+            chroma, format.depth(), words(p.y), words(p.u), words(p.v), to, width, height, colour);
         return;
     }
     switch (chroma) {
     case Subsampling::Yuv420:
     case Subsampling::Yuv422:
-        convertRows(halvedPass(bestRowKernels().halvedChroma, width),
+        convertRows(halvedPass(bestRowKernels().halvedChroma, width, colour),
             chroma == Subsampling::Yuv420 ? 2 : 1, p.y, p.u, p.v, to, width, height);
         return;
     case Subsampling::Yuv444:
     case Subsampling::None:
         // Without chroma, the one chroma row of 128 serves every line.
-        convertOwnChromaRows(ownChromaPass(bestRowKernels().ownChroma, width),
+        convertOwnChromaRows(ownChromaPass(bestRowKernels().ownChroma, width, colour),
             chroma == Subsampling::None ? 0 : static_cast<std::size_t>(width), p.y, p.u, p.v, to,
             width, height);
         return;

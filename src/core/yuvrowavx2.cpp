@@ -107,27 +107,29 @@ struct Avx2
 } // namespace
 
 std::size_t convertRowsAvx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows)
+    const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour)
 {
-    return convertRowsTo<Avx2, false>(y, u, v, out, width, rows);
+    return convertRowsTo<Avx2, false>(y, u, v, out, width, rows, colour);
 }
 
 std::size_t convertRows444Avx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows)
+    const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour)
 {
-    return convertRowsTo<Avx2, true>(y, u, v, out, width, rows);
+    return convertRowsTo<Avx2, true>(y, u, v, out, width, rows, colour);
 }
 
 std::size_t convertWideRowsAvx2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour)
 {
-    return convertWideRowsTo<Avx2, false>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Avx2, false>(y, u, v, out, width, rows, depth, colour);
 }
 
 std::size_t convertWideRows444Avx2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour)
 {
-    return convertWideRowsTo<Avx2, true>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Avx2, true>(y, u, v, out, width, rows, depth, colour);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "picturerows.h"
 #include "samplelayout.h"
+#include "yuvcoefficients.h"
 #include "yuvconvert.h"
 
 #include <cstddef>
@@ -22,11 +23,13 @@ struct RowTargets
 
 // Row kernels behind convertYuv420ToRgb / convertYuv422ToRgb. Each converts `rows` luma
 // rows (1, or 2 sharing the chroma row in 4:2:0), `width` apart in y, r, g and b, against
-// one chroma row of width / 2 samples, from pixel 0 up to the largest multiple of its
-// vector width, and returns that pixel count. The 4:4:4 kernels (convertRows444*) take a
-// chroma row of width samples, one per pixel, and one luma row.
-using RowKernel = std::size_t (*)(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows);
+// one chroma row of width / 2 samples, by the colour's coefficients, from pixel 0 up to
+// the largest multiple of its vector width, and returns that pixel count. The 4:4:4
+// kernels (convertRows444*) take a chroma row of width samples, one per pixel, and one
+// luma row.
+using RowKernel
+    = std::size_t (*)(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
+        const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour);
 
 // One instruction set's kernels: for chroma halved across, and for a chroma sample per
 // pixel. All store through the cache: streaming stores around it were as fast or slower
@@ -39,20 +42,20 @@ struct RowKernels
 
 // Converts nothing: leaves every row to the portable pixel-pair loop.
 std::size_t convertRowsNone(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows);
+    const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour);
 
 #if defined(ZENTAVO_X86_KERNELS)
 std::size_t convertRowsSse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows);
+    const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour);
 
 // Only to be called where the processor has AVX2.
 std::size_t convertRowsAvx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows);
+    const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour);
 
 std::size_t convertRows444Sse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows);
+    const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour);
 std::size_t convertRows444Avx2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows);
+    const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour);
 #endif
 
 // The kernels that convertYuv420ToRgb and convertYuv422ToRgb use on this processor.
@@ -63,19 +66,23 @@ RowKernels bestRowKernels();
 // every kernel on any machine.
 void convertYuv420ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture = {}, PictureChannels channels = {});
+    PictureRows picture = {}, PictureChannels channels = {},
+    const YuvCoefficients &colour = bt601Limited);
 void convertYuv422ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture = {}, PictureChannels channels = {});
+    PictureRows picture = {}, PictureChannels channels = {},
+    const YuvCoefficients &colour = bt601Limited);
 // With a 4:4:4 kernel.
 void convertYuv444ToRgbWith(RowKernel kernel, const std::uint8_t *y, const std::uint8_t *u,
     const std::uint8_t *v, std::uint8_t *r, std::uint8_t *g, std::uint8_t *b, int width, int height,
-    PictureRows picture = {}, PictureChannels channels = {});
+    PictureRows picture = {}, PictureChannels channels = {},
+    const YuvCoefficients &colour = bt601Limited);
 
 // The same for samples of `depth` bits (10 or 12) in 16-bit words, 0 .. 2^depth - 1:
 // the kernels behind convertWideToRgb, with the same rows, widths and targets.
 using WideRowKernel = std::size_t (*)(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour);
 
 struct WideRowKernels
 {
@@ -84,19 +91,24 @@ struct WideRowKernels
 };
 
 std::size_t convertWideRowsNone(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour);
 
 #if defined(ZENTAVO_X86_KERNELS)
 std::size_t convertWideRowsSse2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour);
 std::size_t convertWideRows444Sse2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour);
 
 // Only to be called where the processor has AVX2.
 std::size_t convertWideRowsAvx2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour);
 std::size_t convertWideRows444Avx2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth);
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour);
 #endif
 
 // The kernels that convertWideToRgb uses on this processor.
@@ -107,7 +119,7 @@ WideRowKernels bestWideRowKernels();
 void convertWideToRgbWith(WideRowKernel kernel, Subsampling chroma, int depth,
     const std::uint16_t *y, const std::uint16_t *u, const std::uint16_t *v, std::uint8_t *r,
     std::uint8_t *g, std::uint8_t *b, int width, int height, PictureRows picture = {},
-    PictureChannels channels = {});
+    PictureChannels channels = {}, const YuvCoefficients &colour = bt601Limited);
 
 // Row kernels of the grey views (renderGrey, renderChroma): `samples` samples at `plane`,
 // bytes, or 16-bit words of `depth` bits whose bits above it are ignored, as grey pixels

@@ -81,27 +81,29 @@ struct Sse2
 } // namespace
 
 std::size_t convertRowsSse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows)
+    const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour)
 {
-    return convertRowsTo<Sse2, false>(y, u, v, out, width, rows);
+    return convertRowsTo<Sse2, false>(y, u, v, out, width, rows, colour);
 }
 
 std::size_t convertRows444Sse2(const std::uint8_t *y, const std::uint8_t *u, const std::uint8_t *v,
-    const RowTargets &out, std::size_t width, std::size_t rows)
+    const RowTargets &out, std::size_t width, std::size_t rows, const YuvCoefficients &colour)
 {
-    return convertRowsTo<Sse2, true>(y, u, v, out, width, rows);
+    return convertRowsTo<Sse2, true>(y, u, v, out, width, rows, colour);
 }
 
 std::size_t convertWideRowsSse2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour)
 {
-    return convertWideRowsTo<Sse2, false>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Sse2, false>(y, u, v, out, width, rows, depth, colour);
 }
 
 std::size_t convertWideRows444Sse2(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour)
 {
-    return convertWideRowsTo<Sse2, true>(y, u, v, out, width, rows, depth);
+    return convertWideRowsTo<Sse2, true>(y, u, v, out, width, rows, depth, colour);
 }
 
 namespace {

@@ -30,9 +30,11 @@ template <class Ops> inline ChannelTerms<Ops> spread(ChannelTerms<Ops> terms, in
     return { Ops::chromaForSecond(terms.whole), Ops::chromaForSecond(terms.fraction) };
 }
 
-template <class Ops> inline ChromaRegs<Ops> chromaRegs(const std::uint8_t *u, const std::uint8_t *v)
+template <class Ops>
+inline ChromaRegs<Ops> chromaRegs(
+    const std::uint8_t *u, const std::uint8_t *v, const LaneFactors<Ops> &f)
 {
-    const ChromaTerms<Ops> terms = chromaTerms<Ops>(Ops::loadChroma(u), Ops::loadChroma(v));
+    const ChromaTerms<Ops> terms = chromaTerms<Ops>(Ops::loadChroma(u), Ops::loadChroma(v), f);
     ChromaRegs<Ops> regs;
     for (int half = 0; half < 2; ++half) {
         regs.r[half] = spread<Ops>(terms.r, half);
@@ -45,21 +47,14 @@ template <class Ops> inline ChromaRegs<Ops> chromaRegs(const std::uint8_t *u, co
 // 4:4:4: each pixel its own chroma, so the chroma samples split into words exactly as
 // the luma samples do, and each half gets its own terms.
 template <class Ops>
-inline ChromaRegs<Ops> ownChromaRegs(const std::uint8_t *u, const std::uint8_t *v)
+inline ChromaRegs<Ops> ownChromaRegs(
+    const std::uint8_t *u, const std::uint8_t *v, const LaneFactors<Ops> &f)
 {
     const typename Ops::Reg us = Ops::loadLuma(u);
     const typename Ops::Reg vs = Ops::loadLuma(v);
-    const ChromaTerms<Ops> first = chromaTerms<Ops>(Ops::lumaFirst(us), Ops::lumaFirst(vs));
-    const ChromaTerms<Ops> second = chromaTerms<Ops>(Ops::lumaSecond(us), Ops::lumaSecond(vs));
+    const ChromaTerms<Ops> first = chromaTerms<Ops>(Ops::lumaFirst(us), Ops::lumaFirst(vs), f);
+    const ChromaTerms<Ops> second = chromaTerms<Ops>(Ops::lumaSecond(us), Ops::lumaSecond(vs), f);
     return { { first.r, second.r }, { first.g, second.g }, { first.b, second.b } };
-}
-
-// GCC turns a multiply by a known 42 into three shifts and two adds; in this
-// loop one multiply instruction is cheaper, so the constant is hidden from it.
-template <class Reg> inline Reg opaque(Reg value)
-{
-    __asm__("" : "+x"(value));
-    return value;
 }
 
 // The byte masks of the channels that reach the picture (RowTargets::channels): Ops::splat8
@@ -95,29 +90,32 @@ inline void storeChannels(const RowTargets &out, std::size_t at, std::uint32_t *
 // Ops::pixels pixels from luma `at` of the rows.
 template <class Ops, bool Planes, bool Picture>
 inline void convertPixels(const std::uint8_t *y, const RowTargets &out, std::size_t at,
-    std::uint32_t *picture, typename Ops::Reg k42, const ChromaRegs<Ops> &c,
+    std::uint32_t *picture, typename Ops::Reg lumaFactor, const ChromaRegs<Ops> &c,
     const ChannelMasks<Ops> &keep)
 {
     using Reg = typename Ops::Reg;
     const Reg luma = Ops::loadLuma(y + at);
     const Reg first = Ops::lumaFirst(luma);
     const Reg second = Ops::lumaSecond(luma);
-    const Reg first42 = Ops::mul(first, k42);
-    const Reg second42 = Ops::mul(second, k42);
+    const Reg firstFraction = Ops::mul(first, lumaFactor);
+    const Reg secondFraction = Ops::mul(second, lumaFactor);
     const Reg red = Ops::joinBytes(
-        channel<Ops>(first, first42, c.r[0]), channel<Ops>(second, second42, c.r[1]));
+        channel<Ops>(first, firstFraction, c.r[0]), channel<Ops>(second, secondFraction, c.r[1]));
     const Reg green = Ops::joinBytes(
-        channel<Ops>(first, first42, c.g[0]), channel<Ops>(second, second42, c.g[1]));
+        channel<Ops>(first, firstFraction, c.g[0]), channel<Ops>(second, secondFraction, c.g[1]));
     const Reg blue = Ops::joinBytes(
-        channel<Ops>(first, first42, c.b[0]), channel<Ops>(second, second42, c.b[1]));
+        channel<Ops>(first, firstFraction, c.b[0]), channel<Ops>(second, secondFraction, c.b[1]));
     storeChannels<Ops, Planes, Picture>(out, at, picture, keep, red, green, blue);
 }
 
 template <class Ops, bool OwnChroma, bool Planes, bool Picture>
 inline std::size_t convertRowsWith(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows,
+    const YuvCoefficients &colour)
 {
-    const typename Ops::Reg k42 = opaque(Ops::splat(yuvcoefficients::lumaFraction));
+    // In registers before the loop: loaded through `colour` they might be reloaded after
+    // every byte store, which may alias them.
+    const LaneFactors<Ops> f = laneFactors<Ops>(colour);
     const ChannelMasks<Ops> keep = channelMasks<Ops>(out.channels);
     // A copy that the byte stores cannot alias, so its pointers stay in registers.
     const RowTargets targets = out;
@@ -127,13 +125,13 @@ inline std::size_t convertRowsWith(const std::uint8_t *y, const std::uint8_t *u,
     // The second row is written out, not looped over: looped, the targets were reloaded
     // through `out` on every row, and 3840 x 2160 frames took twice as long.
     for (; x + Ops::pixels <= width; x += Ops::pixels) {
-        const ChromaRegs<Ops> chroma
-            = OwnChroma ? ownChromaRegs<Ops>(u + x, v + x) : chromaRegs<Ops>(u + x / 2, v + x / 2);
+        const ChromaRegs<Ops> chroma = OwnChroma ? ownChromaRegs<Ops>(u + x, v + x, f)
+                                                 : chromaRegs<Ops>(u + x / 2, v + x / 2, f);
         convertPixels<Ops, Planes, Picture>(
-            y, targets, x, Picture ? picture + x : nullptr, k42, chroma, keep);
+            y, targets, x, Picture ? picture + x : nullptr, f.lumaFraction, chroma, keep);
         if (rows > 1)
             convertPixels<Ops, Planes, Picture>(y, targets, width + x,
-                Picture ? picture + secondPicture + x : nullptr, k42, chroma, keep);
+                Picture ? picture + secondPicture + x : nullptr, f.lumaFraction, chroma, keep);
     }
     return x;
 }
@@ -141,18 +139,20 @@ inline std::size_t convertRowsWith(const std::uint8_t *y, const std::uint8_t *u,
 // The kernel for the targets that `out` has: the planes, the picture, or both.
 template <class Ops, bool OwnChroma>
 inline std::size_t convertRowsTo(const std::uint8_t *y, const std::uint8_t *u,
-    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows)
+    const std::uint8_t *v, const RowTargets &out, std::size_t width, std::size_t rows,
+    const YuvCoefficients &colour)
 {
     if (!out.r)
-        return out.picture ? convertRowsWith<Ops, OwnChroma, false, true>(y, u, v, out, width, rows)
-                           : 0;
+        return out.picture
+            ? convertRowsWith<Ops, OwnChroma, false, true>(y, u, v, out, width, rows, colour)
+            : 0;
     if (out.picture)
-        return convertRowsWith<Ops, OwnChroma, true, true>(y, u, v, out, width, rows);
-    return convertRowsWith<Ops, OwnChroma, true, false>(y, u, v, out, width, rows);
+        return convertRowsWith<Ops, OwnChroma, true, true>(y, u, v, out, width, rows, colour);
+    return convertRowsWith<Ops, OwnChroma, true, false>(y, u, v, out, width, rows, colour);
 }
 
 // Samples of more than 8 bits, in 16-bit words. The terms take 32-bit lanes at 12 bits
-// (yuvcoefficients.h): 298 times luma from the low and high halves of a 16-bit
+// (yuvcoefficients.h): cy times luma from the low and high halves of a 16-bit
 // multiply, each chroma channel as one multiply-add of (U, V) word pairs with its pair
 // of factors plus its offset, then shift, pack with signed saturation to words and
 // with unsigned saturation to bytes, which is the clamp. A step's pixels split into two
@@ -168,7 +168,7 @@ inline std::size_t convertRowsTo(const std::uint8_t *y, const std::uint8_t *u,
 // A plane's word is the file's: only its low `depth` bits are the sample.
 //   joinWords(first, second): the bytes of the two halves' words, in pixel order.
 
-template <class Ops> struct WideFactors
+template <class Ops> struct WideLaneFactors
 {
     using Reg = typename Ops::Reg;
     Reg luma; // 16-bit lanes
@@ -177,15 +177,16 @@ template <class Ops> struct WideFactors
     Reg redOffset, greenOffset, blueOffset; // 32-bit lanes
 };
 
-template <class Ops> inline WideFactors<Ops> wideFactors(int depth)
+template <class Ops>
+inline WideLaneFactors<Ops> wideLaneFactors(int depth, const YuvCoefficients &colour)
 {
-    using namespace yuvcoefficients;
-    const int scale = wideScale(depth);
-    return { Ops::splat(lumaFactor * scale), Ops::splat((1 << depth) - 1),
-        Ops::factorPair(0, redFromV * scale),
-        Ops::factorPair(greenFromU * scale, greenFromV * scale),
-        Ops::factorPair(blueFromU * scale, 0), Ops::splat32(wideRedOffset),
-        Ops::splat32(wideGreenOffset), Ops::splat32(wideBlueOffset) };
+    const yuvcoefficients::WideFactors f = yuvcoefficients::wideFactors(colour);
+    const int scale = yuvcoefficients::wideScale(depth);
+    return { Ops::splat(f.luma * scale), Ops::splat((1 << depth) - 1),
+        Ops::factorPair(0, f.redFromV * scale),
+        Ops::factorPair(f.greenFromU * scale, f.greenFromV * scale),
+        Ops::factorPair(f.blueFromU * scale, 0), Ops::splat32(f.redOffset),
+        Ops::splat32(f.greenOffset), Ops::splat32(f.blueOffset) };
 }
 
 // One channel's 32-bit terms for the pixels of half a step, in the lane order of widen.
@@ -216,7 +217,7 @@ template <class Ops> inline WideHalf<Ops> doubled(typename Ops::Reg term)
 
 template <class Ops>
 inline WideChromaTerms<Ops> wideChromaTerms(
-    const std::uint16_t *u, const std::uint16_t *v, const WideFactors<Ops> &f)
+    const std::uint16_t *u, const std::uint16_t *v, const WideLaneFactors<Ops> &f)
 {
     typename Ops::Reg pairs[2];
     Ops::chromaPairs(u, v, f.sampleBits, pairs);
@@ -232,7 +233,7 @@ inline WideChromaTerms<Ops> wideChromaTerms(
 // 4:4:4: each pixel its own chroma, whose pairs fall in the lane order of the luma.
 template <class Ops>
 inline WideChromaTerms<Ops> wideOwnChromaTerms(
-    const std::uint16_t *u, const std::uint16_t *v, const WideFactors<Ops> &f)
+    const std::uint16_t *u, const std::uint16_t *v, const WideLaneFactors<Ops> &f)
 {
     using Reg = typename Ops::Reg;
     WideChromaTerms<Ops> terms;
@@ -261,7 +262,7 @@ inline typename Ops::Reg wideChannel(const WideHalf<Ops> &luma, const WideHalf<O
 // As convertPixels.
 template <class Ops, bool Planes, bool Picture>
 inline void convertWidePixels(const std::uint16_t *y, const RowTargets &out, std::size_t at,
-    std::uint32_t *picture, const WideFactors<Ops> &f, const WideChromaTerms<Ops> &c,
+    std::uint32_t *picture, const WideLaneFactors<Ops> &f, const WideChromaTerms<Ops> &c,
     const ChannelMasks<Ops> &keep)
 {
     using Reg = typename Ops::Reg;
@@ -289,9 +290,10 @@ inline void prefetchAhead(const std::uint16_t *words)
 
 template <class Ops, bool OwnChroma, bool Planes, bool Picture>
 inline std::size_t convertWideRowsWith(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour)
 {
-    const WideFactors<Ops> f = wideFactors<Ops>(depth);
+    const WideLaneFactors<Ops> f = wideLaneFactors<Ops>(depth, colour);
     const ChannelMasks<Ops> keep = channelMasks<Ops>(out.channels);
     const RowTargets targets = out;
     std::uint32_t *const picture = out.picture;
@@ -319,15 +321,18 @@ inline std::size_t convertWideRowsWith(const std::uint16_t *y, const std::uint16
 // As convertRowsTo.
 template <class Ops, bool OwnChroma>
 inline std::size_t convertWideRowsTo(const std::uint16_t *y, const std::uint16_t *u,
-    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth)
+    const std::uint16_t *v, const RowTargets &out, std::size_t width, std::size_t rows, int depth,
+    const YuvCoefficients &colour)
 {
     if (!out.r)
-        return out.picture
-            ? convertWideRowsWith<Ops, OwnChroma, false, true>(y, u, v, out, width, rows, depth)
-            : 0;
+        return out.picture ? convertWideRowsWith<Ops, OwnChroma, false, true>(
+                   y, u, v, out, width, rows, depth, colour)
+                           : 0;
     if (out.picture)
-        return convertWideRowsWith<Ops, OwnChroma, true, true>(y, u, v, out, width, rows, depth);
-    return convertWideRowsWith<Ops, OwnChroma, true, false>(y, u, v, out, width, rows, depth);
+        return convertWideRowsWith<Ops, OwnChroma, true, true>(
+            y, u, v, out, width, rows, depth, colour);
+    return convertWideRowsWith<Ops, OwnChroma, true, false>(
+        y, u, v, out, width, rows, depth, colour);
 }
 
 } // namespace

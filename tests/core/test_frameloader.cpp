@@ -111,6 +111,8 @@ private slots:
     void gridMarksRowsAndColumns_data();
     void gridMarksRowsAndColumns();
     void gridStepEightOnSixteenBySixteen();
+    void frameNotYetReadIsBlack_data();
+    void frameNotYetReadIsBlack();
     void unreadableFrameKeepsThePlanes_data();
     void unreadableFrameKeepsThePlanes();
     void truncatedFrameFillsOnlyWhatExists_data();
@@ -302,6 +304,44 @@ void TestFrameLoader::gridStepEightOnSixteenBySixteen()
         QCOMPARE(frame.v, slice(file, 256 + frame.u.size(), frame.v.size()));
         QVERIFY(colourMatchesPlanes(format, frame));
     }
+}
+
+void TestFrameLoader::frameNotYetReadIsBlack_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("range");
+    QTest::addColumn<int>("luma");
+    QTest::newRow("YV12, limited range: Y 16") << int(YV12) << int(ColourRange::Limited) << 16;
+    QTest::newRow("YV12, full range: Y 0") << int(YV12) << int(ColourRange::Full) << 0;
+    QTest::newRow("yuv444p10le, full range: Y 0")
+        << int(Yuv444p10le) << int(ColourRange::Full) << 0;
+    QTest::newRow("gray12le, limited range: Y 256")
+        << int(Gray12le) << int(ColourRange::Limited) << 256;
+}
+
+// A new frame's samples are black in its range, and convert to R, G, B 0.
+void TestFrameLoader::frameNotYetReadIsBlack()
+{
+    QFETCH(int, format);
+    QFETCH(int, range);
+    QFETCH(int, luma);
+    const std::optional<FrameFormat> made
+        = FrameFormat::make(format, 6, 4, ColourMatrix::Bt709, ColourRange(range));
+    QVERIFY(made);
+    Frame frame(*made);
+    std::vector<std::uint8_t> r(made->lumaSamples(), 0x5a), g(r), b(r);
+    FramePlanes planes = frame.planes();
+    const std::size_t bytes = made->bytesPerSample();
+    const int first = bytes == 1 ? planes.y[0] : planes.y[0] | planes.y[1] << 8;
+    QCOMPARE(first, luma);
+    planes.r = r.data();
+    planes.g = g.data();
+    planes.b = b.data();
+    convertFrame(*made, planes);
+    const std::vector<std::uint8_t> black(r.size(), 0);
+    QCOMPARE(r, black);
+    QCOMPARE(g, black);
+    QCOMPARE(b, black);
 }
 
 void TestFrameLoader::unreadableFrameKeepsThePlanes_data()

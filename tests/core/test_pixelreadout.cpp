@@ -12,9 +12,10 @@
 
 namespace {
 
-FrameFormat frameFormat(std::int32_t format, std::int32_t width, std::int32_t height)
+FrameFormat frameFormat(std::int32_t format, std::int32_t width, std::int32_t height,
+    ColourMatrix matrix = ColourMatrix::Bt601, ColourRange range = ColourRange::Limited)
 {
-    const std::optional<FrameFormat> made = FrameFormat::make(format, width, height);
+    const std::optional<FrameFormat> made = FrameFormat::make(format, width, height, matrix, range);
     if (!made)
         qFatal("no frame format %d of %dx%d", int(format), int(width), int(height));
     return *made;
@@ -164,36 +165,54 @@ void TestPixelReadout::readoutConvertsAsTheConversion_data()
     QTest::addColumn<int>("r");
     QTest::addColumn<int>("g");
     QTest::addColumn<int>("b");
+    QTest::addColumn<int>("matrix");
+    QTest::addColumn<int>("range");
 
-    QTest::newRow("YV12 black") << int(YV12) << 16 << 128 << 128 << 0 << 0 << 0;
+    QTest::newRow("YV12 black") << int(YV12) << 16 << 128 << 128 << 0 << 0 << 0 << 0 << 0;
     QTest::newRow("YV12 grid line 200 is grey 214")
-        << int(YV12) << 200 << 128 << 128 << 214 << 214 << 214;
-    QTest::newRow("UYVY Y 20 rounds up to 5") << int(UYVY) << 20 << 128 << 128 << 5 << 5 << 5;
-    QTest::newRow("nv12 red, B -1 clamped to 0") << int(Nv12) << 81 << 90 << 240 << 255 << 0 << 0;
+        << int(YV12) << 200 << 128 << 128 << 214 << 214 << 214 << 0 << 0;
+    QTest::newRow("UYVY Y 20 rounds up to 5")
+        << int(UYVY) << 20 << 128 << 128 << 5 << 5 << 5 << 0 << 0;
+    QTest::newRow("nv12 red, B -1 clamped to 0")
+        << int(Nv12) << 81 << 90 << 240 << 255 << 0 << 0 << 0 << 0;
     QTest::newRow("yuv444p extreme chroma 0, 0")
-        << int(Yuv444p) << 255 << 0 << 0 << 74 << 255 << 20;
+        << int(Yuv444p) << 255 << 0 << 0 << 74 << 255 << 20 << 0 << 0;
     QTest::newRow("yuyv422 extreme chroma 255, 255")
-        << int(Yuyv422) << 0 << 255 << 255 << 184 << 0 << 237;
-    QTest::newRow("gray Y 126 is mid grey") << int(Gray) << 126 << 128 << 128 << 128 << 128 << 128;
+        << int(Yuyv422) << 0 << 255 << 255 << 184 << 0 << 237 << 0 << 0;
+    QTest::newRow("gray Y 126 is mid grey")
+        << int(Gray) << 126 << 128 << 128 << 128 << 128 << 128 << 0 << 0;
     QTest::newRow("yuv420p10le grid line 800 is grey 214")
-        << int(Yuv420p10le) << 800 << 512 << 512 << 214 << 214 << 214;
+        << int(Yuv420p10le) << 800 << 512 << 512 << 214 << 214 << 214 << 0 << 0;
     // Rounded at 10 bits: the 8-bit sample 16 that its top bits make is black.
-    QTest::newRow("yuv420p10le Y 66 is 1") << int(Yuv420p10le) << 66 << 512 << 512 << 1 << 1 << 1;
+    QTest::newRow("yuv420p10le Y 66 is 1")
+        << int(Yuv420p10le) << 66 << 512 << 512 << 1 << 1 << 1 << 0 << 0;
     // The 8-bit samples of its top bits, (100, 150, 112), give R 72.
     QTest::newRow("yuv422p10le (400, 600, 450) is (73, 102, 142)")
-        << int(Yuv422p10le) << 400 << 600 << 450 << 73 << 102 << 142;
+        << int(Yuv422p10le) << 400 << 600 << 450 << 73 << 102 << 142 << 0 << 0;
     QTest::newRow("yuv422p10le stray high bits")
         << int(Yuv422p10le) << (0xfc00 | 400) << (0x8000 | 600) << (0x0400 | 450) << 73 << 102
-        << 142;
+        << 142 << 0 << 0;
     QTest::newRow("yuv444p12le stray high bits")
         << int(Yuv444p12le) << (0xf000 | 2000) << (0x1000 | 1000) << (0xa000 | 3000) << 222 << 104
-        << 0;
+        << 0 << 0 << 0;
     QTest::newRow("gray12le grid line 3200 is grey 214")
-        << int(Gray12le) << (0x7000 | 3200) << 2048 << 2048 << 214 << 214 << 214;
+        << int(Gray12le) << (0x7000 | 3200) << 2048 << 2048 << 214 << 214 << 214 << 0 << 0;
     QTest::newRow("gray10le Y 1023 clamps to white")
-        << int(Gray10le) << 1023 << 512 << 512 << 255 << 255 << 255;
+        << int(Gray10le) << 1023 << 512 << 512 << 255 << 255 << 255 << 0 << 0;
     QTest::newRow("p010le grid line 800 as its planes hold it")
-        << int(P010le) << 800 << 512 << 512 << 214 << 214 << 214;
+        << int(P010le) << 800 << 512 << 512 << 214 << 214 << 214 << 0 << 0;
+    // The format's matrix and range, where BT.601 limited gives another colour.
+    const int bt709 = int(ColourMatrix::Bt709);
+    const int bt2020 = int(ColourMatrix::Bt2020);
+    const int full = int(ColourRange::Full);
+    QTest::newRow("YV12 BT.709 limited red has G 24")
+        << int(YV12) << 81 << 90 << 240 << 255 << 24 << 0 << bt709 << 0;
+    QTest::newRow("YV12 full range Y 16 is grey 16")
+        << int(YV12) << 16 << 128 << 128 << 16 << 16 << 16 << 0 << full;
+    QTest::newRow("yuv444p BT.2020 full (200, 100, 180) is (255, 175, 147)")
+        << int(Yuv444p) << 200 << 100 << 180 << 255 << 175 << 147 << bt2020 << full;
+    QTest::newRow("yuv422p10le BT.709 full (400, 600, 450) is (76, 103, 141)")
+        << int(Yuv422p10le) << 400 << 600 << 450 << 76 << 103 << 141 << bt709 << full;
 }
 
 // Pixel (5, 3) of a 10x6 frame whose other samples differ, with null R, G and B planes:
@@ -207,11 +226,14 @@ void TestPixelReadout::readoutConvertsAsTheConversion()
     QFETCH(int, r);
     QFETCH(int, g);
     QFETCH(int, b);
+    QFETCH(int, matrix);
+    QFETCH(int, range);
     const int width = 10;
     const int height = 6;
     const int x = 5;
     const int y = 3;
-    const FrameFormat frame = frameFormat(format, width, height);
+    const FrameFormat frame
+        = frameFormat(format, width, height, ColourMatrix(matrix), ColourRange(range));
     const ReferenceSamples samples = referenceSamples(format);
     const std::size_t bytes = samples.depth > 8 ? 2 : 1;
     const int top = (1 << samples.depth) - 1;
@@ -237,7 +259,8 @@ void TestPixelReadout::readoutConvertsAsTheConversion()
     QCOMPARE(int(s.y), yWord & top);
     QCOMPARE(int(s.u), uWord & top);
     QCOMPARE(int(s.v), vWord & top);
-    const Rgb reference = yuvToRgbReference(s.y, s.u, s.v, samples.depth);
+    const Rgb reference
+        = yuvToRgbReference(s.y, s.u, s.v, samples.depth, referenceCoefficients(matrix, range));
     QCOMPARE(int(reference.r), r);
     QCOMPARE(int(reference.g), g);
     QCOMPARE(int(reference.b), b);

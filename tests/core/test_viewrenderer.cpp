@@ -350,6 +350,8 @@ void TestViewRenderer::everyPixelMatchesTheFormula_data()
     QTest::addColumn<int>("height");
     // Whether the caller gives R, G and B planes, which every view then converts into.
     QTest::addColumn<bool>("withPlanes");
+    QTest::addColumn<int>("matrix");
+    QTest::addColumn<int>("range");
 
     const char *viewNames[] = { "Color", "Y", "U", "V", "R", "G", "B" };
     const struct
@@ -385,13 +387,35 @@ void TestViewRenderer::everyPixelMatchesTheFormula_data()
                 for (const auto &size : sizes) {
                     QTest::addRow("%s view of %dx%d %s%s", viewNames[view], size.width, size.height,
                         format.name, planes.suffix)
-                        << view << format.format << size.width << size.height << planes.given;
+                        << view << format.format << size.width << size.height << planes.given << 0
+                        << 0;
                 }
             }
             for (const auto &other : others) {
                 QTest::addRow("%s view of %dx%d %s%s", viewNames[view], other.width, other.height,
                     other.name, planes.suffix)
-                    << view << other.format << other.width << other.height << planes.given;
+                    << view << other.format << other.width << other.height << planes.given << 0
+                    << 0;
+            }
+            // The format's matrix and range reach every view's conversion.
+            const struct
+            {
+                const char *name;
+                int format;
+                int width, height;
+                ColourMatrix matrix;
+                ColourRange range;
+            } colours[] = { { "YV12, BT.709 limited", YV12, 66, 34, ColourMatrix::Bt709,
+                                ColourRange::Limited },
+                { "Planar422, BT.601 full", Planar422, 22, 6, ColourMatrix::Bt601,
+                    ColourRange::Full },
+                { "yuv444p10le, BT.2020 full", Yuv444p10le, 67, 5, ColourMatrix::Bt2020,
+                    ColourRange::Full } };
+            for (const auto &colour : colours) {
+                QTest::addRow("%s view of %dx%d %s%s", viewNames[view], colour.width, colour.height,
+                    colour.name, planes.suffix)
+                    << view << colour.format << colour.width << colour.height << planes.given
+                    << int(colour.matrix) << int(colour.range);
             }
         }
     }
@@ -404,6 +428,8 @@ void TestViewRenderer::everyPixelMatchesTheFormula()
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(bool, withPlanes);
+    QFETCH(int, matrix);
+    QFETCH(int, range);
     viewreference::Planes planes = clipPlanes(format, width, height);
     const viewreference::Planes before = planes;
     Picture picture(width, height);
@@ -411,12 +437,15 @@ void TestViewRenderer::everyPixelMatchesTheFormula()
     FramePlanes given = framePlanes(planes, { picture.bytes(), picture.stride });
     if (!withPlanes)
         given.r = given.g = given.b = nullptr;
-    QVERIFY(renderView(view, frameFormat(format, width, height), given));
+    const FrameFormat frame
+        = frameFormat(format, width, height).withColour(ColourMatrix(matrix), ColourRange(range));
+    QVERIFY(renderView(view, frame, given));
 
     // Every view leaves R, G and B converted from Y, U and V, where it has them.
     viewreference::Planes converted = planes;
     convertFrameReference(format, planes.y.data(), planes.u.data(), planes.v.data(),
-        converted.r.data(), converted.g.data(), converted.b.data(), width, height);
+        converted.r.data(), converted.g.data(), converted.b.data(), width, height,
+        referenceCoefficients(matrix, range));
     const viewreference::Planes &kept = withPlanes ? converted : before;
     QCOMPARE(planes.r, kept.r);
     QCOMPARE(planes.g, kept.g);
