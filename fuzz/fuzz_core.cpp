@@ -343,9 +343,29 @@ void checkPicture(const Header &h, const Picture &picture, Expected expected, co
         "a renderer wrote outside the picture");
 }
 
-using Conversion
-    = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *, const std::uint8_t *,
-        std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int, PictureRows, PictureChannels);
+using Conversion = void (*)(RowKernel, const std::uint8_t *, const std::uint8_t *,
+    const std::uint8_t *, std::uint8_t *, std::uint8_t *, std::uint8_t *, int, int, PictureRows,
+    PictureChannels, const YuvCoefficients &);
+
+// The matrix and range of the frame, one of the six, as the grid step's upper bits pick.
+struct FuzzedColour
+{
+    ColourMatrix matrix;
+    ColourRange range;
+};
+FuzzedColour colourFor(const Header &h)
+{
+    const std::uint32_t pick = static_cast<std::uint32_t>(h.gridStep) / 4 % 6;
+    return { ColourMatrix(pick / 2), ColourRange(pick % 2) };
+}
+const YuvCoefficients &coefficientsFor(const Header &h)
+{
+    return yuvCoefficients(colourFor(h).matrix, colourFor(h).range);
+}
+ReferenceCoefficients referenceFor(const Header &h)
+{
+    return referenceCoefficients(int(colourFor(h).matrix), int(colourFor(h).range));
+}
 
 // The channels that a picture drawn without planes keeps: all of them, or one primary's,
 // as the header's grid step picks.
@@ -410,7 +430,7 @@ void checkWideConversions(
         Picture picture(h, padding, shift);
         convertWideToRgbWith(kernel, chroma, samples.depth, words(loaded.y), words(loaded.u),
             words(loaded.v), out.r.data(), out.g.data(), out.b.data(), h.width, h.height,
-            picture.rows());
+            picture.rows(), {}, coefficientsFor(h));
         require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
             "a kernel of 16-bit samples differs from the reference");
         checkPictureOf(h, picture, wanted, "a kernel of 16-bit samples draws another picture");
@@ -418,7 +438,7 @@ void checkWideConversions(
         Picture alone(h, padding, shift);
         convertWideToRgbWith(kernel, chroma, samples.depth, words(loaded.y), words(loaded.u),
             words(loaded.v), nullptr, nullptr, nullptr, h.width, h.height, alone.rows(),
-            channelsFor(h));
+            channelsFor(h), coefficientsFor(h));
         checkPictureOf(h, alone, wanted,
             "a kernel of 16-bit samples draws another picture without planes", channelsFor(h));
     }
@@ -431,7 +451,7 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
 {
     Planes wanted = loaded;
     convertFrameReference(format, loaded.y.data(), loaded.u.data(), loaded.v.data(),
-        wanted.r.data(), wanted.g.data(), wanted.b.data(), h.width, h.height);
+        wanted.r.data(), wanted.g.data(), wanted.b.data(), h.width, h.height, referenceFor(h));
     require(loaded.r == wanted.r && loaded.g == wanted.g && loaded.b == wanted.b,
         "the loader's conversion differs from the reference");
     if (sampleBytes(format) == 2) {
@@ -458,14 +478,15 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
         Planes out(format, h.width, h.height);
         Picture picture(h, padding, shift);
         convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), out.r.data(),
-            out.g.data(), out.b.data(), h.width, h.height, picture.rows(), {});
+            out.g.data(), out.b.data(), h.width, h.height, picture.rows(), {},
+            coefficientsFor(h));
         require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
             "a row kernel differs from the reference");
         checkPictureOf(h, picture, wanted, "a row kernel's picture differs from the reference");
 
         Picture alone(h, padding, shift);
         convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), nullptr, nullptr,
-            nullptr, h.width, h.height, alone.rows(), channelsFor(h));
+            nullptr, h.width, h.height, alone.rows(), channelsFor(h), coefficientsFor(h));
         checkPictureOf(h, alone, wanted,
             "a row kernel's picture without planes differs from the reference", channelsFor(h));
     }
@@ -493,7 +514,8 @@ void checkReadout(const Header &h, Planes &loaded, const FrameFormat &format)
         + static_cast<std::size_t>(pixel->x);
     const std::int32_t layout = format.pixelFormat();
     require(s.y == sampleIn(loaded.y, layout, luma), "readout shows another luma sample");
-    const Rgb rgb = yuvToRgbReference(s.y, s.u, s.v, referenceSamples(layout).depth);
+    const Rgb rgb
+        = yuvToRgbReference(s.y, s.u, s.v, referenceSamples(layout).depth, referenceFor(h));
     require(s.r == rgb.r && s.g == rgb.g && s.b == rgb.b, "readout YUV and RGB do not match");
     require(s.r == loaded.r[luma] && s.g == loaded.g[luma] && s.b == loaded.b[luma],
         "readout RGB is not the conversion's");
@@ -592,7 +614,8 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     if (!knownFormat(h.format))
         return;
     const std::int32_t format = h.format;
-    const std::optional<FrameFormat> frameFormat = FrameFormat::make(format, h.width, h.height);
+    const std::optional<FrameFormat> frameFormat = FrameFormat::make(
+        format, h.width, h.height, colourFor(h).matrix, colourFor(h).range);
     require(frameFormat.has_value(), "no frame format for a checked size");
     const MemoryFile video(file, fileSize);
     Planes loaded(format, h.width, h.height);
