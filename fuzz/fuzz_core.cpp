@@ -478,8 +478,7 @@ void checkConversions(const Header &h, const Planes &loaded, std::int32_t format
         Planes out(format, h.width, h.height);
         Picture picture(h, padding, shift);
         convert(kernel, loaded.y.data(), loaded.u.data(), loaded.v.data(), out.r.data(),
-            out.g.data(), out.b.data(), h.width, h.height, picture.rows(), {},
-            coefficientsFor(h));
+            out.g.data(), out.b.data(), h.width, h.height, picture.rows(), {}, coefficientsFor(h));
         require(out.r == wanted.r && out.g == wanted.g && out.b == wanted.b,
             "a row kernel differs from the reference");
         checkPictureOf(h, picture, wanted, "a row kernel's picture differs from the reference");
@@ -614,8 +613,8 @@ void checkLoad(const Header &h, const std::uint8_t *file, std::size_t fileSize)
     if (!knownFormat(h.format))
         return;
     const std::int32_t format = h.format;
-    const std::optional<FrameFormat> frameFormat = FrameFormat::make(
-        format, h.width, h.height, colourFor(h).matrix, colourFor(h).range);
+    const std::optional<FrameFormat> frameFormat
+        = FrameFormat::make(format, h.width, h.height, colourFor(h).matrix, colourFor(h).range);
     require(frameFormat.has_value(), "no frame format for a checked size");
     const MemoryFile video(file, fileSize);
     Planes loaded(format, h.width, h.height);
