@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -543,6 +544,22 @@ WideFrame &shiftedTriples(int depth, Subsampling chroma)
     return made.back();
 }
 
+// The message of a triple whose R, G and B are not the ones wanted.
+QString tripleMiss(
+    int y, int u, int v, const std::array<int, 3> &got, const std::array<double, 3> &wanted)
+{
+    return QStringLiteral("(%1, %2, %3) gives (%4, %5, %6), wanted (%7, %8, %9)")
+        .arg(y)
+        .arg(u)
+        .arg(v)
+        .arg(got[0])
+        .arg(got[1])
+        .arg(got[2])
+        .arg(wanted[0])
+        .arg(wanted[1])
+        .arg(wanted[2]);
+}
+
 } // namespace
 
 class TestYuvConvert : public QObject
@@ -650,17 +667,8 @@ void TestYuvConvert::onePixelMatchesReference()
                 const PixelColour actual = convertYuvPixel(y, u, v, depth, coefficients);
                 const Rgb expected = yuvToRgbReference(y, u, v, depth, reference);
                 if (actual.r != expected.r || actual.g != expected.g || actual.b != expected.b)
-                    QFAIL(qPrintable(QStringLiteral("(%1, %2, %3) gives (%4, %5, %6), expected "
-                                                    "(%7, %8, %9)")
-                                         .arg(y)
-                                         .arg(u)
-                                         .arg(v)
-                                         .arg(actual.r)
-                                         .arg(actual.g)
-                                         .arg(actual.b)
-                                         .arg(expected.r)
-                                         .arg(expected.g)
-                                         .arg(expected.b)));
+                    QFAIL(qPrintable(tripleMiss(y, u, v, { actual.r, actual.g, actual.b },
+                        { double(expected.r), double(expected.g), double(expected.b) })));
             }
         }
     }
@@ -860,17 +868,8 @@ void TestYuvConvert::formulaIsWithinOneOfTheStandard()
                 const double b = luma + 2.0 * (1.0 - kb) * d;
                 const Rgb actual = yuvToRgbReference(y, u, v, 8, factors);
                 if (!close(r, actual.r) || !close(g, actual.g) || !close(b, actual.b))
-                    QFAIL(qPrintable(QStringLiteral("(%1, %2, %3) gives (%4, %5, %6), exactly "
-                                                    "(%7, %8, %9)")
-                                         .arg(y)
-                                         .arg(u)
-                                         .arg(v)
-                                         .arg(actual.r)
-                                         .arg(actual.g)
-                                         .arg(actual.b)
-                                         .arg(r)
-                                         .arg(g)
-                                         .arg(b)));
+                    QFAIL(qPrintable(
+                        tripleMiss(y, u, v, { actual.r, actual.g, actual.b }, { r, g, b })));
             }
         }
     }
