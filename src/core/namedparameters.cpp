@@ -368,14 +368,20 @@ std::string sizeText(FrameDimensions size)
     return std::to_string(size.width) + 'x' + std::to_string(size.height);
 }
 
-// The option's words for a matrix and a range, for messages.
-std::string matrixWord(ColourMatrix matrix)
+// A matrix's entry; the first for a value that names none.
+const NamedMatrix &namedMatrix(ColourMatrix matrix)
 {
     for (const NamedMatrix &named : namedMatrices) {
         if (named.matrix == matrix)
-            return named.name;
+            return named;
     }
-    return {};
+    return namedMatrices[0];
+}
+
+// The option's words for a matrix and a range, for messages.
+std::string matrixWord(ColourMatrix matrix)
+{
+    return namedMatrix(matrix).name;
 }
 
 std::string rangeWord(ColourRange range)
@@ -456,11 +462,7 @@ std::string colourRangeNames()
 
 std::string colourMatrixText(ColourMatrix matrix)
 {
-    for (const NamedMatrix &named : namedMatrices) {
-        if (named.matrix == matrix)
-            return named.shown;
-    }
-    return {};
+    return namedMatrix(matrix).shown;
 }
 
 std::string colourText(ColourMatrix matrix, ColourRange range)
